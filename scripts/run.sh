@@ -6,4 +6,4 @@ if [ -x build/bin/quarvel ]; then
   exec build/bin/quarvel "$@"
 fi
 # Until the editor window exists, a console check shows the database layer at work on the demo file.
-exec build/bin/quarvel-check "$PWD/demo.db" DEMO demo "${@:-select * from dual}"
+exec build/bin/quarvel-check "$PWD/demo.db" DEMO demo "${1:-select * from dual}"
