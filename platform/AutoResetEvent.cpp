@@ -1,0 +1,28 @@
+#include "AutoResetEvent.h"
+
+namespace platform {
+
+void AutoResetEvent::Set() {
+    {
+        std::lock_guard lock(mutex_);
+        set_ = true;
+    }
+    signalled_.notify_one();
+}
+
+bool AutoResetEvent::Poll() {
+    std::lock_guard lock(mutex_);
+    const bool was = set_;
+    set_ = false;
+    return was;
+}
+
+bool AutoResetEvent::Wait(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    if (!signalled_.wait_for(lock, timeout, [this] { return set_; }))
+        return false;
+    set_ = false;
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,67 @@
+#include "IniSettingsKey.h"
+
+#include "SettingsLocation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStringList>
+
+namespace platform {
+
+IniSettingsKey::IniSettingsKey(const std::string& file)
+    : settings_(std::make_unique<QSettings>(QString::fromStdString(file), QSettings::IniFormat)) {}
+
+IniSettingsKey::~IniSettingsKey() = default;
+
+std::unique_ptr<IniSettingsKey> IniSettingsKey::OpenForReading(const std::string& file) {
+    if (file.empty())
+        return nullptr;
+    QFileInfo info(QString::fromStdString(file));
+    if (!info.isFile() || !info.isReadable())
+        return nullptr;
+    return std::unique_ptr<IniSettingsKey>(new IniSettingsKey(file));
+}
+
+std::unique_ptr<IniSettingsKey> IniSettingsKey::OpenCreating(const std::string& file) {
+    if (file.empty())
+        return nullptr;
+    QFileInfo info(QString::fromStdString(file));
+    if (!info.exists()) {
+        if (!QDir().mkpath(info.absolutePath()))
+            return nullptr;
+        QFile created(info.absoluteFilePath());
+        if (!created.open(QIODevice::WriteOnly | QIODevice::Append))
+            return nullptr;
+    } else if (!info.isFile()) {
+        return nullptr;
+    }
+    return std::unique_ptr<IniSettingsKey>(new IniSettingsKey(file));
+}
+
+std::unique_ptr<IniSettingsKey> IniSettingsKey::OpenProgramForReading() {
+    return OpenForReading(ProgramSettingsFile());
+}
+
+std::unique_ptr<IniSettingsKey> IniSettingsKey::OpenProgramCreating() {
+    return OpenCreating(ProgramSettingsFile());
+}
+
+std::optional<std::string> IniSettingsKey::ReadStored(const std::string& name) const {
+    const QString key = QString::fromStdString(name);
+    if (!settings_->contains(key))
+        return std::nullopt;
+    const QVariant value = settings_->value(key);
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QStringLiteral(", ")).toStdString();
+    return value.toString().toStdString();
+}
+
+bool IniSettingsKey::Write(const std::string& name, const std::string& value) {
+    settings_->setValue(QString::fromStdString(name), QString::fromStdString(value));
+    settings_->sync();
+    return settings_->status() == QSettings::NoError;
+}
+
+} // namespace platform

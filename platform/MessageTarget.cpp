@@ -1,0 +1,24 @@
+#include "MessageTarget.h"
+
+#include "MessageChannel.h"
+
+namespace platform {
+
+MessageTarget::MessageTarget() : channel_(std::make_shared<MessageChannel>()) {
+    channel_->target = this;
+    channel_->owner = std::this_thread::get_id();
+}
+
+MessageTarget::~MessageTarget() {
+    CloseMessages();
+}
+
+void MessageTarget::CloseMessages() {
+    CloseChannel(channel_);
+}
+
+bool MessageTarget::MessagesClosed() const {
+    return IsChannelClosed(channel_);
+}
+
+} // namespace platform

@@ -1,0 +1,208 @@
+// The dispatcher behind Send. Invariants, all under Dispatcher::mutex:
+// 1. A request is in `queue` exactly while it is neither done nor being served.
+// 2. A channel's target is called only on the channel's owner thread and only while `closed` is false;
+//    closing happens on the owner thread, so a handler that started cannot race with its target's end.
+// 3. A request addressed to a closed channel never waits: closing answers every queued one with 0.
+// 4. A waker is called under the lock, so a pump that removes its waker cannot be posted to afterwards.
+#include "SyncSend.h"
+
+#include "MessageChannel.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <unordered_map>
+
+namespace platform {
+
+namespace {
+
+struct Request {
+    std::shared_ptr<MessageChannel> channel; // null for CallOnThread
+    std::function<intptr_t()> call;
+    uint32_t id = 0;
+    std::thread::id thread;
+    bool done = false;
+    intptr_t result = 0;
+};
+
+struct Dispatcher {
+    std::mutex mutex;
+    std::condition_variable queued;   // a request was queued
+    std::condition_variable finished; // a request was answered
+    std::deque<std::shared_ptr<Request>> queue;
+    std::unordered_map<std::thread::id, std::function<void()>> wakers;
+};
+
+Dispatcher& TheDispatcher() {
+    // Never destroyed: senders may still be about while static objects go away at exit.
+    static Dispatcher* dispatcher = new Dispatcher;
+    return *dispatcher;
+}
+
+void Finish(Dispatcher& d, Request& request, intptr_t result) {
+    request.result = result;
+    request.done = true;
+    d.finished.notify_all();
+}
+
+// Queues the request for its thread and blocks until it has been answered.
+intptr_t QueueAndWait(Dispatcher& d, std::unique_lock<std::mutex>& lock, const std::shared_ptr<Request>& request) {
+    d.queue.push_back(request);
+    auto waker = d.wakers.find(request->thread);
+    if (waker != d.wakers.end() && waker->second)
+        waker->second();
+    d.queued.notify_all();
+    d.finished.wait(lock, [&] { return request->done; });
+    return request->result;
+}
+
+bool HasRequestFor(const Dispatcher& d, std::thread::id thread) {
+    for (const auto& request : d.queue)
+        if (request->thread == thread)
+            return true;
+    return false;
+}
+
+// Answers a request with 0 if its handler leaves by an exception, so its sender does not wait forever.
+class FinishGuard {
+public:
+    FinishGuard(Dispatcher& d, Request& request) : d_(d), request_(request) {}
+    ~FinishGuard() {
+        std::lock_guard lock(d_.mutex);
+        Finish(d_, request_, result_);
+    }
+    void SetResult(intptr_t result) { result_ = result; }
+
+private:
+    Dispatcher& d_;
+    Request& request_;
+    intptr_t result_ = 0;
+};
+
+} // namespace
+
+void CloseChannel(const std::shared_ptr<MessageChannel>& channel) {
+    Dispatcher& d = TheDispatcher();
+    std::lock_guard lock(d.mutex);
+    if (channel->closed)
+        return;
+    channel->closed = true;
+    for (auto it = d.queue.begin(); it != d.queue.end();) {
+        if ((*it)->channel == channel) {
+            Finish(d, **it, 0);
+            it = d.queue.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+bool IsChannelClosed(const std::shared_ptr<MessageChannel>& channel) {
+    Dispatcher& d = TheDispatcher();
+    std::lock_guard lock(d.mutex);
+    return channel->closed;
+}
+
+intptr_t DeliverToChannel(const std::shared_ptr<MessageChannel>& channel, uint32_t id) {
+    Dispatcher& d = TheDispatcher();
+    std::unique_lock lock(d.mutex);
+    if (channel->closed)
+        return 0;
+    if (channel->owner == std::this_thread::get_id()) {
+        MessageTarget* target = channel->target;
+        lock.unlock();
+        return target->HandleRegisteredMessage(id);
+    }
+    auto request = std::make_shared<Request>();
+    request->channel = channel;
+    request->id = id;
+    request->thread = channel->owner;
+    return QueueAndWait(d, lock, request);
+}
+
+intptr_t Send(const MessageHandle& target, uint32_t id) {
+    std::shared_ptr<MessageChannel> channel = target.channel_.lock();
+    if (!channel)
+        return 0;
+    return DeliverToChannel(channel, id);
+}
+
+intptr_t Send(MessageTarget* target, uint32_t id) {
+    if (!target)
+        return 0;
+    return DeliverToChannel(target->channel_, id);
+}
+
+intptr_t CallOnThread(std::thread::id thread, std::function<intptr_t()> call) {
+    if (!call)
+        return 0;
+    if (thread == std::this_thread::get_id())
+        return call();
+    Dispatcher& d = TheDispatcher();
+    auto request = std::make_shared<Request>();
+    request->call = std::move(call);
+    request->thread = thread;
+    std::unique_lock lock(d.mutex);
+    return QueueAndWait(d, lock, request);
+}
+
+int ServePendingSends() {
+    Dispatcher& d = TheDispatcher();
+    const std::thread::id me = std::this_thread::get_id();
+    int served = 0;
+    for (;;) {
+        std::shared_ptr<Request> request;
+        MessageTarget* target = nullptr;
+        {
+            std::lock_guard lock(d.mutex);
+            for (auto it = d.queue.begin(); it != d.queue.end(); ++it) {
+                if ((*it)->thread == me) {
+                    request = *it;
+                    d.queue.erase(it);
+                    break;
+                }
+            }
+            if (!request)
+                return served;
+            if (request->channel) {
+                if (request->channel->closed) {
+                    Finish(d, *request, 0);
+                    ++served;
+                    continue;
+                }
+                target = request->channel->target;
+            }
+        }
+        FinishGuard guard(d, *request);
+        guard.SetResult(target ? target->HandleRegisteredMessage(request->id) : request->call());
+        ++served;
+    }
+}
+
+void WaitServingSends(const std::function<bool()>& done, std::chrono::milliseconds poll) {
+    Dispatcher& d = TheDispatcher();
+    const std::thread::id me = std::this_thread::get_id();
+    for (;;) {
+        ServePendingSends();
+        if (done())
+            return;
+        std::unique_lock lock(d.mutex);
+        d.queued.wait_for(lock, poll, [&] { return HasRequestFor(d, me); });
+    }
+}
+
+void SetThreadWaker(std::function<void()> waker) {
+    Dispatcher& d = TheDispatcher();
+    const std::thread::id me = std::this_thread::get_id();
+    std::lock_guard lock(d.mutex);
+    if (!waker) {
+        d.wakers.erase(me);
+        return;
+    }
+    d.wakers[me] = std::move(waker);
+    if (HasRequestFor(d, me))
+        d.wakers[me]();
+}
+
+} // namespace platform
