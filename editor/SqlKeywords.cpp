@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace editor {
 namespace {
@@ -41,19 +42,17 @@ constexpr char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// FNV-1a over the lower-cased bytes; the table is large enough (under 40% full) that probe chains stay
-// short.
+// The hash looks at the length and three bytes only (the word is lower-cased first); collisions just
+// lengthen a probe chain, and the table is large enough (under 40% full) that chains stay short.
 constexpr std::size_t kTableSize = 512;
 constexpr std::uint8_t kEmpty = 0xFF;
 static_assert(kKeywordCount < kEmpty, "slot values must fit a byte with room for the empty mark");
 
-constexpr std::uint32_t Hash(const char* p, std::size_t n) {
-    std::uint32_t h = 2166136261u;
-    for (std::size_t i = 0; i < n; ++i) {
-        h ^= static_cast<unsigned char>(Lower(p[i]));
-        h *= 16777619u;
-    }
-    return h;
+constexpr std::size_t Hash(const char* lowered, std::size_t n) {
+    const auto first = static_cast<unsigned char>(lowered[0]);
+    const auto second = static_cast<unsigned char>(lowered[1]);
+    const auto last = static_cast<unsigned char>(lowered[n - 1]);
+    return (n * 97 + first * 31 + second * 7 + last * 131) % kTableSize;
 }
 
 constexpr std::array<std::uint8_t, kTableSize> BuildTable() {
@@ -61,7 +60,7 @@ constexpr std::array<std::uint8_t, kTableSize> BuildTable() {
     for (auto& slot : table)
         slot = kEmpty;
     for (std::size_t k = 0; k < kKeywordCount; ++k) {
-        std::size_t slot = Hash(kKeywords[k].data(), kKeywords[k].size()) % kTableSize;
+        std::size_t slot = Hash(kKeywords[k].data(), kKeywords[k].size());
         while (table[slot] != kEmpty)
             slot = (slot + 1) % kTableSize;
         table[slot] = static_cast<std::uint8_t>(k);
@@ -70,6 +69,22 @@ constexpr std::array<std::uint8_t, kTableSize> BuildTable() {
 }
 
 constexpr std::array<std::uint8_t, kTableSize> kTable = BuildTable();
+
+// The longest probe any keyword needs; a word that is no keyword stops at the first empty slot.
+constexpr std::size_t LongestProbe() {
+    std::size_t longest = 0;
+    for (std::string_view k : kKeywords) {
+        std::size_t slot = Hash(k.data(), k.size());
+        std::size_t probes = 1;
+        while (kKeywords[kTable[slot]] != k) {
+            slot = (slot + 1) % kTableSize;
+            ++probes;
+        }
+        longest = probes > longest ? probes : longest;
+    }
+    return longest;
+}
+static_assert(LongestProbe() <= 5, "the keyword hash spreads the list well");
 
 constexpr bool CheckBounds() {
     for (std::string_view k : kKeywords) {
@@ -83,15 +98,6 @@ constexpr bool CheckBounds() {
 }
 static_assert(CheckBounds(), "every keyword is lower case and within the length bounds");
 
-bool EqualsLowered(std::string_view word, std::string_view keyword) {
-    if (word.size() != keyword.size())
-        return false;
-    for (std::size_t i = 0; i < word.size(); ++i)
-        if (Lower(word[i]) != keyword[i])
-            return false;
-    return true;
-}
-
 } // namespace
 
 std::span<const std::string_view> SqlKeywords() {
@@ -99,11 +105,16 @@ std::span<const std::string_view> SqlKeywords() {
 }
 
 bool IsSqlKeyword(std::string_view word) {
-    if (word.size() < kShortest || word.size() > kLongest)
+    const std::size_t n = word.size();
+    if (n < kShortest || n > kLongest)
         return false;
-    std::size_t slot = Hash(word.data(), word.size()) % kTableSize;
+    char lowered[kLongest];
+    for (std::size_t i = 0; i < n; ++i)
+        lowered[i] = Lower(word[i]);
+    std::size_t slot = Hash(lowered, n);
     while (kTable[slot] != kEmpty) {
-        if (EqualsLowered(word, kKeywords[kTable[slot]]))
+        const std::string_view keyword = kKeywords[kTable[slot]];
+        if (keyword.size() == n && std::memcmp(keyword.data(), lowered, n) == 0)
             return true;
         slot = (slot + 1) % kTableSize;
     }

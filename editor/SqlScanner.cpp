@@ -129,14 +129,19 @@ void AddWordRun(const unsigned char* p, std::size_t start, std::size_t end, Colo
         runs.Add(start, CI_NUMBER);
 }
 
-// The full walk of the table above, producing runs.
+// The walk of the table above, producing runs. Stretches of steps that cannot do anything are jumped
+// over: the inside of a string or comment up to the next candidate for its closing byte, the rest of
+// a word once it is open, and plain delimiters while no word is open. A step there would only find
+// nothing to flush (redefine is always flushed at the first step of such a stretch) and nothing to
+// do with its byte, so the runs are exactly those of the byte-by-byte walk.
 ParseState ScanWithRuns(ParseState state, const unsigned char* p, std::size_t n, ColourRuns& runs) {
     constexpr std::size_t kNoWord = static_cast<std::size_t>(-1);
     bool redefine = true;
     bool fromPrevious = false;
     std::size_t wordStart = kNoWord;
     std::size_t i = 0;
-    for (;; ++i) {
+    std::size_t walkEnd = n;
+    for (;;) {
         if (redefine) {
             // fromPrevious is only ever set at a delimiter, so i >= 1 here.
             runs.Add(fromPrevious ? i - 1 : i, ColourOfState(state));
@@ -145,64 +150,87 @@ ParseState ScanWithRuns(ParseState state, const unsigned char* p, std::size_t n,
         }
         if (i == n)
             break;
+        if (state != 0) {
+            if (state & PS_LINE_COMMENT) {
+                runs.Add(i, CI_COMMENT);
+                walkEnd = i;
+                break;
+            }
+            ParseState bit;
+            unsigned char closer;
+            unsigned char escape;
+            if (state & PS_DQUOTE) {
+                bit = PS_DQUOTE;
+                closer = '"';
+                escape = '\\';
+            } else if (state & PS_SQUOTE) {
+                bit = PS_SQUOTE;
+                closer = '\'';
+                escape = '\\';
+            } else {
+                bit = PS_BLOCK_COMMENT;
+                closer = '/';
+                escape = '*';
+            }
+            const void* hit = std::memchr(p + i, closer, n - i);
+            if (hit == nullptr) {
+                i = n;
+                continue;
+            }
+            const std::size_t at = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - p);
+            i = at + 1;
+            // A quote closes unless a backslash precedes it; a slash closes only after an asterisk.
+            const bool prevIsEscape = at >= 1 && p[at - 1] == escape;
+            if (bit == PS_BLOCK_COMMENT ? prevIsEscape : !prevIsEscape) {
+                state &= ~bit;
+                redefine = true;
+            }
+            continue;
+        }
         const unsigned char c = p[i];
-        if (state & PS_LINE_COMMENT) {
-            runs.Add(i, CI_COMMENT);
-            break;
-        }
-        if (state & PS_DQUOTE) {
-            if (c == '"' && !(i >= 1 && p[i - 1] == '\\')) {
-                state &= ~PS_DQUOTE;
-                redefine = true;
-            }
-            continue;
-        }
-        if (state & PS_SQUOTE) {
-            if (c == '\'' && !(i >= 1 && p[i - 1] == '\\')) {
-                state &= ~PS_SQUOTE;
-                redefine = true;
-            }
-            continue;
-        }
-        if (state & PS_BLOCK_COMMENT) {
-            if (c == '/' && i >= 1 && p[i - 1] == '*') {
-                state &= ~PS_BLOCK_COMMENT;
-                redefine = true;
-            }
-            continue;
-        }
-        if (c == '-' && i >= 1 && p[i - 1] == '-') {
-            runs.Add(i - 1, CI_COMMENT);
-            state |= PS_LINE_COMMENT;
-            break;
-        }
-        if (c == '"') {
-            runs.Add(i, CI_STRING);
-            state |= PS_DQUOTE;
-            continue;
-        }
-        if (c == '\'') {
-            runs.Add(i, CI_STRING);
-            state |= PS_SQUOTE;
-            continue;
-        }
-        if (c == '*' && i >= 1 && p[i - 1] == '/') {
-            runs.Add(i - 1, CI_COMMENT);
-            state |= PS_BLOCK_COMMENT;
-            continue;
-        }
-        if (kClasses[c] & kWordByte) {
+        const std::uint8_t cls = kClasses[c];
+        if (cls & kWordByte) {
             if (wordStart == kNoWord)
                 wordStart = i;
-        } else if (wordStart != kNoWord) {
-            AddWordRun(p, wordStart, i, runs);
+            do
+                ++i;
+            while (i < n && (kClasses[p[i]] & kWordByte));
+            continue;
+        }
+        if (cls & kStateByte) {
+            if (c == '-' && i >= 1 && p[i - 1] == '-') {
+                runs.Add(i - 1, CI_COMMENT);
+                state |= PS_LINE_COMMENT;
+                walkEnd = i;
+                break;
+            }
+            if (c == '"' || c == '\'') {
+                runs.Add(i, CI_STRING);
+                state |= c == '"' ? PS_DQUOTE : PS_SQUOTE;
+                ++i;
+                continue;
+            }
+            if (c == '*' && i >= 1 && p[i - 1] == '/') {
+                runs.Add(i - 1, CI_COMMENT);
+                state |= PS_BLOCK_COMMENT;
+                ++i;
+                continue;
+            }
+            // A lone hyphen or asterisk is an ordinary delimiter.
+        }
+        ++i;
+        if (wordStart != kNoWord) {
+            AddWordRun(p, wordStart, i - 1, runs);
             redefine = true;
             fromPrevious = true;
             wordStart = kNoWord;
+        } else {
+            while (i < n && kClasses[p[i]] == 0)
+                ++i;
         }
     }
     if (wordStart != kNoWord)
-        AddWordRun(p, wordStart, i, runs);
+        AddWordRun(p, wordStart, walkEnd, runs);
     return p[n - 1] == '\\' ? state : (state & PS_BLOCK_COMMENT);
 }
 
