@@ -23,7 +23,6 @@ ParseState ParseStateCache::StateAt(const LineSource& lines, int32_t line) {
     line = std::clamp<int32_t>(line, 0, count);
     const auto wanted = static_cast<std::size_t>(line);
     if (states_.size() <= wanted) {
-        states_.reserve(wanted + 1);
         ParseState state = states_.back();
         for (auto from = static_cast<int32_t>(states_.size() - 1); from < line; ++from) {
             state = scanner_(state, lines.LineText(from), nullptr);

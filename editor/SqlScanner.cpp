@@ -11,8 +11,8 @@
 //   state           byte                            action                               next state
 //   --------------  ------------------------------  -----------------------------------  --------------
 //   LINE_COMMENT    any                             run (i, COMMENT); stop               LINE_COMMENT
-//   DQUOTE          '"', prev is not '\'            redefine                             state - DQUOTE
-//   SQUOTE          '\'', prev is not '\'           redefine                             state - SQUOTE
+//   DQUOTE          '"', prev is no backslash       redefine                             state - DQUOTE
+//   SQUOTE          '\'', prev is no backslash      redefine                             state - SQUOTE
 //   BLOCK_COMMENT   '/', prev is '*'                redefine                             state - BLOCK
 //   (in a string or block comment every other byte is skipped)
 //   normal          '-', prev is '-'                run (i - 1, COMMENT); stop           LINE_COMMENT
@@ -28,6 +28,8 @@
 // The first row that matches wins, in the order given. A quote or comment opener does not close an
 // open word: the word then contains that byte and can be neither a keyword nor a number.
 // After the walk a word still open is tested up to where the walk stopped.
+// "prev" is simply the byte before, whatever it took part in: so "/*/" is a whole comment, and "*/*"
+// closes one comment and opens the next.
 // End state: an empty line keeps only BLOCK_COMMENT. Otherwise a line whose last byte is a backslash
 // passes its whole state on; any other line passes on only BLOCK_COMMENT, so a line comment and an
 // unterminated quote end with their line.
@@ -45,6 +47,8 @@
 namespace editor {
 namespace {
 
+// Word bytes: ASCII letters and digits, underscore, full stop, and every byte of a multi-byte
+// character, so that a non-ASCII letter continues a word instead of splitting a keyword off it.
 constexpr std::uint8_t kWordByte = 0x1;   // continues or starts a word
 constexpr std::uint8_t kStateByte = 0x2;  // may change the state outside strings and comments
 
@@ -119,6 +123,15 @@ ParseState ScanEndState(ParseState state, const unsigned char* p, std::size_t n)
         ++i;
     }
     return p[n - 1] == '\\' ? state : (state & PS_BLOCK_COMMENT);
+}
+
+// The colour a run gets when it continues whatever the state says: comment, string or plain text.
+int32_t ColourOfState(ParseState state) {
+    if (state & (PS_LINE_COMMENT | PS_BLOCK_COMMENT))
+        return CI_COMMENT;
+    if (state & (PS_DQUOTE | PS_SQUOTE))
+        return CI_STRING;
+    return CI_NORMAL;
 }
 
 void AddWordRun(const unsigned char* p, std::size_t start, std::size_t end, ColourRuns& runs) {
@@ -236,14 +249,6 @@ ParseState ScanWithRuns(ParseState state, const unsigned char* p, std::size_t n,
 
 } // namespace
 
-int32_t ColourOfState(ParseState state) {
-    if (state & (PS_LINE_COMMENT | PS_BLOCK_COMMENT))
-        return CI_COMMENT;
-    if (state & (PS_DQUOTE | PS_SQUOTE))
-        return CI_STRING;
-    return CI_NORMAL;
-}
-
 bool IsSqlNumber(std::string_view word) {
     const auto* p = reinterpret_cast<const unsigned char*>(word.data());
     const std::size_t n = word.size();
@@ -261,10 +266,6 @@ bool IsSqlNumber(std::string_view word) {
             return false;
     }
     return true;
-}
-
-bool IsSqlWordByte(unsigned char byte) {
-    return (kClasses[byte] & kWordByte) != 0;
 }
 
 ParseState ScanLine(ParseState state, std::string_view line, ColourRuns* runs) {

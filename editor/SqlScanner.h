@@ -16,15 +16,8 @@ namespace editor {
 // Returns the state at the start of the next line. Bits outside PS_ALL_BITS in `state` are ignored.
 ParseState ScanLine(ParseState state, std::string_view line, ColourRuns* runs);
 
-// The colour a run gets when it continues whatever the state says: comment, string or plain text.
-int32_t ColourOfState(ParseState state);
-
 // The number test: "0x" followed by one or more hex digits, or a digit followed by digits and any of
 // "+-.eE". Case-sensitive ("0X1F" is not a number).
 bool IsSqlNumber(std::string_view word);
-
-// Bytes that make up words: ASCII letters and digits, underscore, full stop, and every byte of a
-// multi-byte character (so that a non-ASCII letter continues a word instead of splitting it).
-bool IsSqlWordByte(unsigned char byte);
 
 } // namespace editor
