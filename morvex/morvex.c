@@ -53,7 +53,8 @@
  *   WRAPPED if CREATE is on (-> WRAPPED).
  *   Trim spaces: take spaces (0x20 only) off the end of the output, down to its first byte at most,
  *   zeroing each, so none of them survives as a stale byte behind text written later.
- *   NUL after it: the byte after a copied LF is set to NUL, unless that byte lies at nLength.
+ *   NUL after it: the byte after a copied LF is set to NUL, unless that byte lies at nLength. Only
+ *   the last byte copied can still have it behind it, so it is stored once, on the way out (EndOutput).
  *   TERMINATE: *pnNext = i + 1; the terminator is not copied.
  *   Window: the bytes at i .. i + 9 that lie below nLength, ASCII letters upper-cased, padded with NULs
  *   to 11 bytes. A keyword counts only when the byte after it in the window is whitespace, so one that
@@ -69,9 +70,9 @@
  *       one byte, and trimming only lowers j.
  *   I2  The input is read only at indexes i, i - 1 (when i > 0), i + 1 and the window's i + k (when
  *       below n). Nothing is read at or beyond pszScript + nLength, nor before pszScript.
- *   I3  The output is written at j (< n by I1), at j - 1 and lower when trimming (j > 0), and at the
- *       byte after a copied LF only when that index is below n. So every write lies below n, and in
- *       fact below *pnNext: a terminator at position p leaves every write at or below p.
+ *   I3  The output is written at j (< n by I1), at j - 1 and lower when trimming (j > 0), and at j
+ *       after a final LF only when j < n. So every write lies below n, and in fact below *pnNext: a
+ *       terminator at position p leaves j <= p, and every write at or below p.
  *   I4  The output is read only at j - 1 with j > 0, a byte this call has written.
  *   I5  *pnNext <= nLength, and *pnNext >= 1 when nLength >= 1 (a ";" at position 0 gives 1; a "/" at
  *       position 0 has no LF before it and never terminates).
@@ -91,42 +92,94 @@ enum Flag { BLOCKMODE = 1u, GRANT = 2u, CREATE = 4u, WRAPPED = 8u };
 
 enum { WINDOW_CHARS = 10, WINDOW_SIZE = 11 };
 
-/* Which bytes need more than a plain copy, per group of lexical states. A byte whose bit for the
- * current group is clear is copied and changes nothing. */
-enum { STOP_CODE = 1u, STOP_LIT = 2u, STOP_COMMENT = 4u, STOP_ALL = 7u };
-
-static const unsigned char kStop[256] = {
-    ['\n'] = STOP_ALL,
-    ['\r'] = STOP_ALL,
-    ['\''] = STOP_CODE | STOP_LIT,
-    ['-'] = STOP_CODE | STOP_COMMENT,
-    ['/'] = STOP_CODE | STOP_COMMENT,
-    [';'] = STOP_CODE,
-    ['B'] = STOP_CODE, ['b'] = STOP_CODE, /* BEGIN */
-    ['C'] = STOP_CODE, ['c'] = STOP_CODE, /* CREATE */
-    ['D'] = STOP_CODE, ['d'] = STOP_CODE, /* DECLARE */
-    ['F'] = STOP_CODE, ['f'] = STOP_CODE, /* FUNCTION */
-    ['G'] = STOP_CODE, ['g'] = STOP_CODE, /* GRANT */
-    ['P'] = STOP_CODE, ['p'] = STOP_CODE, /* PACKAGE, PROCEDURE */
-    ['R'] = STOP_CODE, ['r'] = STOP_CODE, /* REVOKE */
-    ['W'] = STOP_CODE, ['w'] = STOP_CODE, /* WRAPPED */
+/* Which bytes need more than a plain copy. Row 1 is for a byte that follows whitespace (or stands at
+ * position 0), row 0 for any other. A byte whose bits miss the current mask is copied and changes
+ * nothing. The mask holds the bit of the lexical state's group and, in CODE, the bits of the keyword
+ * letters whose keyword could still change a flag. So letters inside words, keywords that can no longer
+ * have an effect (BEGIN once in block mode, FUNCTION before any CREATE, ...) and an LF that closes no
+ * line comment take the plain copy path: that skips only work whose outcome cannot matter. */
+enum {
+    STOP_CODE = 1u << 0,       /* CODE */
+    STOP_LIT = 1u << 1,        /* LIT, LIT2 */
+    STOP_BLOCK = 1u << 2,      /* BLOCK */
+    STOP_LINE = 1u << 3,       /* LINE, BOTH */
+    KW_BLOCK = 1u << 4,        /* BEGIN, DECLARE */
+    KW_GRANT = 1u << 5,        /* GRANT, REVOKE */
+    KW_CREATE = 1u << 6,       /* CREATE */
+    KW_AFTER_CREATE = 1u << 7, /* FUNCTION, PACKAGE, PROCEDURE */
+    KW_WRAPPED = 1u << 8,      /* WRAPPED */
 };
 
-static unsigned StopMask(enum LexState state) {
+/* clang-format off */
+#define STOP_PUNCTUATION                                                                                 \
+    ['\n'] = STOP_LINE,                                                                                  \
+    ['\r'] = STOP_CODE | STOP_LIT | STOP_BLOCK | STOP_LINE,                                              \
+    ['\''] = STOP_CODE | STOP_LIT,                                                                       \
+    ['-'] = STOP_CODE | STOP_BLOCK,                                                                      \
+    ['/'] = STOP_CODE | STOP_BLOCK | STOP_LINE,                                                          \
+    [';'] = STOP_CODE
+
+static const uint16_t kStop[2][256] = {
+    [0] = {STOP_PUNCTUATION},
+    [1] = {
+        STOP_PUNCTUATION,
+        ['B'] = KW_BLOCK, ['b'] = KW_BLOCK,
+        ['D'] = KW_BLOCK, ['d'] = KW_BLOCK,
+        ['G'] = KW_GRANT, ['g'] = KW_GRANT,
+        ['R'] = KW_GRANT, ['r'] = KW_GRANT,
+        ['C'] = KW_CREATE, ['c'] = KW_CREATE,
+        ['F'] = KW_AFTER_CREATE, ['f'] = KW_AFTER_CREATE,
+        ['P'] = KW_AFTER_CREATE, ['p'] = KW_AFTER_CREATE,
+        ['W'] = KW_WRAPPED, ['w'] = KW_WRAPPED,
+    },
+};
+/* clang-format on */
+
+/* 1 for the bytes that count as whitespace: space, CR, LF. */
+static const unsigned char kWhitespace[256] = {[' '] = 1, ['\r'] = 1, ['\n'] = 1};
+
+static unsigned StopMask(enum LexState state, unsigned flags) {
     switch (state) {
-    case CODE:
-        return STOP_CODE;
+    case CODE: {
+        unsigned mask = STOP_CODE;
+        if (!(flags & BLOCKMODE))
+            mask |= KW_BLOCK;
+        if (!(flags & GRANT))
+            mask |= KW_GRANT;
+        if (!(flags & (GRANT | CREATE)))
+            mask |= KW_CREATE;
+        if ((flags & CREATE) && !(flags & BLOCKMODE))
+            mask |= KW_AFTER_CREATE;
+        if ((flags & CREATE) && !(flags & WRAPPED))
+            mask |= KW_WRAPPED;
+        return mask;
+    }
     case LIT:
     case LIT2:
         return STOP_LIT;
+    case BLOCK:
+        return STOP_BLOCK;
     default:
-        return STOP_COMMENT;
+        return STOP_LINE;
     }
 }
 
-static int IsWhitespace(unsigned char c) { return c == ' ' || c == '\r' || c == '\n'; }
+/* The NUL after a copied LF. Whatever is copied next lands on that byte, and trimming never goes back
+ * past an LF, so the NUL can only still be there when the LF is the last byte copied: storing it on
+ * the way out leaves the buffer exactly as storing it after every LF would. The byte at nLength is
+ * the caller's terminator and is never touched. */
+static void EndOutput(unsigned char* out, uint32_t j, uint32_t n) {
+    if (j > 0 && j < n && out[j - 1] == '\n')
+        out[j] = 0;
+}
 
-static unsigned char UpperAscii(unsigned char c) { return (c >= 'a' && c <= 'z') ? (unsigned char)(c - 32) : c; }
+static int IsWhitespace(unsigned char c) {
+    return kWhitespace[c];
+}
+
+static unsigned char UpperAscii(unsigned char c) {
+    return (c >= 'a' && c <= 'z') ? (unsigned char)(c - 32) : c;
+}
 
 /* The look-ahead window at position i (see the table above). */
 static void FillWindow(unsigned char window[WINDOW_SIZE], const unsigned char* s, uint32_t i, uint32_t n) {
@@ -191,13 +244,16 @@ MORVEX_EXPORT void MORVEX_CALL ParseScript(const char* pszScript, char* pszState
     const uint32_t n = nLength;
     uint32_t j = 0;
     enum LexState state = CODE;
-    unsigned stopMask = STOP_CODE;
     unsigned flags = 0;
+    unsigned stopMask = StopMask(CODE, flags);
 
+    unsigned afterWhitespace = 1; /* position 0 counts as following whitespace */
     for (uint32_t i = 0; i < n; ++i) {
         assert(j <= i); /* I1 */
         const unsigned char c = s[i];
-        if (!(kStop[c] & stopMask)) {
+        const unsigned stop = kStop[afterWhitespace][c] & stopMask;
+        afterWhitespace = kWhitespace[c];
+        if (__builtin_expect(!stop, 1)) { /* most bytes are plain text */
             out[j++] = c;
             continue;
         }
@@ -205,7 +261,7 @@ MORVEX_EXPORT void MORVEX_CALL ParseScript(const char* pszScript, char* pszState
         const unsigned char pv = (i > 0) ? s[i - 1] : 0;
 
         switch (c) {
-        case '\n':
+        case '\n': /* here only in LINE and BOTH; elsewhere an LF is a plain copy */
         case '\r':
             if (state == LINE)
                 state = CODE;
@@ -213,8 +269,6 @@ MORVEX_EXPORT void MORVEX_CALL ParseScript(const char* pszScript, char* pszState
                 state = BLOCK;
             if (c == '\n') {
                 out[j++] = '\n';
-                if (j < n)
-                    out[j] = 0;
             } else {
                 while (j > 0 && out[j - 1] == ' ')
                     out[--j] = 0;
@@ -255,6 +309,7 @@ MORVEX_EXPORT void MORVEX_CALL ParseScript(const char* pszScript, char* pszState
                 else if (state == BOTH)
                     state = LINE;
             } else if (state == CODE && i > 0 && pv == '\n') {
+                EndOutput(out, j, n);
                 *pnNext = i + 1;
                 return;
             }
@@ -263,13 +318,14 @@ MORVEX_EXPORT void MORVEX_CALL ParseScript(const char* pszScript, char* pszState
 
         case ';':
             if (!(flags & BLOCKMODE)) {
+                EndOutput(out, j, n);
                 *pnNext = i + 1;
                 return;
             }
             out[j++] = c;
             break;
 
-        default: /* the first letter of a keyword, in CODE */
+        default: /* the first letter of a keyword that could still count, in CODE */
             if (i == 0 || IsWhitespace(pv)) {
                 unsigned char window[WINDOW_SIZE];
                 FillWindow(window, s, i, n);
@@ -278,7 +334,8 @@ MORVEX_EXPORT void MORVEX_CALL ParseScript(const char* pszScript, char* pszState
             out[j++] = c;
             break;
         }
-        stopMask = StopMask(state);
+        stopMask = StopMask(state, flags);
     }
+    EndOutput(out, j, n);
     *pnNext = n;
 }

@@ -21,7 +21,9 @@ inline std::string Kept(const char* p, size_t n) {
     return kept;
 }
 
-inline bool IsTerminator(char c) { return c == ';' || c == '/'; }
+inline bool IsTerminator(char c) {
+    return c == ';' || c == '/';
+}
 
 // Copies the bytes into a heap block of exactly n bytes, so that a sanitizer catches any read beyond.
 inline std::unique_ptr<char[]> ExactCopy(const char* data, uint32_t n) {
@@ -75,7 +77,8 @@ inline std::string CheckSplit(const char* data, uint32_t n, uint32_t* nextOut = 
             return "stopped early at a byte that is no terminator";
         if (got != Kept(in.get(), next - 1))
             return "the statement is not the text before its terminator";
-    } else if (got != Kept(in.get(), n) && !(n > 0 && IsTerminator(in[n - 1]) && got == Kept(in.get(), n - 1))) {
+    } else if (got != Kept(in.get(), n) &&
+               !(n > 0 && IsTerminator(in[n - 1]) && got == Kept(in.get(), n - 1))) {
         return "the statement is not the scanned text";
     }
 

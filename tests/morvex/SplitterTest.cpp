@@ -33,7 +33,9 @@ Split SplitFirst(const std::string& script, uint32_t n) {
     return result;
 }
 
-Split SplitFirst(const std::string& script) { return SplitFirst(script, uint32_t(script.size())); }
+Split SplitFirst(const std::string& script) {
+    return SplitFirst(script, uint32_t(script.size()));
+}
 
 struct Case {
     std::string input;
@@ -91,9 +93,9 @@ TEST(SplitterBasics, SplitsAtSemicolonAndCarriesOnFromNext) {
     EXPECT_EQ(second.next, 19u);
 
     ExpectSplits({
-        {";rest;", "", 1},                                  // empty statement, still progress
+        {";rest;", "", 1},                                         // empty statement, still progress
         {"\n  select 1 from dual;", "\n  select 1 from dual", 22}, // leading blanks are kept
-        {"a\tb\x01\x7f\x80\xff;", "a\tb\x01\x7f\x80\xff", 8}, // control and high bytes are plain text
+        {"a\tb\x01\x7f\x80\xff;", "a\tb\x01\x7f\x80\xff", 8},      // control and high bytes are plain text
     });
 }
 
@@ -101,28 +103,28 @@ TEST(SplitterLiterals, QuotesHideTerminatorsAndCommentMarkers) {
     ExpectSplits({
         {"select 'a;b' from dual;", "select 'a;b' from dual", 23},
         {"select 'it''s;' from dual;", "select 'it''s;' from dual", 26},
-        {"select '''' x; y;", "select '''' x", 14},         // a literal holding one quote
-        {"select '' x; y;", "select '' x", 12},             // an empty literal
-        {"x 'a''''b;' y; z;", "x 'a''''b;' y", 14},         // two doubled pairs in a row
+        {"select '''' x; y;", "select '''' x", 14}, // a literal holding one quote
+        {"select '' x; y;", "select '' x", 12},     // an empty literal
+        {"x 'a''''b;' y; z;", "x 'a''''b;' y", 14}, // two doubled pairs in a row
         {"x '--' y; z;", "x '--' y", 9},
         {"x '/*' y; z;", "x '/*' y", 9},
-        {"x 'a\n/ b'; z;", "x 'a\n/ b'", 10},              // a "/" line inside a literal
-        {"x 'begin' y; z;", "x 'begin' y", 12},             // no keyword inside a literal
-        {"x 'open; y;", "x 'open; y;", kToEnd},             // unclosed: runs to the end
-        {"x 'a'", "x 'a'", kToEnd},                         // a quote at the last position closes
-        {"x 'a''", "x 'a''", kToEnd},                       // ... unless it starts a pair
+        {"x 'a\n/ b'; z;", "x 'a\n/ b'", 10},   // a "/" line inside a literal
+        {"x 'begin' y; z;", "x 'begin' y", 12}, // no keyword inside a literal
+        {"x 'open; y;", "x 'open; y;", kToEnd}, // unclosed: runs to the end
+        {"x 'a'", "x 'a'", kToEnd},             // a quote at the last position closes
+        {"x 'a''", "x 'a''", kToEnd},           // ... unless it starts a pair
     });
 }
 
 TEST(SplitterComments, LineAndBlockCommentsAndTheirInterplay) {
     ExpectSplits({
         {"select 1 from dual -- note; more\n;", "select 1 from dual -- note; more\n", 34},
-        {"x -- c;\r\ny; z;", "x -- c;\ny", 11},            // CR ends a line comment too
+        {"x -- c;\r\ny; z;", "x -- c;\ny", 11}, // CR ends a line comment too
         {"x /* a; b */ y; z;", "x /* a; b */ y", 15},
-        {"x /* a\n/ b */ y; z;", "x /* a\n/ b */ y", 16},     // no "/" line inside a block comment
-        {"x -- it's\ny; z;", "x -- it's\ny", 12},           // no literal inside a comment
+        {"x /* a\n/ b */ y; z;", "x /* a\n/ b */ y", 16}, // no "/" line inside a block comment
+        {"x -- it's\ny; z;", "x -- it's\ny", 12},         // no literal inside a comment
         {"x /* it's */ y; z;", "x /* it's */ y", 15},
-        {"x -- c\n/* d */ y; z;", "x -- c\n/* d */ y", 17},  // "/*" right after an LF opens a comment
+        {"x -- c\n/* d */ y; z;", "x -- c\n/* d */ y", 17}, // "/*" right after an LF opens a comment
         {"x /* c; z", "x /* c; z", kToEnd},                 // unclosed: runs to the end
         // "--" inside a block comment holds until the end of the line, even after "*/".
         {"/* -- */ a; b;", "/* -- */ a; b;", kToEnd},
@@ -130,22 +132,23 @@ TEST(SplitterComments, LineAndBlockCommentsAndTheirInterplay) {
         // "/*" inside a line comment opens a block comment that the LF does not close.
         {"x -- see /*\ny; z;", "x -- see /*\ny; z;", kToEnd},
         {"x -- see /*\n*/ y; z;", "x -- see /*\n*/ y", 17},
-        {"x */ y; z;", "x */ y", 7},                        // a stray "*/" changes nothing
+        {"x */ y; z;", "x */ y", 7}, // a stray "*/" changes nothing
     });
 }
 
 TEST(SplitterBlockMode, KeywordsOpenBlocksThatOnlyASlashLineEnds) {
     ExpectSplits({
         {"begin\n  null;\nend;\n/\nselect 1 from dual;", "begin\n  null;\nend;\n", 20},
-        {"declare\n  n number;\nbegin\n  n := 1;\nend;\n/\nx;", "declare\n  n number;\nbegin\n  n := 1;\nend;\n",
-         42},
-        {"BeGiN x; y;", "BeGiN x; y;", kToEnd},             // case does not matter
+        {"declare\n  n number;\nbegin\n  n := 1;\nend;\n/\nx;",
+         "declare\n  n number;\nbegin\n  n := 1;\nend;\n", 42},
+        {"BeGiN x; y;", "BeGiN x; y;", kToEnd},                   // case does not matter
         {"select begin from t;", "select begin from t;", kToEnd}, // even as a column name
-        {"create or replace procedure p is begin null; end;", "create or replace procedure p is begin null; end;",
-         kToEnd},
+        {"create or replace procedure p is begin null; end;",
+         "create or replace procedure p is begin null; end;", kToEnd},
         {"create function f return number is\nbegin return 1; end;\n/\nx;",
          "create function f return number is\nbegin return 1; end;\n", 57},
-        {"create package pkg is\n  procedure p;\nend;\n/\n", "create package pkg is\n  procedure p;\nend;\n", 43},
+        {"create package pkg is\n  procedure p;\nend;\n/\n", "create package pkg is\n  procedure p;\nend;\n",
+         43},
         {"create type t as object (n number, member function f return number);\n/\n",
          "create type t as object (n number, member function f return number);\n", 70},
         {"create trigger tr before insert on t for each row\nbegin\n  null;\nend;\n/\n",
@@ -167,12 +170,13 @@ TEST(SplitterBlockMode, KeywordBoundariesAndConditions) {
         {"begin\rx; y;", "beginx; y;", kToEnd},
         {"begin;", "begin", 6},
         {"begins x; y;", "begins x", 9},
-        {"x begin", "x begin", kToEnd},                     // runs into the end: no block, no harm
+        {"x begin", "x begin", kToEnd}, // runs into the end: no block, no harm
         // FUNCTION, PACKAGE, PROCEDURE count only after CREATE.
         {"drop procedure p; x;", "drop procedure p", 17},
         {"drop package body p; x;", "drop package body p", 20},
         {"drop function f; x;", "drop function f", 16},
-        {"create table t (procedure_name varchar2(30)); x;", "create table t (procedure_name varchar2(30))", 45},
+        {"create table t (procedure_name varchar2(30)); x;", "create table t (procedure_name varchar2(30))",
+         45},
         {"create type t as object (n number); x;", "create type t as object (n number)", 35},
         // PROCEDURE and the whitespace after it just fill the 10-byte window.
         {"create procedure\np is begin null; end;", "create procedure\np is begin null; end;", kToEnd},
@@ -183,13 +187,13 @@ TEST(SplitterBlockMode, KeywordBoundariesAndConditions) {
 TEST(SplitterSlashLine, SlashEndsOnlyInTheFirstColumnOutsideComments) {
     ExpectSplits({
         {"begin\n  null;\n /\nend;\n/\nx;", "begin\n  null;\n /\nend;\n", 23}, // indented: plain text
-        {"/x; y;", "/x", 3},                                 // position 0 has no LF before it
+        {"/x; y;", "/x", 3}, // position 0 has no LF before it
         {"\n/ rest", "\n", 2},
-        {"a\n/2; b;", "a\n", 3},                              // a division at a line start ends too
-        {"a\r\n/ b", "a\n", 4},                               // CR LF: the LF comes right before
-        {"a\r/ b; c;", "a/ b", 6},                            // a lone CR does not count
-        {"x -- c\n/ y", "x -- c\n", 8},                       // the LF closed the line comment
-        {"a\n/* c */; b;", "a\n/* c */", 10},                 // "/*" opens a comment, not a terminator
+        {"a\n/2; b;", "a\n", 3},              // a division at a line start ends too
+        {"a\r\n/ b", "a\n", 4},               // CR LF: the LF comes right before
+        {"a\r/ b; c;", "a/ b", 6},            // a lone CR does not count
+        {"x -- c\n/ y", "x -- c\n", 8},       // the LF closed the line comment
+        {"a\n/* c */; b;", "a\n/* c */", 10}, // "/*" opens a comment, not a terminator
         {"x /*\n/ */ y; z;", "x /*\n/ */ y", 12},
         {"create package p is x; end;\n/", "create package p is x; end;\n", 29},
     });
@@ -198,13 +202,13 @@ TEST(SplitterSlashLine, SlashEndsOnlyInTheFirstColumnOutsideComments) {
 TEST(SplitterLineEnds, CarriageReturnsAndTrailingSpaces) {
     ExpectSplits({
         {"a  \r\nb;", "a\nb", 7},
-        {"a   \r\nb;", "a\nb", 8},        // no stale space survives behind the text written later
+        {"a   \r\nb;", "a\nb", 8}, // no stale space survives behind the text written later
         {"a      \r\nbc;", "a\nbc", 12},
-        {"   \r\nx;", "\nx", 7},          // trimming stops at the first byte
-        {"a \t \r\n;", "a \t\n", 7},      // spaces only, not tabs
-        {"a  \nb;", "a  \nb", 6},         // an LF alone keeps the spaces
+        {"   \r\nx;", "\nx", 7},     // trimming stops at the first byte
+        {"a \t \r\n;", "a \t\n", 7}, // spaces only, not tabs
+        {"a  \nb;", "a  \nb", 6},    // an LF alone keeps the spaces
         {"a\r\r\rb;", "ab", 6},
-        {"'a  \r\nb';", "'a\nb'", 9},     // inside a literal too
+        {"'a  \r\nb';", "'a\nb'", 9}, // inside a literal too
         {"x -- c  \r\ny;", "x -- c\ny", 12},
     });
 
@@ -373,9 +377,38 @@ TEST(SplitterWholeScript, TwoInsertLinesAsTheProgramSendsThem) {
 TEST(SplitterProperties, RandomScriptsKeepEveryBoundAndLoseNothing) {
     // Scripts glued from the pieces the rules care about, split at every length from 0 to the whole.
     const std::vector<std::string> pieces = {
-        "begin ", "BEGIN\n", "declare ", "create ", "procedure ", "package ", "function ", "wrapped ",
-        "grant ", "revoke ", "'", "''", "--", "/*", "*/", "\n/", "/", ";", "\r\n", "  \r", "\n", " ",
-        "\t", "x", "*", "-", "\0"s, "\xff", "select 1 from dual", "end;", "procedure\n", "PrOcEdUrE\r",
+        "begin ",
+        "BEGIN\n",
+        "declare ",
+        "create ",
+        "procedure ",
+        "package ",
+        "function ",
+        "wrapped ",
+        "grant ",
+        "revoke ",
+        "'",
+        "''",
+        "--",
+        "/*",
+        "*/",
+        "\n/",
+        "/",
+        ";",
+        "\r\n",
+        "  \r",
+        "\n",
+        " ",
+        "\t",
+        "x",
+        "*",
+        "-",
+        "\0"s,
+        "\xff",
+        "select 1 from dual",
+        "end;",
+        "procedure\n",
+        "PrOcEdUrE\r",
     };
     std::mt19937 random(20240611u);
     std::uniform_int_distribution<size_t> pick(0, pieces.size() - 1);
