@@ -1,0 +1,134 @@
+#include "CQuarvelDoc.h"
+
+#include "IniSettingsKey.h"
+#include "SyncSend.h"
+#include "UserProfile.h"
+#include "WindowTitles.h"
+
+#include <system_error>
+
+void CQuarvelDoc::CDocTextBuffer::MarkModified(bool modified) {
+    document_->SetModifiedFlag(modified);
+}
+
+CQuarvelDoc::CQuarvelDoc(ApplicationFields& app) : app_(app), textBuffer_(this) {
+    session_ = std::move(app.pendingConnection);
+    userName_ = app.lastUserName;
+    connectString_ = app.lastConnectString;
+    app.currentDocument = this;
+    {
+        std::unique_ptr<platform::IniSettingsKey> key = platform::IniSettingsKey::OpenProgramForReading();
+        settings_ = platform::ReadDocumentSettings(key.get());
+    }
+    fileName_ = kNewSqlScript;
+    // The placeholder name is no file: keep it out of the recent-file list.
+    SetPathName(kNewSqlScript, false);
+    SetTitle(WindowTitle());
+}
+
+CQuarvelDoc::~CQuarvelDoc() {
+    StopWorker();
+    if (worker_.joinable())
+        worker_.join();
+    // A worker started later must never find a destroyed document.
+    CQuarvelDoc* self = this;
+    app_.currentDocument.compare_exchange_strong(self, nullptr);
+    // The statement's handles belong to the session: free it before logging off.
+    state_.statement.reset();
+    state_.columns.Clear();
+    if (session_ && session_->IsConnected())
+        session_->Logoff();
+    session_.reset();
+}
+
+bool CQuarvelDoc::OnNewDocument() {
+    if (!CDocument::OnNewDocument())
+        return false;
+    textBuffer_.ResetToEmpty(editor::EOL_DOS);
+    return true;
+}
+
+bool CQuarvelDoc::OnOpenDocument(const std::string& path) {
+    if (!CDocument::OnOpenDocument(path))
+        return false;
+    if (!textBuffer_.LoadFile(path, editor::EOL_AUTO))
+        return false;
+    fileName_ = path;
+    SetPathName(path, true);
+    return true;
+}
+
+bool CQuarvelDoc::OnSaveDocument(const std::string& path) {
+    if (!textBuffer_.SaveFile(path, editor::EOL_AUTO, true))
+        return false;
+    fileName_ = path;
+    SetPathName(path, true);
+    return true;
+}
+
+void CQuarvelDoc::DeleteContents() {
+    textBuffer_.Clear();
+}
+
+std::string CQuarvelDoc::WindowTitle() const {
+    return DocumentTitle(userName_, connectString_, fileName_);
+}
+
+void CQuarvelDoc::SetTextPane(CSqlLeftView* pane, platform::MessageHandle window) {
+    textPane_ = pane;
+    state_.textPaneWindow = std::move(window);
+}
+
+void CQuarvelDoc::SetFrame(CSqlMainFrame* frame, platform::MessageHandle window) {
+    frame_ = frame;
+    state_.frameWindow = std::move(window);
+}
+
+bool CQuarvelDoc::StartWorker(std::function<void(CQuarvelDoc&)> body) {
+    if (!body || IsWorkerRunning())
+        return false;
+    if (worker_.joinable())
+        worker_.join(); // the previous worker has ended; only its thread object is left
+    stopRequested_ = false;
+    workerRunning_ = true;
+    app_.currentDocument = this;
+    try {
+        worker_ = std::thread([this, body = std::move(body)] {
+            // The running flag drops even when the body leaves by an exception.
+            struct Done {
+                std::atomic<bool>& running;
+                ~Done() { running = false; }
+            } done{workerRunning_};
+            // An exception that escapes the body is left to the program's terminate handler.
+            body(*this);
+        });
+    } catch (const std::system_error&) {
+        workerRunning_ = false;
+        return false;
+    }
+    return true;
+}
+
+void CQuarvelDoc::WaitForWorker() {
+    platform::WaitServingSends([this] { return !IsWorkerRunning(); });
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void CQuarvelDoc::StopWorker() {
+    if (IsWorkerRunning()) {
+        stopRequested_ = true;
+        if (session_ && session_->IsConnected())
+            session_->Break();
+    }
+    WaitForWorker();
+}
+
+void CQuarvelDoc::OnAddToRecentFiles(const std::string& path) {
+    platform::AddRecentFile(app_.recentFiles, path, platform::UserProfile::kRecentFileCount);
+}
+
+void CQuarvelDoc::ReportFrameworkError(uint32_t stringId) {
+    if (app_.showFrameworkError)
+        app_.showFrameworkError(stringId);
+}

@@ -1,0 +1,101 @@
+// The document of one editor window: its SQL text, its database session, the settings read when it
+// was built, its file name and title, and the statement state its worker uses.
+//
+// Lifetime: built by the new-connection command after a successful logon, destroyed when its window
+// closes. It is never destroyed while its worker runs: the window stops the worker first (StopWorker),
+// and the destructor does the same as a last safety net.
+//
+// Thread contract: built, changed and destroyed on the UI thread. The worker reads the session,
+// settings and statement state while it runs, and reaches windows only through synchronous sends.
+#pragma once
+
+#include "ApplicationFields.h"
+#include "CDocument.h"
+#include "LogFont.h"
+#include "ProgramSettings.h"
+#include "StatementState.h"
+#include "TextBuffer.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+class CSqlMainFrame;
+class CSqlLeftView;
+
+inline constexpr const char* kNewSqlScript = "New SQL Script";
+
+class CQuarvelDoc : public CDocument {
+public:
+    // The text buffer that keeps its modified flag in the document.
+    class CDocTextBuffer : public editor::CTextBuffer {
+    public:
+        explicit CDocTextBuffer(CQuarvelDoc* document) : document_(document) {}
+        void MarkModified(bool modified) override;
+
+    private:
+        CQuarvelDoc* document_;
+    };
+
+    // Takes the pending session, user name and connect string from the application.
+    explicit CQuarvelDoc(ApplicationFields& app);
+    ~CQuarvelDoc() override;
+
+    bool OnNewDocument() override;
+    bool OnOpenDocument(const std::string& path) override;
+    bool OnSaveDocument(const std::string& path) override;
+    void DeleteContents() override;
+
+    // "Quarvel [" + user + "@" + connect string + "] - " + file name.
+    std::string WindowTitle() const;
+
+    CDocTextBuffer& TextBuffer() { return textBuffer_; }
+    const LogFont& Font() const { return font_; }
+    DBConnect* Session() const { return session_.get(); }
+    const std::string& UserName() const { return userName_; }
+    const std::string& ConnectString() const { return connectString_; }
+    const platform::DocumentSettings& Settings() const { return settings_; }
+    const std::string& FileName() const { return fileName_; }
+    void SetFileName(const std::string& name) { fileName_ = name; }
+    StatementState& State() { return state_; }
+    ApplicationFields& App() { return app_; }
+
+    CSqlLeftView* TextPane() const { return textPane_; }
+    void SetTextPane(CSqlLeftView* pane, platform::MessageHandle window);
+    CSqlMainFrame* Frame() const { return frame_; }
+    void SetFrame(CSqlMainFrame* frame, platform::MessageHandle window);
+
+    // The worker. At most one runs; the running flag is the guard every command tests.
+    // Starts `body` on a new thread with this document. False when one runs or no thread can start.
+    bool StartWorker(std::function<void(CQuarvelDoc&)> body);
+    bool IsWorkerRunning() const { return workerRunning_.load(); }
+    // True once the window asked the worker to stop; the worker ends its batch at the next row.
+    bool StopRequested() const { return stopRequested_.load(); }
+    // UI thread: waits until the worker has ended, serving the sends it makes meanwhile.
+    void WaitForWorker();
+    // UI thread: breaks the running call, asks the worker to stop and waits for it (serving its sends).
+    void StopWorker();
+
+protected:
+    void OnAddToRecentFiles(const std::string& path) override;
+    void ReportFrameworkError(uint32_t stringId) override;
+
+private:
+    ApplicationFields& app_;
+    CDocTextBuffer textBuffer_;
+    LogFont font_;
+    std::unique_ptr<DBConnect> session_;
+    std::string userName_;
+    std::string connectString_;
+    platform::DocumentSettings settings_;
+    std::string fileName_;
+    StatementState state_;
+    CSqlLeftView* textPane_ = nullptr;
+    CSqlMainFrame* frame_ = nullptr;
+
+    std::thread worker_;
+    std::atomic<bool> workerRunning_{false};
+    std::atomic<bool> stopRequested_{false};
+};
