@@ -1,0 +1,138 @@
+#include "Errors.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace liteoci {
+namespace {
+
+struct Message {
+    int code;
+    const char* text;
+};
+
+// Texts of the server and client messages this client raises.
+constexpr Message kMessages[] = {
+    {1, "unique constraint (%s) violated"},
+    {54, "resource busy and acquire with NOWAIT specified or timeout expired"},
+    {600, "internal error code, arguments: [%s]"},
+    {900, "invalid SQL statement"},
+    {903, "invalid table name"},
+    {904, "%s: invalid identifier"},
+    {907, "missing right parenthesis"},
+    {909, "invalid number of arguments"},
+    {911, "invalid character"},
+    {917, "missing comma"},
+    {918, "column ambiguously defined"},
+    {923, "FROM keyword not found where expected"},
+    {932, "inconsistent datatypes"},
+    {933, "SQL command not properly ended"},
+    {934, "group function is not allowed here"},
+    {936, "missing expression"},
+    {937, "not a single-group group function"},
+    {942, "table or view does not exist"},
+    {955, "name is already used by an existing object"},
+    {1001, "invalid cursor"},
+    {1002, "fetch out of sequence"},
+    {1007, "variable not in select list"},
+    {1008, "not all variables bound"},
+    {1013, "user requested cancel of current operation"},
+    {1017, "invalid username/password; logon denied"},
+    {1031, "insufficient privileges"},
+    {1036, "illegal variable name/number"},
+    {1400, "cannot insert NULL into (%s)"},
+    {1403, "no data found"},
+    {1405, "fetched column value is NULL"},
+    {1406, "fetched column value was truncated"},
+    {1422, "exact fetch returns more than requested number of rows"},
+    {1476, "divisor is equal to zero"},
+    {1722, "invalid number"},
+    {1740, "missing double quote in identifier"},
+    {1756, "quoted string not properly terminated"},
+    {1789, "query block has incorrect number of result columns"},
+    {1821, "date format not recognized"},
+    {1830, "date format picture ends before converting entire input string"},
+    {1843, "not a valid month"},
+    {1847, "day of month must be between 1 and last day of month"},
+    {1850, "hour must be between 0 and 23"},
+    {1851, "minutes must be between 0 and 59"},
+    {1852, "seconds must be between 0 and 59"},
+    {1858, "a non-numeric character was found where a numeric was expected"},
+    {1861, "literal does not match format string"},
+    {2290, "check constraint (%s) violated"},
+    {2291, "integrity constraint (%s) violated - parent key not found"},
+    {2292, "integrity constraint (%s) violated - child record found"},
+    {3114, "not connected to ORACLE"},
+    {6502, "PL/SQL: numeric or value error%s"},
+    {6550, "line %s, column %s:\n%s"},
+    {12154, "TNS:could not resolve the connect identifier specified"},
+    {22275, "invalid LOB locator specified"},
+    {24315, "illegal attribute type"},
+    {24333, "zero iteration count"},
+    {24334, "no descriptor for this position"},
+    {24338, "statement handle not executed"},
+    {24344, "success with compilation error"},
+    {24345, "A Truncation or null fetch error occurred"},
+    {24391, "invalid fetch operation"},
+};
+
+const char* Lookup(int code) {
+    for (const Message& m : kMessages)
+        if (m.code == code) return m.text;
+    return "unknown error";
+}
+
+std::string Prefix(int code) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "ORA-%05d: ", code);
+    return buf;
+}
+
+}  // namespace
+
+OraError MakeError(int code, std::string_view arg1, std::string_view arg2, std::string_view arg3) {
+    OraError e;
+    e.code = code;
+    e.text = Prefix(code);
+    std::string_view args[3] = {arg1, arg2, arg3};
+    int next = 0;
+    for (const char* p = Lookup(code); *p; ++p) {
+        if (p[0] == '%' && p[1] == 's') {
+            if (next < 3) e.text.append(args[next++]);
+            ++p;
+        } else {
+            e.text.push_back(*p);
+        }
+    }
+    return e;
+}
+
+OraError MakeErrorAt(int offset, int code, std::string_view arg1, std::string_view arg2) {
+    OraError e = MakeError(code, arg1, arg2);
+    e.offset = offset;
+    return e;
+}
+
+OraError MakeRawError(int code, std::string_view message) {
+    OraError e;
+    e.code = code;
+    e.text = Prefix(code);
+    e.text.append(message);
+    return e;
+}
+
+OraError ParseOraMessage(std::string_view message) {
+    OraError e;
+    if (message.size() < 10 || message.substr(0, 4) != "ORA-") return e;
+    int code = 0;
+    for (size_t i = 4; i < 9; ++i) {
+        if (message[i] < '0' || message[i] > '9') return e;
+        code = code * 10 + (message[i] - '0');
+    }
+    if (message[9] != ':') return e;
+    e.code = code;
+    e.text = std::string(message);
+    return e;
+}
+
+}  // namespace liteoci

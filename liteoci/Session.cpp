@@ -1,0 +1,465 @@
+#include "Session.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <random>
+#include <thread>
+
+#include "Sha256.h"
+
+namespace liteoci {
+namespace {
+
+constexpr int kBusyTimeoutMs = 3000;
+
+const char* const kSchema =
+    "CREATE TABLE IF NOT EXISTS \"liteoci$users\" (name TEXT PRIMARY KEY, salt TEXT NOT NULL, hash TEXT NOT NULL, "
+    "sysdba INTEGER NOT NULL DEFAULT 0);"
+    "CREATE TABLE IF NOT EXISTS \"liteoci$source\" (name TEXT NOT NULL, type TEXT NOT NULL, text TEXT NOT NULL, "
+    "status TEXT NOT NULL, PRIMARY KEY (name, type));";
+
+std::string RandomSalt() {
+    std::random_device rd;
+    std::string s;
+    static const char kHex[] = "0123456789abcdef";
+    for (int i = 0; i < 16; ++i) s += kHex[rd() % 16];
+    return s;
+}
+
+bool StartsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
+
+// Text between the first ": " and the end, e.g. "no such table: emp" -> "emp".
+std::string After(std::string_view msg, std::string_view prefix) {
+    return std::string(msg.substr(prefix.size()));
+}
+
+// "emp.ename" -> "DEMO"."EMP"."ENAME" style pieces.
+std::string QuotedPath(const std::string& user, std::string_view dotted) {
+    std::string r = "\"" + user + "\"";
+    size_t start = 0;
+    while (start <= dotted.size()) {
+        size_t dot = dotted.find('.', start);
+        std::string_view part = dotted.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
+        r += ".\"" + Upper(part) + "\"";
+        if (dot == std::string_view::npos) break;
+        start = dot + 1;
+    }
+    return r;
+}
+
+std::string ConstraintName(const std::string& user, std::string_view detail) {
+    // "dept.deptno" or "dept.a, dept.b"
+    std::string name = Upper(detail.substr(0, detail.find(',')));
+    for (char& c : name)
+        if (c == '.') c = '_';
+    return user + "." + name;
+}
+
+bool KeywordNoExpressionEnd(std::string_view text, const Token& t) {
+    static const char* const kWords[] = {"SELECT", "FROM", "WHERE", "AND",  "OR",     "NOT",   "BY",     "ON",
+                                         "SET",    "VALUES", "INTO", "IN",  "IS",     "LIKE",  "BETWEEN", "THEN",
+                                         "ELSE",   "WHEN", "CASE",   "DISTINCT", "HAVING", "AS", "TABLE", "UNION",
+                                         "ALL",    "JOIN", "INSERT", "UPDATE", "DELETE", "CREATE", "DROP", "ALTER"};
+    for (const char* w : kWords)
+        if (IsWord(text, t, w)) return true;
+    return false;
+}
+
+bool EndsExpression(std::string_view text, const Token& t) {
+    switch (t.kind) {
+        case Tok::Word: return !KeywordNoExpressionEnd(text, t);
+        case Tok::QIdent:
+        case Tok::String:
+        case Tok::Number:
+        case Tok::Bind: return true;
+        case Tok::Op: return IsOp(text, t, ")") || IsOp(text, t, "*");
+    }
+    return false;
+}
+
+// The ORA error of a syntax error at token k (k == toks.size(): the text ended too early).
+OraError SyntaxError(const ErrorContext& ctx, size_t k) {
+    const std::vector<Token>& toks = *ctx.toks;
+    std::string_view text = ctx.text;
+    int at = k < toks.size() ? static_cast<int>(toks[k].pos)
+                             : (toks.empty() ? 0 : static_cast<int>(toks.back().pos + toks.back().len));
+    if (k == 0) return MakeErrorAt(at, 900);
+    const Token& prev = toks[k - 1];
+    if (IsWord(text, prev, "FROM")) return MakeErrorAt(at, 903);
+    // depth and the select list of the outermost query
+    int depth = 0;
+    size_t openParen = SIZE_MAX;
+    bool inSelectList = false;
+    std::vector<size_t> opens;
+    for (size_t i = 0; i < k && i < toks.size(); ++i) {
+        if (IsOp(text, toks[i], "(")) opens.push_back(i), ++depth;
+        else if (IsOp(text, toks[i], ")") && depth > 0) opens.pop_back(), --depth;
+        else if (depth == 0 && IsWord(text, toks[i], "SELECT")) inSelectList = true;
+        else if (depth == 0 && (IsWord(text, toks[i], "FROM") || IsWord(text, toks[i], "INTO"))) inSelectList = false;
+    }
+    if (!opens.empty()) openParen = opens.back();
+    if (!EndsExpression(text, prev) || k >= toks.size()) return MakeErrorAt(at, 936);
+    if (depth > 0) {
+        if (openParen > 0 && IsWord(text, toks[openParen - 1], "VALUES")) return MakeErrorAt(at, 917);
+        return MakeErrorAt(at, 907);
+    }
+    if (inSelectList && !IsWord(text, toks[k], "FROM")) return MakeErrorAt(at, 923);
+    return MakeErrorAt(at, 933);
+}
+
+size_t TokenAt(const std::vector<Token>& toks, int offset) {
+    for (size_t i = 0; i < toks.size(); ++i)
+        if (static_cast<int>(toks[i].pos) >= offset) return i;
+    return toks.size();
+}
+
+int FindIdentifier(const ErrorContext* ctx, const std::string& upperName) {
+    if (!ctx || !ctx->toks) return -1;
+    for (const Token& t : *ctx->toks)
+        if ((t.kind == Tok::Word || t.kind == Tok::QIdent) && Upper(IdentName(ctx->text, t)) == upperName)
+            return static_cast<int>(t.pos);
+    return -1;
+}
+
+}  // namespace
+
+// ---- DBMS_OUTPUT -------------------------------------------------------------------------------
+
+void DbmsOutput::Enable(long long size) {
+    enabled_ = true;
+    if (size < 0) limit_ = 20000;
+    else if (size == 0) limit_ = 0;
+    else limit_ = static_cast<size_t>(size < 2000 ? 2000 : size > 1000000 ? 1000000 : size);
+}
+
+void DbmsOutput::Disable() {
+    enabled_ = false;
+    lines_.clear();
+    partial_.clear();
+    used_ = 0;
+    readSincePut_ = false;
+}
+
+void DbmsOutput::DiscardAfterRead() {
+    // Lines not read before the next PUT are dropped, so they cannot mix with the new message.
+    if (readSincePut_) {
+        lines_.clear();
+        used_ = partial_.size();
+        readSincePut_ = false;
+    }
+}
+
+OraError DbmsOutput::Account(size_t bytes) {
+    if (limit_ != 0 && used_ + bytes > limit_)
+        return MakeRawError(20000, "ORU-10027: buffer overflow, limit of " + std::to_string(limit_) + " bytes");
+    used_ += bytes;
+    return {};
+}
+
+OraError DbmsOutput::Put(std::string_view text) {
+    if (!enabled_) return {};
+    DiscardAfterRead();
+    if (partial_.size() + text.size() > 32767)
+        return MakeRawError(20000, "ORU-10028: line length overflow, limit of 32767 bytes per line");
+    if (OraError e = Account(text.size())) return e;
+    partial_.append(text);
+    return {};
+}
+
+OraError DbmsOutput::PutLine(std::string_view text) {
+    if (!enabled_) return {};
+    if (OraError e = Put(text)) return e;
+    return NewLine();
+}
+
+OraError DbmsOutput::NewLine() {
+    if (!enabled_) return {};
+    DiscardAfterRead();
+    lines_.push_back(std::move(partial_));
+    partial_.clear();
+    return {};
+}
+
+bool DbmsOutput::GetLine(std::string& line) {
+    if (!enabled_ || lines_.empty()) {
+        line.clear();
+        return false;
+    }
+    line = std::move(lines_.front());
+    lines_.pop_front();
+    used_ = used_ >= line.size() ? used_ - line.size() : 0;
+    readSincePut_ = true;
+    return true;
+}
+
+// ---- Session -----------------------------------------------------------------------------------
+
+Session::~Session() { Close(); }
+
+std::string NormalizeUserName(std::string_view name) {
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') return std::string(name.substr(1, name.size() - 2));
+    return Upper(name);
+}
+
+OraError CheckDatabaseFile(const std::string& path) {
+    struct stat st{};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return MakeError(12154);
+    sqlite3* db = nullptr;
+    bool ok = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK;
+    if (ok) {
+        sqlite3_stmt* st2 = nullptr;
+        ok = sqlite3_prepare_v2(db, "SELECT 1 FROM \"liteoci$users\" LIMIT 1", -1, &st2, nullptr) == SQLITE_OK;
+        sqlite3_finalize(st2);
+    }
+    sqlite3_close(db);
+    return ok ? OraError{} : MakeError(12154);
+}
+
+OraError Session::Open(const std::string& path, const std::string& user, const std::string& password, bool sysdba,
+                       std::shared_ptr<Session>& out) {
+    if (OraError e = CheckDatabaseFile(path)) return e;
+    std::shared_ptr<Session> s(new Session());
+    if (sqlite3_open_v2(path.c_str(), &s->db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        return MakeError(12154);
+    }
+    sqlite3_busy_handler(s->db_, &Session::BusyHandler, s.get());
+    std::string name = NormalizeUserName(user);
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(s->db_, "SELECT salt, hash, sysdba FROM \"liteoci$users\" WHERE name = ?1", -1, &st,
+                                nullptr);
+    if (rc != SQLITE_OK) return MakeError(12154);
+    sqlite3_bind_text(st, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    rc = sqlite3_step(st);
+    bool known = false, privileged = false;
+    if (rc == SQLITE_ROW) {
+        std::string salt = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        std::string hash = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+        known = Sha256Hex(salt + password) == hash;
+        privileged = sqlite3_column_int(st, 2) != 0;
+    }
+    sqlite3_finalize(st);
+    if (rc == SQLITE_BUSY) return MakeError(54);
+    if (!known) return MakeError(1017);
+    if (sysdba && !privileged) return MakeError(1031);
+
+    s->settings_.user = name;
+    s->settings_.dateFormat.Compile("DD-MON-RR");
+    s->Exec("PRAGMA journal_mode=WAL");
+    s->Exec("PRAGMA foreign_keys=ON");
+    if (RegisterSqlFunctions(s->db_, &s->settings_) != SQLITE_OK) return MakeError(600, "functions");
+    if (OraError e = s->Exec("CREATE TEMP TABLE DUAL (DUMMY VARCHAR2(1)); INSERT INTO temp.DUAL VALUES ('X')")) return e;
+    out = std::move(s);
+    return {};
+}
+
+void Session::Close() {
+    if (!db_) return;
+    if (inTxn_) Exec("ROLLBACK");
+    inTxn_ = false;
+    sqlite3* db = db_;
+    {
+        std::lock_guard<std::mutex> lock(callMutex_);
+        db_ = nullptr;
+    }
+    // Statements still open on this session keep the connection alive until they are finalized.
+    sqlite3_close_v2(db);
+}
+
+int Session::BusyHandler(void* self, int count) {
+    Session* s = static_cast<Session*>(self);
+    constexpr int kStepMs = 10;
+    if (s->cancelled() || count * kStepMs >= kBusyTimeoutMs) return 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kStepMs));
+    return 1;
+}
+
+OraError Session::Exec(const char* sql) {
+    if (!db_) return MakeError(3114);
+    char* err = nullptr;
+    int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &err);
+    sqlite3_free(err);
+    if (rc != SQLITE_OK) return MapError(rc);
+    return {};
+}
+
+OraError Session::BeginWrite() {
+    if (inTxn_) return {};
+    if (OraError e = Exec("BEGIN IMMEDIATE")) return e;
+    inTxn_ = true;
+    return {};
+}
+
+OraError Session::Commit() {
+    if (!inTxn_) return {};
+    if (OraError e = Exec("COMMIT")) return e;
+    inTxn_ = false;
+    return {};
+}
+
+OraError Session::Rollback() {
+    if (!inTxn_) return {};
+    OraError e = Exec("ROLLBACK");
+    if (sqlite3_get_autocommit(db_)) inTxn_ = false;
+    return e;
+}
+
+void Session::EnterCall() {
+    std::lock_guard<std::mutex> lock(callMutex_);
+    inCall_ = true;
+    breakRequested_.store(false, std::memory_order_relaxed);
+}
+
+bool Session::LeaveCall() {
+    std::lock_guard<std::mutex> lock(callMutex_);
+    inCall_ = false;
+    return breakRequested_.exchange(false, std::memory_order_relaxed);
+}
+
+void Session::Break() {
+    std::lock_guard<std::mutex> lock(callMutex_);
+    // A break with no call running is dropped, so that it cannot cancel the next call.
+    if (!inCall_ || !db_) return;
+    breakRequested_.store(true, std::memory_order_relaxed);
+    sqlite3_interrupt(db_);
+}
+
+OraError Session::MapError(int rc, const ErrorContext* ctx) {
+    const char* raw = db_ ? sqlite3_errmsg(db_) : "not connected";
+    std::string msg = raw ? raw : "";
+    int ext = db_ ? sqlite3_extended_errcode(db_) : rc;
+    int sqlOffset = db_ ? sqlite3_error_offset(db_) : -1;
+    int offset = -1;
+    if (ctx && ctx->translation && sqlOffset >= 0) offset = ctx->translation->MapOffset(sqlOffset);
+
+    OraError e = ParseOraMessage(msg);
+    if (e) return e;
+    const std::string& user = settings_.user;
+    int primary = rc & 0xff;
+    if (primary == SQLITE_INTERRUPT || cancelled()) return MakeError(1013);
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) return MakeError(54);
+    if (primary == SQLITE_CONSTRAINT) {
+        std::string_view detail = msg;
+        size_t colon = detail.find(": ");
+        detail = colon == std::string_view::npos ? std::string_view() : detail.substr(colon + 2);
+        switch (ext) {
+            case SQLITE_CONSTRAINT_UNIQUE:
+            case SQLITE_CONSTRAINT_PRIMARYKEY: return MakeError(1, ConstraintName(user, detail));
+            case SQLITE_CONSTRAINT_NOTNULL: return MakeError(1400, QuotedPath(user, detail));
+            case SQLITE_CONSTRAINT_CHECK: return MakeError(2290, ConstraintName(user, detail.empty() ? "CHECK" : detail));
+            case SQLITE_CONSTRAINT_FOREIGNKEY:
+                return MakeError(ctx && ctx->ociType == 3 ? 2292 : 2291, user + ".FOREIGN_KEY");
+            default: return MakeError(1, ConstraintName(user, detail));
+        }
+    }
+    std::string_view m = msg;
+    if (StartsWith(m, "no such table: ")) {
+        std::string name = After(m, "no such table: ");
+        if (name.rfind("main.", 0) == 0) name = name.substr(5);
+        if (offset < 0) offset = FindIdentifier(ctx, Upper(name));
+        return MakeErrorAt(offset < 0 ? 0 : offset, 942);
+    }
+    if (StartsWith(m, "no such column: ") || StartsWith(m, "no such function: ")) {
+        std::string name = After(m, StartsWith(m, "no such column: ") ? "no such column: " : "no such function: ");
+        std::string shown;
+        size_t start = 0;
+        while (true) {
+            size_t dot = name.find('.', start);
+            std::string part = name.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+            if (!shown.empty()) shown += ".";
+            shown += "\"" + part + "\"";
+            if (dot == std::string::npos) break;
+            start = dot + 1;
+        }
+        if (offset < 0) {
+            std::string last = name.substr(name.rfind('.') == std::string::npos ? 0 : name.rfind('.') + 1);
+            offset = FindIdentifier(ctx, Upper(last));
+        }
+        return MakeErrorAt(offset < 0 ? 0 : offset, 904, shown);
+    }
+    if (m.find("already exists") != std::string_view::npos) return MakeErrorAt(offset < 0 ? 0 : offset, 955);
+    if (StartsWith(m, "ambiguous column name")) return MakeErrorAt(offset < 0 ? 0 : offset, 918);
+    if (StartsWith(m, "wrong number of arguments")) return MakeErrorAt(offset < 0 ? 0 : offset, 909);
+    if (StartsWith(m, "misuse of aggregate")) return MakeErrorAt(offset < 0 ? 0 : offset, 934);
+    if (StartsWith(m, "misuse of window function")) return MakeErrorAt(offset < 0 ? 0 : offset, 904, "\"ROWNUM\"");
+    if (m.find("do not have the same number of result columns") != std::string_view::npos)
+        return MakeErrorAt(offset < 0 ? 0 : offset, 1789);
+    if (StartsWith(m, "no tables specified")) return MakeErrorAt(offset < 0 ? 0 : offset, 923);
+    if (StartsWith(m, "datatype mismatch")) return MakeError(932);
+    if (ctx && ctx->toks && (StartsWith(m, "near \"") || m == "incomplete input")) {
+        size_t k = m == "incomplete input" || offset < 0 ? ctx->toks->size() : TokenAt(*ctx->toks, offset);
+        return SyntaxError(*ctx, k);
+    }
+    if (StartsWith(m, "unrecognized token")) return MakeErrorAt(offset < 0 ? 0 : offset, 911);
+    if (StartsWith(m, "table") && m.find("has no column named") != std::string_view::npos) {
+        std::string name = std::string(m.substr(m.rfind(' ') + 1));
+        if (offset < 0) offset = FindIdentifier(ctx, Upper(name));
+        return MakeErrorAt(offset < 0 ? 0 : offset, 904, "\"" + Upper(name) + "\"");
+    }
+    if (primary == SQLITE_READONLY || primary == SQLITE_AUTH || primary == SQLITE_PERM) return MakeError(1031);
+    return MakeError(600, "liteoci], [" + msg);
+}
+
+// ---- administration ----------------------------------------------------------------------------
+
+std::string CreateDatabaseFile(const std::string& path) {
+    // O_EXCL: an existing file is never overwritten, even when two creators race.
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0) {
+        if (errno == EEXIST) return "file already exists: " + path;
+        return "cannot create " + path + ": " + std::strerror(errno);
+    }
+    ::close(fd);
+    sqlite3* db = nullptr;
+    std::string error;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        error = std::string("cannot open ") + path + ": " + sqlite3_errmsg(db);
+    } else {
+        char* err = nullptr;
+        if (sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, &err) != SQLITE_OK ||
+            sqlite3_exec(db, kSchema, nullptr, nullptr, &err) != SQLITE_OK) {
+            error = err ? err : "cannot write the database";
+        }
+        sqlite3_free(err);
+    }
+    sqlite3_close(db);
+    if (!error.empty()) ::unlink(path.c_str());
+    return error;
+}
+
+std::string SetUser(const std::string& path, const std::string& name, const std::string& password, bool sysdba) {
+    if (OraError e = CheckDatabaseFile(path)) return "not a database file of this client: " + path;
+    std::string user = NormalizeUserName(name);
+    if (user.empty()) return "the user name is empty";
+    if (password.empty()) return "the password is empty";
+    sqlite3* db = nullptr;
+    std::string error;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        error = std::string("cannot open ") + path;
+    } else {
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        sqlite3_stmt* st = nullptr;
+        const char* sql =
+            "INSERT INTO \"liteoci$users\" (name, salt, hash, sysdba) VALUES (?1, ?2, ?3, ?4) "
+            "ON CONFLICT (name) DO UPDATE SET salt = excluded.salt, hash = excluded.hash, sysdba = excluded.sysdba";
+        std::string salt = RandomSalt();
+        std::string hash = Sha256Hex(salt + password);
+        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK) {
+            sqlite3_bind_text(st, 1, user.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(st, 2, salt.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(st, 3, hash.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_int(st, 4, sysdba ? 1 : 0);
+            if (sqlite3_step(st) != SQLITE_DONE) error = sqlite3_errmsg(db);
+        } else {
+            error = sqlite3_errmsg(db);
+        }
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return error;
+}
+
+}  // namespace liteoci

@@ -1,0 +1,125 @@
+// One logged-on session: its own SQLite connection to the database file, Oracle's transaction
+// rules on top of it, the DBMS_OUTPUT buffer and the break of a running call.
+//
+// Threads: a session is used by one thread at a time (the program's UI thread and its worker take
+// turns), except for Break(), which another thread may call at any moment. Break() touches only
+// the call-state fields below, under callMutex_, and sqlite3_interrupt(), which SQLite allows from
+// any thread while the connection is open.
+#ifndef LITEOCI_SESSION_H
+#define LITEOCI_SESSION_H
+
+#include <sqlite3.h>
+
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Errors.h"
+#include "Lexer.h"
+#include "SqlFunctions.h"
+#include "Translate.h"
+
+namespace liteoci {
+
+// Tables of the client's own, named so that no Oracle identifier of a user can reach them.
+inline constexpr const char* kUsersTable = "\"liteoci$users\"";
+inline constexpr const char* kSourceTable = "\"liteoci$source\"";
+
+class DbmsOutput {
+public:
+    // ENABLE(size): size < 0 means "no argument" (20000), 0 means NULL (no limit).
+    void Enable(long long size);
+    void Disable();
+    bool enabled() const { return enabled_; }
+    OraError Put(std::string_view text);
+    OraError PutLine(std::string_view text);
+    OraError NewLine();
+    // The next complete line; false when none is left.
+    bool GetLine(std::string& line);
+
+private:
+    OraError Account(size_t bytes);
+    void DiscardAfterRead();
+
+    bool enabled_ = false;
+    size_t limit_ = 20000;  // 0: unlimited
+    size_t used_ = 0;
+    std::deque<std::string> lines_;
+    std::string partial_;
+    bool readSincePut_ = false;
+};
+
+// What an error mapper needs to know of the statement that failed.
+struct ErrorContext {
+    std::string_view text;
+    const std::vector<Token>* toks = nullptr;
+    const Translation* translation = nullptr;
+    uint16_t ociType = 0;
+};
+
+class Session {
+public:
+    ~Session();
+    // Opens the file and logs on; ORA-01017 / 01031 / 12154 on failure.
+    static OraError Open(const std::string& path, const std::string& user, const std::string& password,
+                         bool sysdba, std::shared_ptr<Session>& out);
+
+    sqlite3* db() const { return db_; }
+    bool isOpen() const { return db_ != nullptr; }
+    const std::string& user() const { return settings_.user; }
+    SessionSettings& settings() { return settings_; }
+    DbmsOutput& output() { return output_; }
+
+    // Rolls back what is pending and closes the connection.
+    void Close();
+
+    // Oracle's transactions: DML opens one (waiting for other sessions' writes up to the busy time,
+    // then ORA-00054), COMMIT / ROLLBACK end it, DDL commits first.
+    OraError BeginWrite();
+    OraError Commit();
+    OraError Rollback();
+    bool inTransaction() const { return inTxn_; }
+
+    // Runs an internal statement (no results).
+    OraError Exec(const char* sql);
+    OraError MapError(int rc, const ErrorContext* ctx = nullptr);
+
+    // Call bracket for Break(): see the class comment.
+    void EnterCall();
+    // Returns true when a break arrived during the call.
+    bool LeaveCall();
+    void Break();
+    bool cancelled() const { return breakRequested_.load(std::memory_order_relaxed); }
+
+private:
+    Session() = default;
+    static int BusyHandler(void* self, int count);
+
+    sqlite3* db_ = nullptr;
+    SessionSettings settings_;
+    DbmsOutput output_;
+    bool inTxn_ = false;
+
+    std::mutex callMutex_;
+    bool inCall_ = false;
+    std::atomic<bool> breakRequested_{false};
+};
+
+// Checks that path is a database file of this client (ORA-12154 otherwise).
+OraError CheckDatabaseFile(const std::string& path);
+
+// Administration: a new empty database file; adding a user or changing one. An empty result means
+// success, otherwise it is the reason for the failure.
+std::string CreateDatabaseFile(const std::string& path);
+std::string SetUser(const std::string& path, const std::string& name, const std::string& password, bool sysdba);
+
+// A user name as Oracle compares it: unquoted names upper-cased, "quoted" ones as written.
+std::string NormalizeUserName(std::string_view name);
+
+}  // namespace liteoci
+
+#endif

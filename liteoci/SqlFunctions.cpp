@@ -1,0 +1,324 @@
+#include "SqlFunctions.h"
+
+#include <cmath>
+#include <cstring>
+#include <string_view>
+
+#include "Lexer.h"
+
+namespace liteoci {
+namespace {
+
+SessionSettings* Settings(sqlite3_context* ctx) { return static_cast<SessionSettings*>(sqlite3_user_data(ctx)); }
+
+void Fail(sqlite3_context* ctx, const OraError& e) { sqlite3_result_error(ctx, e.text.c_str(), -1); }
+
+std::string_view Text(sqlite3_value* v) {
+    const unsigned char* p = sqlite3_value_text(v);
+    return p ? std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_value_bytes(v)))
+             : std::string_view();
+}
+
+// Empty text is NULL in Oracle.
+void ResultText(sqlite3_context* ctx, std::string_view s) {
+    if (s.empty()) sqlite3_result_null(ctx);
+    else sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+}
+
+void ResultNumber(sqlite3_context* ctx, double d) {
+    if (std::fabs(d) < 9e15 && d == std::trunc(d)) sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(d));
+    else sqlite3_result_double(ctx, d);
+}
+
+bool AsNumber(sqlite3_context* ctx, sqlite3_value* v, double& out) {
+    switch (sqlite3_value_type(v)) {
+        case SQLITE_INTEGER: out = static_cast<double>(sqlite3_value_int64(v)); return true;
+        case SQLITE_FLOAT: out = sqlite3_value_double(v); return true;
+        default: {
+            OraError e = ParseNumberText(Text(v), out);
+            if (e) Fail(ctx, e);
+            return !e;
+        }
+    }
+}
+
+bool AsDate(sqlite3_value* v, DateTime& dt) {
+    if (sqlite3_value_type(v) != SQLITE_TEXT) return false;
+    std::string_view s = Text(v);
+    return ParseStoredDate(s.data(), s.size(), dt);
+}
+
+// The text a value takes when Oracle converts it to characters implicitly.
+std::string ToText(sqlite3_context* ctx, sqlite3_value* v) {
+    char buf[kNumberTextMax];
+    switch (sqlite3_value_type(v)) {
+        case SQLITE_INTEGER: return std::string(buf, FormatInteger(sqlite3_value_int64(v), buf));
+        case SQLITE_FLOAT: return std::string(buf, FormatDouble(sqlite3_value_double(v), buf));
+        case SQLITE_NULL: return {};
+        default: {
+            (void)ctx;
+            return std::string(Text(v));
+        }
+    }
+}
+
+bool AnyNull(int argc, sqlite3_value** argv) {
+    for (int i = 0; i < argc; ++i)
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
+    return false;
+}
+
+void FnSysdate(sqlite3_context* ctx, int, sqlite3_value**) {
+    char buf[20];
+    StoreDate(Now(), buf);
+    sqlite3_result_text(ctx, buf, 19, SQLITE_TRANSIENT);
+}
+
+void FnUser(sqlite3_context* ctx, int, sqlite3_value**) { ResultText(ctx, Settings(ctx)->user); }
+
+// a || b || c: NULLs count as empty text, numbers take their Oracle text.
+void FnConcat(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    std::string r;
+    bool any = false;
+    for (int i = 0; i < argc; ++i) {
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) continue;
+        any = true;
+        r += ToText(ctx, argv[i]);
+    }
+    if (!any) sqlite3_result_null(ctx);
+    else ResultText(ctx, r);
+}
+
+void FnToChar(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    sqlite3_value* v = argv[0];
+    int type = sqlite3_value_type(v);
+    if (type == SQLITE_NULL) return sqlite3_result_null(ctx);
+    DateTime dt;
+    if (argc == 1) {
+        if (AsDate(v, dt)) return ResultText(ctx, Settings(ctx)->dateFormat.Format(dt));
+        return ResultText(ctx, ToText(ctx, v));
+    }
+    if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    std::string_view model = Text(argv[1]);
+    if (AsDate(v, dt)) {
+        DateFormat f;
+        if (OraError e = f.Compile(model)) return Fail(ctx, e);
+        return ResultText(ctx, f.Format(dt));
+    }
+    double d;
+    if (!AsNumber(ctx, v, d)) return;
+    std::string out;
+    if (OraError e = FormatNumberModel(d, model, out)) return Fail(ctx, e);
+    ResultText(ctx, out);
+}
+
+void FnToDate(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    DateTime dt;
+    OraError e;
+    if (argc == 1) {
+        if (AsDate(argv[0], dt)) return sqlite3_result_value(ctx, argv[0]);
+        e = Settings(ctx)->dateFormat.Parse(Text(argv[0]), dt);
+    } else {
+        DateFormat f;
+        e = f.Compile(Text(argv[1]));
+        if (!e) e = f.Parse(Text(argv[0]), dt);
+        if (e && AsDate(argv[0], dt)) e = {};
+    }
+    if (e) return Fail(ctx, e);
+    char buf[20];
+    StoreDate(dt, buf);
+    sqlite3_result_text(ctx, buf, 19, SQLITE_TRANSIENT);
+}
+
+void FnToNumber(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    int type = sqlite3_value_type(argv[0]);
+    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) return sqlite3_result_value(ctx, argv[0]);
+    std::string s(Text(argv[0]));
+    if (argc > 1) {
+        std::string kept;
+        for (char c : s)
+            if (c != ',' && c != '$') kept.push_back(c);
+        s = kept;
+    }
+    double d;
+    if (OraError e = ParseNumberText(s, d)) return Fail(ctx, e);
+    ResultNumber(ctx, d);
+}
+
+void FnNvl2(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    sqlite3_result_value(ctx, sqlite3_value_type(argv[0]) != SQLITE_NULL ? argv[1] : argv[2]);
+}
+
+bool DecodeEqual(sqlite3_value* a, sqlite3_value* b) {
+    int ta = sqlite3_value_type(a), tb = sqlite3_value_type(b);
+    if (ta == SQLITE_NULL || tb == SQLITE_NULL) return ta == tb;  // DECODE treats two NULLs as equal
+    bool na = ta == SQLITE_INTEGER || ta == SQLITE_FLOAT, nb = tb == SQLITE_INTEGER || tb == SQLITE_FLOAT;
+    if (na || nb) {
+        double x, y;
+        if (na) x = sqlite3_value_double(a);
+        else if (ParseNumberText(Text(a), x)) return false;
+        if (nb) y = sqlite3_value_double(b);
+        else if (ParseNumberText(Text(b), y)) return false;
+        return x == y;
+    }
+    return Text(a) == Text(b);
+}
+
+void FnDecode(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (argc < 3) return Fail(ctx, MakeError(909));
+    for (int i = 1; i + 1 < argc; i += 2)
+        if (DecodeEqual(argv[0], argv[i])) return sqlite3_result_value(ctx, argv[i + 1]);
+    if (argc % 2 == 0) return sqlite3_result_value(ctx, argv[argc - 1]);
+    sqlite3_result_null(ctx);
+}
+
+void Pad(sqlite3_context* ctx, int argc, sqlite3_value** argv, bool left) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    std::string s = ToText(ctx, argv[0]);
+    double nd;
+    if (!AsNumber(ctx, argv[1], nd)) return;
+    if (nd < 1) return sqlite3_result_null(ctx);
+    size_t n = nd > 32767 ? 32767 : static_cast<size_t>(nd);
+    std::string pad = argc > 2 ? ToText(ctx, argv[2]) : std::string(" ");
+    if (pad.empty()) return sqlite3_result_null(ctx);
+    if (s.size() >= n) return ResultText(ctx, std::string_view(s).substr(0, n));
+    std::string fill;
+    while (fill.size() < n - s.size()) fill += pad;
+    fill.resize(n - s.size());
+    ResultText(ctx, left ? fill + s : s + fill);
+}
+void FnLpad(sqlite3_context* ctx, int argc, sqlite3_value** argv) { Pad(ctx, argc, argv, true); }
+void FnRpad(sqlite3_context* ctx, int argc, sqlite3_value** argv) { Pad(ctx, argc, argv, false); }
+
+void FnSubstr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    std::string s = ToText(ctx, argv[0]);
+    double p, l = 0;
+    if (!AsNumber(ctx, argv[1], p)) return;
+    if (argc > 2 && !AsNumber(ctx, argv[2], l)) return;
+    long long n = static_cast<long long>(s.size());
+    long long pos = static_cast<long long>(std::trunc(p));
+    if (pos == 0) pos = 1;
+    if (pos < 0) pos = n + pos + 1;
+    if (pos < 1 || pos > n) return sqlite3_result_null(ctx);
+    long long len = argc > 2 ? static_cast<long long>(std::trunc(l)) : n;
+    if (len < 1) return sqlite3_result_null(ctx);
+    ResultText(ctx, std::string_view(s).substr(static_cast<size_t>(pos - 1), static_cast<size_t>(len)));
+}
+
+void FnInstr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    std::string s = ToText(ctx, argv[0]), sub = ToText(ctx, argv[1]);
+    double p = 1, o = 1;
+    if (argc > 2 && !AsNumber(ctx, argv[2], p)) return;
+    if (argc > 3 && !AsNumber(ctx, argv[3], o)) return;
+    long long pos = static_cast<long long>(p), occ = static_cast<long long>(o);
+    if (pos == 0 || occ < 1) return sqlite3_result_int(ctx, 0);
+    long long n = static_cast<long long>(s.size());
+    if (pos > 0) {
+        size_t from = static_cast<size_t>(pos - 1);
+        while (from <= s.size()) {
+            size_t f = s.find(sub, from);
+            if (f == std::string::npos) break;
+            if (--occ == 0) return sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(f) + 1);
+            from = f + 1;
+        }
+    } else {
+        long long from = n + pos;
+        while (from >= 0) {
+            size_t f = s.rfind(sub, static_cast<size_t>(from));
+            if (f == std::string::npos) break;
+            if (--occ == 0) return sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(f) + 1);
+            from = static_cast<long long>(f) - 1;
+        }
+    }
+    sqlite3_result_int(ctx, 0);
+}
+
+void FnTrunc(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    DateTime dt;
+    if (AsDate(argv[0], dt)) {
+        std::string unit = argc > 1 ? Upper(Text(argv[1])) : "DD";
+        dt.hour = dt.minute = dt.second = 0;
+        if (unit == "MM" || unit == "MON" || unit == "MONTH") dt.day = 1;
+        else if (unit == "YYYY" || unit == "YY" || unit == "YEAR" || unit == "RR") dt.day = 1, dt.month = 1;
+        else if (unit != "DD" && unit != "DDD" && unit != "J") return Fail(ctx, MakeError(1821));
+        return ResultText(ctx, StoreDate(dt));
+    }
+    double d, places = 0;
+    if (!AsNumber(ctx, argv[0], d)) return;
+    if (argc > 1 && !AsNumber(ctx, argv[1], places)) return;
+    double f = std::pow(10.0, std::trunc(places));
+    ResultNumber(ctx, std::trunc(d * f) / f);
+}
+
+void FnAddMonths(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    DateTime dt;
+    if (!AsDate(argv[0], dt)) return Fail(ctx, MakeError(1858));
+    double n;
+    if (!AsNumber(ctx, argv[1], n)) return;
+    ResultText(ctx, StoreDate(AddMonths(dt, static_cast<int>(std::trunc(n)))));
+}
+
+void FnLastDay(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    DateTime dt;
+    if (!AsDate(argv[0], dt)) return Fail(ctx, MakeError(1858));
+    dt.day = DaysInMonth(dt.year, dt.month);
+    ResultText(ctx, StoreDate(dt));
+}
+
+void FnInitcap(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    std::string s = ToText(ctx, argv[0]);
+    bool start = true;
+    for (char& c : s) {
+        bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (alnum) {
+            if (start && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+            else if (!start && c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+        }
+        start = !alnum;
+    }
+    ResultText(ctx, s);
+}
+
+struct Fn {
+    const char* name;
+    int args;  // -1: any number
+    void (*fn)(sqlite3_context*, int, sqlite3_value**);
+    bool deterministic;
+};
+
+constexpr Fn kFunctions[] = {
+    {"SYSDATE", 0, FnSysdate, false},        {"LITEOCI_USER", 0, FnUser, false},
+    {"LITEOCI_CONCAT", -1, FnConcat, true},  {"TO_CHAR", 1, FnToChar, false},
+    {"TO_CHAR", 2, FnToChar, false},         {"TO_DATE", 1, FnToDate, false},
+    {"TO_DATE", 2, FnToDate, false},         {"TO_NUMBER", 1, FnToNumber, true},
+    {"TO_NUMBER", 2, FnToNumber, true},      {"NVL2", 3, FnNvl2, true},
+    {"DECODE", -1, FnDecode, true},          {"LPAD", 2, FnLpad, true},
+    {"LPAD", 3, FnLpad, true},               {"RPAD", 2, FnRpad, true},
+    {"RPAD", 3, FnRpad, true},               {"SUBSTR", 2, FnSubstr, true},
+    {"SUBSTR", 3, FnSubstr, true},           {"INSTR", 2, FnInstr, true},
+    {"INSTR", 3, FnInstr, true},             {"INSTR", 4, FnInstr, true},
+    {"TRUNC", 1, FnTrunc, true},             {"TRUNC", 2, FnTrunc, true},
+    {"ADD_MONTHS", 2, FnAddMonths, true},    {"LAST_DAY", 1, FnLastDay, true},
+    {"INITCAP", 1, FnInitcap, true},
+};
+
+}  // namespace
+
+int RegisterSqlFunctions(sqlite3* db, SessionSettings* settings) {
+    for (const Fn& f : kFunctions) {
+        int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
+        int rc = sqlite3_create_function_v2(db, f.name, f.args, flags, settings, f.fn, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) return rc;
+    }
+    return SQLITE_OK;
+}
+
+}  // namespace liteoci

@@ -1,0 +1,471 @@
+#include "Translate.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "OraFormat.h"
+
+namespace liteoci {
+namespace {
+
+constexpr std::string_view kInternalPrefix = "LITEOCI$";
+
+// Oracle names that SQLite knows under another name.
+struct Rename {
+    const char* oracle;
+    const char* sqlite;
+};
+constexpr Rename kFunctionRenames[] = {
+    {"NVL", "IFNULL"},   {"GREATEST", "MAX"}, {"LEAST", "MIN"},
+    {"CONCAT", "LITEOCI_CONCAT"}, {"CHR", "CHAR"}, {"ASCII", "UNICODE"},
+};
+constexpr Rename kWordRenames[] = {
+    {"MINUS", "EXCEPT"},
+    {"UNIQUE", nullptr},  // handled where it means DISTINCT
+};
+
+// Words that end a clause of the outermost query.
+bool IsClauseEnd(std::string_view text, const Token& t) {
+    static const char* const kWords[] = {"WHERE", "GROUP", "ORDER",   "HAVING", "UNION", "INTERSECT",
+                                         "MINUS", "EXCEPT", "CONNECT", "START", "FOR",   "FETCH"};
+    for (const char* w : kWords)
+        if (IsWord(text, t, w)) return true;
+    return false;
+}
+
+bool IsIdent(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
+
+struct Rewriter {
+    std::string_view text;
+    const std::vector<Token>& toks;
+    size_t b, e;
+    std::vector<size_t> match;
+    std::vector<int> depth;
+    std::vector<std::string> pre, post, replace;
+    std::vector<uint8_t> skip, hasReplace;
+
+    Rewriter(std::string_view t, const std::vector<Token>& k, size_t bb, size_t ee)
+        : text(t), toks(k), b(bb), e(ee), pre(ee - bb), post(ee - bb), replace(ee - bb), skip(ee - bb),
+          hasReplace(ee - bb) {}
+
+    const Token& T(size_t i) const { return toks[i]; }
+    bool Word(size_t i, std::string_view w) const { return i < e && IsWord(text, toks[i], w); }
+    bool Op(size_t i, std::string_view o) const { return i < e && IsOp(text, toks[i], o); }
+    void Replace(size_t i, std::string s) {
+        replace[i - b] = std::move(s);
+        hasReplace[i - b] = 1;
+    }
+    void Skip(size_t i) { skip[i - b] = 1; }
+
+    // Token index just after the operand that starts at i.
+    size_t OperandEnd(size_t i) const {
+        while (i < e && (Op(i, "-") || Op(i, "+"))) ++i;
+        if (i >= e) return e;
+        if (Op(i, "(")) return match[i] == SIZE_MAX ? e : match[i] + 1;
+        if (Word(i, "CASE")) {
+            int nest = 0;
+            for (size_t j = i; j < e; ++j) {
+                if (Word(j, "CASE")) ++nest;
+                else if (Word(j, "END") && --nest == 0) return j + 1;
+            }
+            return e;
+        }
+        if ((Word(i, "DATE") || Word(i, "TIMESTAMP")) && i + 1 < e && T(i + 1).kind == Tok::String) return i + 2;
+        if (IsIdent(T(i))) {
+            size_t j = i + 1;
+            while (j + 1 < e && Op(j, ".") && IsIdent(T(j + 1))) j += 2;
+            if (Op(j, "(") && match[j] != SIZE_MAX) return match[j] + 1;
+            return j;
+        }
+        return i + 1;
+    }
+
+    // Token index where the operand that ends at token j (inclusive) starts.
+    size_t OperandStart(size_t j) const {
+        size_t i = j;
+        if (Op(j, ")")) {
+            if (match[j] == SIZE_MAX) return j;
+            i = match[j];
+            if (i > b && IsIdent(T(i - 1))) --i;
+            else return i;
+        } else if (Word(j, "END")) {
+            int nest = 0;
+            for (size_t k = j + 1; k-- > b;) {
+                if (Word(k, "END")) ++nest;
+                else if (Word(k, "CASE") && --nest == 0) return k;
+            }
+            return b;
+        } else if (T(j).kind == Tok::String && j > b && (Word(j - 1, "DATE") || Word(j - 1, "TIMESTAMP"))) {
+            return j - 1;
+        } else if (!IsIdent(T(j))) {
+            return j;
+        }
+        while (i >= b + 2 && Op(i - 1, ".") && IsIdent(T(i - 2))) i -= 2;
+        return i;
+    }
+};
+
+std::string QuoteAlias(const std::string& name) {
+    std::string r = "\"";
+    for (char c : name) {
+        if (c == '"') r += '"';
+        r += c;
+    }
+    return r + "\"";
+}
+
+std::string QuoteString(std::string_view v) {
+    std::string r = "'";
+    for (char c : v) {
+        if (c == '\'') r += '\'';
+        r += c;
+    }
+    return r + "'";
+}
+
+}  // namespace
+
+std::vector<size_t> MatchParens(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e) {
+    std::vector<size_t> match(toks.size(), SIZE_MAX), stack;
+    for (size_t i = b; i < e; ++i) {
+        if (IsOp(text, toks[i], "(")) stack.push_back(i);
+        else if (IsOp(text, toks[i], ")") && !stack.empty()) {
+            match[i] = stack.back();
+            match[stack.back()] = i;
+            stack.pop_back();
+        }
+    }
+    return match;
+}
+
+int Translation::MapOffset(int sqlOffset) const {
+    if (map.empty() || sqlOffset < 0) return 0;
+    auto it = std::upper_bound(map.begin(), map.end(), std::make_pair(static_cast<uint32_t>(sqlOffset), UINT32_MAX));
+    if (it == map.begin()) return static_cast<int>(map.front().second);
+    return static_cast<int>((it - 1)->second);
+}
+
+Classification Classify(std::string_view text, const std::vector<Token>& toks) {
+    Classification c;
+    size_t i = 0;
+    while (i < toks.size() && IsOp(text, toks[i], "(")) ++i;
+    if (i >= toks.size() || toks[i].kind != Tok::Word) return c;
+    auto w = [&](size_t k, std::string_view word) { return k < toks.size() && IsWord(text, toks[k], word); };
+    if (w(i, "SELECT") || w(i, "WITH")) c = {StmtClass::Query, 1};
+    else if (i > 0) return c;
+    else if (w(0, "UPDATE")) c = {StmtClass::Dml, 2};
+    else if (w(0, "DELETE")) c = {StmtClass::Dml, 3};
+    else if (w(0, "INSERT")) c = {StmtClass::Dml, 4};
+    else if (w(0, "MERGE")) c = {StmtClass::Dml, 16};
+    else if (w(0, "BEGIN")) c = {StmtClass::Block, 8};
+    else if (w(0, "DECLARE")) c = {StmtClass::Block, 9};
+    else if (w(0, "CALL")) c = {StmtClass::Block, 10};
+    else if (w(0, "COMMIT")) c = {StmtClass::Commit, 21};
+    else if (w(0, "ROLLBACK")) c = {StmtClass::Rollback, 17};
+    else if (w(0, "DROP")) c = {StmtClass::Ddl, 6};
+    else if (w(0, "TRUNCATE") || w(0, "RENAME")) c = {StmtClass::Ddl, 0};
+    else if (w(0, "COMMENT") || w(0, "GRANT") || w(0, "REVOKE") || w(0, "ANALYZE")) c = {StmtClass::Ignored, 0};
+    else if (w(0, "SET") && w(1, "TRANSACTION")) c = {StmtClass::Ignored, 0};
+    else if (w(0, "ALTER")) c = {w(1, "SESSION") ? StmtClass::AlterSession : StmtClass::Ddl, 7};
+    else if (w(0, "CREATE")) {
+        size_t k = 1;
+        if (w(k, "OR") && w(k + 1, "REPLACE")) k += 2;
+        if (w(k, "EDITIONABLE") || w(k, "NONEDITIONABLE")) ++k;
+        bool unit = w(k, "PROCEDURE") || w(k, "FUNCTION") || w(k, "PACKAGE") || w(k, "TRIGGER") || w(k, "TYPE");
+        c = {unit ? StmtClass::PlsqlUnit : StmtClass::Ddl, 5};
+    }
+    return c;
+}
+
+OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
+                   const TranslateOptions& options, Resolver& resolver, Translation& out) {
+    Rewriter rw(text, toks, b, e);
+    rw.match = MatchParens(text, toks, b, e);
+    rw.depth.assign(toks.size(), 0);
+    {
+        int d = 0;
+        for (size_t i = b; i < e; ++i) {
+            if (rw.Op(i, ")")) --d;
+            if (d < 0) return MakeErrorAt(static_cast<int>(toks[i].pos), 933);
+            rw.depth[i] = d;
+            if (rw.Op(i, "(")) ++d;
+        }
+        if (d > 0) {
+            int at = e > b ? static_cast<int>(toks[e - 1].pos + toks[e - 1].len) : 0;
+            return MakeErrorAt(at, 907);
+        }
+    }
+
+    // Concatenation: Oracle treats NULL as empty text, so a || b || c becomes one function call.
+    for (size_t i = b; i < e; ++i) {
+        if (!rw.Op(i, "||") || rw.hasReplace[i - b]) continue;
+        if (i == b || i + 1 >= e) return MakeErrorAt(static_cast<int>(toks[i].pos), 936);
+        size_t left = rw.OperandStart(i - 1);
+        rw.pre[left - b] += "LITEOCI_CONCAT(";
+        size_t r = i;
+        for (;;) {
+            rw.Replace(r, ",");
+            size_t end = rw.OperandEnd(r + 1);
+            if (end >= e || !rw.Op(end, "||")) {
+                rw.post[(end > r + 1 ? end - 1 : r) - b] += ")";
+                break;
+            }
+            r = end;
+        }
+    }
+
+    size_t stmtEnd = e;
+    if (options.query) {
+        // FOR UPDATE locks in Oracle; here it opens a write transaction instead.
+        for (size_t i = b; i + 1 < e; ++i) {
+            if (rw.depth[i] == 0 && rw.Word(i, "FOR") && rw.Word(i + 1, "UPDATE")) {
+                out.forUpdate = true;
+                for (size_t k = i; k < e; ++k) rw.Skip(k);
+                stmtEnd = i;
+                break;
+            }
+        }
+        size_t sel = SIZE_MAX;
+        for (size_t i = b; i < stmtEnd; ++i)
+            if (rw.depth[i] == 0 && rw.Word(i, "SELECT")) {
+                sel = i;
+                break;
+            }
+        if (sel != SIZE_MAX) {
+            size_t i = sel + 1;
+            if (rw.Word(i, "UNIQUE")) rw.Replace(i, "DISTINCT"), ++i;
+            else if (rw.Word(i, "DISTINCT") || rw.Word(i, "ALL")) ++i;
+            size_t from = stmtEnd;
+            for (size_t k = i; k < stmtEnd; ++k)
+                if (rw.depth[k] == 0 && (rw.Word(k, "FROM") || rw.Word(k, "INTO") || IsClauseEnd(text, toks[k]))) {
+                    from = k;
+                    break;
+                }
+            // Select list items and the names Oracle gives their columns.
+            size_t s = i;
+            for (size_t k = i; k <= from; ++k) {
+                if (k < from && !(rw.depth[k] == 0 && rw.Op(k, ","))) continue;
+                SelectItem item;
+                item.first = s;
+                item.last = k;
+                size_t n = k - s;
+                if (n == 0) return MakeErrorAt(static_cast<int>(k < e ? toks[k].pos : 0), 936);
+                if (rw.Op(k - 1, "*") && (n == 1 || (n >= 3 && rw.Op(k - 2, ".")))) {
+                    item.star = true;
+                } else {
+                    size_t aliasTok = SIZE_MAX;
+                    if (n >= 2 && IsIdent(toks[k - 1]) && !rw.Word(k - 1, "END") && !rw.Op(k - 2, ".")) {
+                        const Token& p = toks[k - 2];
+                        if (rw.Word(k - 2, "AS")) aliasTok = k - 1;
+                        else if (p.kind == Tok::String || p.kind == Tok::Number || p.kind == Tok::Bind ||
+                                 IsIdent(p) || rw.Op(k - 2, ")"))
+                            aliasTok = k - 1;
+                    }
+                    if (aliasTok != SIZE_MAX) {
+                        item.name = IdentName(text, toks[aliasTok]);
+                        rw.Skip(aliasTok);
+                        item.last = aliasTok;
+                        if (rw.Word(aliasTok - 1, "AS")) rw.Skip(aliasTok - 1), item.last = aliasTok - 1;
+                    } else {
+                        bool chain = IsIdent(toks[s]);
+                        for (size_t q = s + 1; chain && q < k; q += 2)
+                            chain = q + 1 < k && rw.Op(q, ".") && IsIdent(toks[q + 1]);
+                        if (chain) {
+                            item.name = IdentName(text, toks[k - 1]);
+                        } else {
+                            for (size_t q = s; q < k; ++q) {
+                                std::string_view tt = TokText(text, toks[q]);
+                                if (toks[q].kind == Tok::QIdent) item.name += tt;
+                                else item.name += Upper(tt);
+                            }
+                        }
+                    }
+                    if (item.last > item.first) rw.post[item.last - 1 - b] += " AS " + QuoteAlias(item.name);
+                }
+                out.items.push_back(std::move(item));
+                s = k + 1;
+            }
+            // The tables of the FROM clause, for typing expressions later.
+            if (from < stmtEnd && rw.Word(from, "FROM")) {
+                size_t k = from + 1;
+                while (k < stmtEnd && !(rw.depth[k] == 0 && IsClauseEnd(text, toks[k]))) {
+                    if (rw.depth[k] == 0 && IsIdent(toks[k])) {
+                        size_t nameTok = k;
+                        if (k + 2 < stmtEnd && rw.Op(k + 1, ".") && IsIdent(toks[k + 2])) nameTok = k + 2;
+                        std::string table = IdentName(text, toks[nameTok]);
+                        size_t a = nameTok + 1;
+                        if (rw.Word(a, "AS")) ++a;
+                        std::string alias = table;
+                        if (a < stmtEnd && IsIdent(toks[a]) && !IsClauseEnd(text, toks[a]) && !rw.Word(a, "JOIN") &&
+                            !rw.Word(a, "ON") && !rw.Word(a, "INNER") && !rw.Word(a, "LEFT") &&
+                            !rw.Word(a, "RIGHT") && !rw.Word(a, "FULL") && !rw.Word(a, "CROSS") &&
+                            !rw.Word(a, "NATURAL") && !rw.Word(a, "USING")) {
+                            alias = IdentName(text, toks[a]);
+                            ++a;
+                        }
+                        out.tables.emplace_back(alias, table);
+                        // skip to the next table reference
+                        k = a;
+                        while (k < stmtEnd && !(rw.depth[k] == 0 && (rw.Op(k, ",") || rw.Word(k, "JOIN") ||
+                                                                     IsClauseEnd(text, toks[k]))))
+                            ++k;
+                        if (k < stmtEnd && !IsClauseEnd(text, toks[k])) ++k;
+                        continue;
+                    }
+                    ++k;
+                }
+            }
+            // WHERE ROWNUM <= n becomes a LIMIT, taken before any ORDER BY as Oracle does.
+            size_t where = SIZE_MAX, order = SIZE_MAX;
+            for (size_t k = from; k < stmtEnd; ++k) {
+                if (rw.depth[k] != 0) continue;
+                if (where == SIZE_MAX && rw.Word(k, "WHERE")) where = k;
+                if (rw.Word(k, "ORDER") && rw.Word(k + 1, "BY")) order = k;
+            }
+            if (where != SIZE_MAX) {
+                long long limit = -1;
+                for (size_t k = where + 1; k + 2 < stmtEnd + 1 && k + 2 <= stmtEnd; ++k) {
+                    if (rw.depth[k] != 0) continue;
+                    if (k > where + 1 && IsClauseEnd(text, toks[k])) break;
+                    size_t rn = SIZE_MAX, num = SIZE_MAX;
+                    std::string_view op;
+                    if (k + 2 < stmtEnd + 1 && rw.Word(k, "ROWNUM") && toks[k + 1].kind == Tok::Op &&
+                        k + 2 < stmtEnd && toks[k + 2].kind == Tok::Number)
+                        rn = k, num = k + 2, op = TokText(text, toks[k + 1]);
+                    else if (k + 2 < stmtEnd && toks[k].kind == Tok::Number && toks[k + 1].kind == Tok::Op &&
+                             rw.Word(k + 2, "ROWNUM")) {
+                        rn = k + 2, num = k;
+                        std::string_view o = TokText(text, toks[k + 1]);
+                        op = o == ">=" ? "<=" : o == ">" ? "<" : o == "=" ? "=" : "?";
+                    }
+                    if (rn == SIZE_MAX) continue;
+                    double v = std::atof(std::string(TokText(text, toks[num])).c_str());
+                    long long n = static_cast<long long>(v);
+                    if (op == "<=") limit = n;
+                    else if (op == "<") limit = n - 1 + (v > static_cast<double>(n) ? 1 : 0);
+                    else if (op == "=") limit = n == 1 ? 1 : 0;
+                    else continue;
+                    if (limit < 0) limit = 0;
+                    rw.Replace(k, "1 = 1");
+                    rw.Skip(k + 1);
+                    rw.Skip(k + 2);
+                    break;
+                }
+                if (limit >= 0) {
+                    std::string lim = " LIMIT " + std::to_string(limit);
+                    if (order == SIZE_MAX) rw.post[stmtEnd - 1 - b] += lim;
+                    else {
+                        rw.pre[0] = "SELECT * FROM ( " + rw.pre[0];
+                        rw.pre[order - b] += lim + " ) ";
+                    }
+                }
+            }
+        }
+    }
+
+    // Emit.
+    std::string& sql = out.sql;
+    sql.reserve(text.size() + 64);
+    for (size_t i = b; i < e; ++i) {
+        const size_t r = i - b;
+        if (!rw.pre[r].empty()) {
+            sql += rw.pre[r];
+        }
+        if (rw.skip[r]) {
+            sql += rw.post[r];
+            continue;
+        }
+        if (!sql.empty() && sql.back() != ' ') sql += ' ';
+        out.map.emplace_back(static_cast<uint32_t>(sql.size()), toks[i].pos);
+        const Token& t = toks[i];
+        if (rw.hasReplace[r]) {
+            sql += rw.replace[r];
+        } else {
+            switch (t.kind) {
+                case Tok::Word: {
+                    std::string w = Upper(TokText(text, t));
+                    if (w.compare(0, kInternalPrefix.size(), kInternalPrefix) == 0)
+                        return MakeErrorAt(static_cast<int>(t.pos), 942);
+                    bool call = rw.Op(i + 1, "(");
+                    bool qualified = (i > b && rw.Op(i - 1, ".")) || rw.Op(i + 1, ".");
+                    int var = (!call && !qualified) ? resolver.Variable(w) : -1;
+                    if (var >= 0) {
+                        out.params.push_back({ParamRef::Variable, var});
+                        sql += "?" + std::to_string(out.params.size());
+                        break;
+                    }
+                    if ((w == "DATE" || w == "TIMESTAMP") && i + 1 < e && toks[i + 1].kind == Tok::String) {
+                        std::string v = StringValue(text, toks[i + 1]);
+                        DateTime dt;
+                        if (!ParseStoredDate(v.data(), v.size(), dt) &&
+                            !(v.size() > 19 && ParseStoredDate(v.data(), 19, dt)))
+                            return MakeErrorAt(static_cast<int>(toks[i + 1].pos), 1861);
+                        sql += QuoteString(StoreDate(dt));
+                        rw.Skip(i + 1);
+                        sql += rw.post[r];
+                        ++i;
+                        sql += rw.post[i - b];
+                        continue;
+                    }
+                    if (!qualified && !call && (w == "SYSDATE" || w == "SYSTIMESTAMP" || w == "CURRENT_DATE")) {
+                        sql += "SYSDATE()";
+                        break;
+                    }
+                    if (!qualified && !call && w == "USER") {
+                        sql += "LITEOCI_USER()";
+                        break;
+                    }
+                    if (!qualified && w == "ROWNUM") {
+                        sql += "(ROW_NUMBER() OVER ())";
+                        break;
+                    }
+                    // "VARCHAR2(20 BYTE)": the length semantics word has no meaning here
+                    if ((w == "BYTE" || w == "CHAR") && i > b && toks[i - 1].kind == Tok::Number && rw.Op(i + 1, ")")) {
+                        if (!sql.empty() && sql.back() == ' ') sql.pop_back();
+                        break;
+                    }
+                    bool renamed = false;
+                    if (call)
+                        for (const Rename& rn : kFunctionRenames)
+                            if (w == rn.oracle) sql += rn.sqlite, renamed = true;
+                    for (const Rename& rn : kWordRenames)
+                        if (rn.sqlite && w == rn.oracle) sql += rn.sqlite, renamed = true;
+                    if (!renamed) sql += w;
+                    break;
+                }
+                case Tok::QIdent: {
+                    std::string_view v = TokText(text, t);
+                    if (Upper(v.substr(1)).compare(0, kInternalPrefix.size(), kInternalPrefix) == 0)
+                        return MakeErrorAt(static_cast<int>(t.pos), 942);
+                    sql += v;
+                    break;
+                }
+                case Tok::String: {
+                    std::string v = StringValue(text, t);
+                    sql += v.empty() ? std::string("NULL") : QuoteString(v);  // '' is NULL in Oracle
+                    break;
+                }
+                case Tok::Number: sql += TokText(text, t); break;
+                case Tok::Bind: {
+                    out.params.push_back(resolver.Placeholder(TokText(text, t).substr(1)));
+                    sql += "?" + std::to_string(out.params.size());
+                    break;
+                }
+                case Tok::Op: {
+                    std::string_view o = TokText(text, t);
+                    if (o == ";" && !options.allowSemicolon) return MakeErrorAt(static_cast<int>(t.pos), 911);
+                    if (o == "!=" || o == "^=") sql += "<>";
+                    else sql += o;
+                    break;
+                }
+            }
+        }
+        sql += rw.post[r];
+    }
+    return {};
+}
+
+}  // namespace liteoci
