@@ -267,14 +267,15 @@ bool CTextBuffer::ApplyInsert(CBufferView* source, int32_t line, int32_t x, std:
         copy.assign(text);
         text = copy;
     }
+    if (text.find('\r') == std::string_view::npos) // typing: one segment, nothing to allocate
+        return InsertSegments(source, line, x, &text, 1, endLine, endChar);
     std::vector<std::string_view> segments;
     SplitAtLineEnds(text, segments);
-    return InsertSegments(source, line, x, segments, endLine, endChar);
+    return InsertSegments(source, line, x, segments.data(), segments.size(), endLine, endChar);
 }
 
-bool CTextBuffer::InsertSegments(CBufferView* source, int32_t line, int32_t x,
-                                 const std::vector<std::string_view>& segs, int32_t& endLine, int32_t& endChar) {
-    const size_t count = segs.size();
+bool CTextBuffer::InsertSegments(CBufferView* source, int32_t line, int32_t x, const std::string_view* segs,
+                                 size_t count, int32_t& endLine, int32_t& endChar) {
     if (count == 1 && segs[0].empty()) {
         endLine = line;
         endChar = x;
@@ -498,7 +499,7 @@ void CTextBuffer::ReinsertDeleted(const SUndoRecord& record) {
     int32_t endLine = 0;
     int32_t endChar = 0;
     if (IsValidPosition(record.start.y, record.start.x))
-        InsertSegments(nullptr, record.start.y, record.start.x, segments, endLine, endChar);
+        InsertSegments(nullptr, record.start.y, record.start.x, segments.data(), segments.size(), endLine, endChar);
 }
 
 bool CTextBuffer::Undo(TextPosition& cursor) {

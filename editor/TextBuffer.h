@@ -187,7 +187,7 @@ private:
     bool IsValidRange(int32_t startLine, int32_t startChar, int32_t endLine, int32_t endChar) const;
     // Inserts lines given as segments: the first joins the line at x, each further one starts a new
     // line, and the rest of the line at x follows the last one.
-    bool InsertSegments(CBufferView* source, int32_t line, int32_t x, const std::vector<std::string_view>& segs,
+    bool InsertSegments(CBufferView* source, int32_t line, int32_t x, const std::string_view* segs, size_t count,
                         int32_t& endLine, int32_t& endChar);
     bool ReadRange(TextPosition start, TextPosition end, std::string& text, std::string_view separator,
                    std::vector<int32_t>* breaks) const;
