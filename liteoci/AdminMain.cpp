@@ -45,18 +45,13 @@ std::string Trim(const std::string& s) {
 
 bool IsPlsql(const std::string& stmt) {
     std::string up;
-    for (char c : stmt.substr(0, 80)) up += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char c : stmt.substr(0, 120)) up += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     std::istringstream in(up);
-    std::string w1, w2, w3;
-    in >> w1 >> w2 >> w3;
+    std::string w1, w2, w3, w4;
+    in >> w1 >> w2 >> w3 >> w4;
     if (w1 == "BEGIN" || w1 == "DECLARE") return true;
     if (w1 != "CREATE") return false;
-    std::string kind = w2 == "OR" ? (in >> w3, w3) : w2;
-    if (w2 == "OR") {
-        std::string w4;
-        in >> w4;
-        kind = w4;
-    }
+    const std::string& kind = w2 == "OR" ? w4 : w2;
     return kind == "PROCEDURE" || kind == "FUNCTION" || kind == "PACKAGE" || kind == "TRIGGER" || kind == "TYPE";
 }
 

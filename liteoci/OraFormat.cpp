@@ -152,8 +152,22 @@ bool ParseStoredDate(const char* p, size_t n, DateTime& dt) {
 }
 
 void StoreDate(const DateTime& dt, char* buf) {
-    std::snprintf(buf, 20, "%04d-%02d-%02d %02d:%02d:%02d", dt.year % 10000, dt.month % 100, dt.day % 100,
-                  dt.hour % 100, dt.minute % 100, dt.second % 100);
+    auto put = [&](int at, int value, int width) {
+        unsigned v = static_cast<unsigned>(value < 0 ? -value : value);
+        for (int k = width - 1; k >= 0; --k, v /= 10) buf[at + k] = static_cast<char>('0' + v % 10);
+    };
+    put(0, dt.year, 4);
+    buf[4] = '-';
+    put(5, dt.month, 2);
+    buf[7] = '-';
+    put(8, dt.day, 2);
+    buf[10] = ' ';
+    put(11, dt.hour, 2);
+    buf[13] = ':';
+    put(14, dt.minute, 2);
+    buf[16] = ':';
+    put(17, dt.second, 2);
+    buf[19] = '\0';
 }
 
 std::string StoreDate(const DateTime& dt) {

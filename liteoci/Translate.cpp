@@ -372,6 +372,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
     for (size_t i = b; i < e; ++i) {
         const size_t r = i - b;
         if (!rw.pre[r].empty()) {
+            if (!sql.empty() && sql.back() != ' ') sql += ' ';
             sql += rw.pre[r];
         }
         if (rw.skip[r]) {
@@ -458,6 +459,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                     std::string_view o = TokText(text, t);
                     if (o == ";" && !options.allowSemicolon) return MakeErrorAt(static_cast<int>(t.pos), 911);
                     if (o == "!=" || o == "^=") sql += "<>";
+                    else if (o == "/") sql += "* 1.0 /";  // Oracle divides exactly, never as integers
                     else sql += o;
                     break;
                 }

@@ -1,0 +1,101 @@
+-- The demo schema of the embedded client: a small observatory with its instruments, observers,
+-- observing sessions and their notes, plus one large table for trying big fetches.
+CREATE TABLE SITES (
+  SITE_ID    NUMBER(4) PRIMARY KEY,
+  NAME       VARCHAR2(40) NOT NULL,
+  COUNTRY    CHAR(2) NOT NULL,
+  ALTITUDE_M NUMBER(6,1),
+  OPENED     DATE
+);
+
+CREATE TABLE INSTRUMENTS (
+  INSTRUMENT_ID NUMBER(6) PRIMARY KEY,
+  SITE_ID       NUMBER(4) NOT NULL REFERENCES SITES (SITE_ID),
+  NAME          VARCHAR2(40) NOT NULL,
+  KIND          VARCHAR2(20) NOT NULL,
+  APERTURE_CM   NUMBER(7,2),
+  COMMISSIONED  DATE
+);
+
+CREATE TABLE OBSERVERS (
+  OBSERVER_ID NUMBER(6) PRIMARY KEY,
+  FULL_NAME   VARCHAR2(60) NOT NULL,
+  EMAIL       VARCHAR2(80),
+  RANK_CODE   CHAR(3),
+  JOINED      DATE,
+  SALARY      NUMBER(9,2)
+);
+
+CREATE TABLE OBSERVATIONS (
+  OBSERVATION_ID NUMBER(8) PRIMARY KEY,
+  INSTRUMENT_ID  NUMBER(6) NOT NULL REFERENCES INSTRUMENTS (INSTRUMENT_ID),
+  OBSERVER_ID    NUMBER(6) REFERENCES OBSERVERS (OBSERVER_ID),
+  TARGET         VARCHAR2(30) NOT NULL,
+  STARTED        DATE NOT NULL,
+  EXPOSURE_S     NUMBER(8,3),
+  SEEING_ARCSEC  NUMBER(4,2),
+  NOTES          CLOB
+);
+
+INSERT INTO SITES VALUES (1, 'Cerro Alto', 'CL', 2635.5, DATE '1998-03-14');
+INSERT INTO SITES VALUES (2, 'Mauna Kai', 'US', 4205, DATE '1979-06-01');
+INSERT INTO SITES VALUES (3, 'Roque Verde', 'ES', 2396.2, DATE '1985-10-20');
+INSERT INTO SITES VALUES (4, 'Siding Hill', 'AU', 1165, NULL);
+
+INSERT INTO INSTRUMENTS VALUES (10, 1, 'Condor 4m', 'reflector', 400, DATE '1999-01-11');
+INSERT INTO INSTRUMENTS VALUES (11, 1, 'Kestrel', 'spectrograph', NULL, DATE '2004-07-30');
+INSERT INTO INSTRUMENTS VALUES (20, 2, 'Summit 8m', 'reflector', 820.5, DATE '1992-11-02');
+INSERT INTO INSTRUMENTS VALUES (21, 2, 'Ridge Array', 'interferometer', 25.4, DATE '2011-05-17');
+INSERT INTO INSTRUMENTS VALUES (30, 3, 'Canary 2.5m', 'reflector', 254, DATE '1987-02-09');
+INSERT INTO INSTRUMENTS VALUES (31, 3, 'Solar Tower', 'solar', 90.25, NULL);
+INSERT INTO INSTRUMENTS VALUES (40, 4, 'Wide Field 1.2m', 'schmidt', 120, DATE '1973-08-21');
+
+-- 40 observers, every fifth without an e-mail address
+INSERT INTO OBSERVERS
+WITH N(I) AS (SELECT 1 FROM DUAL UNION ALL SELECT I + 1 FROM N WHERE I < 40)
+SELECT I,
+       SUBSTR('AdaBenCarDagEliFinGusHalIvoJun', MOD(I - 1, 10) * 3 + 1, 3) || ' ' ||
+       SUBSTR('StarMossVegaReedHolmPikeLundCruzWolfMarr', MOD(I * 7, 10) * 4 + 1, 4),
+       CASE WHEN MOD(I, 5) = 0 THEN NULL ELSE 'observer' || I || '@example.org' END,
+       DECODE(MOD(I, 3), 0, 'SR', 1, 'JR', 'MID'),
+       NULL,
+       3000 + MOD(I * 137, 2500) + MOD(I, 4) * 0.25
+FROM N;
+
+UPDATE OBSERVERS SET JOINED = ADD_MONTHS(TO_DATE('2001-01-15', 'YYYY-MM-DD'), OBSERVER_ID * 5);
+
+-- 300 observations over the instruments, with NULL observers and notes now and then
+INSERT INTO OBSERVATIONS
+WITH N(I) AS (SELECT 1 FROM DUAL UNION ALL SELECT I + 1 FROM N WHERE I < 300)
+SELECT I,
+       DECODE(MOD(I, 7), 0, 10, 1, 11, 2, 20, 3, 21, 4, 30, 5, 31, 40),
+       CASE WHEN MOD(I, 11) = 0 THEN NULL ELSE MOD(I * 13, 40) + 1 END,
+       SUBSTR('M31  M42  M45  M51  M57  M81  M87  M101 NGC7000IC434 ', MOD(I, 10) * 5 + 1, 5),
+       ADD_MONTHS(TO_DATE('2020-01-01 21:30:00', 'YYYY-MM-DD HH24:MI:SS'), MOD(I, 48)),
+       MOD(I * 37, 3600) + 0.125 * MOD(I, 8),
+       0.5 + MOD(I, 25) / 10,
+       CASE WHEN MOD(I, 4) = 0 THEN NULL ELSE 'Observation ' || I || ': clear sky, target at airmass ' || (1 + MOD(I, 9) / 10) END
+FROM N;
+
+-- 1,000,000 rows of five columns for trying large fetches
+CREATE TABLE BIG_LOG (
+  ID       NUMBER(10),
+  NAME     VARCHAR2(30),
+  LOGGED   DATE,
+  AMOUNT   NUMBER(12,2),
+  CODE     CHAR(4)
+);
+
+INSERT INTO BIG_LOG
+WITH N(I) AS (SELECT 1 FROM DUAL UNION ALL SELECT I + 1 FROM N WHERE I < 1000000)
+SELECT I, 'entry ' || I,
+       ADD_MONTHS(TO_DATE('2015-01-01', 'YYYY-MM-DD'), MOD(I, 120)),
+       MOD(I, 100000) / 100 + 0.25,
+       DECODE(MOD(I, 3), 0, 'A', 1, 'BB', 'CCC')
+FROM N;
+
+CREATE OR REPLACE PROCEDURE HELLO_DEMO IS
+BEGIN
+  DBMS_OUTPUT.PUT_LINE('Hello from the demo database');
+END;
+/
