@@ -227,24 +227,24 @@ bool CTextBuffer::ReadRange(TextPosition start, TextPosition end, std::string& t
     text.clear();
     if (!IsValidRange(start.y, start.x, end.y, end.x))
         return false;
-    const SLineInfo& first = lines_[static_cast<size_t>(start.y)];
+    const std::string_view first = LineView(start.y);
     if (start.y == end.y) {
-        text.assign(first.chars + start.x, static_cast<size_t>(end.x - start.x));
+        text.assign(first.substr(static_cast<size_t>(start.x), static_cast<size_t>(end.x - start.x)));
         return true;
     }
-    size_t size = static_cast<size_t>(first.length - start.x) + static_cast<size_t>(end.x);
+    size_t size = first.size() - static_cast<size_t>(start.x) + static_cast<size_t>(end.x);
     for (int32_t y = start.y + 1; y < end.y; ++y)
         size += static_cast<size_t>(lines_[static_cast<size_t>(y)].length);
     size += separator.size() * static_cast<size_t>(end.y - start.y);
     text.reserve(size);
 
-    text.append(first.chars + start.x, static_cast<size_t>(first.length - start.x));
+    text.append(first.substr(static_cast<size_t>(start.x)));
     for (int32_t y = start.y + 1; y <= end.y; ++y) {
         if (breaks != nullptr)
             breaks->push_back(static_cast<int32_t>(text.size()));
         text.append(separator);
-        const SLineInfo& line = lines_[static_cast<size_t>(y)];
-        text.append(line.chars == nullptr ? "" : line.chars, static_cast<size_t>(y < end.y ? line.length : end.x));
+        const std::string_view line = LineView(y);
+        text.append(y < end.y ? line : line.substr(0, static_cast<size_t>(end.x)));
     }
     return true;
 }

@@ -162,7 +162,7 @@ public:
     void DetachView(CBufferView* view);
     void NotifyViews(CBufferView* source, const CChangeContext* context, uint32_t flags, int32_t line);
 
-    // Checks the invariants of the line store and the undo history (for tests and debug builds).
+    // Checks the invariants of the line store and the undo history (for tests; it reads every line).
     bool IsConsistent() const;
 
 private:

@@ -73,9 +73,10 @@ bool FindInBlock(const CTextBuffer& buffer, std::string_view text, TextPosition 
         return false;
     if (blockEnd < blockBegin)
         std::swap(blockBegin, blockEnd);
+    blockBegin = std::max(blockBegin, TextPosition{0, 0});
+    blockBegin.x = std::max(blockBegin.x, 0);
     TextPosition current = std::max(start, blockBegin);
     current.x = std::max(current.x, 0);
-    current.y = std::max(current.y, 0);
 
     const bool matchCase = (flags & FIND_MATCH_CASE) != 0;
     const bool wholeWord = (flags & FIND_WHOLE_WORD) != 0;

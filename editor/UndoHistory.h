@@ -6,7 +6,8 @@
 //  2. Records before Position() are applied to the text (undoable); records from it on are redoable.
 //  3. SavedPosition() is -1 (the saved text cannot be reached by undo or redo any more) or lies in
 //     [0, Count()]: stepping to it gives back the text as it was last loaded or saved.
-//  4. Every record but possibly the first carries UR_GROUP_START or belongs to the group before it.
+//  4. A record without UR_GROUP_START belongs to the group before it. The first record lacks the flag
+//     only when a merged run longer than the limit has dropped the whole history before it.
 #pragma once
 
 #include "UndoRecord.h"

@@ -5,6 +5,8 @@
 //    1,000,000 lines ("vs_small" is the larger buffer's time per change over the smaller one's; about
 //    1 means the cost does not grow with the buffer);
 //  - line breaks typed at random places (each adds a line to the line table), the same two sizes.
+// Random places in a large buffer cost cache misses whatever the data structure; "vs_read" sets each
+// change against reading one byte at the same kind of random place in a buffer of the same size.
 #include "TextBuffer.h"
 
 #include <benchmark/benchmark.h>
@@ -162,7 +164,7 @@ void FillLines(CTextBuffer& buffer, int64_t n) {
 // Changes at random places; reports the time per change and, for the larger buffer, its ratio to the
 // smaller one's measured just before.
 template <typename Change>
-void RunChanges(benchmark::State& state, const char* kind, Change change) {
+double RunChanges(benchmark::State& state, const char* kind, Change change) {
     const int64_t lineCount = state.range(0);
     CTextBuffer buffer;
     FillLines(buffer, lineCount);
@@ -176,7 +178,20 @@ void RunChanges(benchmark::State& state, const char* kind, Change change) {
         Baselines()[kind] = perChange;
     else
         state.counters["vs_small"] = perChange / smaller->second;
-    state.counters["undo_records"] = buffer.UndoRecordCount();
+    auto read = Baselines().find("read/" + std::to_string(lineCount));
+    if (read != Baselines().end() && read->first != kind)
+        state.counters["vs_read"] = perChange / read->second;
+    return perChange;
+}
+
+// The baseline of the changes: one byte read at a random place.
+void BM_ReadOneByte(benchmark::State& state) {
+    const std::string key = "read/" + std::to_string(state.range(0));
+    Baselines()[key] = RunChanges(state, key.c_str(), [](CTextBuffer& buffer, std::mt19937& random) {
+        const int32_t line = static_cast<int32_t>(random() % static_cast<uint32_t>(buffer.LineCount()));
+        const int32_t x = static_cast<int32_t>(random() % static_cast<uint32_t>(buffer.LineLength(line)));
+        benchmark::DoNotOptimize(buffer.LineText(line)[x]);
+    });
 }
 
 void BM_InsertOneByte(benchmark::State& state) {
@@ -214,6 +229,7 @@ void BM_InsertLineBreak(benchmark::State& state) {
 
 BENCHMARK(BM_ReadFileAndCountLineEnds)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_LoadFile)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReadOneByte)->Arg(100000)->Arg(1000000)->Iterations(100000)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_InsertOneByte)->Arg(100000)->Arg(1000000)->Iterations(100000)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_DeleteOneByte)->Arg(100000)->Arg(1000000)->Iterations(100000)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_InsertLineBreak)->Arg(100000)->Arg(1000000)->Iterations(2000)->Unit(benchmark::kMicrosecond);

@@ -329,16 +329,5 @@ TEST(BufferLifeCycle, ResetAndClearStartOver) {
     EXPECT_TRUE(buffer.IsConsistent());
 }
 
-TEST(BufferLifeCycle, EolModesHaveTheirSeparatorsAndNames) {
-    EXPECT_EQ(EolSeparator(EOL_DOS), "\r\n");
-    EXPECT_EQ(EolSeparator(EOL_UNIX), "\n\r");
-    EXPECT_EQ(EolSeparator(EOL_MAC), "\n");
-    EXPECT_EQ(EolSeparator(7), "");
-    EXPECT_STREQ(EolModeName(EOL_DOS), "DOS");
-    EXPECT_STREQ(EolModeName(EOL_UNIX), "UNIX");
-    EXPECT_STREQ(EolModeName(EOL_MAC), "MAC");
-    EXPECT_STREQ(EolModeName(EOL_AUTO), "");
-}
-
 } // namespace
 } // namespace editor
