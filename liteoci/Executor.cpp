@@ -774,6 +774,14 @@ Column ColumnFromDeclaredType(const char* decl) {
         sized(SQLT_AFC, 1);
         c.conv = Conv::Pad;
         c.padTo = c.size;
+    } else if (Has(up, "TIMESTAMP")) {
+        c.sqlt = up.find("LOCAL") != std::string::npos ? SQLT_TIMESTAMP_LTZ
+                 : up.find("ZONE") != std::string::npos ? SQLT_TIMESTAMP_TZ
+                                                        : SQLT_TIMESTAMP;
+        c.size = up.find("ZONE") != std::string::npos ? 13 : 11;
+    } else if (Has(up, "INTERVAL")) {
+        c.sqlt = up.find("YEAR") != std::string::npos ? SQLT_INTERVAL_YM : SQLT_INTERVAL_DS;
+        c.size = up.find("YEAR") != std::string::npos ? 5 : 11;
     } else if (Has(up, "NUMBER") || Has(up, "INTEGER") || Has(up, "INT") || Has(up, "SMALLINT") ||
                Has(up, "FLOAT") || Has(up, "DECIMAL") || Has(up, "NUMERIC") || Has(up, "REAL") ||
                Has(up, "DOUBLE") || Has(up, "BINARY_") || Has(up, "PLS_INTEGER")) {
@@ -785,14 +793,6 @@ Column ColumnFromDeclaredType(const char* decl) {
         c.sqlt = SQLT_DAT;
         c.size = 7;
         c.conv = Conv::Date;
-    } else if (Has(up, "TIMESTAMP")) {
-        c.sqlt = up.find("LOCAL") != std::string::npos ? SQLT_TIMESTAMP_LTZ
-                 : up.find("ZONE") != std::string::npos ? SQLT_TIMESTAMP_TZ
-                                                        : SQLT_TIMESTAMP;
-        c.size = up.find("ZONE") != std::string::npos ? 13 : 11;
-    } else if (Has(up, "INTERVAL")) {
-        c.sqlt = up.find("YEAR") != std::string::npos ? SQLT_INTERVAL_YM : SQLT_INTERVAL_DS;
-        c.size = up.find("YEAR") != std::string::npos ? 5 : 11;
     } else if (Has(up, "CLOB") || Has(up, "NCLOB")) {
         c.sqlt = SQLT_CLOB;
         c.size = 4000;

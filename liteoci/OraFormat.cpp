@@ -59,7 +59,7 @@ struct Writer {
     }
     void Num(int v, int width, bool fill) {
         char tmp[16];
-        int n = std::snprintf(tmp, sizeof tmp, fill ? "%0*d" : "%d", width, v);
+        int n = fill ? std::snprintf(tmp, sizeof tmp, "%0*d", width, v) : std::snprintf(tmp, sizeof tmp, "%d", v);
         Put(std::string_view(tmp, static_cast<size_t>(n)));
     }
 };

@@ -307,10 +307,10 @@ struct Compiler {
         n.pos = Pos(i);
         size_t start = i;
         auto semi = [&](size_t k) { return O(k, ";"); };
-        if (W(i, "NULL") && O(i + 1, ";")) {
+        if (W(i, "NULL")) {
             n.kind = Node::Null;
-            i += 2;
-            return {};
+            ++i;
+            return Expect(";", ";");
         }
         if (W(i, "BEGIN")) return ParseBody(n);
         if (W(i, "DECLARE")) {

@@ -217,6 +217,28 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
         }
     }
 
+    // Multi-word Oracle type names become one word, so that SQLite keeps them as the declared type.
+    for (size_t i = b; i + 1 < e; ++i) {
+        if (rw.Word(i, "INTERVAL") && (rw.Word(i + 1, "YEAR") || rw.Word(i + 1, "DAY"))) {
+            size_t k = i + 2;
+            if (rw.Op(k, "(") && rw.match[k] != SIZE_MAX) k = rw.match[k] + 1;
+            if (!rw.Word(k, "TO") || !(rw.Word(k + 1, "MONTH") || rw.Word(k + 1, "SECOND"))) continue;
+            k += 2;
+            if (rw.Op(k, "(") && rw.match[k] != SIZE_MAX) k = rw.match[k] + 1;
+            rw.Replace(i, rw.Word(i + 1, "YEAR") ? "INTERVAL_YEAR_TO_MONTH" : "INTERVAL_DAY_TO_SECOND");
+            for (size_t q = i + 1; q < k; ++q) rw.Skip(q);
+        } else if (rw.Word(i, "TIMESTAMP") && toks[i + 1].kind != Tok::String) {
+            size_t k = i + 1;
+            if (rw.Op(k, "(") && rw.match[k] != SIZE_MAX) k = rw.match[k] + 1;
+            if (!rw.Word(k, "WITH")) continue;
+            bool local = rw.Word(k + 1, "LOCAL");
+            size_t t = k + (local ? 2 : 1);
+            if (!rw.Word(t, "TIME") || !rw.Word(t + 1, "ZONE")) continue;
+            rw.Replace(i, local ? "TIMESTAMP_WITH_LOCAL_TIME_ZONE" : "TIMESTAMP_WITH_TIME_ZONE");
+            for (size_t q = i + 1; q < t + 2; ++q) rw.Skip(q);
+        }
+    }
+
     size_t stmtEnd = e;
     if (options.query) {
         // FOR UPDATE locks in Oracle; here it opens a write transaction instead.
@@ -261,7 +283,10 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                         const Token& p = toks[k - 2];
                         if (rw.Word(k - 2, "AS")) aliasTok = k - 1;
                         else if (p.kind == Tok::String || p.kind == Tok::Number || p.kind == Tok::Bind ||
-                                 IsIdent(p) || rw.Op(k - 2, ")"))
+                                 rw.Op(k - 2, ")") || rw.Word(k - 2, "END"))
+                            aliasTok = k - 1;
+                        // "a b" is an alias, "a b c" is not: the error then points at "c" as on the server
+                        else if (IsIdent(p) && !(k >= s + 3 && IsIdent(toks[k - 3])))
                             aliasTok = k - 1;
                     }
                     if (aliasTok != SIZE_MAX) {
