@@ -58,9 +58,18 @@ struct Writer {
         for (char c : s) Put(c);
     }
     void Num(int v, int width, bool fill) {
+        // hand-made: this runs for every date of every fetched row
         char tmp[16];
-        int n = fill ? std::snprintf(tmp, sizeof tmp, "%0*d", width, v) : std::snprintf(tmp, sizeof tmp, "%d", v);
-        Put(std::string_view(tmp, static_cast<size_t>(n)));
+        int n = 0;
+        unsigned u = static_cast<unsigned>(v < 0 ? -v : v);
+        do {
+            tmp[n++] = static_cast<char>('0' + u % 10);
+            u /= 10;
+        } while (u != 0 && n < 15);
+        if (fill)
+            while (n < width && n < 15) tmp[n++] = '0';
+        if (v < 0) Put('-');
+        while (n > 0) Put(tmp[--n]);
     }
 };
 
