@@ -43,11 +43,11 @@ protected:
 };
 
 TEST_F(Columns, TheKindsTheEmbeddedClientProducesAndTheirCellText) {
-    Run(*session, "create table every_kind (v varchar2(20), c char(10), n number(10,2), d date, "
+    Exec(*session, "create table every_kind (v varchar2(20), c char(10), n number(10,2), d date, "
                   "cl clob, bl blob, r raw(8), l long)");
-    Run(*session, "insert into every_kind values ('abc', 'xy', 0.5, to_date('2026-12-08', 'YYYY-MM-DD'), "
+    Exec(*session, "insert into every_kind values ('abc', 'xy', 0.5, to_date('2026-12-08', 'YYYY-MM-DD'), "
                   "'long text', null, null, 'old')");
-    Run(*session, "insert into every_kind (v, n) values (null, -12)");
+    Exec(*session, "insert into every_kind (v, n) values (null, -12)");
     DBStmt stmt(session.get(), "select v, c, n, d, cl, bl, l from every_kind");
     ASSERT_EQ(stmt.Describe(), 7u);
     EXPECT_STREQ(stmt.ColumnName(1), "V");
@@ -74,7 +74,7 @@ TEST_F(Columns, TheKindsTheEmbeddedClientProducesAndTheirCellText) {
 }
 
 TEST_F(Columns, TypesWithoutARuleAreRefusedBeforeExecution) {
-    Run(*session, "create table stamps (t timestamp)");
+    Exec(*session, "create table stamps (t timestamp)");
     DBStmt stmt(session.get(), "select t from stamps");
     ASSERT_EQ(stmt.Describe(), 1u);
     EXPECT_THROW(stmt.ColumnType(1), DBStmt::OtherException);

@@ -25,7 +25,7 @@ inline std::unique_ptr<DBConnect> Connect(const TestDatabase& db, const char* us
 }
 
 // Runs a statement that returns no rows; fails the test with the server's text on an error.
-inline void Run(DBConnect& session, const std::string& sql) {
+inline void Exec(DBConnect& session, const std::string& sql) {
     DBStmt stmt;
     try {
         stmt.Prepare(&session, sql.c_str());

@@ -12,11 +12,11 @@ protected:
     void SetUp() override {
         session = Connect(db);
         ASSERT_TRUE(session->IsConnected());
-        Run(*session, "create table item (id number(10), name varchar2(30), price number(8,2))");
-        Run(*session, "insert into item values (1, 'bolt', 0.5)");
-        Run(*session, "insert into item values (2, 'nut', 1.25)");
-        Run(*session, "insert into item values (3, 'washer', 10)");
-        Run(*session, "commit");
+        Exec(*session, "create table item (id number(10), name varchar2(30), price number(8,2))");
+        Exec(*session, "insert into item values (1, 'bolt', 0.5)");
+        Exec(*session, "insert into item values (2, 'nut', 1.25)");
+        Exec(*session, "insert into item values (3, 'washer', 10)");
+        Exec(*session, "commit");
     }
     TestDatabase db;
     std::unique_ptr<DBConnect> session;
@@ -121,8 +121,8 @@ TEST_F(Statements, ABlockThatCompilesWithErrorsIsNotAFailure) {
 }
 
 TEST_F(Statements, ServerOutputRoundTripThroughBinds) {
-    Run(*session, "BEGIN DBMS_OUTPUT.ENABLE(20000); END;");
-    Run(*session, "begin dbms_output.put_line('one'); dbms_output.put_line('two' || 2); "
+    Exec(*session, "BEGIN DBMS_OUTPUT.ENABLE(20000); END;");
+    Exec(*session, "begin dbms_output.put_line('one'); dbms_output.put_line('two' || 2); "
                   "dbms_output.put_line(''); end;");
     const char* getLine = "BEGIN DBMS_OUTPUT.GET_LINE(line=>:p1, status=>:p2); END;";
     DBStmt stmt(session.get(), getLine);
@@ -144,24 +144,24 @@ TEST_F(Statements, ServerOutputRoundTripThroughBinds) {
 
 TEST_F(Statements, CommitAndRollbackAsSeenByASecondSession) {
     auto other = Connect(db);
-    Run(*session, "insert into item values (4, 'gear', 3)");
+    Exec(*session, "insert into item values (4, 'gear', 3)");
     EXPECT_EQ(Query(*other, "select count(*) from item"), (Rows{{"3"}})); // pending, not visible
     DBStmt txn(session.get(), "select 1 from dual");
     txn.Rollback();
     EXPECT_EQ(Query(*session, "select count(*) from item"), (Rows{{"3"}}));
 
-    Run(*session, "insert into item values (5, 'cog', 4)");
+    Exec(*session, "insert into item values (5, 'cog', 4)");
     txn.Commit();
     EXPECT_EQ(Query(*other, "select count(*) from item"), (Rows{{"4"}}));
 
     // DDL commits the pending DML first.
-    Run(*session, "delete from item where id = 5");
-    Run(*session, "create table other_table (a number)");
+    Exec(*session, "delete from item where id = 5");
+    Exec(*session, "create table other_table (a number)");
     EXPECT_EQ(Query(*other, "select count(*) from item"), (Rows{{"3"}}));
 }
 
 TEST_F(Statements, LogoffWithoutCommitRollsBack) {
-    Run(*session, "insert into item values (6, 'pin', 1)");
+    Exec(*session, "insert into item values (6, 'pin', 1)");
     session->Logoff();
     auto again = Connect(db);
     EXPECT_EQ(Query(*again, "select count(*) from item"), (Rows{{"3"}}));
