@@ -3,12 +3,11 @@
 #include "ColumnSlots.h"
 #include "DBConnect.h"
 #include "DBStmt.h"
+#include "TestDatabase.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -18,18 +17,11 @@ constexpr int kRows = 1000000;
 const char* kQuery = "select id, name, created, amount, code from fetch_rows";
 
 struct Fixture {
-    std::string dir;
-    std::string path;
+    TestDatabase db;
 
     Fixture() {
-        setenv("QUARVEL_OCI_LIBRARY", LITEOCI_LIBRARY, 1);
-        char pattern[] = "/tmp/quarvel-bench-XXXXXX";
-        dir = mkdtemp(pattern);
-        path = dir + "/bench.db";
-        Admin("create " + path);
-        Admin("user " + path + " DEMO demo");
         DBConnect session;
-        session.Logon("DEMO", "demo", path.c_str());
+        session.Logon("DEMO", "demo", db.Path().c_str());
         Exec(session, "create table fetch_rows (id number(10), name varchar2(30), created date, "
                       "amount number(12,2), code char(4))");
         std::string fill = "insert into fetch_rows select i, 'name ' || i, sysdate - mod(i, 1000), "
@@ -39,15 +31,6 @@ struct Fixture {
         Exec(session, fill);
         Exec(session, "commit");
         session.Logoff();
-    }
-    ~Fixture() {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    }
-    static void Admin(const std::string& args) {
-        std::string command = std::string(LITEOCI_ADMIN) + " " + args + " >/dev/null";
-        if (std::system(command.c_str()) != 0)
-            throw std::runtime_error("liteoci-admin " + args);
     }
     static void Exec(DBConnect& session, const std::string& sql) {
         DBStmt stmt(&session, sql.c_str());
@@ -65,7 +48,7 @@ Fixture& Data() {
 }
 
 void BM_RawSqliteStep(benchmark::State& state) {
-    const std::string& path = Data().path;
+    const std::string& path = Data().db.Path();
     for (auto _ : state) {
         sqlite3* db = nullptr;
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
@@ -94,7 +77,7 @@ void BM_RawSqliteStep(benchmark::State& state) {
 
 void BM_DBStmtFetch(benchmark::State& state) {
     DBConnect session;
-    session.Logon("DEMO", "demo", Data().path.c_str());
+    session.Logon("DEMO", "demo", Data().db.Path().c_str());
     for (auto _ : state) {
         DBStmt stmt(&session, kQuery);
         ColumnSlots slots;

@@ -1,0 +1,19 @@
+# Window tests (offscreen). Included from tests/app/CMakeLists.txt when the GUI is built.
+if(NOT TARGET quarvel_app)
+  return()
+endif()
+
+quarvel_add_qtest(message_dialog_tests SOURCES MessageDialogTest.cpp GuiTestSupport.h LIBS quarvel_app)
+quarvel_add_qtest(editor_window_tests SOURCES EditorWindowTest.cpp GuiTestSupport.h LIBS quarvel_app)
+set_target_properties(message_dialog_tests editor_window_tests PROPERTIES AUTOMOC ON)
+
+if(TARGET liteoci AND TARGET liteoci-admin)
+  quarvel_add_qtest(startup_tests SOURCES StartupTest.cpp GuiTestSupport.h LIBS quarvel_app)
+  set_target_properties(startup_tests PROPERTIES AUTOMOC ON)
+  target_compile_definitions(startup_tests PRIVATE
+    LITEOCI_LIBRARY="$<TARGET_FILE:liteoci>"
+    LITEOCI_ADMIN="$<TARGET_FILE:liteoci-admin>")
+  add_dependencies(startup_tests liteoci liteoci-admin)
+else()
+  message(STATUS "start-up window tests wait for the embedded client")
+endif()
