@@ -14,8 +14,12 @@
 namespace editor {
 namespace {
 
-Qt::DropAction EffectFor(Qt::KeyboardModifiers modifiers) {
-    return (modifiers & Qt::ControlModifier) != 0 ? Qt::CopyAction : Qt::MoveAction;
+// Copy with Ctrl, else move; the other one when the source does not allow the one asked for.
+Qt::DropAction EffectFor(Qt::KeyboardModifiers modifiers, Qt::DropActions possible) {
+    const Qt::DropAction wanted = (modifiers & Qt::ControlModifier) != 0 ? Qt::CopyAction : Qt::MoveAction;
+    if ((possible & wanted) != 0 || possible == Qt::IgnoreAction)
+        return wanted;
+    return wanted == Qt::CopyAction ? Qt::MoveAction : Qt::CopyAction;
 }
 
 } // namespace
@@ -39,7 +43,7 @@ void CEditDropTarget::DragEnter(QDragEnterEvent* event) {
         return;
     }
     Hover(event->position().toPoint());
-    event->setDropAction(EffectFor(event->modifiers()));
+    event->setDropAction(EffectFor(event->modifiers(), event->possibleActions()));
     event->accept();
     scrollTimer_.start(kScrollInterval, this);
 }
@@ -53,7 +57,7 @@ void CEditDropTarget::DragMove(QDragMoveEvent* event) {
     const QPoint point = event->position().toPoint();
     DragScroll(point);
     Hover(point);
-    event->setDropAction(EffectFor(event->modifiers()));
+    event->setDropAction(EffectFor(event->modifiers(), event->possibleActions()));
     event->accept();
     if (!scrollTimer_.isActive())
         scrollTimer_.start(kScrollInterval, this);
@@ -97,7 +101,7 @@ void CEditDropTarget::Drop(QDropEvent* event) {
         return;
     }
     const TextPosition at = view_->PositionAt(event->position().toPoint());
-    const Qt::DropAction effect = EffectFor(event->modifiers());
+    const Qt::DropAction effect = EffectFor(event->modifiers(), event->possibleActions());
     if (view_->IsDragging()) {
         // Dropping text onto itself changes nothing. A move that lands on either end of the dragged
         // text counts as inside too: inserting there and then deleting the range the notices have

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -76,11 +78,22 @@ struct Pane {
     }
     void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(view.get(), static_cast<Qt::Key>(key), mods); }
     void Type(const char* text) { QTest::keyClicks(view.get(), text); }
+    // Characters outside ASCII, as a keyboard layout delivers them: key events carrying the text.
+    void TypeUnicode(const QString& text) {
+        for (const QChar c : text) {
+            QTest::sendKeyEvent(QTest::Press, view.get(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Release, view.get(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+    }
 };
 
 } // namespace viewtest
 
 namespace QTest {
+template <>
+inline char* toString(const std::string& text) {
+    return QTest::toString(QString::fromStdString(text).replace("\r", "\\r").replace("\n", "\\n"));
+}
 template <>
 inline char* toString(const editor::TextPosition& p) {
     return QTest::toString(QString("(%1, %2)").arg(p.x).arg(p.y));
