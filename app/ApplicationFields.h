@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,15 @@ struct ApplicationFields {
     // Fetch progress, shared by the worker and the progress dialog.
     std::atomic<int32_t> fetchBusy{0};
     std::string progressText;
-    platform::MessageHandle fetchDialog;
+    // The open progress dialog; the worker reads it while the dialog may be opening.
+    void SetFetchDialog(platform::MessageHandle dialog) {
+        std::lock_guard lock(fetchDialogMutex_);
+        fetchDialog_ = std::move(dialog);
+    }
+    platform::MessageHandle FetchDialog() const {
+        std::lock_guard lock(fetchDialogMutex_);
+        return fetchDialog_;
+    }
     // Cell viewer texts.
     std::string cellValue;
     std::string cellColumnName;
@@ -37,4 +46,8 @@ struct ApplicationFields {
     std::vector<std::string> recentFiles;
     // Shows one of the framework's own failure messages by string id (set by the windows).
     std::function<void(uint32_t stringId)> showFrameworkError;
+
+private:
+    mutable std::mutex fetchDialogMutex_;
+    platform::MessageHandle fetchDialog_;
 };

@@ -9,6 +9,8 @@ class CDocument;
 
 class CView : public CCmdTarget {
 public:
+    // A view leaves its document when it goes.
+    ~CView() override;
     // Called once, after the view has been added to its document and before it is first shown.
     virtual void OnInitialUpdate() {}
     // Called by the document's UpdateAllViews for every view but the sender.

@@ -15,7 +15,8 @@ QLabel* MakePaneLabel(QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setFrameShape(QFrame::Panel);
     label->setFrameShadow(QFrame::Sunken);
-    label->setContentsMargins(3, 0, 3, 0);
+    label->setContentsMargins(2, 0, 1, 0);
+    label->setIndent(0);
     label->setTextFormat(Qt::PlainText);
     return label;
 }

@@ -423,7 +423,9 @@ private slots:
 
     void acceleratorsAndApplicationCommands() {
         Started s;
-        s.Open();
+        CSqlMainFrame* frame = s.Open();
+        s.Main()->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(s.Main()));
         bool connectShown = false, aboutShown = false;
         QString aboutTitle;
         ModalDriver driver;
@@ -438,16 +440,14 @@ private slots:
                 aboutTitle = d->windowTitle();
                 d->findChild<QPushButton*>(QStringLiteral("1"))->click();
             });
-        QWidget* focus = QApplication::focusWidget();
-        QVERIFY(focus);
-        QTest::keyClick(focus, Qt::Key_E, Qt::ControlModifier);
+        QTest::keyClick(frame->TextPane(), Qt::Key_E, Qt::ControlModifier);
         QTRY_VERIFY(connectShown);
         QCOMPARE(s.Main()->Editors().size(), 1); // cancelled: no new window
         QVERIFY(s.Main()->RouteCommand(cmd::kAbout));
         QVERIFY(aboutShown);
         QCOMPARE(aboutTitle, QStringLiteral("About Quarvel"));
         // A key of the table whose command nobody handles does nothing.
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::ControlModifier);
+        QTest::keyClick(frame->TextPane(), Qt::Key_B, Qt::ControlModifier);
         QVERIFY(driver.Done());
     }
 };

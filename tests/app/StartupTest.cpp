@@ -119,7 +119,7 @@ private slots:
             .Then(Is<cSqlConnect>,
                   [&](QWidget* d) {
                       QLineEdit* password = Field(d, cSqlConnect::kPasswordId);
-                      passwordFocused = password->hasFocus();
+                      passwordFocused = d->focusWidget() == password;
                       selectedPassword = password->selectedText();
                       lastDialog = d;
                       password->clear();

@@ -17,3 +17,7 @@ if(TARGET liteoci AND TARGET liteoci-admin)
 else()
   message(STATUS "start-up window tests wait for the embedded client")
 endif()
+
+# A picture of the connected editor window, for the README (not a test).
+add_executable(quarvel-screenshot Screenshot.cpp GuiTestSupport.h)
+target_link_libraries(quarvel-screenshot PRIVATE quarvel_app Qt6::Test)

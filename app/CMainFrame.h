@@ -1,0 +1,66 @@
+// The main window: menu 110, accelerator table 110 and the area that holds the editor windows. It has
+// no tool bar and no status bar of its own. Commands from the menu and the accelerators go to the
+// active editor window's routing chain, or to this window and the application when none is active.
+#pragma once
+
+#include "CCmdTarget.h"
+#include "MessageTarget.h"
+
+#include <QMainWindow>
+
+#include <map>
+
+class CTavrelApp;
+class CSqlMainFrame;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QShortcut;
+
+class CMainFrame : public QMainWindow, public CCmdTarget, public platform::MessageTarget {
+public:
+    explicit CMainFrame(CTavrelApp* app);
+    ~CMainFrame() override;
+
+    CTavrelApp* Application() const { return app_; }
+    QMdiArea* MdiArea() const { return mdi_; }
+    CSqlMainFrame* ActiveEditor() const;
+    QList<CSqlMainFrame*> Editors() const;
+    void AddEditor(CSqlMainFrame* frame);
+
+    // Sets the caption of this window and of the active editor window.
+    void SetCaptions(const QString& caption);
+
+    CommandChain Chain();
+    bool RouteCommand(uint32_t id);
+    bool IsCommandEnabled(uint32_t id);
+    void UpdateCommandUI();
+    QAction* MenuAction(uint32_t id) const;
+
+    bool OnCommand(uint32_t id) override;
+    bool HandlesCommand(uint32_t id) const override;
+    intptr_t HandleRegisteredMessage(uint32_t id) override;
+    // How many SET_STATUS_MESSAGE notices arrived (the main window has no handler for them).
+    int StatusNoticesReceived() const { return statusNotices_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void BuildMenu();
+    void BuildAccelerators();
+    void UpdateMenu(QMenu* menu);
+    void FillWindowList(QMenu* menu);
+    void OnChildActivated(QMdiSubWindow* window);
+    void ArrangeIcons();
+
+    CTavrelApp* app_;
+    QMdiArea* mdi_;
+    QMenu* windowMenu_ = nullptr;
+    std::map<uint32_t, QAction*> menuActions_;
+    QList<QAction*> windowListActions_;
+    int statusNotices_ = 0;
+    QString caption_;
+    bool settingCaption_ = false;
+};

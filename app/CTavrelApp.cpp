@@ -1,0 +1,135 @@
+#include "CTavrelApp.h"
+
+#include "CAboutDlg.h"
+#include "CMainFrame.h"
+#include "CQuarvelDoc.h"
+#include "CSqlLeftView.h"
+#include "CSqlMainFrame.h"
+#include "CommandIcons.h"
+#include "CommandIds.h"
+#include "MessageBox.h"
+#include "QtMessagePump.h"
+#include "RegisteredMessages.h"
+#include "StringTable.h"
+#include "TerminateHandler.h"
+#include "UserProfile.h"
+#include "WindowTitles.h"
+#include "cSqlConnect.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <thread>
+
+namespace {
+CTavrelApp* theApp = nullptr;
+} // namespace
+
+CTavrelApp::CTavrelApp() {
+    theApp = this;
+}
+
+CTavrelApp::~CTavrelApp() {
+    mainFrame_.reset();
+    pump_.reset();
+    if (theApp == this)
+        theApp = nullptr;
+}
+
+CTavrelApp* CTavrelApp::Instance() {
+    return theApp;
+}
+
+bool CTavrelApp::InitInstance(const QStringList& arguments) {
+    // 1. Unhandled exceptions end in message 1323.
+    SetUserInterfaceThread(std::this_thread::get_id());
+    InstallTerminateHandler();
+    // 4. The profile lives under VORANTE / Quarvel.
+    QCoreApplication::setOrganizationName(QStringLiteral("VORANTE"));
+    QCoreApplication::setApplicationName(QString::fromUtf8(LoadStringResource(strings::kAppTitle)));
+    QApplication::setWindowIcon(ApplicationIcon());
+    // 5. The registered messages, before any worker exists; sends from workers reach this thread's loop.
+    platform::RegisterProgramMessages();
+    pump_ = std::make_unique<platform::QtMessagePump>();
+    fields_.showFrameworkError = [this](uint32_t id) {
+        QMessageBox::warning(mainFrame_.get(), QStringLiteral("Quarvel"), QString::fromUtf8(LoadStringResource(id)));
+    };
+    // 7. The profile's recent-file list (4 entries).
+    fields_.recentFiles = platform::UserProfile().RecentFiles();
+    // 8. The main window, maximized.
+    mainFrame_ = std::make_unique<CMainFrame>(this);
+    mainFrame_->setWindowIcon(ApplicationIcon());
+    // 9. The command line: file names, opened once an editor window exists.
+    commandLineFiles_ = arguments;
+    // 10. Title and show.
+    mainFrame_->SetCaptions(QString::fromUtf8(LoadStringResource(res::kMainFrame)));
+    mainFrame_->showMaximized();
+    // 12. The connect dialog comes first.
+    NewConnection();
+    return true;
+}
+
+void CTavrelApp::ExitInstance() {
+    platform::UserProfile().WriteRecentFiles(fields_.recentFiles);
+}
+
+void CTavrelApp::NewConnection() {
+    fields_.lastUserName.clear();
+    fields_.lastConnectString.clear();
+    {
+        cSqlConnect dialog(fields_, mainFrame_.get());
+        if (dialog.exec() != IDOK)
+            return;
+    }
+    CSqlMainFrame* frame = OpenNewDocument();
+    if (!frame)
+        return;
+    mainFrame_->SetCaptions(QString::fromStdString(ConnectionTitle(fields_.lastUserName, fields_.lastConnectString)));
+    frame->SetActiveView(frame->TextPane());
+    frame->TextPane()->setFocus(Qt::OtherFocusReason);
+    OpenCommandLineFiles(frame);
+}
+
+CSqlMainFrame* CTavrelApp::OpenNewDocument() {
+    auto doc = std::make_unique<CQuarvelDoc>(fields_);
+    // The template has no strings of its own: every new document is "Untitled" to the framework.
+    doc->SetTitle(LoadStringResource(strings::kUntitled));
+    CQuarvelDoc* raw = doc.get();
+    CSqlMainFrame* frame = CSqlMainFrame::Create(std::move(doc), mainFrame_.get());
+    if (!frame) {
+        if (fields_.showFrameworkError)
+            fields_.showFrameworkError(strings::kFailedToCreateDocument);
+        return nullptr;
+    }
+    mainFrame_->AddEditor(frame);
+    raw->OnNewDocument();
+    return frame;
+}
+
+void CTavrelApp::OpenCommandLineFiles(CSqlMainFrame* frame) {
+    const QStringList files = std::exchange(commandLineFiles_, QStringList());
+    CQuarvelDoc* doc = frame->Document();
+    for (const QString& file : files) {
+        const std::string path = file.toStdString();
+        if (!doc->OnOpenDocument(path))
+            continue;
+        mainFrame_->SetCaptions(QString::fromStdString(DocumentTitle(doc->UserName(), doc->ConnectString(), path)));
+    }
+}
+
+bool CTavrelApp::HandlesCommand(uint32_t id) const {
+    return id == cmd::kNewConnection || id == cmd::kAbout;
+}
+
+bool CTavrelApp::OnCommand(uint32_t id) {
+    if (id == cmd::kNewConnection) {
+        NewConnection();
+        return true;
+    }
+    if (id == cmd::kAbout) {
+        CAboutDlg about(mainFrame_.get());
+        about.exec();
+        return true;
+    }
+    return false;
+}

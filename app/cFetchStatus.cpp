@@ -1,0 +1,77 @@
+#include "cFetchStatus.h"
+
+#include "ApplicationFields.h"
+#include "CFlatButton.h"
+#include "CommandIds.h"
+#include "RegisteredMessages.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+
+cFetchStatus::cFetchStatus(ApplicationFields& app, std::function<bool()> workerRunning, QWidget* parent)
+    : QDialog(parent), app_(app), workerRunning_(std::move(workerRunning)) {
+    setWindowTitle(QStringLiteral("Quarvel [Fetching..]"));
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    setModal(true);
+
+    auto* frame = new QFrame(this);
+    frame->setFrameShape(QFrame::StyledPanel);
+    progress_ = new QLineEdit(frame);
+    progress_->setObjectName(QString::number(kProgressId));
+    progress_->setReadOnly(true);
+    progress_->setMinimumWidth(240);
+    auto* inFrame = new QVBoxLayout(frame);
+    inFrame->addWidget(progress_);
+
+    auto* cancel = new widgets::CFlatButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QString::number(IDCANCEL));
+    connect(cancel, &QPushButton::clicked, this, &cFetchStatus::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cancel);
+    buttons->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    watch_ = new QTimer(this);
+    watch_->setInterval(100);
+    connect(watch_, &QTimer::timeout, this, [this] { CloseIfWorkerEnded(); });
+}
+
+cFetchStatus::~cFetchStatus() {
+    CloseMessages();
+}
+
+void cFetchStatus::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    app_.SetFetchDialog(Handle());
+    watch_->start();
+    // Not from here: closing while the dialog is still being shown would leave its loop running.
+    QTimer::singleShot(0, this, [this] { CloseIfWorkerEnded(); });
+}
+
+void cFetchStatus::CloseIfWorkerEnded() {
+    if (isVisible() && workerRunning_ && !workerRunning_())
+        done(IDOK);
+}
+
+intptr_t cFetchStatus::HandleRegisteredMessage(uint32_t id) {
+    if (id != FETCH_ROW_STATUS)
+        return 0;
+    if (app_.fetchBusy.load() == 1)
+        progress_->setText(QString::fromStdString(app_.progressText));
+    else
+        done(IDOK);
+    return 0;
+}
+
+void cFetchStatus::reject() {
+    app_.fetchCancel.Set();
+    done(IDCANCEL);
+}
