@@ -222,6 +222,11 @@ bool CSqlMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CSqlMainFrame::closeEvent(QCloseEvent* event) {
+    // A close that arrives while this one waits for the worker (or after it was accepted) changes nothing.
+    if (closing_) {
+        event->ignore();
+        return;
+    }
     CDocument::CloseHooks hooks;
     hooks.ask = [this](const std::string& question) {
         const auto answer = QMessageBox::question(this, QStringLiteral("Quarvel"), QString::fromStdString(question),
@@ -240,6 +245,7 @@ void CSqlMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    closing_ = true;
     if (doc_)
         doc_->StopWorker();
     WriteWindowStatus();

@@ -85,4 +85,5 @@ private:
     CSqlOutputView* outputView_ = nullptr;
     CView* activeView_ = nullptr;
     bool statusWritten_ = false;
+    bool closing_ = false;
 };
