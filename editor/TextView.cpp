@@ -261,10 +261,8 @@ void CTextView::LineRuns(int32_t line, ColourRuns& runs) {
         states_.push_back(end);
 }
 
-void CTextView::ForgetLineCaches() {
+void CTextView::ForgetParseStates() {
     states_.assign(1, 0);
-    expandedLengths_.assign(static_cast<std::size_t>(LineCount()), -1);
-    longestLine_ = -1;
 }
 
 // ---------------------------------------------------------------------------------------------------

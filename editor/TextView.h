@@ -132,8 +132,8 @@ public:
     // The colour runs a painted line is drawn with.
     void LineRuns(int32_t line, ColourRuns& runs);
     int32_t KnownStateCount() const { return static_cast<int32_t>(states_.size()); }
-    // Forgets every parse state and expanded length (the next paint catches up again).
-    void ForgetLineCaches();
+    // Forgets every parse state (the next paint catches up again from line 0).
+    void ForgetParseStates();
 
     // --- Commands of the display view.
     bool CanCopy() const;
