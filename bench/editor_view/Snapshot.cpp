@@ -1,8 +1,12 @@
 // Renders the SQL editing view offscreen with some SQL text (keywords, comments, strings, numbers, a
 // selection, the execution mark, a tab and multi-byte characters) into a PNG, to look at.
 // Usage: editor_view_snapshot OUT.png [disabled]
+//        editor_view_snapshot --file FILE.sql OUTPREFIX
+// The second form opens a file, jumps to its middle and types, selects, undoes and redoes there with
+// real key events, saving OUTPREFIX-1-typed.png, -2-selected.png, -3-undone.png and -4-redone.png.
 #include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPixmap>
 
 #include <cstdio>
@@ -13,9 +17,65 @@
 #include "SqlEditorView.h"
 #include "TextBuffer.h"
 
+namespace {
+
+void Key(QWidget* widget, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QApplication::sendEvent(widget, &release);
+}
+
+void Save(QWidget& view, const std::string& path) {
+    QApplication::processEvents();
+    view.grab().save(QString::fromStdString(path));
+    std::printf("%s\n", path.c_str());
+}
+
+int RunOnFile(const char* file, const std::string& prefix) {
+    editor::CTextBuffer buffer;
+    if (!buffer.LoadFile(file)) {
+        std::fprintf(stderr, "cannot load %s\n", file);
+        return 1;
+    }
+    editor::CSqlEditorView view;
+    view.resize(900, 420);
+    view.AttachBuffer(&buffer);
+    editor::FontDescription font;
+    font.faceName = "Courier";
+    font.height = 16;
+    view.SetFont(font);
+    view.show();
+    QApplication::setActiveWindow(&view);
+    view.setFocus();
+    QApplication::processEvents();
+    view.SelectNothingAt(editor::TextPosition{0, buffer.LineCount() / 2});
+    Key(&view, Qt::Key_End);
+    Key(&view, Qt::Key_Return);
+    for (const char c : std::string("select sysdate from dual; -- typed"))
+        Key(&view, c == ' ' ? Qt::Key_Space : Qt::Key_A, Qt::NoModifier, QString(QChar(c)));
+    Save(view, prefix + "-1-typed.png");
+    Key(&view, Qt::Key_Up, Qt::ShiftModifier);
+    Key(&view, Qt::Key_Up, Qt::ShiftModifier);
+    Key(&view, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+    Save(view, prefix + "-2-selected.png");
+    Key(&view, Qt::Key_Z, Qt::ControlModifier);
+    Key(&view, Qt::Key_Z, Qt::ControlModifier);
+    Save(view, prefix + "-3-undone.png");
+    Key(&view, Qt::Key_Y, Qt::ControlModifier);
+    Save(view, prefix + "-4-redone.png");
+    std::printf("%s | %s | %s\n", view.PositionStatusText().c_str(), view.EolStatusText().c_str(),
+                view.UndoMenuText().c_str());
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    if (argc == 4 && std::strcmp(argv[1], "--file") == 0)
+        return RunOnFile(argv[2], argv[3]);
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s OUT.png [disabled]\n", argv[0]);
         return 2;
