@@ -8,8 +8,7 @@ namespace widgets {
 CFlatComboBox::CFlatComboBox(QWidget* parent) : QComboBox(parent) {
     setStyleSheet(QStringLiteral(
         "QComboBox { border: 1px solid palette(mid); border-radius: 2px; padding: 2px 4px; background: palette(base); }"
-        "QComboBox:hover, QComboBox:focus { border-color: palette(highlight); }"
-        "QComboBox::drop-down { border: none; width: 16px; }"));
+        "QComboBox:hover, QComboBox:focus { border-color: palette(highlight); }"));
 }
 
 void CFlatComboBox::SetUpperCase(bool upper) {
