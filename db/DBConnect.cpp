@@ -25,7 +25,8 @@ template <typename Fn> bool Resolve(const platform::DynamicLibrary& lib, Fn& slo
 
 DBConnect::DBConnect() { std::memset(errorText_, 0, sizeof errorText_); }
 
-DBConnect::~DBConnect() = default;
+// A session still open when its object goes is logged off, so its handles go back to the client.
+DBConnect::~DBConnect() { Logoff(); }
 
 void DBConnect::FailLoad() {
     library_.reset();
