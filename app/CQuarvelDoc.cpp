@@ -36,8 +36,8 @@ CQuarvelDoc::~CQuarvelDoc() {
     // The statement's handles belong to the session: free it before logging off.
     state_.statement.reset();
     state_.columns.Clear();
-    if (session_ && session_->IsConnected())
-        session_->Logoff();
+    if (session_)
+        session_->Logoff(); // also frees the handles of a session that never got connected
     session_.reset();
 }
 
