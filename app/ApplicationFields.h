@@ -23,11 +23,6 @@ struct ApplicationFields {
     ApplicationFields() = default;
     ApplicationFields(const ApplicationFields&) = delete;
     ApplicationFields& operator=(const ApplicationFields&) = delete;
-    // A session that no document took (a failed attempt) frees its client handles.
-    ~ApplicationFields() {
-        if (pendingConnection)
-            pendingConnection->Logoff();
-    }
 
     // The session the connect dialog logged on; the next document takes it over. A failed attempt's
     // session is released when the next attempt replaces it.

@@ -81,9 +81,7 @@ void cSqlConnect::accept() {
         return;
     }
 
-    // The new attempt replaces the session of a failed one, whose client handles are freed first.
-    if (app_.pendingConnection)
-        app_.pendingConnection->Logoff();
+    // The new attempt replaces (and so releases) the session of a failed one.
     app_.pendingConnection = std::make_unique<DBConnect>();
     DBConnect& session = *app_.pendingConnection;
     try {
