@@ -13,6 +13,7 @@
 #include "CommandIds.h"
 #include "CommandRules.h"
 #include "IniSettingsKey.h"
+#include "KeyboardLocks.h"
 #include "ProgramSettings.h"
 #include "RegisteredMessages.h"
 #include "StatusTexts.h"
@@ -188,6 +189,10 @@ void CSqlMainFrame::UpdateCommandUI() {
     toolBar2_->UpdateEnabled(chain);
     if (splitFrame_)
         splitFrame_->UpdateCommandUI();
+    const platform::KeyboardLocks locks = platform::QueryKeyboardLocks();
+    statusBar_->SetIndicator(kCapsPane, locks.caps);
+    statusBar_->SetIndicator(kNumPane, locks.num);
+    statusBar_->SetIndicator(kScrollPane, locks.scroll);
 }
 
 std::optional<bool> CSqlMainFrame::CommandEnabled(uint32_t id) const {

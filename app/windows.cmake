@@ -18,7 +18,7 @@ add_library(quarvel_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/cMsgDialog.cpp ${CMAKE_CURRENT_LIST_DIR}/cMsgDialog.h
   ${CMAKE_CURRENT_LIST_DIR}/cSqlConnect.cpp ${CMAKE_CURRENT_LIST_DIR}/cSqlConnect.h
 )
-target_link_libraries(quarvel_app PUBLIC quarvel_shell quarvel_widgets Qt6::Widgets)
+target_link_libraries(quarvel_app PUBLIC quarvel_shell quarvel_widgets quarvel_platform_gui Qt6::Widgets)
 
 add_executable(quarvel ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(quarvel PRIVATE quarvel_app)

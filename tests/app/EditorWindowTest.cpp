@@ -113,6 +113,10 @@ private slots:
         QCOMPARE(status->PaneText(2), QStringLiteral("Server Output is OFF"));
         QCOMPARE(status->PaneWidth(0), 350);
         QCOMPARE(status->PaneWidth(2), 130);
+        status->SetIndicator(3, true);
+        QCOMPARE(status->PaneText(3), QStringLiteral("CAP"));
+        status->SetIndicator(3, false);
+        QCOMPARE(status->PaneText(3), QString());
 
         CCommandToolBar* grid = frame->ToolBar(401);
         QVERIFY(grid);
