@@ -10,8 +10,20 @@
 namespace editor::columns {
 namespace {
 
-int32_t Width(unsigned char c, int32_t column, int32_t tabSize) {
-    return c == '\t' ? tabSize - column % tabSize : 1;
+int32_t Width(char32_t c, int32_t column, int32_t tabSize) {
+    if (c == '\t')
+        return tabSize - column % tabSize;
+    return c >= 0x1100 && IsWide(c) ? 2 : 1;
+}
+
+// The character at byte i: its code point and byte count.
+char32_t At(std::string_view line, int32_t i, int32_t* size) {
+    const auto c = static_cast<unsigned char>(line[static_cast<std::size_t>(i)]);
+    if (c < 0x80) {
+        *size = 1;
+        return c;
+    }
+    return utf8::DecodeAt(line, i, size);
 }
 
 // True when no byte of the block needs a closer look (no tab, nothing outside ASCII): then every byte
@@ -55,17 +67,12 @@ int32_t ColumnOfByte(std::string_view line, int32_t x, int32_t tabSize) {
     int32_t column = 0;
     int32_t i = 0;
     while (i < x) {
-        const auto c = static_cast<unsigned char>(line[static_cast<std::size_t>(i)]);
-        if (c < 0x80) {
-            column += Width(c, column, tabSize);
-            ++i;
-            continue;
-        }
-        const int32_t next = i + utf8::SequenceLength(line, i);
-        if (next > x)
+        int32_t size = 1;
+        const char32_t c = At(line, i, &size);
+        if (i + size > x)
             break; // x lies inside this character: it counts as the character's start
-        ++column;
-        i = next;
+        column += Width(c, column, tabSize);
+        i += size;
     }
     return column;
 }
@@ -77,11 +84,15 @@ int32_t ByteForColumn(std::string_view line, int32_t column, int32_t tabSize) {
     while (i < length) {
         if (at >= column)
             return i;
-        const auto c = static_cast<unsigned char>(line[static_cast<std::size_t>(i)]);
+        int32_t size = 1;
+        const char32_t c = At(line, i, &size);
         const int32_t width = Width(c, at, tabSize);
-        const int32_t next = i + (c < 0x80 ? 1 : utf8::SequenceLength(line, i));
+        const int32_t next = i + size;
         if (at + width > column) {
-            // Inside a tab: whichever side the column is nearer to, with ties going before it.
+            // Inside a tab: whichever side the column is nearer to, with ties going before it. The
+            // second column of a wide character counts as the character.
+            if (c != '\t')
+                return i;
             return (at + width) - column >= tabSize / 2 ? i : next;
         }
         at += width;
@@ -95,9 +106,10 @@ int32_t ByteReachingColumn(std::string_view line, int32_t column, int32_t tabSiz
     int32_t at = 0;
     int32_t i = 0;
     while (i < length && at < column) {
-        const auto c = static_cast<unsigned char>(line[static_cast<std::size_t>(i)]);
+        int32_t size = 1;
+        const char32_t c = At(line, i, &size);
         at += Width(c, at, tabSize);
-        i += c < 0x80 ? 1 : utf8::SequenceLength(line, i);
+        i += size;
     }
     return i;
 }
@@ -107,14 +119,33 @@ int32_t ByteNearestColumn(std::string_view line, int64_t column256, int32_t tabS
     int64_t at = 0;
     int32_t i = 0;
     while (i < length) {
-        const auto c = static_cast<unsigned char>(line[static_cast<std::size_t>(i)]);
+        int32_t size = 1;
+        const char32_t c = At(line, i, &size);
         const int32_t width = Width(c, static_cast<int32_t>(at), tabSize);
         if (column256 < (at * 2 + width) * 128)
             return i;
         at += width;
-        i += c < 0x80 ? 1 : utf8::SequenceLength(line, i);
+        i += size;
     }
     return length;
+}
+
+bool IsWide(char32_t c) {
+    // East Asian Wide and Fullwidth blocks, and the pictographs drawn as emoji.
+    static constexpr char32_t kRanges[][2] = {
+        {0x1100, 0x115F},   {0x231A, 0x231B},   {0x2329, 0x232A},   {0x23E9, 0x23EC},
+        {0x2E80, 0x303E},   {0x3041, 0x33FF},   {0x3400, 0x4DBF},   {0x4E00, 0x9FFF},
+        {0xA000, 0xA4CF},   {0xA960, 0xA97F},   {0xAC00, 0xD7A3},   {0xF900, 0xFAFF},
+        {0xFE10, 0xFE19},   {0xFE30, 0xFE6F},   {0xFF00, 0xFF60},   {0xFFE0, 0xFFE6},
+        {0x1F300, 0x1F64F}, {0x1F900, 0x1F9FF}, {0x20000, 0x2FFFD}, {0x30000, 0x3FFFD},
+    };
+    for (const auto& range : kRanges) {
+        if (c < range[0])
+            return false;
+        if (c <= range[1])
+            return true;
+    }
+    return false;
 }
 
 bool IsWordChar(char32_t c) {

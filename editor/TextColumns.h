@@ -1,6 +1,7 @@
 // Columns of a line as the view shows it: every character (one UTF-8 sequence, or a stray byte)
-// takes one column, and a tab advances to the next multiple of the tab size, counted from the line's
-// start. Text positions stay byte offsets; these helpers convert between the two.
+// takes one column, a wide character (CJK ideographs, Hangul, full-width forms, emoji) two, and a tab
+// advances to the next multiple of the tab size, counted from the line's start. Text positions stay
+// byte offsets; these helpers convert between the two.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +27,9 @@ int32_t ByteReachingColumn(std::string_view line, int32_t column, int32_t tabSiz
 // The character boundary nearest to a pixel-exact column position given in 1/256 columns: a click on
 // the left half of a character lands before it, on the right half after it.
 int32_t ByteNearestColumn(std::string_view line, int64_t column256, int32_t tabSize);
+
+// True for a character that a fixed-pitch font draws two columns wide.
+bool IsWide(char32_t c);
 
 // Character classes for word moves and word selection. A word is letters, digits and underscores
 // (letters and digits of any script).

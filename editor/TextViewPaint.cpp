@@ -20,6 +20,9 @@ namespace {
 
 // What a character is drawn as: a tab as spaces (handled by the caller), control characters as their
 // visible pictures, so that a lone LF or a stray control byte stays visible and takes its column.
+// The second cell of a wide character: nothing is drawn there.
+constexpr char32_t kCovered = 0xFFFF;
+
 char32_t DisplayChar(char32_t c) {
     if (c < 0x20)
         return 0x2400 + c;
@@ -147,7 +150,11 @@ void CTextView::DrawText(QPainter& painter, const QRect& rect, int32_t line, std
         char32_t c = static_cast<unsigned char>(text[static_cast<std::size_t>(i)]);
         if (c >= 0x80)
             c = utf8::DecodeAt(text, i, &size);
-        const int32_t width = c == '\t' ? tabSize_ - static_cast<int32_t>(column % tabSize_) : 1;
+        int32_t width = 1;
+        if (c == '\t')
+            width = tabSize_ - static_cast<int32_t>(column % tabSize_);
+        else if (c >= 0x1100 && columns::IsWide(c))
+            width = 2;
         if (column + width > firstColumn) {
             const bool selected = showSelection && IsInSelection(TextPosition{i, line});
             if (cells.empty() || selected != pieceSelected || colour != pieceColour) {
@@ -159,8 +166,12 @@ void CTextView::DrawText(QPainter& painter, const QRect& rect, int32_t line, std
             if (c == '\t') {
                 const int64_t visible = column + width - std::max<int64_t>(column, firstColumn);
                 cells.append(static_cast<std::size_t>(visible), U' ');
+            } else if (width == 2 && column < firstColumn) {
+                cells.push_back(U' '); // only its right half is in view
             } else {
                 cells.push_back(DisplayChar(c));
+                if (width == 2)
+                    cells.push_back(kCovered);
             }
         }
         column += width;
@@ -198,7 +209,7 @@ void CTextView::DrawPiece(QPainter& painter, int32_t x, int32_t baseline, const 
     positions.reserve(glyphs.size());
     for (std::size_t k = 0; k < cells.size(); ++k) {
         const char32_t c = cells[k];
-        if (c == U' ')
+        if (c == U' ' || c == kCovered)
             continue;
         const QPointF at(x + static_cast<qreal>(k) * cw, baseline);
         if (mapped && glyphs[static_cast<qsizetype>(k)] != 0 && c < 0x10000) {

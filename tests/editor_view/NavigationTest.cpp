@@ -187,14 +187,19 @@ private slots:
         QCOMPARE(pane.Caret(), P(6, 0));
         pane.Key(Qt::Key_Left);
         QCOMPARE(pane.Caret(), P(3, 0));
-        // Vertical moves land on character starts: column 3 of line 0 is byte 6; line 1 has only
-        // two characters (six bytes), column 2 is its end.
+        // Wide characters take two columns: "a" 0, "é" 1, "日" 2-3, "ÿ" 4, "z" 5. Vertical moves land
+        // on character starts; a column inside a wide character lands before it.
+        QCOMPARE(pane.view->ColumnOf(P(6, 0)), 4);
+        QCOMPARE(pane.view->ExpandedLength(1), 4);
         pane.view->SelectNothingAt(P(3, 0)); // column 2 ("日")
         pane.Key(Qt::Key_Down);
-        QCOMPARE(pane.Caret(), P(6, 1));
-        pane.view->SelectNothingAt(P(1, 0)); // column 1
+        QCOMPARE(pane.Caret(), P(3, 1)); // "本" starts at column 2
+        pane.view->SelectNothingAt(P(1, 0)); // column 1: inside "日" of line 1
         pane.Key(Qt::Key_Down);
-        QCOMPARE(pane.Caret(), P(3, 1));
+        QCOMPARE(pane.Caret(), P(0, 1));
+        pane.view->SelectNothingAt(P(6, 0)); // column 4: the end of line 1
+        pane.Key(Qt::Key_Down);
+        QCOMPARE(pane.Caret(), P(6, 1));
         // A position set inside a sequence is moved to the character's start.
         pane.view->SelectNothingAt(P(4, 0));
         QCOMPARE(pane.Caret(), P(3, 0));
