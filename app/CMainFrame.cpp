@@ -35,6 +35,7 @@ CMainFrame::CMainFrame(CTavrelApp* app) : app_(app) {
 
 CMainFrame::~CMainFrame() {
     CloseMessages();
+    disconnect(mdi_, nullptr, this, nullptr); // no activation notices while the editors go
     // Editor windows go first: each stops its worker and logs its session off.
     for (QMdiSubWindow* window : mdi_->subWindowList())
         delete window;

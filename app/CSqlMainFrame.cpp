@@ -47,6 +47,8 @@ CSqlMainFrame::CSqlMainFrame(std::unique_ptr<CQuarvelDoc> doc, CMainFrame* mainF
 
 CSqlMainFrame::~CSqlMainFrame() {
     CloseMessages();
+    // Focus moves while the panes go; nothing may be tracked from here on.
+    QObject::disconnect(focusTracking_);
     if (doc_)
         doc_->StopWorker(); // when closed without a close event (the program ends)
     if (!statusWritten_)
@@ -108,7 +110,8 @@ bool CSqlMainFrame::Build() {
         HideOutputPane();
     HideResultPane();
 
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { TrackFocus(now); });
+    focusTracking_ =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { TrackFocus(now); });
     // 7. Timer 112: once the window is up, focus the SQL text and maximize.
     QTimer::singleShot(1, this, [this] { OnActivateTimer(); });
     UpdateCommandUI();

@@ -86,4 +86,5 @@ private:
     CView* activeView_ = nullptr;
     bool statusWritten_ = false;
     bool closing_ = false;
+    QMetaObject::Connection focusTracking_;
 };
