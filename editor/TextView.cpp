@@ -201,12 +201,6 @@ void CTextView::MoveCaret(TextPosition p, bool extend) {
     emit StatusChanged();
 }
 
-void CTextView::SetCaretOnly(TextPosition p) {
-    caret_ = ClampPosition(p);
-    UpdateCaret();
-    emit StatusChanged();
-}
-
 bool CTextView::CheckInvariants() const {
     auto valid = [this](TextPosition p) {
         if (p.y < 0 || p.y >= LineCount())

@@ -211,7 +211,6 @@ protected:
     void HideDropIndicator();
     // Moves the caret and either collapses the selection there or extends it from the anchor.
     void MoveCaret(TextPosition p, bool extend);
-    void SetCaretOnly(TextPosition p);
     void UpdateCaret();
     void RepaintLines(int32_t first, int32_t last = -1);
     void RecalcVerticalBar();

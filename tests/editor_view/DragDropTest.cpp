@@ -90,6 +90,37 @@ private slots:
         QVERIFY(!pane.view->CanUndo());
     }
 
+    void dragNearAnEdgeScrolls() {
+        std::string text;
+        for (int i = 0; i < 100; ++i)
+            text += "line " + std::to_string(i) + "\r\n";
+        Pane<> pane(text);
+        QWidget* area = pane.view->viewport();
+        std::unique_ptr<QMimeData> data(editor::MakeTextMimeData("x"));
+        const QPoint bottom(100, area->height() - 2);
+        QDragEnterEvent enter(bottom, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(area, &enter);
+        QDragMoveEvent move(bottom, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(area, &move);
+        QVERIFY(move.isAccepted());
+        QCOMPARE(pane.view->FirstVisibleLine(), 1);
+        // Resting there keeps scrolling, one line a step.
+        QTRY_VERIFY_WITH_TIMEOUT(pane.view->FirstVisibleLine() >= 3, 2000);
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(area, &leave);
+        const int32_t first = pane.view->FirstVisibleLine();
+        QTest::qWait(250);
+        QCOMPARE(pane.view->FirstVisibleLine(), first);
+        // Near the top it scrolls back.
+        QDragEnterEvent enterTop(QPoint(100, 1), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(area, &enterTop);
+        QDragMoveEvent moveTop(QPoint(100, 1), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(area, &moveTop);
+        QCOMPARE(pane.view->FirstVisibleLine(), first - 1);
+        QApplication::sendEvent(area, &leave);
+        QCOMPARE(pane.Text(), text);
+    }
+
     void dropFromOutside() {
         Pane<> pane("select  from dual");
         QWidget* area = pane.view->viewport();
