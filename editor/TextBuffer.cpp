@@ -419,6 +419,7 @@ void CTextBuffer::RecordChange(CBufferView* source, SUndoRecord record) {
     if (openedHere)
         history_.OpenGroup(false);
     history_.Add(std::move(record));
+    groupAddedRecord_ = true;
     if (openedHere)
         CloseUndoGroup(source);
 }
@@ -468,10 +469,15 @@ int32_t CTextBuffer::FindFlaggedLine(uint32_t flag) const {
 
 void CTextBuffer::OpenUndoGroup(bool mergeWithPrevious) {
     history_.OpenGroup(mergeWithPrevious);
+    groupAddedRecord_ = false;
 }
 
 void CTextBuffer::CloseUndoGroup(CBufferView* source) {
-    const bool tell = source != nullptr && history_.Position() > 0;
+    // Only a group that recorded a change of its own is reported: the last record of an empty group
+    // belongs to an earlier command, and answering it again (automatic indentation after a line break)
+    // would repeat that command's work.
+    const bool tell = source != nullptr && groupAddedRecord_ && history_.Position() > 0;
+    groupAddedRecord_ = false;
     int32_t action = ACT_UNKNOWN;
     std::string text;
     if (tell) {
@@ -589,6 +595,7 @@ void CTextBuffer::ReplaceText(SLoadedText&& text, bool readOnly) {
     lines_ = std::move(text.lines);
     loadedBlocks_ = std::move(text.blocks);
     history_.Clear();
+    groupAddedRecord_ = false;
     eolMode_ = text.eolMode;
     linesCutAtNul_ = text.linesCutAtNul;
     initialised_ = true;
@@ -607,8 +614,11 @@ void CTextBuffer::ResetToEmpty(int32_t eolMode) {
 void CTextBuffer::Clear() {
     FreeLines();
     history_.Clear();
+    groupAddedRecord_ = false;
     linesCutAtNul_ = 0;
     initialised_ = false;
+    // The views still hold positions, caches and scroll places of the lines that are gone.
+    NotifyViews(nullptr, nullptr, UPD_RESET, -1);
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -126,7 +126,8 @@ public:
     // Commands that make several changes wrap them in a group so that one Undo reverts them together.
     // A group opened with `mergeWithPrevious` joins the group before it (a run of typed letters).
     void OpenUndoGroup(bool mergeWithPrevious = false);
-    // Closes the group; with a source view, also tells it what the group's last change was.
+    // Closes the group; with a source view, also tells it what the group's last change was, provided
+    // the group recorded a change at all.
     void CloseUndoGroup(CBufferView* source);
     // The menu text of an action code; false for a code outside the table.
     virtual bool DescribeAction(int32_t action, std::string& text) const;
@@ -148,7 +149,8 @@ public:
     // the target's place in one step; on any failure the old file is untouched. Refuses an uninitialised
     // buffer and a target that may not be written.
     bool SaveFile(const std::string& path, int32_t eolMode = EOL_AUTO, bool clearModified = true);
-    // Drops every line and the undo history; the buffer is uninitialised afterwards.
+    // Drops every line and the undo history; the buffer is uninitialised afterwards. The views get the
+    // notice of a reset.
     void Clear();
     // How many lines the last load cut short at a NUL byte (the bytes from the NUL to the line end are
     // not kept, so saving such a text does not give the file back): the document can warn about it.
@@ -211,6 +213,7 @@ private:
     std::vector<SLineInfo> lines_;
     std::vector<std::unique_ptr<char[]>> loadedBlocks_; // the bytes that loaded lines borrow
     CUndoHistory history_;
+    bool groupAddedRecord_ = false; // the open (or last) undo group recorded a change
     std::vector<CBufferView*> views_; // a detached view leaves a null entry while notices are going out
     int notifyDepth_ = 0;
     int32_t linesCutAtNul_ = 0;

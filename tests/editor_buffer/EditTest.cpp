@@ -329,5 +329,42 @@ TEST(BufferLifeCycle, ResetAndClearStartOver) {
     EXPECT_TRUE(buffer.IsConsistent());
 }
 
+TEST(BufferLifeCycle, ClearTellsTheViewsThatEverythingWasReplaced) {
+    // A view that kept positions and per-line caches of the old lines must drop them all: it gets the
+    // same notice as for a reset, and the text it would read is gone.
+    CTextBuffer buffer;
+    Fill(buffer, {"select 1", "from dual", "where 1 = 1"});
+    RecordingView view;
+    buffer.AttachView(&view);
+    buffer.Clear();
+    ASSERT_EQ(view.notices.size(), 1u);
+    EXPECT_EQ(view.notices[0].flags, 0x1000u);
+    EXPECT_EQ(view.notices[0].line, -1);
+    EXPECT_EQ(view.notices[0].source, nullptr);
+    EXPECT_FALSE(view.notices[0].hasContext);
+    EXPECT_EQ(buffer.LineCount(), 0);
+
+    // A view that detaches while it hears of the clear does not trip the others.
+    struct LeavingView : RecordingView {
+        CTextBuffer* buffer = nullptr;
+        void OnBufferChange(CBufferView* source, const CChangeContext* context, uint32_t flags,
+                            int32_t line) override {
+            RecordingView::OnBufferChange(source, context, flags, line);
+            buffer->DetachView(this);
+        }
+    } leaving;
+    leaving.buffer = &buffer;
+    buffer.ResetToEmpty(EOL_DOS);
+    buffer.AttachView(&leaving);
+    view.notices.clear();
+    buffer.Clear();
+    EXPECT_EQ(view.notices.size(), 1u);
+    EXPECT_EQ(leaving.notices.size(), 1u);
+    buffer.Clear();
+    EXPECT_EQ(view.notices.size(), 2u);
+    EXPECT_EQ(leaving.notices.size(), 1u);
+    buffer.DetachView(&view);
+}
+
 } // namespace
 } // namespace editor

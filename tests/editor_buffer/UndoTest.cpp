@@ -153,6 +153,44 @@ TEST(BufferUndo, AChangeMadeWhenTheGroupEndsFormsItsOwnGroup) {
     EXPECT_EQ(Joined(buffer), "  begin");
 }
 
+TEST(BufferUndo, OnlyAGroupThatRecordedAChangeIsReportedToTheView) {
+    // Enter, then a command that opens a group and changes nothing (Paste with an empty clipboard,
+    // a deletion at the end of the text): the view must not hear the line break a second time, or it
+    // would indent once more.
+    CTextBuffer buffer;
+    Fill(buffer, {"  begin"});
+    RecordingView view;
+    buffer.OpenUndoGroup(false);
+    buffer.Insert(&view, 0, 7, "\r\n", g_endLine, g_endChar, ACT_TYPING);
+    buffer.CloseUndoGroup(&view);
+    ASSERT_EQ(view.editsDone.size(), 1u);
+    EXPECT_EQ(view.editsDone[0], (std::pair<int32_t, std::string>{ACT_TYPING, "\r\n"}));
+
+    buffer.OpenUndoGroup(false);
+    buffer.CloseUndoGroup(&view);
+    buffer.OpenUndoGroup(true); // merged with the group before, still nothing of its own
+    buffer.CloseUndoGroup(&view);
+    buffer.OpenUndoGroup(false);
+    EXPECT_TRUE(buffer.Delete(&view, 1, 0, 1, 0, ACT_DELETE)); // an empty range records nothing
+    EXPECT_TRUE(buffer.Insert(&view, 1, 0, "", g_endLine, g_endChar, ACT_PASTE));
+    buffer.CloseUndoGroup(&view);
+    EXPECT_EQ(view.editsDone.size(), 1u);
+    EXPECT_EQ(buffer.UndoRecordCount(), 1);
+
+    // A group that does record something is reported with its own last change.
+    buffer.OpenUndoGroup(false);
+    buffer.Insert(&view, 1, 0, "x", g_endLine, g_endChar, ACT_TYPING);
+    buffer.CloseUndoGroup(&view);
+    ASSERT_EQ(view.editsDone.size(), 2u);
+    EXPECT_EQ(view.editsDone[1], (std::pair<int32_t, std::string>{ACT_TYPING, "x"}));
+    // The history was replaced while the group was open: nothing of the group is left to report.
+    buffer.OpenUndoGroup(false);
+    buffer.Insert(&view, 1, 0, "y", g_endLine, g_endChar, ACT_TYPING);
+    buffer.ResetToEmpty(EOL_DOS);
+    buffer.CloseUndoGroup(&view);
+    EXPECT_EQ(view.editsDone.size(), 2u);
+}
+
 TEST(BufferUndo, DescribingWalksTheGroups) {
     CTextBuffer buffer;
     buffer.ResetToEmpty(EOL_DOS);
