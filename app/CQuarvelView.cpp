@@ -1,9 +1,65 @@
 #include "CQuarvelView.h"
 
+#include "CMainFrame.h"
 #include "CQuarvelDoc.h"
+#include "CSplitFrame.h"
+#include "CSqlMainFrame.h"
+#include "CommandIds.h"
+#include "ExecWindowHost.h"
+#include "Execution.h"
+#include "RegisteredMessages.h"
+#include "ResultModel.h"
+#include "SyncSend.h"
+#include "cFetchStatus.h"
 
-CQuarvelView::CQuarvelView(QWidget* parent) : QTableWidget(parent) {
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+namespace {
+constexpr size_t kCellViewerTitleCap = 256;
+constexpr size_t kCellViewerTextCap = 4000;
+constexpr uint32_t kExportRowsEntry = 192;
+constexpr int32_t kGridActivePane = 4;
+} // namespace
+
+CQuarvelView::CQuarvelView(QWidget* parent) : QTableView(parent), model_(new ResultModel(this)) {
     setFrameShape(QFrame::NoFrame);
+    setModel(model_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    setWordWrap(false);
+    setSortingEnabled(false);
+    setAlternatingRowColors(false);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setIconSize(QSize(16, 16));
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setSectionsMovable(true); // header drag and drop
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Beyond the last row and column the grid is plain white, whatever the style paints elsewhere.
+    QPalette look = palette();
+    look.setColor(QPalette::Base, Qt::white);
+    look.setColor(QPalette::Window, Qt::white);
+    setPalette(look);
+    viewport()->setAutoFillBackground(true);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) { SortByColumn(column); });
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this, [this](int action) { OnScrollAction(action); });
 }
 
 CQuarvelView::~CQuarvelView() {
@@ -14,11 +70,379 @@ CQuarvelDoc* CQuarvelView::Document() const {
     return static_cast<CQuarvelDoc*>(GetDocument());
 }
 
+std::function<void(ApplicationFields&, QWidget*)>& CQuarvelView::CellViewer() {
+    static std::function<void(ApplicationFields&, QWidget*)> viewer;
+    return viewer;
+}
+
 void CQuarvelView::OnInitialUpdate() {
     if (CQuarvelDoc* doc = Document())
         doc->State().gridWindow = Handle();
 }
 
-intptr_t CQuarvelView::HandleRegisteredMessage(uint32_t) {
+std::shared_ptr<ExecWindowHost> CQuarvelView::Host() {
+    if (!host_)
+        host_ = std::make_shared<ExecWindowHost>(Document());
+    return host_;
+}
+
+void CQuarvelView::OnUpdate(CView*, intptr_t) {
+    CQuarvelDoc* doc = Document();
+    if (doc && doc->State().startFlag == 1)
+        StartOfExecution();
+}
+
+void CQuarvelView::StartOfExecution() {
+    CQuarvelDoc* doc = Document();
+    model_->Clear();
+    lengths_.Reset(0);
+    std::vector<std::string> titles;
+    exec::StartExecution(*doc, Host(), titles);
+    if (titles.empty())
+        return;
+    // Rows arrive through sends that wait for this handler, so the columns are in place first.
+    model_->SetColumns(titles);
+    lengths_.Reset(titles.size());
+    setColumnWidth(0, exec::kRowNumberWidth);
+    for (size_t i = 0; i < titles.size(); ++i)
+        setColumnWidth(static_cast<int>(i) + 1, exec::CreatedWidth(titles[i].size()));
+    FitAllColumns();
+}
+
+intptr_t CQuarvelView::HandleRegisteredMessage(uint32_t id) {
+    if (id == INSERT_SQL_REPORT_MESSAGE)
+        AppendRow();
     return 0;
+}
+
+void CQuarvelView::AppendRow() {
+    CQuarvelDoc* doc = Document();
+    if (!doc)
+        return;
+    StatementState& state = doc->State();
+    if (CSqlMainFrame* frame = doc->Frame())
+        frame->ShowResultPane();
+    const int n = model_->RowCount();
+    if (state.allFetched == 1) {
+        state.resultCaptionText = exec::SelectedCaption(n);
+        platform::Send(state.frameWindow, SQL_REPORT_STATUS);
+        return;
+    }
+    const int queryColumns = std::max(0, model_->ColumnCount() - 1);
+    std::vector<std::string_view> cells;
+    cells.reserve(static_cast<size_t>(queryColumns));
+    for (int i = 0; i < queryColumns; ++i) {
+        std::optional<std::string_view> text = state.columns.CellText(static_cast<uint32_t>(i));
+        if (!text) {
+            exec::SendOutput(*doc, "Unsupported data type.");
+            // The worker sees the statement gone and ends its batch instead of fetching.
+            state.statement.reset();
+            if (DBConnect* session = doc->Session())
+                session->ResetErrorHandle();
+            return;
+        }
+        cells.push_back(*text);
+    }
+    model_->AppendRow(static_cast<uint32_t>(n + 1), cells);
+    for (int i = 0; i < queryColumns; ++i) {
+        const size_t length = std::min(cells[static_cast<size_t>(i)].size(), exec::kCellReadCap);
+        if (lengths_.Note(static_cast<size_t>(i), length) && state.autoformatByData)
+            FitColumn(static_cast<size_t>(i));
+    }
+    if (state.selectNewRow == 1) {
+        SelectOnly(n);
+        UpdateStatus();
+        state.selectNewRow = 0;
+    }
+}
+
+void CQuarvelView::FitColumn(size_t queryColumn) {
+    CQuarvelDoc* doc = Document();
+    if (!doc || queryColumn + 1 >= static_cast<size_t>(model_->ColumnCount()))
+        return;
+    const StatementState& state = doc->State();
+    const int width = exec::AutoformatWidth(model_->Title(static_cast<int>(queryColumn) + 1).size(),
+                                            lengths_.Longest(queryColumn), state.autoformatByData != 0,
+                                            state.autoformatByName != 0);
+    const int column = static_cast<int>(queryColumn) + 1;
+    if (columnWidth(column) != width)
+        setColumnWidth(column, width);
+}
+
+void CQuarvelView::FitAllColumns() {
+    for (size_t i = 0; i < lengths_.Columns(); ++i)
+        FitColumn(i);
+}
+
+void CQuarvelView::SetAutoformat(bool byData, bool byName) {
+    if (CQuarvelDoc* doc = Document()) {
+        doc->State().autoformatByData = byData ? 1 : 0;
+        doc->State().autoformatByName = byName ? 1 : 0;
+    }
+    FitAllColumns();
+}
+
+int CQuarvelView::LastSelectedRow() const {
+    int last = -1;
+    if (!selectionModel())
+        return last;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        last = std::max(last, range.bottom());
+    return last;
+}
+
+void CQuarvelView::UpdateStatus() {
+    CQuarvelDoc* doc = Document();
+    if (!doc)
+        return;
+    StatementState& state = doc->State();
+    state.resultCaptionText = exec::RowCaption(LastSelectedRow(), model_->RowCount(), state.allFetched != 0);
+    platform::Send(state.frameWindow, SQL_REPORT_STATUS);
+}
+
+void CQuarvelView::SelectOnly(int row) {
+    if (row < 0 || row >= model_->RowCount())
+        return;
+    const QModelIndex index = model_->index(row, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
+void CQuarvelView::NextRow() {
+    CQuarvelDoc* doc = Document();
+    if (!doc)
+        return;
+    const int below = std::max(LastSelectedRow(), 0) + 1;
+    if (below < model_->RowCount()) {
+        SelectOnly(below);
+        UpdateStatus();
+        return;
+    }
+    exec::StartBatch(*doc, Host(), 1, true);
+}
+
+void CQuarvelView::PreviousRow() {
+    const int above = LastSelectedRow() - 1;
+    if (above >= 0 && above < model_->RowCount()) {
+        SelectOnly(above);
+        UpdateStatus();
+    }
+}
+
+void CQuarvelView::FirstRow() {
+    SelectOnly(0);
+    UpdateStatus();
+}
+
+void CQuarvelView::LastRow() {
+    CQuarvelDoc* doc = Document();
+    if (!doc)
+        return;
+    if (exec::StartBatch(*doc, Host(), exec::kAllRows, false)) {
+        cFetchStatus dialog(doc->App(), [doc] { return doc->IsWorkerRunning(); }, this);
+        dialog.exec();
+    }
+    SelectOnly(model_->RowCount() - 1);
+    UpdateStatus();
+}
+
+void CQuarvelView::SortByColumn(int column) {
+    if (column < 0 || column >= model_->ColumnCount())
+        return;
+    exec::SortState& sort = exec::SharedSortState();
+    sort.column = column;
+    sort.direction = 1 - sort.direction;
+    model_->SortRows(column, sort.direction == 1);
+    if (model_->RowCount() > 0)
+        scrollTo(model_->index(0, 0));
+}
+
+bool CQuarvelView::CopySelectedRows() {
+    if (!selectionModel() || !selectionModel()->hasSelection())
+        return false;
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            rows.push_back(r);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.empty())
+        return false;
+    std::vector<std::string> titles;
+    for (int c = 0; c < model_->ColumnCount(); ++c)
+        titles.push_back(model_->Title(c));
+    std::vector<std::vector<std::string>> texts;
+    texts.reserve(rows.size());
+    for (int r : rows) {
+        std::vector<std::string> fields;
+        for (int c = 0; c < model_->ColumnCount(); ++c)
+            fields.push_back(model_->Cell(r, c));
+        texts.push_back(std::move(fields));
+    }
+    const std::string text = exec::CopyText(titles, texts);
+    QApplication::clipboard()->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    return true;
+}
+
+void CQuarvelView::SelectAllRows() {
+    selectAll();
+    UpdateStatus();
+}
+
+void CQuarvelView::ViewCellData() {
+    CQuarvelDoc* doc = Document();
+    if (!doc)
+        return;
+    const QModelIndex index = indexAt(lastClick_);
+    if (!index.isValid())
+        return;
+    ApplicationFields& app = doc->App();
+    app.cellColumnName = model_->Title(index.column()).substr(0, kCellViewerTitleCap);
+    app.cellValue = model_->Cell(index.row(), index.column()).substr(0, kCellViewerTextCap);
+    if (CellViewer())
+        CellViewer()(app, this);
+}
+
+bool CQuarvelView::HandlesCommand(uint32_t id) const {
+    switch (id) {
+    case cmd::kNextRow:
+    case cmd::kPreviousRow:
+    case cmd::kFirstRow:
+    case cmd::kLastRow:
+    case cmd::kAutoformatByData:
+    case cmd::kAutoformatByName:
+    case cmd::kAutoformatBoth:
+    case cmd::kCopy:
+    case cmd::kSelectAll:
+    case cmd::kViewCell:
+    case cmd::kCommit:
+    case cmd::kRollback:
+    case cmd::kStopSql:
+    case cmd::kServerOutput:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CQuarvelView::OnCommand(uint32_t id) {
+    CQuarvelDoc* doc = Document();
+    switch (id) {
+    case cmd::kNextRow: NextRow(); return true;
+    case cmd::kPreviousRow: PreviousRow(); return true;
+    case cmd::kFirstRow: FirstRow(); return true;
+    case cmd::kLastRow: LastRow(); return true;
+    case cmd::kAutoformatByData: SetAutoformat(true, false); return true;
+    case cmd::kAutoformatByName: SetAutoformat(false, true); return true;
+    case cmd::kAutoformatBoth: SetAutoformat(true, true); return true;
+    case cmd::kCopy: CopySelectedRows(); return true;
+    case cmd::kSelectAll: SelectAllRows(); return true;
+    case cmd::kViewCell: ViewCellData(); return true;
+    default: break;
+    }
+    if (!doc)
+        return false;
+    switch (id) {
+    case cmd::kCommit: exec::CommitCommand(*doc, *Host()); return true;
+    case cmd::kRollback: exec::RollbackCommand(*doc, *Host()); return true;
+    case cmd::kStopSql: exec::StopCommand(*doc); return true;
+    case cmd::kServerOutput: exec::ServerOutputCommand(*doc, *Host()); return true;
+    default: return false;
+    }
+}
+
+void CQuarvelView::OnScrollAction(int action) {
+    QScrollBar* bar = verticalScrollBar();
+    if (action != QAbstractSlider::SliderSingleStepAdd || bar->value() < bar->maximum())
+        return;
+    if (CQuarvelDoc* doc = Document())
+        exec::StartBatch(*doc, Host(), 1, true);
+}
+
+void CQuarvelView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        CopySelectedRows();
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        SelectAllRows();
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Down: NextRow(); return;
+    case Qt::Key_Up: PreviousRow(); return;
+    case Qt::Key_End: LastRow(); return;
+    case Qt::Key_PageDown:
+        if (model_->RowCount() > 0 && LastSelectedRow() == model_->RowCount() - 1) {
+            LastRow();
+            return;
+        }
+        QTableView::keyPressEvent(event);
+        UpdateStatus();
+        return;
+    case Qt::Key_PageUp:
+    case Qt::Key_Home:
+        QTableView::keyPressEvent(event);
+        UpdateStatus();
+        return;
+    default: QTableView::keyPressEvent(event); return;
+    }
+}
+
+void CQuarvelView::wheelEvent(QWheelEvent* event) {
+    QScrollBar* bar = verticalScrollBar();
+    if (event->angleDelta().y() < 0 && bar->value() >= bar->maximum() && model_->RowCount() > 0) {
+        SelectOnly(model_->RowCount() - 1);
+        NextRow();
+        event->accept();
+        return;
+    }
+    QTableView::wheelEvent(event);
+}
+
+void CQuarvelView::MarkActive() {
+    CQuarvelDoc* doc = Document();
+    if (!doc)
+        return;
+    doc->State().activePaneKind = kGridActivePane;
+    if (auto* main = dynamic_cast<CMainFrame*>(window()))
+        platform::Send(main, SET_STATUS_MESSAGE);
+}
+
+void CQuarvelView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
+        MarkActive();
+        lastClick_ = event->position().toPoint();
+    }
+    QTableView::mousePressEvent(event);
+    UpdateStatus();
+}
+
+void CQuarvelView::mouseDoubleClickEvent(QMouseEvent* event) {
+    lastClick_ = event->position().toPoint();
+    ViewCellData();
+}
+
+void CQuarvelView::contextMenuEvent(QContextMenuEvent* event) {
+    lastClick_ = viewport()->mapFromGlobal(event->globalPos());
+    QMenu menu(this);
+    QAction* exportRows = menu.addAction(QStringLiteral("Export Rows.."));
+    QAction* viewCell = menu.addAction(QStringLiteral("View Cell Data"));
+    QAction* copy = menu.addAction(QStringLiteral("Copy                  Ctrl+C"));
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("&Help Topics"));
+    exportRows->setData(kExportRowsEntry);
+    QAction* chosen = menu.exec(event->globalPos());
+    if (chosen == viewCell) {
+        ViewCellData();
+    } else if (chosen == copy) {
+        CopySelectedRows();
+    } else if (chosen == exportRows) {
+        // The entry reaches the grid's export command wherever that is handled.
+        for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+            if (auto* split = dynamic_cast<CSplitFrame*>(w)) {
+                split->Chain().Route(cmd::kExportData);
+                break;
+            }
+    }
 }

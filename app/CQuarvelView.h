@@ -1,21 +1,83 @@
-// The result grid of an editor window, hosted by CSplitFrame.
+// The result grid of an editor window, hosted by CSplitFrame: the rows of the last query, fetched by
+// the statement worker a batch at a time, with navigation that fetches more on demand, column widths
+// fitted to names and data, sorting by a clicked header, copying of selected rows and the cell viewer.
 //
-// Placeholder until the grid exists: an empty table that registers itself as the document's grid.
+// Thread contract: a widget, UI thread only. The worker reaches it through INSERT_SQL_REPORT_MESSAGE
+// only, while it waits in the send, so the fetched buffers are stable while the grid reads them.
 #pragma once
 
 #include "CView.h"
+#include "ExecRules.h"
 #include "MessageTarget.h"
 
-#include <QTableWidget>
+#include <QPoint>
+#include <QTableView>
+
+#include <functional>
+#include <memory>
+#include <string>
 
 class CQuarvelDoc;
+class ExecWindowHost;
+class ResultModel;
+struct ApplicationFields;
 
-class CQuarvelView : public QTableWidget, public CView, public platform::MessageTarget {
+class CQuarvelView : public QTableView, public CView, public platform::MessageTarget {
 public:
     explicit CQuarvelView(QWidget* parent = nullptr);
     ~CQuarvelView() override;
 
     CQuarvelDoc* Document() const;
     void OnInitialUpdate() override;
+    // While the document's start flag is 1: the start of execution of the new statement.
+    void OnUpdate(CView* sender, intptr_t hint) override;
     intptr_t HandleRegisteredMessage(uint32_t id) override;
+    bool OnCommand(uint32_t id) override;
+    bool HandlesCommand(uint32_t id) const override;
+
+    // The window side of execution for this grid's document (shared with its workers).
+    std::shared_ptr<ExecWindowHost> Host();
+    ResultModel* Model() const { return model_; }
+
+    void NextRow();
+    void PreviousRow();
+    void FirstRow();
+    void LastRow();
+    // Sets the two autoformat flags of the document and fits every column.
+    void SetAutoformat(bool byData, bool byName);
+    void SortByColumn(int column);
+    // False (clipboard untouched) without a selected row.
+    bool CopySelectedRows();
+    void SelectAllRows();
+    // The cell under the last clicked position into the cell-viewer fields, then the viewer.
+    void ViewCellData();
+    // The row the status counts from: the last selected one, -1 when none.
+    int LastSelectedRow() const;
+    void UpdateStatus();
+
+    // Opens the cell viewer with the application's cell-viewer fields. Until the viewer dialog is
+    // wired in here, nothing opens (the fields are still filled).
+    static std::function<void(ApplicationFields&, QWidget* parent)>& CellViewer();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void StartOfExecution();
+    void AppendRow();
+    void SelectOnly(int row);
+    void FitColumn(size_t queryColumn);
+    void FitAllColumns();
+    void MarkActive();
+    void OnScrollAction(int action);
+
+    ResultModel* model_;
+    exec::ColumnLengths lengths_;
+    std::shared_ptr<ExecWindowHost> host_;
+    QPoint lastClick_;
+    std::vector<std::string> cellBuffer_;
 };

@@ -1,0 +1,50 @@
+// The rows of the result grid, kept by the grid itself (no object per cell): each row holds its fetch
+// number and its cell texts in one string, so a million rows cost a little over their text.
+//
+// Column 0 is "ROW#", the row's position in fetch order; columns 1.. are the query's columns.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QIcon>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class ResultModel : public QAbstractTableModel {
+public:
+    explicit ResultModel(QObject* parent = nullptr);
+
+    // Drops rows and columns.
+    void Clear();
+    // "ROW#" followed by the query's column names.
+    void SetColumns(const std::vector<std::string>& queryTitles);
+    // Appends a row; `cells` holds one text per query column.
+    void AppendRow(uint32_t fetchNumber, const std::vector<std::string_view>& cells);
+    // Stable sort of the rows by one column with the grids' comparison.
+    void SortRows(int column, bool descending);
+
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    int ColumnCount() const { return static_cast<int>(titles_.size()); }
+    const std::string& Title(int column) const { return titles_[static_cast<size_t>(column)]; }
+    // The text of a cell; column 0 is the fetch number.
+    std::string Cell(int row, int column) const;
+    std::string_view QueryCell(int row, int queryColumn) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    struct Row {
+        uint32_t fetchNumber = 0;
+        std::string cells; // query cells, each ended by '\0' (cell texts never hold one)
+    };
+    static std::string_view CellOf(const Row& row, int queryColumn);
+
+    std::vector<std::string> titles_;
+    std::vector<Row> rows_;
+    QIcon rowImage_;
+};
