@@ -20,6 +20,13 @@ bool CommandChain::IsEnabled(uint32_t id) const {
     return false;
 }
 
+std::optional<std::string> CommandChain::Text(uint32_t id) const {
+    for (CCmdTarget* target : targets_)
+        if (std::optional<std::string> text = target->CommandText(id))
+            return text;
+    return std::nullopt;
+}
+
 bool CommandChain::Route(uint32_t id) const {
     if (!IsEnabled(id))
         return false;

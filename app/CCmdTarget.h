@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <string>
 #include <vector>
 
 class CCmdTarget {
@@ -26,6 +27,12 @@ public:
         (void)id;
         return std::nullopt;
     }
+    // The menu text this target gives the command at the moment (e.g. the undo item names the step
+    // it would undo), or no answer: the menu's own text then stands.
+    virtual std::optional<std::string> CommandText(uint32_t id) const {
+        (void)id;
+        return std::nullopt;
+    }
 };
 
 class CommandChain {
@@ -35,6 +42,8 @@ public:
     void Append(CCmdTarget* target);
 
     bool IsEnabled(uint32_t id) const;
+    // The menu text of the first target that gives one.
+    std::optional<std::string> Text(uint32_t id) const;
     // Runs the command on the first target that handles it, if it is enabled. True when it ran.
     bool Route(uint32_t id) const;
 

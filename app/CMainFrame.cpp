@@ -16,6 +16,19 @@
 #include <QShortcut>
 #include <QTimer>
 
+namespace {
+
+// The text menu 110 gives a command.
+QString MenuResourceText(uint32_t id) {
+    for (const MenuPopup& popup : MainMenu())
+        for (const MenuItem& item : popup.items)
+            if (item.id == id)
+                return QString::fromUtf8(item.text);
+    return QString();
+}
+
+} // namespace
+
 CMainFrame::CMainFrame(CTavrelApp* app) : app_(app) {
     setWindowIcon(ApplicationIcon());
     mdi_ = new QMdiArea(this);
@@ -134,9 +147,16 @@ QAction* CMainFrame::MenuAction(uint32_t id) const {
 
 void CMainFrame::UpdateMenu(QMenu* menu) {
     const CommandChain chain = Chain();
-    for (QAction* action : menu->actions())
-        if (!action->isSeparator() && action->data().isValid() && !windowListActions_.contains(action))
-            action->setEnabled(chain.IsEnabled(action->data().toUInt()));
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator() || !action->data().isValid() || windowListActions_.contains(action))
+            continue;
+        const uint32_t id = action->data().toUInt();
+        action->setEnabled(chain.IsEnabled(id));
+        // A target may name the item after what it would do now (Undo, Redo); otherwise the item
+        // keeps the menu's own text.
+        const std::optional<std::string> text = chain.Text(id);
+        action->setText(text ? QString::fromStdString(*text) : MenuResourceText(id));
+    }
     if (menu == windowMenu_)
         FillWindowList(menu);
 }
