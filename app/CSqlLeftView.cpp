@@ -1,39 +1,287 @@
 #include "CSqlLeftView.h"
 
+#include "CMainFrame.h"
 #include "CQuarvelDoc.h"
+#include "CSqlMainFrame.h"
+#include "CommandIds.h"
+#include "IniSettingsKey.h"
+#include "MessageBox.h"
+#include "ProgramSettings.h"
+#include "SqlFileNames.h"
+#include "StringTable.h"
+#include "WindowTitles.h"
 
-#include <QFont>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStringList>
 
-CSqlLeftView::CSqlLeftView(QWidget* parent) : QFrame(parent) {
-    setFrameShape(QFrame::NoFrame);
-    setFocusPolicy(Qt::StrongFocus);
-    setAutoFillBackground(true);
-    setBackgroundRole(QPalette::Base);
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+editor::FontDescription FontOf(const LogFont& font) {
+    editor::FontDescription description;
+    description.faceName = font.faceName;
+    description.height = font.height;
+    description.weight = font.weight;
+    description.italic = font.italic;
+    description.charSet = font.charSet;
+    return description;
+}
+
+QStringList FilterTexts() {
+    QStringList texts;
+    for (const FileFilter& filter : SqlFileFilters())
+        texts << QString::fromUtf8(filter.text);
+    return texts;
+}
+
+// The file dialog of both file commands: the two filters with the SQL one selected, no default
+// extension and no file name to start with.
+struct FileChoice {
+    std::string path; // empty when the user cancelled
+    int filterIndex = kSqlFilesFilter;
+};
+
+FileChoice ChooseFile(QWidget* parent, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    const QStringList filters = FilterTexts();
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.at(kSqlFilesFilter));
+    // The save dialog asks before it replaces an existing file (Qt's default, kept on purpose).
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    FileChoice choice;
+    if (dialog.exec() != QDialog::Accepted)
+        return choice;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.front().isEmpty())
+        return choice;
+    choice.path = QFile::encodeName(files.front()).toStdString();
+    choice.filterIndex = std::max<int>(0, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())));
+    return choice;
+}
+
+} // namespace
+
+CSqlLeftView::CSqlLeftView(QWidget* parent) : editor::CSqlEditorView(parent) {
+    std::unique_ptr<platform::IniSettingsKey> key = platform::IniSettingsKey::OpenProgramForReading();
+    if (!key)
+        MessageBoxById(strings::kNoSettingsKey);
+    historySwitch_ = platform::ReadSaveSqlHistory(key.get()) ? 1 : 0;
 }
 
 CSqlLeftView::~CSqlLeftView() {
     CloseMessages();
     if (CQuarvelDoc* doc = Document(); doc && doc->TextPane() == this)
         doc->SetTextPane(nullptr, platform::MessageHandle());
+    // The view detaches from the document's buffer as it goes (CTextView); the frame keeps the
+    // document alive until then.
 }
 
 CQuarvelDoc* CSqlLeftView::Document() const {
     return static_cast<CQuarvelDoc*>(GetDocument());
 }
 
+editor::CTextBuffer* CSqlLeftView::LocateBuffer() {
+    CQuarvelDoc* doc = Document();
+    return doc ? &doc->TextBuffer() : nullptr;
+}
+
 void CSqlLeftView::OnInitialUpdate() {
+    editor::CSqlEditorView::OnInitialUpdate();
     CQuarvelDoc* doc = Document();
     if (!doc)
         return;
-    const LogFont& lf = doc->Font();
-    QFont font(QString::fromStdString(lf.faceName));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    font.setPixelSize(lf.height);
-    font.setWeight(lf.weight >= 700 ? QFont::Bold : QFont::Normal);
-    font.setItalic(lf.italic);
-    setFont(font);
+    SetFont(FontOf(doc->Font()));
     doc->SetTextPane(this, Handle());
+}
+
+void CSqlLeftView::OnUpdate(CView* sender, intptr_t hint) {
+    (void)sender;
+    (void)hint;
+    viewport()->update();
+}
+
+bool CSqlLeftView::WorkerRunning() const {
+    CQuarvelDoc* doc = Document();
+    return doc && doc->IsWorkerRunning();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Files
+
+void CSqlLeftView::OnOpenFile() {
+    if (!Document())
+        return;
+    const FileChoice choice = ChooseFile(this, QFileDialog::AcceptOpen);
+    if (!choice.path.empty())
+        OpenFilePath(choice.path);
+}
+
+void CSqlLeftView::OnSaveFileAs() {
+    if (!Document())
+        return;
+    const FileChoice choice = ChooseFile(this, QFileDialog::AcceptSave);
+    if (!choice.path.empty())
+        SaveFileAsPath(choice.path, choice.filterIndex);
+}
+
+bool CSqlLeftView::OpenFilePath(const std::string& path) {
+    CQuarvelDoc* doc = Document();
+    if (!doc || path.empty())
+        return false;
+    // The document drops its text before it reads the file; a file that cannot be read at all must not
+    // cost the user the text they have.
+    const QFileInfo info(QFile::decodeName(path.c_str()));
+    if (!info.isFile() || !info.isReadable())
+        return false;
+    if (!doc->OnOpenDocument(path)) {
+        // A read that failed part-way has left no text behind: give the pane an empty one to edit.
+        if (!doc->TextBuffer().IsInitialised())
+            doc->TextBuffer().ResetToEmpty(editor::EOL_DOS);
+        return false;
+    }
+    doc->SetFileName(path);
+    doc->SetPathName(path, true);
+    SetCaptions(DocumentTitle(doc->UserName(), doc->ConnectString(), path));
+    viewport()->update();
+    return true;
+}
+
+bool CSqlLeftView::SaveFileAsPath(const std::string& chosen, int filterIndex) {
+    CQuarvelDoc* doc = Document();
+    const std::string path = SaveAsPath(chosen, filterIndex);
+    if (!doc || path.empty())
+        return false;
+    if (!doc->OnSaveDocument(path))
+        return false;
+    doc->SetFileName(path);
+    doc->SetPathName(path, true);
+    SetCaptions(SavedDocumentTitle(doc->UserName(), doc->ConnectString(), path));
+    return true;
+}
+
+void CSqlLeftView::SetCaptions(const std::string& caption) {
+    const QString text = QString::fromStdString(caption);
+    if (auto* main = dynamic_cast<CMainFrame*>(window()))
+        main->SetCaptions(text);
+    if (CQuarvelDoc* doc = Document(); doc && doc->Frame())
+        doc->Frame()->setWindowTitle(text);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Commands
+
+bool CSqlLeftView::HandlesCommand(uint32_t id) const {
+    switch (id) {
+    case cmd::kOpenFile:
+    case cmd::kSaveFileAs:
+    case cmd::kCut:
+    case cmd::kCopy:
+    case cmd::kPaste:
+    case cmd::kUndo:
+    case cmd::kRedo:
+    case cmd::kSelectAll:
+    case cmd::kExecuteSql:
+    case cmd::kExecuteScript:
+    case cmd::kExplainPlan:
+    case cmd::kStopSql:
+    case cmd::kCommit:
+    case cmd::kRollback:
+    case cmd::kServerOutput:
+    case cmd::kSqlHistory:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CSqlLeftView::OnCommand(uint32_t id) {
+    switch (id) {
+    case cmd::kOpenFile:
+        OnOpenFile();
+        return true;
+    case cmd::kSaveFileAs:
+        OnSaveFileAs();
+        return true;
+    case cmd::kCut:
+        Cut();
+        return true;
+    case cmd::kCopy:
+        Copy();
+        return true;
+    case cmd::kPaste:
+        Paste();
+        return true;
+    case cmd::kUndo:
+        Undo();
+        return true;
+    case cmd::kRedo:
+        Redo();
+        return true;
+    case cmd::kSelectAll:
+        SelectAll();
+        return true;
+    case cmd::kExecuteSql:
+        OnExecuteSql();
+        return true;
+    case cmd::kExecuteScript:
+        OnExecuteScript();
+        return true;
+    case cmd::kExplainPlan:
+        OnExplainPlan();
+        return true;
+    case cmd::kStopSql:
+        OnStopSql();
+        return true;
+    case cmd::kCommit:
+        OnCommit();
+        return true;
+    case cmd::kRollback:
+        OnRollback();
+        return true;
+    case cmd::kServerOutput:
+        OnServerOutput();
+        return true;
+    case cmd::kSqlHistory:
+        OnShowSqlHistory();
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::optional<bool> CSqlLeftView::CommandEnabled(uint32_t id) const {
+    // The pane decides before its frame, so it also keeps the frame's rule that these commands rest
+    // while a statement runs (input is normally disabled then anyway).
+    switch (id) {
+    case cmd::kCut:
+        return !WorkerRunning() && CanCut();
+    case cmd::kCopy:
+        return !WorkerRunning() && CanCopy();
+    case cmd::kPaste:
+        return !WorkerRunning() && CanPaste();
+    case cmd::kUndo:
+        return !WorkerRunning() && CanUndo();
+    case cmd::kRedo:
+        return CanRedo();
+    case cmd::kPrint:
+        return false; // printing is not built yet
+    default:
+        return std::nullopt; // the frame's rules, or enabled because the pane handles it
+    }
+}
+
+std::optional<std::string> CSqlLeftView::CommandText(uint32_t id) const {
+    if (id == cmd::kUndo)
+        return UndoMenuText();
+    if (id == cmd::kRedo)
+        return RedoMenuText();
+    return std::nullopt;
 }
 
 intptr_t CSqlLeftView::HandleRegisteredMessage(uint32_t) {

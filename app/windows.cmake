@@ -5,11 +5,9 @@ add_library(quarvel_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CCommandToolBar.cpp ${CMAKE_CURRENT_LIST_DIR}/CCommandToolBar.h
   ${CMAKE_CURRENT_LIST_DIR}/CMainFrame.cpp ${CMAKE_CURRENT_LIST_DIR}/CMainFrame.h
   ${CMAKE_CURRENT_LIST_DIR}/CQuarvelView.cpp ${CMAKE_CURRENT_LIST_DIR}/CQuarvelView.h
-  ${CMAKE_CURRENT_LIST_DIR}/ExecCommands.cpp ${CMAKE_CURRENT_LIST_DIR}/ExecCommands.h
-  ${CMAKE_CURRENT_LIST_DIR}/ExecWindowHost.cpp ${CMAKE_CURRENT_LIST_DIR}/ExecWindowHost.h
-  ${CMAKE_CURRENT_LIST_DIR}/ResultModel.cpp ${CMAKE_CURRENT_LIST_DIR}/ResultModel.h
   ${CMAKE_CURRENT_LIST_DIR}/CSplitFrame.cpp ${CMAKE_CURRENT_LIST_DIR}/CSplitFrame.h
   ${CMAKE_CURRENT_LIST_DIR}/CSqlLeftView.cpp ${CMAKE_CURRENT_LIST_DIR}/CSqlLeftView.h
+  ${CMAKE_CURRENT_LIST_DIR}/CSqlLeftViewExec.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CSqlMainFrame.cpp ${CMAKE_CURRENT_LIST_DIR}/CSqlMainFrame.h
   ${CMAKE_CURRENT_LIST_DIR}/CSqlOutputView.cpp ${CMAKE_CURRENT_LIST_DIR}/CSqlOutputView.h
   ${CMAKE_CURRENT_LIST_DIR}/CTavrelApp.cpp ${CMAKE_CURRENT_LIST_DIR}/CTavrelApp.h
@@ -21,7 +19,7 @@ add_library(quarvel_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/cMsgDialog.cpp ${CMAKE_CURRENT_LIST_DIR}/cMsgDialog.h
   ${CMAKE_CURRENT_LIST_DIR}/cSqlConnect.cpp ${CMAKE_CURRENT_LIST_DIR}/cSqlConnect.h
 )
-target_link_libraries(quarvel_app PUBLIC quarvel_shell quarvel_exec_core quarvel_editor_view quarvel_widgets quarvel_platform_gui Qt6::Widgets)
+target_link_libraries(quarvel_app PUBLIC quarvel_shell quarvel_editor_view quarvel_widgets quarvel_platform_gui Qt6::Widgets)
 
 add_executable(quarvel ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(quarvel PRIVATE quarvel_app)

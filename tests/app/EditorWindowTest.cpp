@@ -21,6 +21,7 @@
 #include "cSqlConnect.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -131,8 +132,8 @@ private slots:
         QCOMPARE(frame->ActiveView(), static_cast<CView*>(frame->TextPane()));
         QCOMPARE(frame->Document()->TextPane(), frame->TextPane());
         QCOMPARE(frame->Document()->Frame(), frame);
-        QCOMPARE(frame->TextPane()->font().pixelSize(), 16);
-        QVERIFY(frame->TextPane()->font().fixedPitch());
+        QCOMPARE(frame->TextPane()->PlainFont().pixelSize(), 16);
+        QVERIFY(frame->TextPane()->PlainFont().fixedPitch());
     }
 
     void splitterGeometryAndHiddenPanes() {
@@ -287,6 +288,11 @@ private slots:
         const std::vector<uint32_t> idleOnly = {cmd::kExecuteSql, cmd::kExecuteScript, cmd::kExplainPlan, cmd::kCommit,
                                                 cmd::kRollback, cmd::kSaveFileAs, cmd::kCut, cmd::kCopy, cmd::kPaste,
                                                 cmd::kUndo};
+        // The text pane decides Cut, Copy, Paste and Undo first: give it a selection, something to
+        // undo and text on the clipboard, so that only the running worker can disable them.
+        QTest::keyClicks(frame->TextPane(), QStringLiteral("select 1"));
+        frame->TextPane()->SelectAll();
+        QApplication::clipboard()->setText(QStringLiteral("x"));
         CommandChain chain = frame->Chain();
         for (uint32_t id : idleOnly)
             QVERIFY2(chain.IsEnabled(id), qPrintable(QString::number(id)));

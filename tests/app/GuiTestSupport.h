@@ -10,16 +10,24 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <string>
 
+// The program's settings key (VORANTE.ini) exists, empty, as an installed program has it; without
+// it every new editor window first shows message 987 (RemoveProgramKey to see that).
 class ConfigDir {
 public:
     ConfigDir() {
         char pattern[] = "/tmp/quarvel-gui-XXXXXX";
         dir_ = mkdtemp(pattern);
         setenv("QUARVEL_CONFIG_DIR", dir_.c_str(), 1);
+        std::ofstream(ProgramFile()).flush();
+    }
+    void RemoveProgramKey() const {
+        std::error_code ignored;
+        std::filesystem::remove(ProgramFile(), ignored);
     }
     ~ConfigDir() {
         unsetenv("QUARVEL_CONFIG_DIR");
