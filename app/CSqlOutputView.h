@@ -1,22 +1,64 @@
-// The output list of an editor window (lower pane of the inner splitter).
+// The output list of an editor window (lower pane of the inner splitter): one time-stamped line for
+// every notice the program gives, and the server-output lines of the last run while server output is
+// on.
 //
-// Placeholder until the output list exists: it appends the document's output text for each
-// SQL_OUTPUT_MESSAGE and tells the frame to refresh its status, as the real list does.
+// Producers never touch the list: they put the text into the document's output text and send
+// SQL_OUTPUT_MESSAGE to the list's window (synchronously, also from the worker). Where the lines go is
+// decided by script::PlanNotice; this class carries it out.
+//
+// The list also handles the window's Commit and Rollback while it is the active view, and a
+// double-click shows the line under the pointer in the cell viewer.
 #pragma once
 
 #include "CView.h"
 #include "MessageTarget.h"
 
-#include <QListWidget>
+#include <QTreeWidget>
+
+#include <string>
 
 class CQuarvelDoc;
 
-class CSqlOutputView : public QListWidget, public CView, public platform::MessageTarget {
+class CSqlOutputView : public QTreeWidget, public CView, public platform::MessageTarget {
 public:
+    static constexpr const char* kColumnHeading = "OUTPUT";
+    // The longest line text handed to the cell viewer, in bytes (cut at a character boundary).
+    static constexpr size_t kCellTextLimit = 4000;
+
     explicit CSqlOutputView(QWidget* parent = nullptr);
     ~CSqlOutputView() override;
 
     CQuarvelDoc* Document() const;
     void OnInitialUpdate() override;
     intptr_t HandleRegisteredMessage(uint32_t id) override;
+
+    // Adds the document's output text as a notice, then tells the frame to refresh its status pane.
+    void AddNotice();
+
+    // Commands 281 and 283. Refused with message 958 while a worker runs; nothing happens without a
+    // connected session or a current statement.
+    void OnCommit();
+    void OnRollback();
+    bool OnCommand(uint32_t id) override;
+    bool HandlesCommand(uint32_t id) const override;
+
+    // The lines as shown, for the other windows' tests.
+    int LineCount() const { return topLevelItemCount(); }
+    QString LineText(int row) const;
+    int count() const { return LineCount(); }
+    int NextIndex() const { return nextIndex_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void EndTransaction(bool commit);
+    void ResetColumnWidth();
+    void MarkActive(bool notifyMainWindow);
+
+    int nextIndex_ = 0;
+    bool shownOnce_ = false;
 };

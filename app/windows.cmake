@@ -17,9 +17,10 @@ add_library(quarvel_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/TerminateHandler.cpp ${CMAKE_CURRENT_LIST_DIR}/TerminateHandler.h
   ${CMAKE_CURRENT_LIST_DIR}/cFetchStatus.cpp ${CMAKE_CURRENT_LIST_DIR}/cFetchStatus.h
   ${CMAKE_CURRENT_LIST_DIR}/cMsgDialog.cpp ${CMAKE_CURRENT_LIST_DIR}/cMsgDialog.h
+  ${CMAKE_CURRENT_LIST_DIR}/cReportValue.cpp ${CMAKE_CURRENT_LIST_DIR}/cReportValue.h
   ${CMAKE_CURRENT_LIST_DIR}/cSqlConnect.cpp ${CMAKE_CURRENT_LIST_DIR}/cSqlConnect.h
 )
-target_link_libraries(quarvel_app PUBLIC quarvel_shell quarvel_editor_view quarvel_widgets quarvel_platform_gui Qt6::Widgets)
+target_link_libraries(quarvel_app PUBLIC quarvel_shell quarvel_editor_view quarvel_script quarvel_widgets quarvel_platform_gui Qt6::Widgets)
 
 add_executable(quarvel ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(quarvel PRIVATE quarvel_app)
