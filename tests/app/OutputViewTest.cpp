@@ -282,6 +282,15 @@ private slots:
         QTest::qWait(50);
         QVERIFY(!QApplication::activeModalWidget());
         QCOMPARE(c.Doc()->App().cellValue, std::string("untouched"));
+
+        // A click, left or right, makes the list the active pane and tells the main window.
+        for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+            state.activePaneKind = 3;
+            const int notices = c.app->MainFrame()->StatusNoticesReceived();
+            QTest::mouseClick(out->viewport(), button, {}, out->visualItemRect(out->topLevelItem(0)).center());
+            QCOMPARE(state.activePaneKind, 5);
+            QCOMPARE(c.app->MainFrame()->StatusNoticesReceived(), notices + 1);
+        }
         state.activePaneKind = 3;
 
         QString title, value, column;
