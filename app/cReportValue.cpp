@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QTextOption>
 
@@ -112,6 +113,9 @@ void cReportValue::showEvent(QShowEvent* event) {
 }
 
 int ShowCellViewer(ApplicationFields& app, QWidget* parent) {
-    cReportValue viewer(app.cellValue, app.cellColumnName, parent);
-    return viewer.exec();
+    // On the heap and watched: should the opener go while the viewer waits, it takes the viewer with it.
+    QPointer<cReportValue> viewer = new cReportValue(app.cellValue, app.cellColumnName, parent);
+    const int result = viewer->exec();
+    delete viewer.data();
+    return result;
 }
