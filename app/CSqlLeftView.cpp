@@ -126,8 +126,15 @@ void CSqlLeftView::OnSaveFileAs() {
     if (!Document())
         return;
     const FileChoice choice = ChooseFile(this, QFileDialog::AcceptSave);
-    if (!choice.path.empty())
-        SaveFileAsPath(choice.path, choice.filterIndex);
+    if (choice.path.empty())
+        return;
+    // The dialog asked about the name as typed; when ".sql" is appended, the file actually written
+    // may be another existing one, and it is not replaced without the same question.
+    const std::string path = SaveAsPath(choice.path, choice.filterIndex);
+    if (path != choice.path && QFileInfo::exists(QFile::decodeName(path.c_str())) &&
+        MessageBoxText(path + " already exists.\nDo you want to replace it?", 1) != IDOK)
+        return;
+    SaveFileAsPath(choice.path, choice.filterIndex);
 }
 
 bool CSqlLeftView::OpenFilePath(const std::string& path) {

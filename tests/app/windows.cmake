@@ -5,7 +5,8 @@ endif()
 
 quarvel_add_qtest(message_dialog_tests SOURCES MessageDialogTest.cpp GuiTestSupport.h LIBS quarvel_app)
 quarvel_add_qtest(editor_window_tests SOURCES EditorWindowTest.cpp GuiTestSupport.h LIBS quarvel_app)
-set_target_properties(message_dialog_tests editor_window_tests PROPERTIES AUTOMOC ON)
+quarvel_add_qtest(text_pane_tests SOURCES TextPaneTest.cpp GuiTestSupport.h LIBS quarvel_app)
+set_target_properties(message_dialog_tests editor_window_tests text_pane_tests PROPERTIES AUTOMOC ON)
 
 if(TARGET liteoci AND TARGET liteoci-admin)
   quarvel_add_qtest(startup_tests SOURCES StartupTest.cpp GuiTestSupport.h LIBS quarvel_app)
