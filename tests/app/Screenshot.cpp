@@ -1,31 +1,77 @@
 // Makes a picture of a connected editor window: starts the program, connects as DEMO/demo to the
 // database file given, waits until the editor window is up and saves the main window as a PNG.
-//   quarvel-screenshot DATABASE-FILE OUTPUT.png [USER PASSWORD]
+//   quarvel-screenshot [--type SQL-FILE] DATABASE-FILE OUTPUT.png [USER PASSWORD]
+// With --type, the file's text is typed into the SQL text pane key by key (line breaks as Enter, so
+// the pane indents as it would for a user) and the second and third lines are selected.
 // Runs without a display (QT_QPA_PLATFORM=offscreen).
 #include "CMainFrame.h"
+#include "CSqlLeftView.h"
 #include "CSqlMainFrame.h"
 #include "CTavrelApp.h"
 #include "GuiTestSupport.h"
+#include "cMsgDialog.h"
 #include "cSqlConnect.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
 #include <cstdio>
 
+namespace {
+
+// Types `text` into the pane as a user would, then selects lines 2 and 3.
+void TypeInto(CSqlLeftView* pane, const QString& text) {
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            QTest::keyClick(pane, Qt::Key_Return);
+            // The pane indents a new line like the one above; the file's own indentation replaces it.
+            QTest::keyClick(pane, Qt::Key_Home, Qt::ShiftModifier);
+            QTest::keyClick(pane, Qt::Key_Home, Qt::ShiftModifier);
+            if (!pane->IsSelectionEmpty())
+                QTest::keyClick(pane, Qt::Key_Delete);
+        }
+        for (const QChar c : lines[i]) {
+            if (c == QLatin1Char('\r'))
+                continue;
+            if (c == QLatin1Char('\t'))
+                QTest::keyClick(pane, Qt::Key_Tab);
+            else if (c.unicode() < 128)
+                QTest::keyClick(pane, char(c.unicode()));
+            else
+                QTest::sendKeyEvent(QTest::Click, pane, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+    }
+    QTest::keyClick(pane, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(pane, Qt::Key_Down);
+    QTest::keyClick(pane, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(pane, Qt::Key_Down, Qt::ShiftModifier);
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s DATABASE-FILE OUTPUT.png [USER PASSWORD]\n", argv[0]);
+    QStringList args;
+    QString typeFile;
+    for (int i = 1; i < argc; ++i) {
+        if (QString::fromLocal8Bit(argv[i]) == QStringLiteral("--type") && i + 1 < argc)
+            typeFile = QString::fromLocal8Bit(argv[++i]);
+        else
+            args << QString::fromLocal8Bit(argv[i]);
+    }
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: %s [--type SQL-FILE] DATABASE-FILE OUTPUT.png [USER PASSWORD]\n", argv[0]);
         return 2;
     }
-    const QString database = QString::fromLocal8Bit(argv[1]);
-    const QString output = QString::fromLocal8Bit(argv[2]);
-    const QString user = argc > 4 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("DEMO");
-    const QString password = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QStringLiteral("demo");
+    const QString database = args[0];
+    const QString output = args[1];
+    const QString user = args.size() > 3 ? args[2] : QStringLiteral("DEMO");
+    const QString password = args.size() > 3 ? args[3] : QStringLiteral("demo");
 
     QApplication qt(argc, argv);
     CTavrelApp app;
@@ -35,6 +81,10 @@ int main(int argc, char** argv) {
         d->findChild<QLineEdit*>(QStringLiteral("528"))->setText(password);
         d->findChild<QLineEdit*>(QStringLiteral("534"))->setText(database);
         d->findChild<QPushButton*>(QStringLiteral("1"))->click();
+    });
+    // Without the program's settings key the new window first shows message 987.
+    driver.Then(Is<cMsgDialog>, [](QWidget* d) {
+        d->findChild<QPushButton*>(QString::number(cMsgDialog::kSingleOkId))->click();
     });
     if (!app.InitInstance())
         return 1;
@@ -49,8 +99,18 @@ int main(int argc, char** argv) {
     if (!QTest::qWaitFor([frame] { return frame->isMaximized(); }, 5000))
         return 1;
     QTest::qWait(300);
+    if (!typeFile.isEmpty()) {
+        QFile file(typeFile);
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "cannot read %s\n", qPrintable(typeFile));
+            return 1;
+        }
+        frame->TextPane()->setFocus();
+        TypeInto(frame->TextPane(), QString::fromUtf8(file.readAll()));
+        QTest::qWait(300);
+    }
     if (!main->grab().save(output)) {
-        std::fprintf(stderr, "cannot write %s\n", argv[2]);
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(output));
         return 1;
     }
     return 0;
