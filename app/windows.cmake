@@ -5,6 +5,9 @@ add_library(quarvel_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CCommandToolBar.cpp ${CMAKE_CURRENT_LIST_DIR}/CCommandToolBar.h
   ${CMAKE_CURRENT_LIST_DIR}/CMainFrame.cpp ${CMAKE_CURRENT_LIST_DIR}/CMainFrame.h
   ${CMAKE_CURRENT_LIST_DIR}/CQuarvelView.cpp ${CMAKE_CURRENT_LIST_DIR}/CQuarvelView.h
+  ${CMAKE_CURRENT_LIST_DIR}/ExecCommands.cpp ${CMAKE_CURRENT_LIST_DIR}/ExecCommands.h
+  ${CMAKE_CURRENT_LIST_DIR}/ExecWindowHost.cpp ${CMAKE_CURRENT_LIST_DIR}/ExecWindowHost.h
+  ${CMAKE_CURRENT_LIST_DIR}/ResultModel.cpp ${CMAKE_CURRENT_LIST_DIR}/ResultModel.h
   ${CMAKE_CURRENT_LIST_DIR}/CSplitFrame.cpp ${CMAKE_CURRENT_LIST_DIR}/CSplitFrame.h
   ${CMAKE_CURRENT_LIST_DIR}/CSqlLeftView.cpp ${CMAKE_CURRENT_LIST_DIR}/CSqlLeftView.h
   ${CMAKE_CURRENT_LIST_DIR}/CSqlLeftViewExec.cpp
@@ -20,7 +23,7 @@ add_library(quarvel_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/cReportValue.cpp ${CMAKE_CURRENT_LIST_DIR}/cReportValue.h
   ${CMAKE_CURRENT_LIST_DIR}/cSqlConnect.cpp ${CMAKE_CURRENT_LIST_DIR}/cSqlConnect.h
 )
-target_link_libraries(quarvel_app PUBLIC quarvel_shell quarvel_editor_view quarvel_script quarvel_widgets quarvel_platform_gui Qt6::Widgets)
+target_link_libraries(quarvel_app PUBLIC quarvel_shell quarvel_exec_core quarvel_editor_view quarvel_script quarvel_widgets quarvel_platform_gui Qt6::Widgets)
 
 add_executable(quarvel ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(quarvel PRIVATE quarvel_app)
