@@ -11,6 +11,7 @@
 #include "ResultModel.h"
 #include "SyncSend.h"
 #include "cFetchStatus.h"
+#include "cReportValue.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -18,6 +19,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPointer>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -58,6 +60,9 @@ CQuarvelView::CQuarvelView(QWidget* parent) : QTableView(parent), model_(new Res
     look.setColor(QPalette::Window, Qt::white);
     setPalette(look);
     viewport()->setAutoFillBackground(true);
+    publish_.setSingleShot(true);
+    publish_.setInterval(100);
+    connect(&publish_, &QTimer::timeout, this, [this] { Publish(); });
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) { SortByColumn(column); });
     connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this, [this](int action) { OnScrollAction(action); });
 }
@@ -70,9 +75,9 @@ CQuarvelDoc* CQuarvelView::Document() const {
     return static_cast<CQuarvelDoc*>(GetDocument());
 }
 
-std::function<void(ApplicationFields&, QWidget*)>& CQuarvelView::CellViewer() {
-    static std::function<void(ApplicationFields&, QWidget*)> viewer;
-    return viewer;
+void CQuarvelView::Publish() {
+    publish_.stop();
+    model_->Publish();
 }
 
 void CQuarvelView::OnInitialUpdate() {
@@ -124,6 +129,7 @@ void CQuarvelView::AppendRow() {
         frame->ShowResultPane();
     const int n = model_->RowCount();
     if (state.allFetched == 1) {
+        Publish();
         state.resultCaptionText = exec::SelectedCaption(n);
         platform::Send(state.frameWindow, SQL_REPORT_STATUS);
         return;
@@ -149,6 +155,8 @@ void CQuarvelView::AppendRow() {
         if (lengths_.Note(static_cast<size_t>(i), length) && state.autoformatByData)
             FitColumn(static_cast<size_t>(i));
     }
+    if (!publish_.isActive())
+        publish_.start();
     if (state.selectNewRow == 1) {
         SelectOnly(n);
         UpdateStatus();
@@ -195,12 +203,14 @@ void CQuarvelView::UpdateStatus() {
     CQuarvelDoc* doc = Document();
     if (!doc)
         return;
+    Publish();
     StatementState& state = doc->State();
     state.resultCaptionText = exec::RowCaption(LastSelectedRow(), model_->RowCount(), state.allFetched != 0);
     platform::Send(state.frameWindow, SQL_REPORT_STATUS);
 }
 
 void CQuarvelView::SelectOnly(int row) {
+    Publish();
     if (row < 0 || row >= model_->RowCount())
         return;
     const QModelIndex index = model_->index(row, 0);
@@ -239,8 +249,17 @@ void CQuarvelView::LastRow() {
     if (!doc)
         return;
     if (exec::StartBatch(*doc, Host(), exec::kAllRows, false)) {
-        cFetchStatus dialog(doc->App(), [doc] { return doc->IsWorkerRunning(); }, this);
-        dialog.exec();
+        // The window may be closed while the dialog runs; then this grid (and the dialog, its child)
+        // are gone when the dialog's loop returns.
+        QPointer<CQuarvelView> self(this);
+        QPointer<cFetchStatus> dialog = new cFetchStatus(doc->App(), [doc] { return doc->IsWorkerRunning(); }, this);
+        dialog->exec();
+        if (!self)
+            return;
+        delete dialog.data();
+        // After Cancel or the final report the worker ends within a row; let it deliver what it has,
+        // so that the selection and the caption below see every row.
+        doc->WaitForWorker();
     }
     SelectOnly(model_->RowCount() - 1);
     UpdateStatus();
@@ -258,6 +277,7 @@ void CQuarvelView::SortByColumn(int column) {
 }
 
 bool CQuarvelView::CopySelectedRows() {
+    Publish();
     if (!selectionModel() || !selectionModel()->hasSelection())
         return false;
     std::vector<int> rows;
@@ -285,6 +305,7 @@ bool CQuarvelView::CopySelectedRows() {
 }
 
 void CQuarvelView::SelectAllRows() {
+    Publish();
     selectAll();
     UpdateStatus();
 }
@@ -293,14 +314,14 @@ void CQuarvelView::ViewCellData() {
     CQuarvelDoc* doc = Document();
     if (!doc)
         return;
+    Publish();
     const QModelIndex index = indexAt(lastClick_);
     if (!index.isValid())
         return;
     ApplicationFields& app = doc->App();
     app.cellColumnName = model_->Title(index.column()).substr(0, kCellViewerTitleCap);
     app.cellValue = model_->Cell(index.row(), index.column()).substr(0, kCellViewerTextCap);
-    if (CellViewer())
-        CellViewer()(app, this);
+    ShowCellViewer(app, this);
 }
 
 bool CQuarvelView::HandlesCommand(uint32_t id) const {
@@ -352,6 +373,7 @@ bool CQuarvelView::OnCommand(uint32_t id) {
 }
 
 void CQuarvelView::OnScrollAction(int action) {
+    Publish();
     QScrollBar* bar = verticalScrollBar();
     if (action != QAbstractSlider::SliderSingleStepAdd || bar->value() < bar->maximum())
         return;
@@ -360,6 +382,7 @@ void CQuarvelView::OnScrollAction(int action) {
 }
 
 void CQuarvelView::keyPressEvent(QKeyEvent* event) {
+    Publish();
     if (event->matches(QKeySequence::Copy)) {
         CopySelectedRows();
         return;
@@ -390,6 +413,7 @@ void CQuarvelView::keyPressEvent(QKeyEvent* event) {
 }
 
 void CQuarvelView::wheelEvent(QWheelEvent* event) {
+    Publish();
     QScrollBar* bar = verticalScrollBar();
     if (event->angleDelta().y() < 0 && bar->value() >= bar->maximum() && model_->RowCount() > 0) {
         SelectOnly(model_->RowCount() - 1);
@@ -410,6 +434,7 @@ void CQuarvelView::MarkActive() {
 }
 
 void CQuarvelView::mousePressEvent(QMouseEvent* event) {
+    Publish();
     if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
         MarkActive();
         lastClick_ = event->position().toPoint();

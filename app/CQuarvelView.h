@@ -12,6 +12,7 @@
 
 #include <QPoint>
 #include <QTableView>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -49,15 +50,11 @@ public:
     // False (clipboard untouched) without a selected row.
     bool CopySelectedRows();
     void SelectAllRows();
-    // The cell under the last clicked position into the cell-viewer fields, then the viewer.
+    // The cell under the last clicked position into the cell-viewer fields, then the viewer (modal).
     void ViewCellData();
     // The row the status counts from: the last selected one, -1 when none.
     int LastSelectedRow() const;
     void UpdateStatus();
-
-    // Opens the cell viewer with the application's cell-viewer fields. Until the viewer dialog is
-    // wired in here, nothing opens (the fields are still filled).
-    static std::function<void(ApplicationFields&, QWidget* parent)>& CellViewer();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -74,10 +71,12 @@ private:
     void FitAllColumns();
     void MarkActive();
     void OnScrollAction(int action);
+    // Makes every appended row known to the view (before anything that selects or reads rows).
+    void Publish();
 
     ResultModel* model_;
     exec::ColumnLengths lengths_;
     std::shared_ptr<ExecWindowHost> host_;
     QPoint lastClick_;
-    std::vector<std::string> cellBuffer_;
+    QTimer publish_; // shows appended rows a few times a second while a batch runs
 };

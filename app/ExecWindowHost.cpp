@@ -4,15 +4,11 @@
 #include "CSqlLeftView.h"
 #include "CSqlMainFrame.h"
 #include "MessageBox.h"
+#include "StatementHistory.h"
 #include "SyncSend.h"
 #include "TextView.h"
 
 ExecWindowHost::ExecWindowHost(CQuarvelDoc* doc) : doc_(doc) {}
-
-std::function<void(CQuarvelDoc&, const std::string&)>& ExecWindowHost::HistoryWriter() {
-    static std::function<void(CQuarvelDoc&, const std::string&)> writer;
-    return writer;
-}
 
 CSqlMainFrame* ExecWindowHost::Frame() const {
     return doc_ ? doc_->Frame() : nullptr;
@@ -62,8 +58,10 @@ void ExecWindowHost::DisableInput() {
 }
 
 void ExecWindowHost::WriteHistory(const std::string& text) {
-    if (doc_ && HistoryWriter())
-        HistoryWriter()(*doc_, text);
+    CSqlMainFrame* frame = Frame();
+    CSqlLeftView* pane = frame ? frame->TextPane() : nullptr;
+    // The pane's switch, read from the settings when the pane was built, decides.
+    script::AppendStatementHistory(text, pane && pane->HistorySwitch() == 1);
 }
 
 void ExecWindowHost::UpdateViews() {

@@ -41,10 +41,6 @@ public:
     void ShowMessageId(uint32_t stringId) override;
     void ShowMessageText(const std::string& text) override;
 
-    // The statement history writer of the text pane, set by whoever provides it; without one nothing
-    // is written.
-    static std::function<void(CQuarvelDoc&, const std::string&)>& HistoryWriter();
-
 private:
     CSqlMainFrame* Frame() const;
     editor::CTextView* TextView() const;

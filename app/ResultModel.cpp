@@ -29,6 +29,7 @@ void ResultModel::Clear() {
     beginResetModel();
     rows_.clear();
     rows_.shrink_to_fit();
+    published_ = 0;
     titles_.clear();
     endResetModel();
 }
@@ -36,6 +37,7 @@ void ResultModel::Clear() {
 void ResultModel::SetColumns(const std::vector<std::string>& queryTitles) {
     beginResetModel();
     rows_.clear();
+    published_ = 0;
     titles_.clear();
     titles_.reserve(queryTitles.size() + 1);
     titles_.emplace_back("ROW#");
@@ -55,15 +57,22 @@ void ResultModel::AppendRow(uint32_t fetchNumber, const std::vector<std::string_
         row.cells.append(cell.substr(0, std::min(cell.size(), cell.find('\0'))));
         row.cells.push_back('\0');
     }
-    const int n = RowCount();
-    beginInsertRows(QModelIndex(), n, n);
     rows_.push_back(std::move(row));
+}
+
+bool ResultModel::Publish() {
+    if (published_ >= rows_.size())
+        return false;
+    beginInsertRows(QModelIndex(), static_cast<int>(published_), static_cast<int>(rows_.size()) - 1);
+    published_ = rows_.size();
     endInsertRows();
+    return true;
 }
 
 void ResultModel::SortRows(int column, bool descending) {
     if (column < 0 || column >= ColumnCount())
         return;
+    Publish();
     emit layoutAboutToBeChanged();
     if (column == 0) {
         std::stable_sort(rows_.begin(), rows_.end(), [descending](const Row& a, const Row& b) {
@@ -108,7 +117,7 @@ std::string ResultModel::Cell(int row, int column) const {
 }
 
 int ResultModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : RowCount();
+    return parent.isValid() ? 0 : static_cast<int>(published_);
 }
 
 int ResultModel::columnCount(const QModelIndex& parent) const {

@@ -20,11 +20,16 @@ public:
     void Clear();
     // "ROW#" followed by the query's column names.
     void SetColumns(const std::vector<std::string>& queryTitles);
-    // Appends a row; `cells` holds one text per query column.
+    // Appends a row; `cells` holds one text per query column. The views learn of appended rows only
+    // at the next Publish, so that a fast fetch does not repaint the grid once per row.
     void AppendRow(uint32_t fetchNumber, const std::vector<std::string_view>& cells);
+    // Tells the views about the rows appended since the last call. True when there were any.
+    bool Publish();
+    bool HasUnpublishedRows() const { return published_ < rows_.size(); }
     // Stable sort of the rows by one column with the grids' comparison.
     void SortRows(int column, bool descending);
 
+    // Every row, published or not.
     int RowCount() const { return static_cast<int>(rows_.size()); }
     int ColumnCount() const { return static_cast<int>(titles_.size()); }
     const std::string& Title(int column) const { return titles_[static_cast<size_t>(column)]; }
@@ -46,5 +51,6 @@ private:
 
     std::vector<std::string> titles_;
     std::vector<Row> rows_;
+    size_t published_ = 0; // rows the views know of
     QIcon rowImage_;
 };
