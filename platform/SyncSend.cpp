@@ -4,10 +4,19 @@
 //    closing happens on the owner thread, so a handler that started cannot race with its target's end.
 // 3. A request addressed to a closed channel never waits: closing answers every queued one with 0.
 // 4. A waker is called under the lock, so a pump that removes its waker cannot be posted to afterwards.
+// 5. Spinning never replaces a wake-up: every queued request still calls its thread's waker, and a
+//    sender that stops spinning sleeps on `finished` under the lock, so no answer can be missed.
+//
+// The hand-off is a round trip between two threads for every send (a worker sends twice per fetched
+// row). Putting a thread to sleep and waking it costs several microseconds each way, so both sides
+// spin for a few microseconds first: the sender waits for its answer, and a thread that has just
+// served its queue waits for the next request, which a busy worker sends almost at once.
 #include "SyncSend.h"
 
 #include "MessageChannel.h"
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -22,15 +31,43 @@ struct Request {
     std::function<intptr_t()> call;
     uint32_t id = 0;
     std::thread::id thread;
-    bool done = false;
+    std::atomic<bool> done{false}; // written under the lock; read without it while spinning
     intptr_t result = 0;
 };
+
+// How long a sender spins for its answer, and a server for its next request, before sleeping.
+constexpr auto kSpinFor = std::chrono::microseconds(50);
+// A thread serving its queue returns to its event loop at least this often, so that it still paints
+// and takes input while a worker keeps sending.
+constexpr auto kServeAtMost = std::chrono::milliseconds(10);
+
+inline void Relax(int round) {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+    if (round % 64 == 63)
+        std::this_thread::yield(); // let the other side run on a busy machine
+}
+
+// Spins until `ready` or the time is up; true when ready.
+template <class Ready>
+bool SpinUntil(Ready ready) {
+    const auto until = std::chrono::steady_clock::now() + kSpinFor;
+    for (int round = 0;; ++round) {
+        if (ready())
+            return true;
+        if ((round & 15) == 15 && std::chrono::steady_clock::now() >= until)
+            return false;
+        Relax(round);
+    }
+}
 
 struct Dispatcher {
     std::mutex mutex;
     std::condition_variable queued;   // a request was queued
     std::condition_variable finished; // a request was answered
     std::deque<std::shared_ptr<Request>> queue;
+    std::atomic<uint64_t> pushes{0}; // requests queued so far, for spinning servers
     std::unordered_map<std::thread::id, std::function<void()>> wakers;
 };
 
@@ -42,18 +79,22 @@ Dispatcher& TheDispatcher() {
 
 void Finish(Dispatcher& d, Request& request, intptr_t result) {
     request.result = result;
-    request.done = true;
+    request.done.store(true, std::memory_order_release);
     d.finished.notify_all();
 }
 
 // Queues the request for its thread and blocks until it has been answered.
 intptr_t QueueAndWait(Dispatcher& d, std::unique_lock<std::mutex>& lock, const std::shared_ptr<Request>& request) {
     d.queue.push_back(request);
+    d.pushes.fetch_add(1, std::memory_order_release);
     auto waker = d.wakers.find(request->thread);
     if (waker != d.wakers.end() && waker->second)
         waker->second();
     d.queued.notify_all();
-    d.finished.wait(lock, [&] { return request->done; });
+    lock.unlock();
+    SpinUntil([&] { return request->done.load(std::memory_order_acquire); });
+    lock.lock();
+    d.finished.wait(lock, [&] { return request->done.load(std::memory_order_relaxed); });
     return request->result;
 }
 
@@ -150,10 +191,12 @@ intptr_t CallOnThread(std::thread::id thread, std::function<intptr_t()> call) {
 int ServePendingSends() {
     Dispatcher& d = TheDispatcher();
     const std::thread::id me = std::this_thread::get_id();
+    const auto stopBy = std::chrono::steady_clock::now() + kServeAtMost;
     int served = 0;
     for (;;) {
         std::shared_ptr<Request> request;
         MessageTarget* target = nullptr;
+        uint64_t seen = 0;
         {
             std::lock_guard lock(d.mutex);
             for (auto it = d.queue.begin(); it != d.queue.end(); ++it) {
@@ -163,9 +206,8 @@ int ServePendingSends() {
                     break;
                 }
             }
-            if (!request)
-                return served;
-            if (request->channel) {
+            seen = d.pushes.load(std::memory_order_acquire);
+            if (request && request->channel) {
                 if (request->channel->closed) {
                     Finish(d, *request, 0);
                     ++served;
@@ -173,6 +215,15 @@ int ServePendingSends() {
                 }
                 target = request->channel->target;
             }
+        }
+        if (!request) {
+            // Nothing queued for this thread. A worker in the middle of a batch sends again within
+            // microseconds: wait that long for it rather than going back to sleep. Requests that
+            // arrive later (or after the time is up) reach this thread through its waker.
+            if (served == 0 || std::chrono::steady_clock::now() >= stopBy ||
+                !SpinUntil([&] { return d.pushes.load(std::memory_order_acquire) != seen; }))
+                return served;
+            continue;
         }
         FinishGuard guard(d, *request);
         guard.SetResult(target ? target->HandleRegisteredMessage(request->id) : request->call());

@@ -1,0 +1,217 @@
+// Fetching all rows of the demo database's 1,000,000-row table BIG_LOG:
+// - baseline: the raw fetch through DBStmt and the column slots, no window;
+// - Last Row through the real result grid (offscreen, progress dialog included): rows per second and
+//   the memory the rows take;
+// - the time from Execute to the first 50 rows in the grid;
+// - the hand-off alone: a synchronous send from a worker to a window thread running its event loop,
+//   against the same send on the window's own thread.
+// Run scripts/make-demo-db.sh first (scripts/setup.sh does).
+#include "ApplicationFields.h"
+#include "CQuarvelDoc.h"
+#include "CQuarvelView.h"
+#include "CSplitFrame.h"
+#include "ColumnSlots.h"
+#include "DBConnect.h"
+#include "DBStmt.h"
+#include "Execution.h"
+#include "ExecWindowHost.h"
+#include "MessageBox.h"
+#include "QtMessagePump.h"
+#include "RegisteredMessages.h"
+#include "ResultModel.h"
+#include "SyncSend.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+namespace {
+
+const char* kQuery = "select * from big_log";
+constexpr int kBigRows = 1000000;
+
+bool HaveDemo() {
+    return std::filesystem::exists(QUARVEL_DEMO_DB);
+}
+
+double ResidentMegabytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atof(line.c_str() + 6) / 1024.0;
+    return 0;
+}
+
+std::unique_ptr<DBConnect> Logon() {
+    auto session = std::make_unique<DBConnect>();
+    session->Logon("DEMO", "demo", QUARVEL_DEMO_DB);
+    return session;
+}
+
+void BM_RawFetchAll(benchmark::State& state) {
+    if (!HaveDemo())
+        return state.SkipWithError("no demo.db: run scripts/make-demo-db.sh");
+    auto session = Logon();
+    int64_t rows = 0;
+    for (auto _ : state) {
+        DBStmt stmt(session.get(), kQuery);
+        const uint32_t columns = stmt.Describe();
+        auto columnSlots = std::make_unique<ColumnSlots>();
+        for (uint32_t p = 1; p <= columns; ++p) {
+            const ColumnKind kind = stmt.ColumnType(p);
+            columnSlots->DefineColumn(stmt, p - 1, kind, stmt.ColumnSize(p));
+        }
+        size_t bytes = 0;
+        try {
+            for (;;) {
+                stmt.Fetch();
+                for (uint32_t c = 0; c < columns; ++c)
+                    bytes += columnSlots->CellText(c)->size();
+                ++rows;
+            }
+        } catch (const DBStmt::OtherException&) {
+        }
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["rows/s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
+}
+
+// A document and the grid's frame, offscreen, on the demo database.
+struct GridWindow {
+    ApplicationFields app;
+    std::unique_ptr<CQuarvelDoc> doc;
+    std::unique_ptr<CSplitFrame> frame;
+    GridWindow() {
+        app.pendingConnection = Logon();
+        doc = std::make_unique<CQuarvelDoc>(app);
+        frame = std::make_unique<CSplitFrame>(doc.get());
+        frame->resize(1000, 600);
+        frame->show();
+    }
+    ~GridWindow() {
+        doc->StopWorker();
+        frame.reset();
+        doc.reset();
+    }
+    CQuarvelView* Grid() const { return frame->Grid(); }
+    bool Execute() {
+        const bool started = exec::ExecuteCommand(*doc, Grid()->Host(), kQuery);
+        doc->WaitForWorker();
+        QApplication::processEvents();
+        return started;
+    }
+};
+
+void BM_GridLastRow(benchmark::State& state) {
+    if (!HaveDemo())
+        return state.SkipWithError("no demo.db: run scripts/make-demo-db.sh");
+    double megabytes = 0;
+    int64_t rows = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = std::make_unique<GridWindow>();
+        window->Execute();
+        const double before = ResidentMegabytes();
+        state.ResumeTiming();
+        window->Grid()->LastRow();
+        state.PauseTiming();
+        rows += window->Grid()->Model()->RowCount();
+        if (window->Grid()->Model()->RowCount() != kBigRows)
+            state.SkipWithError("not every row arrived");
+        megabytes = ResidentMegabytes() - before;
+        window.reset();
+        state.ResumeTiming();
+    }
+    state.counters["rows/s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
+    state.counters["rows_MB"] = megabytes;
+}
+
+void BM_ExecuteToFirst50Rows(benchmark::State& state) {
+    if (!HaveDemo())
+        return state.SkipWithError("no demo.db: run scripts/make-demo-db.sh");
+    GridWindow window;
+    for (auto _ : state) {
+        window.Execute();
+        if (window.Grid()->model()->rowCount() != 50)
+            state.SkipWithError("the first batch did not show 50 rows");
+    }
+}
+
+class Receiver : public platform::MessageTarget {
+public:
+    ~Receiver() override { CloseMessages(); }
+    intptr_t HandleRegisteredMessage(uint32_t) override { return ++count; }
+    int64_t count = 0;
+};
+
+constexpr int kSends = 100000;
+
+void BM_HandOffSameThread(benchmark::State& state) {
+    Receiver receiver;
+    for (auto _ : state)
+        for (int i = 0; i < kSends; ++i)
+            benchmark::DoNotOptimize(platform::Send(&receiver, INSERT_SQL_REPORT_MESSAGE));
+    state.counters["sends/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kSends, benchmark::Counter::kIsRate);
+}
+
+void BM_HandOffFromWorker(benchmark::State& state) {
+    Receiver receiver;
+    const platform::MessageHandle handle = receiver.Handle();
+    for (auto _ : state) {
+        QEventLoop loop;
+        std::atomic<bool> done{false};
+        std::thread worker([&] {
+            for (int i = 0; i < kSends; ++i)
+                platform::Send(handle, INSERT_SQL_REPORT_MESSAGE);
+            done = true;
+        });
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (done)
+                loop.quit();
+        });
+        poll.start(1);
+        loop.exec();
+        worker.join();
+    }
+    state.counters["sends/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kSends, benchmark::Counter::kIsRate);
+}
+
+} // namespace
+
+BENCHMARK(BM_RawFetchAll)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_GridLastRow)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_ExecuteToFirst50Rows)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
+BENCHMARK(BM_HandOffSameThread)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_HandOffFromWorker)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("QUARVEL_OCI_LIBRARY", LITEOCI_LIBRARY, 0);
+    char configPattern[] = "/tmp/quarvel-bench-XXXXXX";
+    const std::string config = mkdtemp(configPattern);
+    setenv("QUARVEL_CONFIG_DIR", config.c_str(), 1);
+    QApplication qapp(argc, argv);
+    platform::RegisterProgramMessages();
+    platform::QtMessagePump pump;
+    SetUserInterfaceThread(std::this_thread::get_id());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::error_code ignored;
+    std::filesystem::remove_all(config, ignored);
+    return 0;
+}
