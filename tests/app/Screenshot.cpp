@@ -1,8 +1,10 @@
 // Makes a picture of a connected editor window: starts the program, connects as DEMO/demo to the
 // database file given, waits until the editor window is up and saves the main window as a PNG.
-//   quarvel-screenshot [--type SQL-FILE] DATABASE-FILE OUTPUT.png [USER PASSWORD]
-// With --type, the file's text is typed into the SQL text pane key by key (line breaks as Enter, so
-// the pane indents as it would for a user) and the second and third lines are selected.
+//   quarvel-screenshot [--open FILE] [--line N] [--type SQL-FILE] [--undo N] DATABASE-FILE OUTPUT.png
+//                      [USER PASSWORD]
+// --open loads FILE through the pane's Open File; --line puts the caret on line N (from 1). --type types the file's text into the SQL text pane
+// key by key (line breaks as Enter, so the pane indents as it would for a user) at the caret, then
+// selects the two lines after the caret's line. --undo presses Ctrl+Z N times after that.
 // Runs without a display (QT_QPA_PLATFORM=offscreen).
 #include "CMainFrame.h"
 #include "CSqlLeftView.h"
@@ -24,7 +26,7 @@
 
 namespace {
 
-// Types `text` into the pane as a user would, then selects lines 2 and 3.
+// Types `text` into the pane as a user would, then selects the two lines after the caret's line.
 void TypeInto(CSqlLeftView* pane, const QString& text) {
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -47,7 +49,10 @@ void TypeInto(CSqlLeftView* pane, const QString& text) {
                 QTest::sendKeyEvent(QTest::Click, pane, Qt::Key_unknown, QString(c), Qt::NoModifier);
         }
     }
-    QTest::keyClick(pane, Qt::Key_Home, Qt::ControlModifier);
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        QTest::keyClick(pane, Qt::Key_Up);
+    QTest::keyClick(pane, Qt::Key_Home);
+    QTest::keyClick(pane, Qt::Key_Home);
     QTest::keyClick(pane, Qt::Key_Down);
     QTest::keyClick(pane, Qt::Key_Down, Qt::ShiftModifier);
     QTest::keyClick(pane, Qt::Key_Down, Qt::ShiftModifier);
@@ -58,14 +63,24 @@ void TypeInto(CSqlLeftView* pane, const QString& text) {
 int main(int argc, char** argv) {
     QStringList args;
     QString typeFile;
+    QString openFile;
+    int undoCount = 0;
+    int line = 0;
     for (int i = 1; i < argc; ++i) {
-        if (QString::fromLocal8Bit(argv[i]) == QStringLiteral("--type") && i + 1 < argc)
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == QStringLiteral("--type") && i + 1 < argc)
             typeFile = QString::fromLocal8Bit(argv[++i]);
+        else if (arg == QStringLiteral("--open") && i + 1 < argc)
+            openFile = QString::fromLocal8Bit(argv[++i]);
+        else if (arg == QStringLiteral("--line") && i + 1 < argc)
+            line = QString::fromLocal8Bit(argv[++i]).toInt();
+        else if (arg == QStringLiteral("--undo") && i + 1 < argc)
+            undoCount = QString::fromLocal8Bit(argv[++i]).toInt();
         else
             args << QString::fromLocal8Bit(argv[i]);
     }
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: %s [--type SQL-FILE] DATABASE-FILE OUTPUT.png [USER PASSWORD]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--open FILE] [--line N] [--type SQL-FILE] [--undo N] DATABASE-FILE OUTPUT.png [USER PASSWORD]\n", argv[0]);
         return 2;
     }
     const QString database = args[0];
@@ -99,16 +114,25 @@ int main(int argc, char** argv) {
     if (!QTest::qWaitFor([frame] { return frame->isMaximized(); }, 5000))
         return 1;
     QTest::qWait(300);
+    CSqlLeftView* pane = frame->TextPane();
+    if (!openFile.isEmpty() && !pane->OpenFilePath(QFile::encodeName(openFile).toStdString())) {
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(openFile));
+        return 1;
+    }
+    if (line > 0)
+        pane->SelectNothingAt(editor::TextPosition{0, line - 1});
     if (!typeFile.isEmpty()) {
         QFile file(typeFile);
         if (!file.open(QIODevice::ReadOnly)) {
             std::fprintf(stderr, "cannot read %s\n", qPrintable(typeFile));
             return 1;
         }
-        frame->TextPane()->setFocus();
-        TypeInto(frame->TextPane(), QString::fromUtf8(file.readAll()));
-        QTest::qWait(300);
+        pane->setFocus();
+        TypeInto(pane, QString::fromUtf8(file.readAll()));
     }
+    for (int i = 0; i < undoCount; ++i)
+        QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
+    QTest::qWait(300);
     if (!main->grab().save(output)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(output));
         return 1;
