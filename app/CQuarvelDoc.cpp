@@ -5,6 +5,7 @@
 #include "UserProfile.h"
 #include "WindowTitles.h"
 
+#include <fstream>
 #include <system_error>
 
 void CQuarvelDoc::CDocTextBuffer::MarkModified(bool modified) {
@@ -49,10 +50,14 @@ bool CQuarvelDoc::OnNewDocument() {
 }
 
 bool CQuarvelDoc::OnOpenDocument(const std::string& path) {
-    if (!CDocument::OnOpenDocument(path))
+    // The text is replaced only by a complete read, so a file that cannot be read never costs the user
+    // the text already in the window. A file that cannot even be opened gets the framework's report.
+    if (!textBuffer_.LoadFile(path, editor::EOL_AUTO)) {
+        if (!std::ifstream(path, std::ios::binary))
+            CDocument::OnOpenDocument(path);
         return false;
-    if (!textBuffer_.LoadFile(path, editor::EOL_AUTO))
-        return false;
+    }
+    SetModifiedFlag(false);
     fileName_ = path;
     SetPathName(path, true);
     return true;

@@ -192,6 +192,11 @@ TEST(CQuarvelDoc, TextChangesMarkTheDocumentAndOpenSaveKeepTheFileName) {
     EXPECT_FALSE(doc.OnOpenDocument(config.Dir() + "/missing.sql"));
     EXPECT_EQ(doc.FileName(), path);
     EXPECT_EQ(frameworkErrors, std::vector<std::string>{"61697"});
+    // Neither a missing file nor a folder costs the text already in the window.
+    EXPECT_FALSE(doc.OnOpenDocument(config.Dir()));
+    std::string kept;
+    doc.TextBuffer().ReadText(0, 0, 0, 18, kept);
+    EXPECT_EQ(kept, "select 1 from dual");
     EXPECT_FALSE(doc.OnSaveDocument(config.Dir() + "/no/such/folder/b.sql"));
     EXPECT_EQ(doc.FileName(), path);
 
