@@ -1,0 +1,448 @@
+// Running statements through the real editor window on a fresh embedded database: F9 in the text pane,
+// the grid's batches and navigation keys, the progress dialog with Cancel, Stop, message 958, commit and
+// rollback seen from a second session, server output, the caret on an error line, sorting, copying,
+// and closing a window while a fetch-all runs.
+#include "CMainFrame.h"
+#include "CNoGripStatusBar.h"
+#include "CQuarvelDoc.h"
+#include "CQuarvelView.h"
+#include "CSplitFrame.h"
+#include "CSqlLeftView.h"
+#include "CSqlMainFrame.h"
+#include "CSqlOutputView.h"
+#include "CTavrelApp.h"
+#include "CommandIds.h"
+#include "ExecCommands.h"
+#include "GuiTestSupport.h"
+#include "IniSettingsKey.h"
+#include "ResultModel.h"
+#include "cFetchStatus.h"
+#include "cReportValue.h"
+#include "cMsgDialog.h"
+#include "cSqlConnect.h"
+
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace {
+
+constexpr int kBigRows = 216000; // 60 x 60 x 60
+
+// A started program with one editor window logged on as DEMO to a fresh database.
+struct Editor {
+    ConfigDir config;
+    TestDatabase db;
+    std::unique_ptr<DBConnect> admin;
+    std::unique_ptr<CTavrelApp> app;
+    CSqlMainFrame* frame = nullptr;
+    CQuarvelDoc* doc = nullptr;
+    CQuarvelView* grid = nullptr;
+    CSqlLeftView* pane = nullptr;
+
+    explicit Editor(bool big = false, const char* saveHistory = "0", const char* firstFetch = "50") {
+        platform::IniSettingsKey::OpenProgramCreating()->Write("SaveSqlHistory", saveHistory);
+        platform::IniSettingsKey::OpenProgramCreating()->Write("SQLFirstFetchCount", firstFetch);
+        admin = std::make_unique<DBConnect>();
+        admin->Logon("DEMO", "demo", db.Path().c_str());
+        Admin("create table t (id number, name varchar2(20))");
+        for (int i = 1; i <= 60; ++i)
+            Admin("insert into t values (" + std::to_string(i) + ", " +
+                  (i % 4 == 0 ? std::string("NULL") : "'n" + std::to_string(i) + "'") + ")");
+        if (big) {
+            Admin("create table big (id number, name varchar2(20))");
+            Admin("insert into big select a.id * 10000 + b.id * 100 + c.id, 'row' from t a, t b, t c");
+        }
+        Admin("commit");
+        app = std::make_unique<CTavrelApp>();
+        ModalDriver driver;
+        driver.Then(Is<cSqlConnect>, [](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
+        app->InitInstance();
+        app->Fields().pendingConnection = std::make_unique<DBConnect>();
+        app->Fields().pendingConnection->Logon("DEMO", "demo", db.Path().c_str());
+        app->Fields().lastUserName = "DEMO";
+        app->Fields().lastConnectString = db.Path();
+        frame = app->OpenNewDocument();
+        (void)QTest::qWaitFor([this] { return frame->isMaximized(); }, 5000);
+        doc = frame->Document();
+        grid = frame->SplitFrame()->Grid();
+        pane = frame->TextPane();
+    }
+
+    void Admin(const std::string& sql) {
+        DBStmt stmt(admin.get(), sql.c_str());
+        if (sql == "commit")
+            stmt.Commit();
+        else
+            stmt.Execute();
+    }
+    int CountOnSecondSession(const std::string& where) {
+        DBConnect other;
+        other.Logon("DEMO", "demo", db.Path().c_str());
+        const std::string sql = "select count(*) from t where " + where;
+        DBStmt stmt(&other, sql.c_str());
+        char buffer[64] = {};
+        uint16_t length = 0, code = 0;
+        int16_t indicator = 0;
+        stmt.DefineChars(1, buffer, sizeof buffer - 1, &length, &indicator, &code);
+        stmt.Fetch();
+        return std::atoi(buffer);
+    }
+
+    // Types the statement into the text pane (lines separated by Return), selects it and presses F9.
+    void Type(const QString& sql) {
+        pane->setFocus();
+        QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(pane, Qt::Key_Delete);
+        const QStringList lines = sql.split('\n');
+        for (int i = 0; i < lines.size(); ++i) {
+            if (i)
+                QTest::keyClick(pane, Qt::Key_Return);
+            QTest::keyClicks(pane, lines[i]);
+        }
+        QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
+    }
+    // The Execute command on the pane's selection, as the pane's F9 runs it.
+    void PressF9() {
+        editor::TextPosition start, end;
+        pane->SelectionRange(start, end);
+        std::string text;
+        pane->TextOfRange(start, end, text);
+        ExecuteSql(*doc, text, start.y);
+    }
+    // A command of the grid's tool bar (the grid handles Commit, Rollback, Stop and the switch too).
+    bool GridCommand(uint32_t id) { return frame->SplitFrame()->Chain().Route(id); }
+    bool Run(const QString& sql) {
+        Type(sql);
+        PressF9();
+        return WaitIdle();
+    }
+    bool WaitIdle() {
+        return QTest::qWaitFor([this] { return !doc->IsWorkerRunning(); }, 60000);
+    }
+    void Key(int key) {
+        grid->setFocus();
+        QTest::keyClick(grid, static_cast<Qt::Key>(key));
+        WaitIdle();
+    }
+
+    // The output list's lines without their time prefix.
+    QStringList Output() const {
+        QStringList lines;
+        QAbstractItemModel* model = frame->OutputView()->model();
+        static const QRegularExpression prefix(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\]: "));
+        for (int i = 0; i < model->rowCount(); ++i)
+            lines << model->index(i, 0).data().toString().remove(prefix);
+        return lines;
+    }
+    QString LastOutput() const { return Output().value(Output().size() - 1); }
+    int Rows() const { return grid->Model()->RowCount(); }
+    QString Caption() const { return frame->StatusBar()->PaneText(CSqlMainFrame::kReportPane); }
+};
+
+QString MessageText(QWidget* box) {
+    return box->findChild<QPlainTextEdit*>(QString::number(cMsgDialog::kTextId))->toPlainText();
+}
+void Acknowledge(QWidget* box) {
+    box->findChild<QPushButton*>(QStringLiteral("105"))->click();
+}
+
+} // namespace
+
+class ExecFlowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void queriesFewerAndMoreRowsThanTheFirstBatchThenNextAndLastRow() {
+        Editor e;
+        QVERIFY(e.Run("select id, name from t where id <= 3 order by id"));
+        QCOMPARE(e.Rows(), 3);
+        QCOMPARE(e.LastOutput(), QStringLiteral("Statement processed. 3 Row(s) selected."));
+        QCOMPARE(e.Caption(), QStringLiteral("3 Row(s) selected"));
+        QVERIFY(e.grid->isVisible()); // the first row showed the result pane again
+        QVERIFY(e.pane->IsInputEnabled());
+
+        QVERIFY(e.Run("select id, name from t order by id"));
+        QCOMPARE(e.Rows(), 50);
+        QCOMPARE(e.LastOutput(), QStringLiteral("Statement processed (partial)."));
+        QCOMPARE(e.grid->Model()->Cell(3, 2), std::string()); // NULL
+        QCOMPARE(e.grid->Model()->Cell(4, 0), std::string("5"));
+        QVERIFY(e.frame->SplitFrame()->Chain().Route(cmd::kFirstRow));
+        QCOMPARE(e.Caption(), QStringLiteral("Row 1 of 50 (partial)"));
+        for (int i = 0; i < 49; ++i)
+            e.Key(Qt::Key_Down);
+        QCOMPARE(e.Caption(), QStringLiteral("Row 50 of 50 (partial)"));
+        // Down on the last row of a partial result fetches exactly one row and selects it.
+        e.Key(Qt::Key_Down);
+        QCOMPARE(e.Rows(), 51);
+        QCOMPARE(e.Caption(), QStringLiteral("Row 51 of 51 (partial)"));
+        QCOMPARE(e.Output().mid(e.Output().size() - 2),
+                 (QStringList{"Executing..", "Statement processed (partial)."}));
+        // End fetches the rest under the progress dialog.
+        e.Key(Qt::Key_End);
+        QCOMPARE(e.Rows(), 60);
+        QCOMPARE(e.Caption(), QStringLiteral("Row 60 of 60"));
+        QCOMPARE(e.LastOutput(), QStringLiteral("Statement processed. 60 Row(s) selected."));
+        const int lines = e.Output().size();
+        e.Key(Qt::Key_Down); // nothing more to fetch
+        QCOMPARE(e.Rows(), 60);
+        QCOMPARE(e.Output().size(), lines);
+        e.Key(Qt::Key_Up);
+        QCOMPARE(e.Caption(), QStringLiteral("Row 59 of 60"));
+    }
+
+    void lastRowCancelledPartWayKeepsTheRowsAndLastRowAgainFetchesTheRest() {
+        Editor e(true);
+        QVERIFY(e.Run("select id, name from big"));
+        QCOMPARE(e.Rows(), 50);
+        QString progress;
+        ModalDriver driver;
+        driver.Then(Is<cFetchStatus>, [&](QWidget* d) {
+            QTest::qWait(200);
+            progress = d->findChild<QLineEdit*>(QString::number(cFetchStatus::kProgressId))->text();
+            d->findChild<QPushButton*>(QStringLiteral("2"))->click();
+        });
+        e.Key(Qt::Key_End);
+        QVERIFY(driver.Done());
+        QVERIFY(e.WaitIdle());
+        QVERIFY(progress.endsWith(QStringLiteral(" rows fetched.")));
+        const int rows = e.Rows();
+        QVERIFY2(rows > 50 && rows < kBigRows, qPrintable(QString::number(rows)));
+        QCOMPARE(e.LastOutput(), QStringLiteral("Statement processed (partial)."));
+        QVERIFY(e.Caption().endsWith(QStringLiteral(" (partial)")));
+        e.Key(Qt::Key_End);
+        QCOMPARE(e.Rows(), kBigRows);
+        QCOMPARE(e.Caption(), QStringLiteral("Row 216000 of 216000"));
+        QCOMPARE(e.grid->Model()->Cell(kBigRows - 1, 0), std::to_string(kBigRows));
+    }
+
+    void executeWhileAFetchAllRunsIsRefusedWith958() {
+        Editor e(true);
+        QVERIFY(e.Run("select id from big"));
+        QString message;
+        ModalDriver driver;
+        driver
+            .Then(Is<cFetchStatus>,
+                  [&](QWidget*) {
+                      QVERIFY(!e.frame->CommandEnabled(cmd::kExecuteSql).value_or(true));
+                      QVERIFY(e.frame->CommandEnabled(cmd::kStopSql).value_or(false));
+                      QTimer::singleShot(0, [&] { ExecuteSql(*e.doc, "select 1 from dual", 0); });
+                  })
+            .Then(Is<cMsgDialog>,
+                  [&](QWidget* box) {
+                      message = MessageText(box);
+                      Acknowledge(box);
+                  })
+            .Then(Is<cFetchStatus>, [&](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
+        e.Key(Qt::Key_End);
+        QVERIFY(QTest::qWaitFor([&] { return driver.Done(); }, 20000));
+        QVERIFY(e.WaitIdle());
+        QCOMPARE(message,
+                 QStringLiteral("Previous SQL statement is running now. Wait for execution complete or stop it first."));
+        QVERIFY(e.doc->State().statement != nullptr); // the refused command left the running statement alone
+    }
+
+    void stopDuringALongFetchKeepsTheRowsAndNothingMoreIsFetched() {
+        Editor e(true, "0", "2");
+        // Every row of this query scans the big table, so the server is busy most of the time.
+        QVERIFY(e.Run("select a.id, (select count(*) from big b, t c where b.id < a.id * 3000 + c.id) n from t a"));
+        QCOMPARE(e.Rows(), 2);
+        ModalDriver driver;
+        driver.Then(Is<cFetchStatus>, [&](QWidget*) {
+            QTest::qWait(300);
+            QVERIFY(e.frame->CommandEnabled(cmd::kStopSql).value_or(false));
+            e.grid->OnCommand(cmd::kStopSql);
+        });
+        e.Key(Qt::Key_End);
+        QVERIFY(e.WaitIdle());
+        const int rows = e.Rows();
+        QVERIFY2(rows >= 2 && rows < 60, qPrintable(QString::number(rows) + " " + e.Output().join('|')));
+        QVERIFY2(e.LastOutput().contains(QStringLiteral("ORA-01013")), qPrintable(e.LastOutput()));
+        QCOMPARE(e.doc->State().statement, nullptr);
+        QVERIFY(e.Caption().endsWith(QStringLiteral(" (partial)")));
+        const int lines = e.Output().size();
+        e.Key(Qt::Key_End);
+        e.Key(Qt::Key_Down);
+        QCOMPARE(e.Rows(), rows);
+        QCOMPARE(e.Output().size(), lines);
+        QVERIFY(e.pane->IsInputEnabled());
+    }
+
+    void commitAndRollbackAreSeenFromASecondSession() {
+        Editor e;
+        QVERIFY(e.Run("update t set name = 'c' where id <= 3"));
+        QCOMPARE(e.LastOutput(), QStringLiteral("3 row(s) updated."));
+        QCOMPARE(e.CountOnSecondSession("name = 'c'"), 0);
+        QVERIFY(e.GridCommand(cmd::kCommit));
+        QVERIFY(e.LastOutput().endsWith(QStringLiteral("Commit complete.")));
+        QCOMPARE(e.doc->State().pendingChanges, 0);
+        QCOMPARE(e.CountOnSecondSession("name = 'c'"), 3);
+
+        QVERIFY(e.Run("delete from t where id > 50"));
+        QCOMPARE(e.LastOutput(), QStringLiteral("10 row(s) deleted."));
+        QVERIFY(e.GridCommand(cmd::kRollback));
+        QVERIFY(e.LastOutput().endsWith(QStringLiteral("Rollback complete.")));
+        QCOMPARE(e.CountOnSecondSession("id > 50"), 10);
+    }
+
+    void serverOutputOnCollectsThreeLinesAndOffNone() {
+        Editor e;
+        const QString block = QStringLiteral(
+            "BEGIN DBMS_OUTPUT.PUT_LINE('one'); DBMS_OUTPUT.PUT_LINE('two'); DBMS_OUTPUT.PUT_LINE('three'); END;");
+        QVERIFY(e.GridCommand(cmd::kServerOutput));
+        QCOMPARE(e.doc->State().serverOutputOn, 1);
+        const QString on = e.frame->StatusBar()->PaneText(CSqlMainFrame::kServerOutputPane);
+        QVERIFY(e.Run(block));
+        QCOMPARE(e.doc->State().serverOutputLines, (std::vector<std::string>{"one", "two", "three"}));
+        const QStringList output = e.Output();
+        QVERIFY(output.filter(QStringLiteral("one")).size() >= 1);
+        QVERIFY(output.filter(QStringLiteral("three")).size() >= 1);
+
+        QVERIFY(e.GridCommand(cmd::kServerOutput));
+        QCOMPARE(e.doc->State().serverOutputOn, 0);
+        QVERIFY(e.frame->StatusBar()->PaneText(CSqlMainFrame::kServerOutputPane) != on);
+        QVERIFY(e.Run(block));
+        QVERIFY(e.doc->State().serverOutputLines.empty());
+        QCOMPARE(e.LastOutput(), QStringLiteral("Statement processed."));
+    }
+
+    void aFailingStatementPutsTheCaretOnTheErrorLine() {
+        Editor e;
+        QVERIFY(e.Run("update t\nset name = 'x'\nwhere id = = 3"));
+        QVERIFY(e.LastOutput().startsWith(QStringLiteral("ORA-")));
+        QCOMPARE(e.pane->CaretPosition().y, 2);
+        QVERIFY(e.pane->IsInputEnabled());
+        QCOMPARE(e.doc->State().statement, nullptr);
+
+        e.Admin("create table ts (id number, at timestamp)");
+        QVERIFY(e.Run("select id, at from ts"));
+        QCOMPARE(e.LastOutput(), QStringLiteral("[OCI]: Unsupported data type: (Unsupported type)"));
+        QCOMPARE(e.Rows(), 0);
+    }
+
+    void sortingPutsNineBeforeTenAndCopyKeepsNullsAsEmptyFields() {
+        Editor e;
+        e.Admin("create table s (v varchar2(5), n varchar2(5))");
+        e.Admin("insert into s values ('10', 'a')");
+        e.Admin("insert into s values ('9', NULL)");
+        e.Admin("insert into s values ('100', 'c')");
+        e.Admin("commit");
+        QVERIFY(e.Run("select v, n from s"));
+        QCOMPARE(e.Rows(), 3);
+        QHeaderView* header = e.grid->horizontalHeader();
+        auto column = [&](int c) {
+            QStringList texts;
+            for (int r = 0; r < e.Rows(); ++r)
+                texts << QString::fromStdString(e.grid->Model()->Cell(r, c));
+            return texts;
+        };
+        const int direction = exec::SharedSortState().direction;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(1) + 5, 5));
+        QCOMPARE(column(1), direction == 0 ? (QStringList{"100", "10", "9"}) : (QStringList{"9", "10", "100"}));
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(1) + 5, 5));
+        QCOMPARE(column(1), direction == 0 ? (QStringList{"9", "10", "100"}) : (QStringList{"100", "10", "9"}));
+        if (direction == 0)
+            QCOMPARE(column(0), (QStringList{"2", "1", "3"})); // ROW# keeps the fetch order
+
+        QApplication::clipboard()->setText(QStringLiteral("untouched"));
+        e.grid->clearSelection();
+        e.grid->setFocus();
+        QTest::keyClick(e.grid, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("untouched")); // nothing selected
+        QTest::keyClick(e.grid, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(e.grid, Qt::Key_C, Qt::ControlModifier);
+        const QString copied = QApplication::clipboard()->text();
+        QVERIFY(copied.startsWith(QStringLiteral("ROW#;V;N\r\n")));
+        QVERIFY(copied.contains(QStringLiteral("2;9;\r\n")));
+        QCOMPARE(copied.count(QStringLiteral("\r\n")), 4);
+    }
+
+    void autoformatWidthsFollowTheCommands() {
+        Editor e;
+        QVERIFY(e.Run("select id, name from t where id <= 10"));
+        const int nameWidth = e.grid->columnWidth(2);
+        QCOMPARE(e.grid->columnWidth(0), 50);
+        QCOMPARE(nameWidth, 4 * 7 + 20); // "NAME" is longer than "n10"
+        QVERIFY(e.frame->SplitFrame()->Chain().Route(cmd::kAutoformatByData));
+        QCOMPARE(e.grid->columnWidth(2), 3 * 7 + 20);
+        QVERIFY(e.frame->SplitFrame()->Chain().Route(cmd::kAutoformatByName));
+        QCOMPARE(e.grid->columnWidth(1), 2 * 7 + 20);
+    }
+
+    void theHistoryLogGetsEachExecutedTextOnlyWhileTheSettingIsOn() {
+        char pattern[] = "/tmp/quarvel-log-XXXXXX";
+        const std::string dir = mkdtemp(pattern);
+        const auto previous = std::filesystem::current_path();
+        std::filesystem::current_path(dir);
+        {
+            Editor e(false, "0");
+            QVERIFY(e.Run("select id from t where id = 1"));
+            QVERIFY(!std::filesystem::exists(dir + "/Quarvel.log"));
+        }
+        {
+            Editor e(false, "1");
+            QVERIFY(e.Run("select id\nfrom t where id = 1"));
+            QVERIFY(e.Run("select id from t where id = = 1")); // refused by the server, still logged
+        }
+        std::filesystem::current_path(previous);
+        std::ifstream in(dir + "/Quarvel.log", std::ios::binary);
+        const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const QRegularExpression entries(QStringLiteral(
+            "^\\d\\d-\\d\\d-\\d{4} \\d\\d-\\d\\d-\\d\\d\r\nselect id \r\nfrom t where id = 1\r\n\r\n"
+            "\\d\\d-\\d\\d-\\d{4} \\d\\d-\\d\\d-\\d\\d\r\nselect id from t where id = = 1\r\n\r\n$"));
+        QVERIFY2(entries.match(QString::fromStdString(log)).hasMatch(), log.c_str());
+        std::filesystem::remove_all(dir);
+    }
+
+    void closingTheWindowWhileAFetchAllRunsNeitherCrashesNorHangs() {
+        Editor e(true);
+        QVERIFY(e.Run("select id, name from big"));
+        QPointer<CSqlMainFrame> frame(e.frame);
+        ModalDriver driver;
+        driver
+            .Then(Is<cFetchStatus>,
+                  [&](QWidget*) {
+                      QTest::qWait(100);
+                      QTimer::singleShot(0, frame, [frame] { frame->close(); });
+                  })
+            .Then(Is<QMessageBox>, [](QWidget* box) {
+                static_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
+            });
+        // Last Row through its command: the grid goes with the window while the dialog runs.
+        QPointer<CQuarvelView> grid(e.grid);
+        QTimer::singleShot(0, grid, [grid] { grid->LastRow(); });
+        QVERIFY(QTest::qWaitFor([&] { return frame.isNull(); }, 30000));
+        QVERIFY(e.app->MainFrame()->Editors().isEmpty());
+    }
+
+    // Last: the double-click of this test leaves the next window of the run deaf to typed keys.
+    void viewCellDataShowsTheCellUnderTheMouse() {
+        Editor e;
+        QVERIFY(e.Run("select id, name from t where id <= 3 order by id"));
+        QString value, column;
+        ModalDriver driver;
+        driver.Then(Is<cReportValue>, [&](QWidget* d) {
+            auto* viewer = static_cast<cReportValue*>(d);
+            value = viewer->ValueField()->toPlainText();
+            column = viewer->ColumnField()->text();
+            viewer->CancelButton()->click();
+        });
+        const QRect cell = e.grid->visualRect(e.grid->model()->index(1, 2));
+        QTest::mouseDClick(e.grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QVERIFY(QTest::qWaitFor([&] { return driver.Done(); }, 5000));
+        QCOMPARE(value, QStringLiteral("n2"));
+        QCOMPARE(column, QStringLiteral("NAME"));
+        QCOMPARE(e.app->Fields().cellColumnName, std::string("NAME"));
+    }
+};
+
+QTEST_MAIN(ExecFlowTest)
+#include "ExecFlowTest.moc"

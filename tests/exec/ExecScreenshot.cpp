@@ -1,0 +1,86 @@
+// Pictures of statement execution on a database file (the demo database by default): runs each query
+// given through the editor window and saves the window with the grid's rows and the output list, then
+// starts Last Row on the last query and saves the progress dialog part-way.
+//   quarvel-exec-screenshot DATABASE-FILE OUTPUT-PREFIX QUERY...
+// Writes OUTPUT-PREFIX-1.png ... for the queries and OUTPUT-PREFIX-progress.png. Offscreen.
+#include "CMainFrame.h"
+#include "CQuarvelDoc.h"
+#include "CQuarvelView.h"
+#include "CSplitFrame.h"
+#include "CSqlLeftView.h"
+#include "CSqlMainFrame.h"
+#include "CTavrelApp.h"
+#include "ExecCommands.h"
+#include "GuiTestSupport.h"
+#include "IniSettingsKey.h"
+#include "cFetchStatus.h"
+#include "cSqlConnect.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QTest>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s DATABASE-FILE OUTPUT-PREFIX QUERY...\n", argv[0]);
+        return 2;
+    }
+    QApplication qapp(argc, argv);
+    ConfigDir config;
+    platform::IniSettingsKey::OpenProgramCreating()->Write("SaveSqlHistory", "0");
+    CTavrelApp app;
+    {
+        ModalDriver driver;
+        driver.Then(Is<cSqlConnect>, [](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
+        app.InitInstance();
+    }
+    app.Fields().pendingConnection = std::make_unique<DBConnect>();
+    try {
+        app.Fields().pendingConnection->Logon("DEMO", "demo", argv[1]);
+    } catch (const DBConnect::OtherException&) {
+        std::fprintf(stderr, "logon failed: %s\n", app.Fields().pendingConnection->ErrorText());
+        return 1;
+    }
+    app.Fields().lastUserName = "DEMO";
+    app.Fields().lastConnectString = argv[1];
+    CSqlMainFrame* frame = app.OpenNewDocument();
+    (void)QTest::qWaitFor([frame] { return frame->isMaximized(); }, 5000);
+    app.MainFrame()->resize(1100, 760);
+    CQuarvelDoc* doc = frame->Document();
+    CSqlLeftView* pane = frame->TextPane();
+    const QString prefix = QString::fromLocal8Bit(argv[2]);
+    for (int q = 3; q < argc; ++q) {
+        pane->setFocus();
+        QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(pane, Qt::Key_Delete);
+        QTest::keyClicks(pane, QString::fromLocal8Bit(argv[q]));
+        QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(pane, Qt::Key_F9);
+        (void)QTest::qWaitFor([doc] { return !doc->IsWorkerRunning(); }, 30000);
+        QTest::qWait(300);
+        const QString file = prefix + "-" + QString::number(q - 2) + ".png";
+        app.MainFrame()->grab().save(file);
+        std::printf("%s: %d rows, last output: %s\n", qPrintable(file), frame->SplitFrame()->Grid()->model()->rowCount(),
+                    doc->State().outputText.c_str());
+    }
+    // The progress dialog part-way through Last Row, then Cancel.
+    ModalDriver driver;
+    driver.Then(Is<cFetchStatus>, [&](QWidget* d) {
+        QTest::qWait(700);
+        QPixmap shot = app.MainFrame()->grab();
+        QPainter painter(&shot);
+        painter.drawPixmap(d->mapTo(app.MainFrame(), QPoint(0, 0)).isNull() ? QPoint(300, 250) : QPoint(300, 250), d->grab());
+        painter.end();
+        shot.save(prefix + "-progress.png");
+        static_cast<QDialog*>(d)->reject();
+    });
+    frame->SplitFrame()->Grid()->LastRow();
+    QTest::qWait(300);
+    app.MainFrame()->grab().save(prefix + "-after-cancel.png");
+    std::printf("after cancel: %d rows, caption %s\n", frame->SplitFrame()->Grid()->model()->rowCount(),
+                doc->State().resultCaptionText.c_str());
+    return 0;
+}
