@@ -44,6 +44,21 @@ private slots:
         QCOMPARE(Colours(*pane.view, 3), std::string("88882888828828882888822222222222666"));
     }
 
+    void typingAStringOverSeveralKeysLeavesLaterLinesColouredRight() {
+        // While a quote is open the line ends inside a string; once it closes, the lines typed after it
+        // must start from the closed state again.
+        Pane<> pane("");
+        pane.Type(" x = to_date('2020', 'Y')");
+        pane.view->grab();
+        pane.Key(Qt::Key_Return);
+        pane.Key(Qt::Key_Home, Qt::ShiftModifier);
+        pane.Key(Qt::Key_Home, Qt::ShiftModifier);
+        pane.Key(Qt::Key_Delete);
+        pane.Type(" group by a;");
+        pane.view->grab();
+        QCOMPARE(Colours(*pane.view, 1), std::string("266666266222"));
+    }
+
     void blockCommentCarriesAcrossLinesUntilChanged() {
         Pane<> pane("a /* open\r\nselect\r\nend */ select\r\nselect");
         pane.view->grab();
