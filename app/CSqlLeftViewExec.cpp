@@ -1,24 +1,51 @@
-// The execution commands of the SQL text pane. The pane routes the menu items, tool-bar buttons and
-// keys to these handlers; the execution layer fills them in. Until it does, each is an empty hook: the
-// command is routed and enabled by the frame's rules, and does nothing.
-//
-// What a handler has to hand: Document() (session, statement state, worker), SelectionRange and
-// TextOfRange for the text to run, DisableInput/EnableInput, MarkExecLine/MarkExecLineAt, and
-// HistorySwitch() for the history writer.
+// The execution commands of the SQL text pane. Execute runs the pane's selection as one statement;
+// Commit, Rollback, Stop and the server-output switch go to the same handlers as the grid's; Show SQL
+// Statement history opens the log in the text viewer. Execute as Script and Explain Plan are not
+// built yet: they stay routed and do nothing.
 #include "CSqlLeftView.h"
 
-void CSqlLeftView::OnExecuteSql() {}
+#include "CQuarvelDoc.h"
+#include "CommandIds.h"
+#include "ExecCommands.h"
+#include "StatementHistory.h"
+#include "TextViewer.h"
+
+void CSqlLeftView::OnExecuteSql() {
+    CQuarvelDoc* doc = Document();
+    if (!doc)
+        return;
+    editor::TextPosition start, end;
+    SelectionRange(start, end);
+    std::string text;
+    TextOfRange(start, end, text); // lines joined by CR LF; Execute turns each CR into a blank
+    ExecuteSql(*doc, text, start.y);
+}
 
 void CSqlLeftView::OnExecuteScript() {}
 
 void CSqlLeftView::OnExplainPlan() {}
 
-void CSqlLeftView::OnStopSql() {}
+void CSqlLeftView::OnStopSql() {
+    if (CQuarvelDoc* doc = Document())
+        RunSessionCommand(*doc, cmd::kStopSql);
+}
 
-void CSqlLeftView::OnCommit() {}
+void CSqlLeftView::OnCommit() {
+    if (CQuarvelDoc* doc = Document())
+        RunSessionCommand(*doc, cmd::kCommit);
+}
 
-void CSqlLeftView::OnRollback() {}
+void CSqlLeftView::OnRollback() {
+    if (CQuarvelDoc* doc = Document())
+        RunSessionCommand(*doc, cmd::kRollback);
+}
 
-void CSqlLeftView::OnServerOutput() {}
+void CSqlLeftView::OnServerOutput() {
+    if (CQuarvelDoc* doc = Document())
+        RunSessionCommand(*doc, cmd::kServerOutput);
+}
 
-void CSqlLeftView::OnShowSqlHistory() {}
+void CSqlLeftView::OnShowSqlHistory() {
+    // Nothing is reported when no viewer starts.
+    platform::StartTextViewer(script::StatementHistoryPath());
+}

@@ -111,16 +111,14 @@ struct Editor {
         }
         QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
     }
-    // The Execute command on the pane's selection, as the pane's F9 runs it.
-    void PressF9() {
-        editor::TextPosition start, end;
-        pane->SelectionRange(start, end);
-        std::string text;
-        pane->TextOfRange(start, end, text);
-        ExecuteSql(*doc, text, start.y);
-    }
+    void PressF9() { QTest::keyClick(pane, Qt::Key_F9); }
     // A command of the grid's tool bar (the grid handles Commit, Rollback, Stop and the switch too).
     bool GridCommand(uint32_t id) { return frame->SplitFrame()->Chain().Route(id); }
+    // The same command through the editor window's menu, with the text pane active.
+    bool PaneCommand(uint32_t id) {
+        frame->SetActiveView(pane);
+        return frame->RouteCommand(id);
+    }
     bool Run(const QString& sql) {
         Type(sql);
         PressF9();
@@ -281,7 +279,7 @@ private slots:
         QVERIFY(e.Run("update t set name = 'c' where id <= 3"));
         QCOMPARE(e.LastOutput(), QStringLiteral("3 row(s) updated."));
         QCOMPARE(e.CountOnSecondSession("name = 'c'"), 0);
-        QVERIFY(e.GridCommand(cmd::kCommit));
+        QVERIFY(e.PaneCommand(cmd::kCommit));
         QVERIFY(e.LastOutput().endsWith(QStringLiteral("Commit complete.")));
         QCOMPARE(e.doc->State().pendingChanges, 0);
         QCOMPARE(e.CountOnSecondSession("name = 'c'"), 3);
@@ -297,7 +295,7 @@ private slots:
         Editor e;
         const QString block = QStringLiteral(
             "BEGIN DBMS_OUTPUT.PUT_LINE('one'); DBMS_OUTPUT.PUT_LINE('two'); DBMS_OUTPUT.PUT_LINE('three'); END;");
-        QVERIFY(e.GridCommand(cmd::kServerOutput));
+        QVERIFY(e.PaneCommand(cmd::kServerOutput));
         QCOMPARE(e.doc->State().serverOutputOn, 1);
         const QString on = e.frame->StatusBar()->PaneText(CSqlMainFrame::kServerOutputPane);
         QVERIFY(e.Run(block));
