@@ -155,8 +155,15 @@ void CQuarvelView::AppendRow() {
         if (lengths_.Note(static_cast<size_t>(i), length) && state.autoformatByData)
             FitColumn(static_cast<size_t>(i));
     }
-    if (!publish_.isActive())
+    // The rows of a first batch show as they come; a longer batch shows its rows a few times a
+    // second (the first at once, the rest when the timer runs out), so that the grid does not repaint
+    // once per row.
+    if (model_->RowCount() <= doc->Settings().firstFetchCount) {
+        Publish();
+    } else if (!publish_.isActive()) {
+        Publish();
         publish_.start();
+    }
     if (state.selectNewRow == 1) {
         SelectOnly(n);
         UpdateStatus();
