@@ -4,7 +4,8 @@
 //    closing happens on the owner thread, so a handler that started cannot race with its target's end.
 // 3. A request addressed to a closed channel never waits: closing answers every queued one with 0.
 // 4. A waker is called under the lock, so a pump that removes its waker cannot be posted to afterwards.
-// 5. Spinning never replaces a wake-up: every queued request still calls its thread's waker, and a
+// 5. Spinning never replaces a wake-up: a queued request calls its thread's waker unless a wake-up
+//    posted since that thread last started serving is still pending (that one will serve it), and a
 //    sender that stops spinning sleeps on `finished` under the lock, so no answer can be missed.
 //
 // The hand-off is a round trip between two threads for every send (a worker sends twice per fetched
@@ -69,6 +70,8 @@ struct Dispatcher {
     std::deque<std::shared_ptr<Request>> queue;
     std::atomic<uint64_t> pushes{0}; // requests queued so far, for spinning servers
     std::unordered_map<std::thread::id, std::function<void()>> wakers;
+    // Threads with a wake-up posted that has not yet started serving: a burst of sends posts once.
+    std::unordered_map<std::thread::id, bool> wakePending;
 };
 
 Dispatcher& TheDispatcher() {
@@ -88,8 +91,13 @@ intptr_t QueueAndWait(Dispatcher& d, std::unique_lock<std::mutex>& lock, const s
     d.queue.push_back(request);
     d.pushes.fetch_add(1, std::memory_order_release);
     auto waker = d.wakers.find(request->thread);
-    if (waker != d.wakers.end() && waker->second)
-        waker->second();
+    if (waker != d.wakers.end() && waker->second) {
+        bool& pending = d.wakePending[request->thread];
+        if (!pending) {
+            pending = true;
+            waker->second();
+        }
+    }
     d.queued.notify_all();
     lock.unlock();
     SpinUntil([&] { return request->done.load(std::memory_order_acquire); });
@@ -199,6 +207,9 @@ int ServePendingSends() {
         uint64_t seen = 0;
         {
             std::lock_guard lock(d.mutex);
+            // From here on, a new request needs a new wake-up if this call does not take it.
+            if (served == 0)
+                d.wakePending[me] = false;
             for (auto it = d.queue.begin(); it != d.queue.end(); ++it) {
                 if ((*it)->thread == me) {
                     request = *it;
@@ -247,6 +258,7 @@ void SetThreadWaker(std::function<void()> waker) {
     Dispatcher& d = TheDispatcher();
     const std::thread::id me = std::this_thread::get_id();
     std::lock_guard lock(d.mutex);
+    d.wakePending[me] = false;
     if (!waker) {
         d.wakers.erase(me);
         return;
