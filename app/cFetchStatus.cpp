@@ -42,6 +42,15 @@ cFetchStatus::cFetchStatus(ApplicationFields& app, std::function<bool()> workerR
     watch_ = new QTimer(this);
     watch_->setInterval(100);
     connect(watch_, &QTimer::timeout, this, [this] { CloseIfWorkerEnded(); });
+
+    showPending_ = new QTimer(this);
+    showPending_->setSingleShot(true);
+    connect(showPending_, &QTimer::timeout, this, [this] { ShowProgress(); });
+}
+
+void cFetchStatus::ShowProgress() {
+    progress_->setText(pendingText_);
+    lastShown_.start();
 }
 
 cFetchStatus::~cFetchStatus() {
@@ -64,9 +73,13 @@ void cFetchStatus::CloseIfWorkerEnded() {
 intptr_t cFetchStatus::HandleRegisteredMessage(uint32_t id) {
     if (id != FETCH_ROW_STATUS)
         return 0;
-    if (app_.fetchBusy.load() == 1)
-        progress_->setText(QString::fromStdString(app_.progressText));
-    else
+    if (app_.fetchBusy.load() == 1) {
+        pendingText_ = QString::fromStdString(app_.progressText);
+        if (!lastShown_.isValid() || lastShown_.elapsed() >= kProgressEveryMs)
+            ShowProgress();
+        else if (!showPending_->isActive())
+            showPending_->start(kProgressEveryMs);
+    } else
         done(IDOK);
     return 0;
 }

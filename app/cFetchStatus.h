@@ -8,6 +8,8 @@
 #include "MessageTarget.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QString>
 
 #include <functional>
 
@@ -31,9 +33,16 @@ protected:
 
 private:
     void CloseIfWorkerEnded();
+    void ShowProgress();
 
     ApplicationFields& app_;
     std::function<bool()> workerRunning_;
     QLineEdit* progress_;
     QTimer* watch_;
+    // A fetch-all reports every row; laying the text out each time would cost more than the fetch.
+    // The latest text is shown at once when none was shown recently, else within kProgressEveryMs.
+    static constexpr int kProgressEveryMs = 40;
+    QString pendingText_;
+    QTimer* showPending_;
+    QElapsedTimer lastShown_;
 };
