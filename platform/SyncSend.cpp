@@ -100,7 +100,9 @@ intptr_t QueueAndWait(Dispatcher& d, std::unique_lock<std::mutex>& lock, const s
     }
     d.queued.notify_all();
     lock.unlock();
-    SpinUntil([&] { return request->done.load(std::memory_order_acquire); });
+    // The answer is written before `done` is released, so a sender that saw it needs no lock again.
+    if (SpinUntil([&] { return request->done.load(std::memory_order_acquire); }))
+        return request->result;
     lock.lock();
     d.finished.wait(lock, [&] { return request->done.load(std::memory_order_relaxed); });
     return request->result;
