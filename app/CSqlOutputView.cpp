@@ -163,22 +163,21 @@ void CSqlOutputView::EndTransaction(bool commit) {
     // A statement whose preparation never got as far as its session cannot end a transaction.
     if (!session || session->IsConnected() != 1 || !state.statement || !state.statement->SqlText())
         return;
-    // The call reports failure only through the session's error handle: start it clean so that an
-    // old error is not taken for this one, and never announce a commit the server refused.
+    // Start from a clean error handle so that an old error is not taken for this call's.
     session->ResetErrorHandle();
-    if (commit)
-        state.statement->Commit();
-    else
-        state.statement->Rollback();
-    const int32_t error = session->ErrorCode();
-    state.pendingChanges = 0;
-    if (error == 0)
+    try {
+        if (commit)
+            state.statement->Commit();
+        else
+            state.statement->Rollback();
+        state.pendingChanges = 0;
         state.outputText = commit ? "[+]: Commit complete." : "[+]: Rollback complete.";
-    else
-        state.outputText = session->ErrorText();
-    AddNotice();
-    if (error != 0)
+    } catch (const DBStmt::OtherException&) {
+        // The changes are still pending: say why instead of claiming success.
+        state.outputText = state.statement->ErrorText();
         session->ResetErrorHandle();
+    }
+    AddNotice();
 }
 
 void CSqlOutputView::MarkActive(bool notifyMainWindow) {

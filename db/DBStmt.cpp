@@ -187,9 +187,16 @@ uint16_t DBStmt::ParseErrorOffset() {
     return code == 0 ? offset : 0;
 }
 
-void DBStmt::Commit() { fn_.TransCommit(session_->ServiceContext(), session_->ErrorHandle(), OCI_DEFAULT); }
+// Checked like every other call: a commit or rollback the server refused must not read as done.
+void DBStmt::Commit() {
+    fn_.TransCommit(session_->ServiceContext(), session_->ErrorHandle(), OCI_DEFAULT);
+    Check();
+}
 
-void DBStmt::Rollback() { fn_.TransRollback(session_->ServiceContext(), session_->ErrorHandle(), OCI_DEFAULT); }
+void DBStmt::Rollback() {
+    fn_.TransRollback(session_->ServiceContext(), session_->ErrorHandle(), OCI_DEFAULT);
+    Check();
+}
 
 void DBStmt::Bind(uint32_t position, void* value, int32_t size, uint16_t type, int16_t* indicator,
                   uint16_t* length, uint16_t* returnCode) {
