@@ -290,7 +290,10 @@ void RunBatch(CQuarvelDoc& doc, ExecHost& host) {
     host.RestoreCaret();
 }
 
-void CommitCommand(CQuarvelDoc& doc, ExecHost& host) {
+namespace {
+
+// Commit and Rollback differ only in the call and the words that report it.
+void EndTransaction(CQuarvelDoc& doc, ExecHost& host, bool commit) {
     if (doc.IsWorkerRunning()) {
         host.ShowMessageId(strings::kStatementRunning);
         return;
@@ -299,7 +302,10 @@ void CommitCommand(CQuarvelDoc& doc, ExecHost& host) {
     if (!doc.Session() || !doc.Session()->IsConnected() || !state.statement)
         return;
     try {
-        state.statement->Commit();
+        if (commit)
+            state.statement->Commit();
+        else
+            state.statement->Rollback();
     } catch (const DBStmt::OtherException&) {
         // The changes are still pending: say why instead of claiming success.
         SendOutput(doc, state.statement->ErrorText());
@@ -307,27 +313,14 @@ void CommitCommand(CQuarvelDoc& doc, ExecHost& host) {
         return;
     }
     state.pendingChanges = 0;
-    SendOutput(doc, "Commit complete.");
+    SendOutput(doc, commit ? "Commit complete." : "Rollback complete.");
 }
 
-void RollbackCommand(CQuarvelDoc& doc, ExecHost& host) {
-    if (doc.IsWorkerRunning()) {
-        host.ShowMessageId(strings::kStatementRunning);
-        return;
-    }
-    StatementState& state = doc.State();
-    if (!doc.Session() || !doc.Session()->IsConnected() || !state.statement)
-        return;
-    try {
-        state.statement->Rollback();
-    } catch (const DBStmt::OtherException&) {
-        SendOutput(doc, state.statement->ErrorText());
-        ResetErrorHandle(doc);
-        return;
-    }
-    state.pendingChanges = 0;
-    SendOutput(doc, "Rollback complete.");
-}
+} // namespace
+
+void CommitCommand(CQuarvelDoc& doc, ExecHost& host) { EndTransaction(doc, host, true); }
+
+void RollbackCommand(CQuarvelDoc& doc, ExecHost& host) { EndTransaction(doc, host, false); }
 
 void StopCommand(CQuarvelDoc& doc) {
     if (doc.IsWorkerRunning() && doc.Session())
