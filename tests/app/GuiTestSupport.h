@@ -43,32 +43,7 @@ private:
 
 #if defined(LITEOCI_LIBRARY) && defined(LITEOCI_ADMIN)
 // A fresh embedded database with DEMO/demo and SYS/sys (SYSDBA), the client pointed at this build's.
-class TestDatabase {
-public:
-    TestDatabase() {
-        setenv("QUARVEL_OCI_LIBRARY", LITEOCI_LIBRARY, 1);
-        char pattern[] = "/tmp/quarvel-gui-db-XXXXXX";
-        dir_ = mkdtemp(pattern);
-        path_ = dir_ + "/test.db";
-        Admin("create " + path_);
-        Admin("user " + path_ + " DEMO demo");
-        Admin("user " + path_ + " SYS sys --sysdba");
-    }
-    ~TestDatabase() {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-    const std::string& Path() const { return path_; }
-
-private:
-    static void Admin(const std::string& args) {
-        const std::string command = std::string(LITEOCI_ADMIN) + " " + args + " >/dev/null";
-        if (std::system(command.c_str()) != 0)
-            throw std::runtime_error("liteoci-admin failed: " + args);
-    }
-    std::string dir_;
-    std::string path_;
-};
+#include "TestDatabase.h"
 #define QUARVEL_HAVE_TEST_DATABASE 1
 #endif
 

@@ -8,18 +8,14 @@ quarvel_add_qtest(editor_window_tests SOURCES EditorWindowTest.cpp GuiTestSuppor
 quarvel_add_qtest(text_pane_tests SOURCES TextPaneTest.cpp GuiTestSupport.h LIBS quarvel_app)
 set_target_properties(message_dialog_tests editor_window_tests text_pane_tests PROPERTIES AUTOMOC ON)
 
-if(TARGET liteoci AND TARGET liteoci-admin)
+if(TARGET quarvel_test_database)
   quarvel_add_qtest(startup_tests SOURCES StartupTest.cpp GuiTestSupport.h LIBS quarvel_app)
   set_target_properties(startup_tests PROPERTIES AUTOMOC ON)
-  target_compile_definitions(startup_tests PRIVATE
-    LITEOCI_LIBRARY="$<TARGET_FILE:liteoci>"
-    LITEOCI_ADMIN="$<TARGET_FILE:liteoci-admin>")
+  target_link_libraries(startup_tests PRIVATE quarvel_test_database)
   add_dependencies(startup_tests liteoci liteoci-admin)
   quarvel_add_qtest(output_view_tests SOURCES OutputViewTest.cpp GuiTestSupport.h LIBS quarvel_app)
   set_target_properties(output_view_tests PROPERTIES AUTOMOC ON)
-  target_compile_definitions(output_view_tests PRIVATE
-    LITEOCI_LIBRARY="$<TARGET_FILE:liteoci>"
-    LITEOCI_ADMIN="$<TARGET_FILE:liteoci-admin>")
+  target_link_libraries(output_view_tests PRIVATE quarvel_test_database)
   add_dependencies(output_view_tests liteoci liteoci-admin)
 else()
   message(STATUS "start-up window tests wait for the embedded client")
