@@ -135,8 +135,8 @@ void CQuarvelView::AppendRow() {
         return;
     }
     const int queryColumns = std::max(0, model_->ColumnCount() - 1);
-    std::vector<std::string_view> cells;
-    cells.reserve(static_cast<size_t>(queryColumns));
+    std::vector<std::string_view>& cells = rowCells_;
+    cells.clear();
     for (int i = 0; i < queryColumns; ++i) {
         std::optional<std::string_view> text = state.columns.CellText(static_cast<uint32_t>(i));
         if (!text) {

@@ -17,6 +17,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 class CQuarvelDoc;
 class ExecWindowHost;
@@ -76,6 +78,7 @@ private:
 
     ResultModel* model_;
     exec::ColumnLengths lengths_;
+    std::vector<std::string_view> rowCells_; // the row being appended; kept to reuse its storage
     std::shared_ptr<ExecWindowHost> host_;
     QPoint lastClick_;
     QTimer publish_; // shows appended rows a few times a second while a batch runs

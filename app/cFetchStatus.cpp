@@ -49,7 +49,7 @@ cFetchStatus::cFetchStatus(ApplicationFields& app, std::function<bool()> workerR
 }
 
 void cFetchStatus::ShowProgress() {
-    progress_->setText(pendingText_);
+    progress_->setText(QString::fromStdString(pendingText_));
     lastShown_.start();
 }
 
@@ -74,7 +74,7 @@ intptr_t cFetchStatus::HandleRegisteredMessage(uint32_t id) {
     if (id != FETCH_ROW_STATUS)
         return 0;
     if (app_.fetchBusy.load() == 1) {
-        pendingText_ = QString::fromStdString(app_.progressText);
+        pendingText_.assign(app_.progressText);
         if (!lastShown_.isValid() || lastShown_.elapsed() >= kProgressEveryMs)
             ShowProgress();
         else if (!showPending_->isActive())

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <functional>
+#include <string>
 
 struct ApplicationFields;
 class QLineEdit;
@@ -42,7 +43,7 @@ private:
     // A fetch-all reports every row; laying the text out each time would cost more than the fetch.
     // The latest text is shown at once when none was shown recently, else within kProgressEveryMs.
     static constexpr int kProgressEveryMs = 40;
-    QString pendingText_;
+    std::string pendingText_; // converted only when shown
     QTimer* showPending_;
     QElapsedTimer lastShown_;
 };

@@ -1,6 +1,7 @@
 #include "ExecRules.h"
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 
 namespace exec {
@@ -30,7 +31,16 @@ std::string RowCountText(StatementKind kind, uint32_t count) {
 }
 
 std::string ProgressText(int32_t rowsFetched) {
-    return std::to_string(rowsFetched) + " rows fetched.";
+    std::string text;
+    WriteProgressText(rowsFetched, text);
+    return text;
+}
+
+void WriteProgressText(int32_t rowsFetched, std::string& text) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, rowsFetched).ptr;
+    text.assign(digits, end);
+    text.append(" rows fetched.");
 }
 
 std::string FinalFetchText(int32_t rowsFetched) {

@@ -29,6 +29,8 @@ CaretPlace CaretForParseError(std::string_view executedText, uint32_t offset);
 std::string RowCountText(StatementKind kind, uint32_t count);
 // "120 rows fetched."
 std::string ProgressText(int32_t rowsFetched);
+// The same into `text`, reusing its storage: the worker writes it once per fetched row.
+void WriteProgressText(int32_t rowsFetched, std::string& text);
 // "Statement processed. 60 Row(s) selected."
 std::string FinalFetchText(int32_t rowsFetched);
 // "60 Row(s) selected" (the grid's caption once everything is fetched).

@@ -32,7 +32,7 @@ void SendFetchStatus(CQuarvelDoc& doc, int32_t busy) {
 }
 
 void SendProgress(CQuarvelDoc& doc) {
-    doc.App().progressText = ProgressText(doc.State().rowsFetched);
+    WriteProgressText(doc.State().rowsFetched, doc.App().progressText);
     SendFetchStatus(doc, 1);
 }
 

@@ -5,8 +5,7 @@
 namespace platform {
 
 MessageTarget::MessageTarget() : channel_(std::make_shared<MessageChannel>()) {
-    channel_->target = this;
-    channel_->owner = std::this_thread::get_id();
+    OpenChannel(*channel_, this);
 }
 
 MessageTarget::~MessageTarget() {

@@ -1,17 +1,27 @@
-// The dispatcher behind Send. Invariants, all under Dispatcher::mutex:
-// 1. A request is in `queue` exactly while it is neither done nor being served.
-// 2. A channel's target is called only on the channel's owner thread and only while `closed` is false;
-//    closing happens on the owner thread, so a handler that started cannot race with its target's end.
-// 3. A request addressed to a closed channel never waits: closing answers every queued one with 0.
-// 4. A waker is called under the lock, so a pump that removes its waker cannot be posted to afterwards.
-// 5. Spinning never replaces a wake-up: a queued request calls its thread's waker unless a wake-up
-//    posted since that thread last started serving is still pending (that one will serve it), and a
-//    sender that stops spinning sleeps on `finished` under the lock, so no answer can be missed.
+// The dispatcher behind Send.
 //
 // The hand-off is a round trip between two threads for every send (a worker sends twice per fetched
-// row). Putting a thread to sleep and waking it costs several microseconds each way, so both sides
-// spin for a few microseconds first: the sender waits for its answer, and a thread that has just
-// served its queue waits for the next request, which a busy worker sends almost at once.
+// row), so its common case takes no lock at all. Every thread that owns targets has an Inbox with one
+// slot: a sender puts its request there with one atomic exchange and spins for the answer, and the
+// owner thread, spinning in ServePendingSends between requests, takes it with another. Everything
+// else (a slot already taken by another sender, CallOnThread, a thread that is not serving) goes
+// through the queue under the dispatcher's lock, as does every wake-up of a sleeping thread.
+//
+// Invariants:
+// 1. A request is in the queue or in a slot exactly while it is neither done nor being served.
+// 2. A channel's target is called only on the channel's owner thread and only while `closed` is false;
+//    closing happens on the owner thread, so a handler that started cannot race with its target's end.
+// 3. A request addressed to a closed channel never waits for good: closing answers every queued one
+//    with 0, and a sender that put its request in a slot checks `closed` again afterwards (both are
+//    sequentially consistent, so either the sender or the closing sees the other).
+// 4. A waker is called under the lock, so a pump that removes its waker cannot be posted to afterwards.
+// 5. Spinning never replaces a wake-up: a sender skips the waker only when the owner thread is in
+//    its serving loop and looking for requests (`looking`, read after the slot was filled); that
+//    thread clears `looking` before it runs a handler or leaves, and looks at its slot once more after
+//    leaving. A queued request calls its thread's waker unless a wake-up posted since that thread last
+//    started serving is still pending (that one will serve it). A sender that stops spinning marks
+//    itself sleeping under the lock unless it was answered meanwhile, and waits on `finished`; the
+//    answer is one exchange that returns that mark, so the server knows to notify.
 #include "SyncSend.h"
 
 #include "MessageChannel.h"
@@ -27,14 +37,33 @@ namespace platform {
 
 namespace {
 
+// A request lives on its sender's stack: the sender never returns before it is answered, and whoever
+// answers it does not touch it afterwards. So a send allocates nothing and the serving thread touches
+// no reference count of the sender's.
 struct Request {
-    std::shared_ptr<MessageChannel> channel; // null for CallOnThread
-    std::function<intptr_t()> call;
+    enum State { Pending, Sleeping, Done };
+    MessageChannel* channel = nullptr; // null for CallOnThread; the sender holds it alive
+    std::function<intptr_t()>* call = nullptr;
     uint32_t id = 0;
     std::thread::id thread;
-    std::atomic<bool> done{false}; // written under the lock; read without it while spinning
     intptr_t result = 0;
+    // Pending until answered; Sleeping when the sender gave up spinning (set under the lock). The
+    // answer is written before Done is, and answering is one exchange that tells whether the sender
+    // sleeps and must be notified.
+    std::atomic<int> state{Pending};
 };
+
+} // namespace
+
+struct Inbox {
+    std::atomic<Request*> slot{nullptr};
+    std::atomic<bool> looking{false}; // the owner is in its serving loop, between handlers
+    // Under the dispatcher's lock:
+    std::function<void()> waker;
+    bool wakePending = false; // a wake-up was posted and the thread has not started serving since
+};
+
+namespace {
 
 // How long a sender spins for its answer, and a server for its next request, before sleeping.
 constexpr auto kSpinFor = std::chrono::microseconds(50);
@@ -46,32 +75,38 @@ inline void Relax(int round) {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_ia32_pause();
 #endif
-    if (round % 64 == 63)
-        std::this_thread::yield(); // let the other side run on a busy machine
+    // A yield is a system call: rare enough not to slow the hand-off, often enough to let the other
+    // side run when both share one core on a busy machine.
+    if (round % 512 == 511)
+        std::this_thread::yield();
 }
 
 // Spins until `ready` or the time is up; true when ready.
 template <class Ready>
 bool SpinUntil(Ready ready) {
-    const auto until = std::chrono::steady_clock::now() + kSpinFor;
+    // Most answers come within the first rounds: the clock is read only when they did not.
+    std::chrono::steady_clock::time_point until;
     for (int round = 0;; ++round) {
         if (ready())
             return true;
-        if ((round & 15) == 15 && std::chrono::steady_clock::now() >= until)
-            return false;
+        if ((round & 63) == 63) {
+            const auto now = std::chrono::steady_clock::now();
+            if (round == 63)
+                until = now + kSpinFor;
+            else if (now >= until)
+                return false;
+        }
         Relax(round);
     }
 }
 
 struct Dispatcher {
     std::mutex mutex;
-    std::condition_variable queued;   // a request was queued
+    std::condition_variable queued;   // a request was queued or put in a slot of a thread not looking
     std::condition_variable finished; // a request was answered
-    std::deque<std::shared_ptr<Request>> queue;
+    std::deque<Request*> queue;
     std::atomic<uint64_t> pushes{0}; // requests queued so far, for spinning servers
-    std::unordered_map<std::thread::id, std::function<void()>> wakers;
-    // Threads with a wake-up posted that has not yet started serving: a burst of sends posts once.
-    std::unordered_map<std::thread::id, bool> wakePending;
+    std::unordered_map<std::thread::id, Inbox*> inboxes; // never freed: senders may hold them
 };
 
 Dispatcher& TheDispatcher() {
@@ -80,36 +115,73 @@ Dispatcher& TheDispatcher() {
     return *dispatcher;
 }
 
-void Finish(Dispatcher& d, Request& request, intptr_t result) {
+// The lock is held.
+Inbox& InboxOfLocked(Dispatcher& d, std::thread::id thread) {
+    Inbox*& inbox = d.inboxes[thread];
+    if (!inbox)
+        inbox = new Inbox;
+    return *inbox;
+}
+
+Inbox& MyInbox(Dispatcher& d) {
+    thread_local Inbox* mine = nullptr;
+    if (!mine) {
+        std::lock_guard lock(d.mutex);
+        mine = &InboxOfLocked(d, std::this_thread::get_id());
+    }
+    return *mine;
+}
+
+// Posts a wake-up to a thread that has a request waiting; the lock is held.
+void WakeLocked(Dispatcher& d, Inbox& inbox) {
+    if (inbox.waker && !inbox.wakePending) {
+        inbox.wakePending = true;
+        inbox.waker();
+    }
+    d.queued.notify_all();
+}
+
+// Answers a request; the caller holds the lock.
+void FinishLocked(Dispatcher& d, Request& request, intptr_t result) {
     request.result = result;
-    request.done.store(true, std::memory_order_release);
+    request.state.store(Request::Done);
     d.finished.notify_all();
 }
 
-// Queues the request for its thread and blocks until it has been answered.
-intptr_t QueueAndWait(Dispatcher& d, std::unique_lock<std::mutex>& lock, const std::shared_ptr<Request>& request) {
-    d.queue.push_back(request);
-    d.pushes.fetch_add(1, std::memory_order_release);
-    auto waker = d.wakers.find(request->thread);
-    if (waker != d.wakers.end() && waker->second) {
-        bool& pending = d.wakePending[request->thread];
-        if (!pending) {
-            pending = true;
-            waker->second();
-        }
+// Answers a request without holding the lock: a sender still spinning sees Done and never touches
+// the lock. `request` may be gone as soon as the exchange is made.
+void Finish(Dispatcher& d, Request& request, intptr_t result) {
+    request.result = result;
+    if (request.state.exchange(Request::Done) == Request::Sleeping) {
+        std::lock_guard lock(d.mutex);
+        d.finished.notify_all();
     }
-    d.queued.notify_all();
-    lock.unlock();
-    // The answer is written before `done` is released, so a sender that saw it needs no lock again.
-    if (SpinUntil([&] { return request->done.load(std::memory_order_acquire); }))
-        return request->result;
-    lock.lock();
-    d.finished.wait(lock, [&] { return request->done.load(std::memory_order_relaxed); });
-    return request->result;
 }
 
-bool HasRequestFor(const Dispatcher& d, std::thread::id thread) {
-    for (const auto& request : d.queue)
+// Blocks until the request has been answered: spinning first, then asleep.
+intptr_t AwaitAnswer(Dispatcher& d, Request& request) {
+    if (SpinUntil([&] { return request.state.load(std::memory_order_acquire) == Request::Done; }))
+        return request.result;
+    std::unique_lock lock(d.mutex);
+    int expected = Request::Pending;
+    if (request.state.compare_exchange_strong(expected, Request::Sleeping))
+        d.finished.wait(lock, [&] { return request.state.load() == Request::Done; });
+    return request.result;
+}
+
+// Queues the request for its thread and blocks until it has been answered.
+intptr_t QueueAndWait(Dispatcher& d, std::unique_lock<std::mutex>& lock, Request& request) {
+    d.queue.push_back(&request);
+    d.pushes.fetch_add(1, std::memory_order_release);
+    WakeLocked(d, InboxOfLocked(d, request.thread));
+    lock.unlock();
+    return AwaitAnswer(d, request);
+}
+
+bool HasRequestFor(const Dispatcher& d, const Inbox& inbox, std::thread::id thread) {
+    if (inbox.slot.load() != nullptr)
+        return true;
+    for (const Request* request : d.queue)
         if (request->thread == thread)
             return true;
     return false;
@@ -119,10 +191,7 @@ bool HasRequestFor(const Dispatcher& d, std::thread::id thread) {
 class FinishGuard {
 public:
     FinishGuard(Dispatcher& d, Request& request) : d_(d), request_(request) {}
-    ~FinishGuard() {
-        std::lock_guard lock(d_.mutex);
-        Finish(d_, request_, result_);
-    }
+    ~FinishGuard() { Finish(d_, request_, result_); }
     void SetResult(intptr_t result) { result_ = result; }
 
 private:
@@ -133,43 +202,74 @@ private:
 
 } // namespace
 
+void OpenChannel(MessageChannel& channel, MessageTarget* target) {
+    Dispatcher& d = TheDispatcher();
+    channel.target = target;
+    channel.owner = std::this_thread::get_id();
+    channel.inbox = &MyInbox(d);
+}
+
 void CloseChannel(const std::shared_ptr<MessageChannel>& channel) {
     Dispatcher& d = TheDispatcher();
     std::lock_guard lock(d.mutex);
-    if (channel->closed)
+    if (channel->closed.load())
         return;
-    channel->closed = true;
+    channel->closed.store(true);
     for (auto it = d.queue.begin(); it != d.queue.end();) {
-        if ((*it)->channel == channel) {
-            Finish(d, **it, 0);
+        Request* request = *it;
+        if (request->channel == channel.get()) {
             it = d.queue.erase(it);
+            FinishLocked(d, *request, 0);
         } else {
             ++it;
+        }
+    }
+    // A request in the slot is answered too when it is ours; another target's goes to the queue,
+    // where its thread serves it as usual (its wake-up, if it needed one, has been posted).
+    if (Request* request = channel->inbox->slot.exchange(nullptr)) {
+        if (request->channel == channel.get()) {
+            FinishLocked(d, *request, 0);
+        } else {
+            d.queue.push_front(request);
+            d.pushes.fetch_add(1, std::memory_order_release);
         }
     }
 }
 
 bool IsChannelClosed(const std::shared_ptr<MessageChannel>& channel) {
-    Dispatcher& d = TheDispatcher();
-    std::lock_guard lock(d.mutex);
-    return channel->closed;
+    return channel->closed.load();
 }
 
 intptr_t DeliverToChannel(const std::shared_ptr<MessageChannel>& channel, uint32_t id) {
-    Dispatcher& d = TheDispatcher();
-    std::unique_lock lock(d.mutex);
-    if (channel->closed)
+    if (channel->closed.load())
         return 0;
-    if (channel->owner == std::this_thread::get_id()) {
-        MessageTarget* target = channel->target;
-        lock.unlock();
-        return target->HandleRegisteredMessage(id);
+    if (channel->owner == std::this_thread::get_id())
+        return channel->target->HandleRegisteredMessage(id);
+    Dispatcher& d = TheDispatcher();
+    Request request;
+    request.channel = channel.get();
+    request.id = id;
+    request.thread = channel->owner;
+    Inbox& inbox = *channel->inbox;
+    Request* empty = nullptr;
+    if (!inbox.slot.compare_exchange_strong(empty, &request)) {
+        // Another sender holds the slot: take the queue.
+        std::unique_lock lock(d.mutex);
+        if (channel->closed.load())
+            return 0;
+        return QueueAndWait(d, lock, request);
     }
-    auto request = std::make_shared<Request>();
-    request->channel = channel;
-    request->id = id;
-    request->thread = channel->owner;
-    return QueueAndWait(d, lock, request);
+    if (channel->closed.load()) {
+        // Closed meanwhile. Take the request back unless somebody took it already (then that one
+        // answers it, with 0 since the channel is closed).
+        Request* mine = &request;
+        if (inbox.slot.compare_exchange_strong(mine, nullptr))
+            return 0;
+    } else if (!inbox.looking.load()) {
+        std::lock_guard lock(d.mutex);
+        WakeLocked(d, inbox);
+    }
+    return AwaitAnswer(d, request);
 }
 
 intptr_t Send(const MessageHandle& target, uint32_t id) {
@@ -191,83 +291,102 @@ intptr_t CallOnThread(std::thread::id thread, std::function<intptr_t()> call) {
     if (thread == std::this_thread::get_id())
         return call();
     Dispatcher& d = TheDispatcher();
-    auto request = std::make_shared<Request>();
-    request->call = std::move(call);
-    request->thread = thread;
+    Request request;
+    request.call = &call;
+    request.thread = thread;
     std::unique_lock lock(d.mutex);
     return QueueAndWait(d, lock, request);
 }
 
 int ServePendingSends() {
     Dispatcher& d = TheDispatcher();
+    Inbox& inbox = MyInbox(d);
     const std::thread::id me = std::this_thread::get_id();
     const auto stopBy = std::chrono::steady_clock::now() + kServeAtMost;
+    {
+        // From here on, a request that this call does not take needs a new wake-up.
+        std::lock_guard lock(d.mutex);
+        inbox.wakePending = false;
+    }
     int served = 0;
+    // The queue is searched (under the lock) only when something was queued since the last search
+    // found nothing for this thread.
+    bool searched = false;
+    uint64_t seen = 0;
     for (;;) {
-        std::shared_ptr<Request> request;
-        MessageTarget* target = nullptr;
-        uint64_t seen = 0;
-        {
+        inbox.looking.store(true);
+        Request* request = inbox.slot.exchange(nullptr);
+        if (!request && (!searched || d.pushes.load(std::memory_order_acquire) != seen)) {
             std::lock_guard lock(d.mutex);
-            // From here on, a new request needs a new wake-up if this call does not take it.
-            if (served == 0)
-                d.wakePending[me] = false;
+            seen = d.pushes.load(std::memory_order_acquire);
+            searched = true;
             for (auto it = d.queue.begin(); it != d.queue.end(); ++it) {
                 if ((*it)->thread == me) {
                     request = *it;
                     d.queue.erase(it);
+                    searched = false; // there may be more
                     break;
                 }
             }
-            seen = d.pushes.load(std::memory_order_acquire);
-            if (request && request->channel) {
-                if (request->channel->closed) {
-                    Finish(d, *request, 0);
-                    ++served;
-                    continue;
-                }
-                target = request->channel->target;
-            }
         }
         if (!request) {
-            // Nothing queued for this thread. A worker in the middle of a batch sends again within
+            // Nothing for this thread. A worker in the middle of a batch sends again within
             // microseconds: wait that long for it rather than going back to sleep. Requests that
             // arrive later (or after the time is up) reach this thread through its waker.
-            if (served == 0 || std::chrono::steady_clock::now() >= stopBy ||
-                !SpinUntil([&] { return d.pushes.load(std::memory_order_acquire) != seen; }))
-                return served;
-            continue;
+            if (served > 0 && std::chrono::steady_clock::now() < stopBy &&
+                SpinUntil([&] {
+                    return inbox.slot.load(std::memory_order_acquire) != nullptr ||
+                           d.pushes.load(std::memory_order_acquire) != seen;
+                }))
+                continue;
+            inbox.looking.store(false);
+            // A sender that filled the slot just before saw us looking and posted no wake-up.
+            if (inbox.slot.load() != nullptr)
+                continue;
+            return served;
+        }
+        inbox.looking.store(false);
+        MessageTarget* target = nullptr;
+        if (request->channel) {
+            if (request->channel->closed.load()) {
+                Finish(d, *request, 0);
+                ++served;
+                continue;
+            }
+            target = request->channel->target;
         }
         FinishGuard guard(d, *request);
-        guard.SetResult(target ? target->HandleRegisteredMessage(request->id) : request->call());
+        guard.SetResult(target ? target->HandleRegisteredMessage(request->id) : (*request->call)());
+        // Looking again before the answer goes out: the sender's next request needs no wake-up.
+        inbox.looking.store(true);
         ++served;
     }
 }
 
 void WaitServingSends(const std::function<bool()>& done, std::chrono::milliseconds poll) {
     Dispatcher& d = TheDispatcher();
+    Inbox& inbox = MyInbox(d);
     const std::thread::id me = std::this_thread::get_id();
     for (;;) {
         ServePendingSends();
         if (done())
             return;
         std::unique_lock lock(d.mutex);
-        d.queued.wait_for(lock, poll, [&] { return HasRequestFor(d, me); });
+        d.queued.wait_for(lock, poll, [&] { return HasRequestFor(d, inbox, me); });
     }
 }
 
 void SetThreadWaker(std::function<void()> waker) {
     Dispatcher& d = TheDispatcher();
+    Inbox& inbox = MyInbox(d);
     const std::thread::id me = std::this_thread::get_id();
     std::lock_guard lock(d.mutex);
-    d.wakePending[me] = false;
-    if (!waker) {
-        d.wakers.erase(me);
-        return;
+    inbox.wakePending = false;
+    inbox.waker = std::move(waker);
+    if (inbox.waker && HasRequestFor(d, inbox, me)) {
+        inbox.wakePending = true;
+        inbox.waker();
     }
-    d.wakers[me] = std::move(waker);
-    if (HasRequestFor(d, me))
-        d.wakers[me]();
 }
 
 } // namespace platform

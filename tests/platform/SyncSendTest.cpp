@@ -161,18 +161,22 @@ TEST(SyncSend, CallOnThreadRunsTheCallOnTheGivenThread) {
     EXPECT_EQ(platform::CallOnThread(ui, nullptr), 0);
 }
 
-TEST(SyncSend, TheWakerOfTheOwnerThreadIsCalledForEachQueuedSend) {
+TEST(SyncSend, TheWakerIsCalledForEachSendThatFindsItsThreadNotServing) {
     RecordingTarget target;
     std::atomic<int> wakes{0};
     platform::SetThreadWaker([&] { ++wakes; });
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        platform::Send(target.Handle(), 1);
-        platform::Send(target.Handle(), 2);
-        done = true;
-    });
-    platform::WaitServingSends([&] { return done.load(); });
-    worker.join();
+    for (int round = 1; round <= 2; ++round) {
+        std::atomic<bool> done{false};
+        std::thread worker([&] {
+            platform::Send(target.Handle(), round);
+            done = true;
+        });
+        // This thread is not serving until the send has been queued (and so has woken it).
+        while (wakes.load() < round)
+            std::this_thread::yield();
+        platform::WaitServingSends([&] { return done.load(); });
+        worker.join();
+    }
     platform::SetThreadWaker({});
     EXPECT_EQ(wakes.load(), 2);
 }
