@@ -88,6 +88,54 @@ TEST(SyncSend, ManySendersAreEachAnsweredOnce) {
     EXPECT_EQ(sum.load(), int64_t(kSenders) * kEach * 10);
 }
 
+TEST(SyncSend, SendersRacingForOneThreadAreAllAnsweredWhileOneOfItsTargetsCloses) {
+    // Senders to two targets of this thread contend for its slot and its queue; one target closes
+    // part-way. Every send returns: the open target's with its answer, the closed one's with its
+    // answer or 0, and the closed one's handler never runs after it closed.
+    RecordingTarget stays;
+    auto goes = std::make_unique<RecordingTarget>();
+    const MessageHandle staysHandle = stays.Handle(), goesHandle = goes->Handle();
+    constexpr int kSenders = 4, kEach = 3000;
+    std::atomic<int> finished{0}, wrong{0};
+    std::vector<std::thread> workers;
+    for (int s = 0; s < kSenders; ++s)
+        workers.emplace_back([&, s] {
+            for (int i = 0; i < kEach; ++i) {
+                const bool toStays = (i + s) % 2 == 0;
+                const intptr_t answer = platform::Send(toStays ? staysHandle : goesHandle, 3);
+                if (answer != 30 && (toStays || answer != 0))
+                    ++wrong;
+            }
+            ++finished;
+        });
+    platform::WaitServingSends([&] { return finished.load() >= 1; });
+    const size_t handledBeforeClose = goes->ids.size();
+    goes.reset();
+    platform::WaitServingSends([&] { return finished.load() == kSenders; });
+    for (auto& w : workers)
+        w.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(stays.ids.size(), size_t(kSenders * kEach / 2));
+    EXPECT_GT(handledBeforeClose, 0u);
+}
+
+TEST(SyncSend, ASendWaitingForOneTargetSurvivesTheCloseOfAnotherTargetOfTheSameThread) {
+    RecordingTarget waiting;
+    auto closing = std::make_unique<RecordingTarget>();
+    std::atomic<int> wakes{0};
+    platform::SetThreadWaker([&] { ++wakes; });
+    std::atomic<intptr_t> answer{-1};
+    std::thread worker([&] { answer = platform::Send(waiting.Handle(), 2); });
+    while (wakes.load() == 0) // the send is waiting for this thread
+        std::this_thread::yield();
+    closing.reset();
+    platform::WaitServingSends([&] { return answer != -1; });
+    worker.join();
+    platform::SetThreadWaker({});
+    EXPECT_EQ(answer.load(), 20);
+    EXPECT_EQ(waiting.ids, std::vector<uint32_t>{2});
+}
+
 TEST(SyncSend, TargetDestroyedWhileAWorkerIsSendingAnswersZeroAndNobodyHangs) {
     auto target = std::make_unique<RecordingTarget>();
     MessageHandle handle = target->Handle();
