@@ -167,7 +167,12 @@ bool StartExecution(CQuarvelDoc& doc, const std::shared_ptr<ExecHost>& host, std
                 return refuse("Unsupported data type.");
         }
     } catch (const DBStmt::OtherException&) {
-        return refuse(stmt.ErrorText());
+        // A query's parse errors surface here, when it is described: point at them as a failed fetch
+        // does.
+        const std::string text = stmt.ErrorText();
+        const CaretPlace place = CaretForParseError(state.executedText, stmt.ParseErrorOffset());
+        host->PlaceCaret(place.line, place.column);
+        return refuse(text);
     }
     state.allFetched = 0;
     state.selectNewRow = 0;

@@ -326,6 +326,11 @@ private slots:
         QCOMPARE(e.pane->CaretPosition().y, 2);
         QVERIFY(e.pane->IsInputEnabled());
         QCOMPARE(e.doc->State().statement, nullptr);
+        // A query's error is found when it is described, before any fetch.
+        QVERIFY(e.Run("select id,\n  name\nfrom t\nwhere id = = 3"));
+        QVERIFY(e.LastOutput().startsWith(QStringLiteral("ORA-")));
+        QCOMPARE(e.pane->CaretPosition().y, 3);
+        QVERIFY(e.pane->IsInputEnabled());
 
         e.Admin("create table ts (id number, at timestamp)");
         QVERIFY(e.Run("select id, at from ts"));
