@@ -287,6 +287,79 @@ void FnInitcap(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     ResultText(ctx, s);
 }
 
+// Days since 1970-01-01 of a civil date (proleptic Gregorian), and back.
+int64_t DaysFromCivil(int y, int m, int d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+DateTime CivilFromSeconds(int64_t seconds) {
+    int64_t days = seconds / 86400, rest = seconds % 86400;
+    if (rest < 0) rest += 86400, --days;
+    days += 719468;
+    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const int64_t doe = days - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    DateTime dt;
+    dt.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    dt.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    dt.year = static_cast<int>(yoe + era * 400 + (dt.month <= 2));
+    dt.hour = static_cast<int>(rest / 3600);
+    dt.minute = static_cast<int>(rest / 60 % 60);
+    dt.second = static_cast<int>(rest % 60);
+    return dt;
+}
+
+int64_t SecondsOf(const DateTime& dt) {
+    return DaysFromCivil(dt.year, dt.month, dt.day) * 86400 + dt.hour * 3600 + dt.minute * 60 + dt.second;
+}
+
+// a + b and a - b as Oracle evaluates them when either side may be a date (the translator sends
+// such sums here): a date plus or minus a number of days, possibly fractional, is a date; a date
+// minus a date is the number of days between them; numbers add as numbers.
+void DateOrNumberArithmetic(sqlite3_context* ctx, sqlite3_value** argv, bool subtract) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+        return sqlite3_result_null(ctx);
+    const int ta = sqlite3_value_type(argv[0]), tb = sqlite3_value_type(argv[1]);
+    if (ta == SQLITE_INTEGER && tb == SQLITE_INTEGER) {
+        const sqlite3_int64 a = sqlite3_value_int64(argv[0]), b = sqlite3_value_int64(argv[1]);
+        sqlite3_int64 r;
+        if (!(subtract ? __builtin_sub_overflow(a, b, &r) : __builtin_add_overflow(a, b, &r)))
+            return sqlite3_result_int64(ctx, r);
+    }
+    DateTime da, db;
+    const bool aDate = AsDate(argv[0], da), bDate = AsDate(argv[1], db);
+    if (aDate && bDate) {
+        if (!subtract) return Fail(ctx, MakeError(975));
+        return ResultNumber(ctx, static_cast<double>(SecondsOf(da) - SecondsOf(db)) / 86400.0);
+    }
+    if (aDate || bDate) {
+        if (bDate && subtract) return Fail(ctx, MakeError(932));  // a number minus a date
+        double days;
+        if (!AsNumber(ctx, argv[aDate ? 1 : 0], days)) return;
+        const double seconds = std::round(days * 86400.0);
+        if (!(std::fabs(seconds) < 4e11)) return Fail(ctx, MakeError(1841));
+        const int64_t moved = SecondsOf(aDate ? da : db) + static_cast<int64_t>(subtract ? -seconds : seconds);
+        const DateTime result = CivilFromSeconds(moved);
+        if (result.year < -4712 || result.year > 9999) return Fail(ctx, MakeError(1841));
+        return ResultText(ctx, StoreDate(result));
+    }
+    double a, b;
+    if (!AsNumber(ctx, argv[0], a) || !AsNumber(ctx, argv[1], b)) return;
+    const double r = subtract ? a - b : a + b;
+    if (ta == SQLITE_FLOAT || tb == SQLITE_FLOAT) return sqlite3_result_double(ctx, r);
+    ResultNumber(ctx, r);
+}
+
+void FnAdd(sqlite3_context* ctx, int, sqlite3_value** argv) { DateOrNumberArithmetic(ctx, argv, false); }
+void FnSubtract(sqlite3_context* ctx, int, sqlite3_value** argv) { DateOrNumberArithmetic(ctx, argv, true); }
+
 struct Fn {
     const char* name;
     int args;  // -1: any number
@@ -308,6 +381,7 @@ constexpr Fn kFunctions[] = {
     {"TRUNC", 1, FnTrunc, true},             {"TRUNC", 2, FnTrunc, true},
     {"ADD_MONTHS", 2, FnAddMonths, true},    {"LAST_DAY", 1, FnLastDay, true},
     {"INITCAP", 1, FnInitcap, true},
+    {"LITEOCI_ADD", 2, FnAdd, true},         {"LITEOCI_SUB", 2, FnSubtract, true},
 };
 
 }  // namespace

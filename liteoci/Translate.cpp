@@ -38,6 +38,18 @@ bool IsClauseEnd(std::string_view text, const Token& t) {
 
 bool IsIdent(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
 
+// Words after which an operand starts, so that a sign after them belongs to that operand.
+bool IsKeywordBeforeOperand(std::string_view text, const Token& t) {
+    static const char* const kWords[] = {
+        "SELECT", "WHERE", "AND", "OR", "NOT", "THEN", "ELSE", "WHEN", "ON", "SET", "BY", "IN", "IS",
+        "LIKE", "BETWEEN", "VALUES", "RETURN", "CASE", "DISTINCT", "UNIQUE", "ALL", "FROM", "HAVING",
+        "PRIOR", "WITH", "UNION", "EXCEPT", "MINUS", "INTERSECT", "INTO", "ESCAPE", "ANY", "SOME",
+        "EXISTS", "START", "CONNECT", "ORDER", "GROUP", "USING", "AS", "DEFAULT", "CHECK", "RETURNING"};
+    for (const char* w : kWords)
+        if (IsWord(text, t, w)) return true;
+    return false;
+}
+
 struct Rewriter {
     std::string_view text;
     const std::vector<Token>& toks;
@@ -89,7 +101,7 @@ struct Rewriter {
         if (Op(j, ")")) {
             if (match[j] == SIZE_MAX) return j;
             i = match[j];
-            if (i > b && IsIdent(T(i - 1))) --i;
+            if (i > b && IsIdent(T(i - 1)) && !IsKeywordBeforeOperand(text, T(i - 1))) --i;
             else return i;
         } else if (Word(j, "END")) {
             int nest = 0;
@@ -214,6 +226,50 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                 break;
             }
             r = end;
+        }
+    }
+
+    // Sums and differences. In Oracle a date plus or minus a number of days is a date, and a date
+    // minus a date is a number of days; SQLite would read the date's text as a number. Every + and -
+    // with something on either side that may be a date (anything but numbers and placeholders) goes
+    // through a function that looks at the values. Terms bind tighter than + and -, and a sum is
+    // read from the left, so each operator takes everything before it in its sum as its left side.
+    {
+        auto endsOperand = [&](size_t k) {  // a sign after token k is a binary operator
+            const Token& t = toks[k];
+            if (t.kind == Tok::Word) return !IsKeywordBeforeOperand(text, t);
+            return t.kind != Tok::Op || rw.Op(k, ")");
+        };
+        auto isSign = [&](size_t k) { return rw.Op(k, "+") || rw.Op(k, "-"); };
+        auto isTermOperator = [&](size_t k) { return rw.Op(k, "*") || rw.Op(k, "/") || rw.Op(k, "||"); };
+        auto termEnd = [&](size_t j) {  // just after the term that starts at j
+            size_t k = rw.OperandEnd(j);
+            while (k + 1 < e && isTermOperator(k)) k = rw.OperandEnd(k + 1);
+            return k;
+        };
+        auto termStart = [&](size_t j) {  // where the term that ends at token j starts
+            size_t k = rw.OperandStart(j);
+            while (k >= b + 2 && isTermOperator(k - 1)) k = rw.OperandStart(k - 2);
+            while (k > b && isSign(k - 1) && (k - 1 == b || !endsOperand(k - 2))) --k;
+            return k;
+        };
+        auto mayBeDate = [&](size_t from, size_t to) {
+            for (size_t k = from; k < to; ++k)
+                if (IsIdent(toks[k])) return true;
+            return false;
+        };
+        std::vector<size_t> sumStart(e - b, SIZE_MAX);  // for each binary sign: where its left side starts
+        for (size_t i = b + 1; i + 1 < e; ++i) {
+            if (!isSign(i) || !endsOperand(i - 1)) continue;
+            const size_t leftTerm = termStart(i - 1);
+            size_t left = leftTerm;
+            if (left > b && sumStart[left - 1 - b] != SIZE_MAX) left = sumStart[left - 1 - b];
+            sumStart[i - b] = left;
+            const size_t right = termEnd(i + 1);
+            if (right <= i + 1 || !(mayBeDate(left, i) || mayBeDate(i + 1, right))) continue;
+            rw.pre[left - b] = (rw.Op(i, "-") ? "LITEOCI_SUB(" : "LITEOCI_ADD(") + rw.pre[left - b];
+            rw.Replace(i, ",");
+            rw.post[right - 1 - b] += ")";
         }
     }
 
@@ -367,6 +423,12 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                         op = o == ">=" ? "<=" : o == ">" ? "<" : o == "=" ? "=" : "?";
                     }
                     if (rn == SIZE_MAX) continue;
+                    // Only a bare number is a limit: in "ROWNUM <= 1 + 1" the number is part of a sum.
+                    auto arithmetic = [&](size_t q) {
+                        return q >= b && q < stmtEnd && (rw.Op(q, "+") || rw.Op(q, "-") || rw.Op(q, "*") ||
+                                                         rw.Op(q, "/") || rw.Op(q, "||"));
+                    };
+                    if (arithmetic(num + 1) || (num > b && arithmetic(num - 1))) continue;
                     double v = std::atof(std::string(TokText(text, toks[num])).c_str());
                     long long n = static_cast<long long>(v);
                     if (op == "<=") limit = n;

@@ -151,6 +151,33 @@ TEST_F(StatementTest, ValuesTakeOracleText) {
     EXPECT_EQ(Scalar(c_, "select dummy from dual"), "X");
 }
 
+TEST_F(StatementTest, DatesMoveByNumbersOfDaysAndDifferInDays) {
+    EXPECT_EQ(Scalar(c_, "select born + 1 from t where id = 1"), "09-DEC-26");
+    EXPECT_EQ(Scalar(c_, "select to_char(born - 1/24, 'YYYY-MM-DD HH24:MI') from t where id = 2"), "1999-02-01 12:45");
+    EXPECT_EQ(Scalar(c_, "select to_char(7 + born - 0.5, 'YYYY-MM-DD HH24:MI') from t where id = 2"), "1999-02-08 01:45");
+    EXPECT_EQ(Scalar(c_, "select date '2024-03-01' - date '2024-02-01' from dual"), "29");  // a leap year
+    EXPECT_EQ(Scalar(c_, "select (born + 1.5) - born from t where id = 1"), "1.5");
+    EXPECT_EQ(Scalar(c_, "select date '2000-12-31' + 1 from dual"), "01-JAN-01");
+    EXPECT_EQ(Scalar(c_, "select count(*) from t where born > date '2000-01-01' - 1"), "1");
+    EXPECT_EQ(Scalar(c_, "select sysdate + 2 - sysdate from dual"), "2");
+    EXPECT_EQ(Scalar(c_, "select born + null from t where id = 1"), "<null>");
+    EXPECT_EQ(Query(c_, "select id from t where born + 1 > born order by id").size(), 2u);  // NULL compares to nothing
+    // Numbers still add as numbers, in every position a sign can take.
+    EXPECT_EQ(Scalar(c_, "select (1) - (2) + id * 2 - -1 from t where id = 3"), "6");
+    EXPECT_EQ(Scalar(c_, "select amount + 0.25 from t where id = 1"), ".75");
+    EXPECT_EQ(Scalar(c_, "select count(*) from t where id between 3 - 1 and id + 1"), "2");
+    // What Oracle refuses.
+    Error e;
+    Query(c_, "select born + born from t where id = 1", &e);
+    EXPECT_EQ(e.code, 975) << e.text;
+    Query(c_, "select 1 - born from t where id = 1", &e);
+    EXPECT_EQ(e.code, 932) << e.text;
+    // ROWNUM compared with a sum is no limit of its own: refused, where it used to drop every row.
+    EXPECT_TRUE(Query(c_, "select id from t where rownum <= 1 + 1", &e).empty());
+    EXPECT_NE(e.code, 0);
+    EXPECT_EQ(Query(c_, "select id from t where 2 >= rownum").size(), 2u);
+}
+
 TEST_F(StatementTest, NullsAndTruncationFollowTheClientRules) {
     Stmt s(c_, "select name, amount from t where id = 3");
     s.Describe();
