@@ -79,10 +79,26 @@ void ResultModel::SortRows(int column, bool descending) {
             return descending ? a.fetchNumber > b.fetchNumber : a.fetchNumber < b.fetchNumber;
         });
     } else {
-        std::stable_sort(rows_.begin(), rows_.end(), [&](const Row& a, const Row& b) {
-            const int c = exec::CompareCells(CellOf(a, column - 1), CellOf(b, column - 1));
+        // Each cell's key is read once, then the keys are sorted and the rows follow them: a million
+        // rows sort in a fraction of the time that finding and reading the cells in every
+        // comparison takes.
+        struct Keyed {
+            exec::SortKey key;
+            uint32_t row;
+        };
+        std::vector<Keyed> keys;
+        keys.reserve(rows_.size());
+        for (size_t i = 0; i < rows_.size(); ++i)
+            keys.push_back({exec::MakeSortKey(CellOf(rows_[i], column - 1)), static_cast<uint32_t>(i)});
+        std::stable_sort(keys.begin(), keys.end(), [descending](const Keyed& a, const Keyed& b) {
+            const int c = exec::CompareSortKeys(a.key, b.key);
             return descending ? c > 0 : c < 0;
         });
+        std::vector<Row> sorted;
+        sorted.reserve(rows_.size());
+        for (const Keyed& k : keys)
+            sorted.push_back(std::move(rows_[k.row]));
+        rows_.swap(sorted);
     }
     emit layoutChanged();
 }

@@ -106,19 +106,31 @@ int64_t LeadingInteger(std::string_view text) {
     return negative ? -value : value;
 }
 
+SortKey MakeSortKey(std::string_view text) {
+    SortKey key;
+    key.number = LeadingInteger(text);
+    key.text = text;
+    for (size_t i = 0; i < 16; ++i)
+        key.prefix[i / 8] = (key.prefix[i / 8] << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
+    return key;
+}
+
+int CompareSortKeys(const SortKey& a, const SortKey& b) {
+    if (a.number != b.number)
+        return a.number < b.number ? -1 : 1;
+    // Cell texts hold no NUL, so the zero padding orders a shorter text first, as the bytes do.
+    for (int i = 0; i < 2; ++i)
+        if (a.prefix[i] != b.prefix[i])
+            return a.prefix[i] < b.prefix[i] ? -1 : 1;
+    if (a.text.size() <= 16 && b.text.size() <= 16)
+        return a.text.size() == b.text.size() ? 0 : (a.text.size() < b.text.size() ? -1 : 1);
+    // Byte-wise, as unsigned characters.
+    const int c = a.text.compare(b.text);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
 int CompareCells(std::string_view a, std::string_view b) {
-    const int64_t x = LeadingInteger(a);
-    const int64_t y = LeadingInteger(b);
-    if (x != y)
-        return x < y ? -1 : 1;
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const auto ca = static_cast<unsigned char>(a[i]);
-        const auto cb = static_cast<unsigned char>(b[i]);
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    return CompareSortKeys(MakeSortKey(a), MakeSortKey(b));
 }
 
 SortState& SharedSortState() {

@@ -37,6 +37,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <unistd.h>
 
@@ -195,6 +196,50 @@ void BM_ExecuteToFirst50Rows(benchmark::State& state) {
     }
 }
 
+// Sorting a million rows by a header click: by a column whose texts start with numbers (ID) and by
+// one whose texts do not (NAME), against std::stable_sort of the same texts with plain comparison.
+constexpr int kSortRows = 1000000;
+
+std::vector<std::string> SortTexts(int column) {
+    std::vector<std::string> texts;
+    texts.reserve(kSortRows);
+    for (int i = 0; i < kSortRows; ++i) {
+        const int key = static_cast<int>((static_cast<int64_t>(i) * 7919) % kSortRows); // shuffled
+        texts.push_back(column == 1 ? std::to_string(key) : "entry " + std::to_string(key));
+    }
+    return texts;
+}
+
+void BM_SortBaseline(benchmark::State& state) {
+    const std::vector<std::string> texts = SortTexts(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<std::string> copy = texts;
+        state.ResumeTiming();
+        std::stable_sort(copy.begin(), copy.end());
+        benchmark::DoNotOptimize(copy.data());
+    }
+}
+
+void BM_SortGridRows(benchmark::State& state) {
+    const int column = static_cast<int>(state.range(0));
+    const std::vector<std::string> ids = SortTexts(1), names = SortTexts(2);
+    for (auto _ : state) {
+        state.PauseTiming();
+        ResultModel model;
+        model.SetColumns({"ID", "NAME", "CODE"});
+        for (int i = 0; i < kSortRows; ++i)
+            model.AppendRow(static_cast<uint32_t>(i + 1), {ids[static_cast<size_t>(i)], names[static_cast<size_t>(i)], "BB"});
+        model.Publish();
+        state.ResumeTiming();
+        model.SortRows(column, false);
+        state.PauseTiming();
+        if (model.Cell(0, column) != (column == 1 ? "0" : "entry 0"))
+            state.SkipWithError("not sorted");
+        state.ResumeTiming();
+    }
+}
+
 class Receiver : public platform::MessageTarget {
 public:
     ~Receiver() override { CloseMessages(); }
@@ -242,6 +287,8 @@ void BM_HandOffFromWorker(benchmark::State& state) {
 BENCHMARK(BM_RawFetchAll)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_GridLastRow)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_ExecuteToFirst50Rows)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
+BENCHMARK(BM_SortBaseline)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_SortGridRows)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_HandOffSameThread)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_HandOffFromWorker)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 

@@ -83,6 +83,24 @@ TEST(ExecRules, CompareCellsOrdersLeadingNumbersNumericallyThenBytes) {
     EXPECT_EQ(LeadingInteger("-"), 0);
 }
 
+TEST(ExecRules, SortKeysOrderAsTheBytesDoAroundTheirSixteenBytePrefix) {
+    // Texts that agree on their first 8 or 16 bytes, end there, run past them, or hold high bytes:
+    // comparing keys must agree in sign with comparing the bytes themselves.
+    const std::vector<std::string> texts{
+        "", "a", "ab", "abcdefgh", "abcdefghX", "abcdefghijklmnop", "abcdefghijklmnopq", "abcdefghijklmnopr",
+        "abcdefghijklmnoq", "abcdefgh\xE9", "\xE9t\xE9", "entry 123456", "entry 1234567", "entry 12345678",
+        "entry 1234567890123456 a", "entry 1234567890123456 b", "12 x", "12 y", "-3 z"};
+    auto sign = [](int v) { return (v > 0) - (v < 0); };
+    for (const std::string& a : texts)
+        for (const std::string& b : texts) {
+            const int bytes = sign(LeadingInteger(a) != LeadingInteger(b)
+                                       ? (LeadingInteger(a) < LeadingInteger(b) ? -1 : 1)
+                                       : std::string_view(a).compare(b));
+            EXPECT_EQ(sign(CompareSortKeys(MakeSortKey(a), MakeSortKey(b))), bytes) << a << " / " << b;
+            EXPECT_EQ(sign(CompareCells(a, b)), bytes) << a << " / " << b;
+        }
+}
+
 TEST(ExecRules, SharedSortStateFlipsOnEveryClick) {
     SortState& state = SharedSortState();
     const int before = state.direction;
