@@ -295,18 +295,22 @@ bool CQuarvelView::CopySelectedRows() {
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     if (rows.empty())
         return false;
-    std::vector<std::string> titles;
-    for (int c = 0; c < model_->ColumnCount(); ++c)
-        titles.push_back(model_->Title(c));
-    std::vector<std::vector<std::string>> texts;
-    texts.reserve(rows.size());
+    // The text is built line by line from the rows in place: a copy of every selected row would hold
+    // them all twice.
+    const int columns = model_->ColumnCount();
+    std::vector<std::string_view> fields;
+    for (int c = 0; c < columns; ++c)
+        fields.push_back(model_->Title(c));
+    std::string text;
+    exec::AppendCopyLine(text, fields);
+    std::string rowNumber;
     for (int r : rows) {
-        std::vector<std::string> fields;
-        for (int c = 0; c < model_->ColumnCount(); ++c)
-            fields.push_back(model_->Cell(r, c));
-        texts.push_back(std::move(fields));
+        rowNumber = model_->Cell(r, 0);
+        fields.assign(1, rowNumber);
+        for (int c = 1; c < columns; ++c)
+            fields.push_back(model_->QueryCell(r, c - 1));
+        exec::AppendCopyLine(text, fields);
     }
-    const std::string text = exec::CopyText(titles, texts);
     QApplication::clipboard()->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     return true;
 }

@@ -138,8 +138,7 @@ SortState& SharedSortState() {
     return state;
 }
 
-namespace {
-void AppendLine(std::string& out, const std::vector<std::string>& fields) {
+void AppendCopyLine(std::string& out, const std::vector<std::string_view>& fields) {
     for (size_t i = 0; i < fields.size(); ++i) {
         if (i)
             out += ';';
@@ -147,13 +146,15 @@ void AppendLine(std::string& out, const std::vector<std::string>& fields) {
     }
     out += "\r\n";
 }
-} // namespace
 
 std::string CopyText(const std::vector<std::string>& titles, const std::vector<std::vector<std::string>>& rows) {
     std::string out;
-    AppendLine(out, titles);
+    auto append = [&out](const std::vector<std::string>& fields) {
+        AppendCopyLine(out, std::vector<std::string_view>(fields.begin(), fields.end()));
+    };
+    append(titles);
     for (const auto& row : rows)
-        AppendLine(out, row);
+        append(row);
     return out;
 }
 

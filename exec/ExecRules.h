@@ -84,5 +84,7 @@ SortState& SharedSortState();
 
 // The clipboard text of rows: the titles joined by ";" and ended by CR LF, then each row the same way.
 std::string CopyText(const std::vector<std::string>& titles, const std::vector<std::vector<std::string>>& rows);
+// One line of that text appended to `out`, for callers that copy many rows without holding them twice.
+void AppendCopyLine(std::string& out, const std::vector<std::string_view>& fields);
 
 } // namespace exec
