@@ -173,7 +173,7 @@ void BM_GridLastRow(benchmark::State& state) {
         rows += window->Grid()->Model()->RowCount();
         if (window->Grid()->Model()->RowCount() != kBigRows)
             state.SkipWithError("not every row arrived");
-        megabytes = ResidentMegabytes() - before;
+        megabytes = std::max(megabytes, ResidentMegabytes() - before);
         window.reset();
         state.ResumeTiming();
     }
@@ -284,8 +284,8 @@ void BM_HandOffFromWorker(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_RawFetchAll)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
-BENCHMARK(BM_GridLastRow)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_RawFetchAll)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_GridLastRow)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_ExecuteToFirst50Rows)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
 BENCHMARK(BM_SortBaseline)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_SortGridRows)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
