@@ -33,4 +33,12 @@ if [ ! -f demo.db ]; then
   echo "== creating demo.db"
   scripts/make-demo-db.sh demo.db
 fi
+# The program's settings file is what an installation leaves behind: without it every new editor
+# window starts by asking to reinstall the application. Its values default when absent.
+settings_dir="${QUARVEL_CONFIG_DIR:-${XDG_CONFIG_HOME:-$HOME/.config}/VORANTE}"
+if [ ! -f "$settings_dir/VORANTE.ini" ]; then
+  echo "== creating $settings_dir/VORANTE.ini"
+  mkdir -p "$settings_dir"
+  : > "$settings_dir/VORANTE.ini"
+fi
 echo "== set-up done"
