@@ -6,6 +6,7 @@
 
 #include "OraFormat.h"
 #include "PlRunner.h"
+#include "SqlFunctions.h"
 
 namespace liteoci {
 
@@ -164,6 +165,7 @@ struct Typer {
             return Kind::Chr;
         }
         if ((t.kind == Tok::Word || t.kind == Tok::QIdent)) {
+            if (e - b == 3 && O(b + 1, ".") && (W(b + 2, "NEXTVAL") || W(b + 2, "CURRVAL"))) return Kind::Num;
             if (e - b == 1) return Column("", IdentName(text, t));
             if (e - b == 3 && O(b + 1, ".")) return Column(IdentName(text, t), IdentName(text, toks[b + 2]));
         }
@@ -239,8 +241,69 @@ OraError PrepareVm(StmtHandle* st, Session& s) {
     return {};
 }
 
+// CREATE SEQUENCE name [START WITH n] [INCREMENT BY n] [the other options, accepted and ignored] and
+// DROP SEQUENCE name become a row written to or deleted from the sequence table.
+OraError CompileSequenceDdl(StmtHandle* st, Session& s) {
+    const auto& toks = st->lex.toks;
+    std::string_view text = st->text;
+    auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(text, toks[i], word); };
+    auto endPos = [&] { return static_cast<int>(toks.back().pos + toks.back().len); };
+    const bool create = w(0, "CREATE");
+    if (toks.size() < 3 || (toks[2].kind != Tok::Word && toks[2].kind != Tok::QIdent))
+        return MakeErrorAt(toks.size() > 2 ? static_cast<int>(toks[2].pos) : endPos(), 2277);
+    const std::string name = IdentName(text, toks[2]);
+    long long start = 1, step = 1;
+    // A signed whole number at token i; advances i past it.
+    auto number = [&](size_t& i, long long& out) -> OraError {
+        bool negative = false;
+        if (i < toks.size() && (IsOp(text, toks[i], "-") || IsOp(text, toks[i], "+")))
+            negative = IsOp(text, toks[i++], "-");
+        if (i >= toks.size() || toks[i].kind != Tok::Number) return MakeErrorAt(i < toks.size() ? static_cast<int>(toks[i].pos) : endPos(), 4002);
+        out = std::atoll(std::string(text.substr(toks[i].pos, toks[i].len)).c_str());
+        if (negative) out = -out;
+        ++i;
+        return {};
+    };
+    for (size_t i = 3; i < toks.size();) {
+        long long ignored = 0;
+        if (create && w(i, "START") && w(i + 1, "WITH")) {
+            i += 2;
+            if (OraError e = number(i, start)) return e;
+        } else if (create && w(i, "INCREMENT") && w(i + 1, "BY")) {
+            i += 2;
+            if (OraError e = number(i, step)) return e;
+        } else if (create && (w(i, "MINVALUE") || w(i, "MAXVALUE") || w(i, "CACHE"))) {
+            ++i;
+            if (OraError e = number(i, ignored)) return e;
+        } else if (create && (w(i, "NOMINVALUE") || w(i, "NOMAXVALUE") || w(i, "NOCACHE") || w(i, "CYCLE") ||
+                              w(i, "NOCYCLE") || w(i, "ORDER") || w(i, "NOORDER"))) {
+            ++i;
+        } else {
+            return MakeErrorAt(static_cast<int>(toks[i].pos), 933);
+        }
+    }
+    if (step == 0) return MakeErrorAt(static_cast<int>(toks[0].pos), 4002);
+    std::string quoted = "'";
+    for (char c : name) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    quoted += "'";
+    Translation t;
+    t.sql = create ? std::string("INSERT INTO ") + kSequenceTable + " (name, next, step) SELECT " + quoted + ", " +
+                         std::to_string(start) + ", " + std::to_string(step) + " WHERE LITEOCI_SEQUENCE_CHECK(" +
+                         quoted + ", 0)"
+                   // The check is the key looked up, so it runs even when there is no row to look at.
+                   : std::string("DELETE FROM ") + kSequenceTable + " WHERE name = (SELECT " + quoted +
+                         " WHERE LITEOCI_SEQUENCE_CHECK(" + quoted + ", 1))";
+    t.map.emplace_back(0, toks[0].pos);
+    st->translation = std::move(t);
+    st->placeholderCount = 0;
+    return PrepareVm(st, s);
+}
+
 OraError CompileSql(StmtHandle* st, Session& s) {
     const auto& toks = st->lex.toks;
+    if (st->cls.cls == StmtClass::Ddl && toks.size() > 1 && IsWord(st->text, toks[1], "SEQUENCE") &&
+        (IsWord(st->text, toks[0], "CREATE") || IsWord(st->text, toks[0], "DROP")))
+        return CompileSequenceDdl(st, s);
     std::string_view text = st->text;
     size_t b = 0, e = toks.size();
     std::string prefix;

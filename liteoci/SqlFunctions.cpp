@@ -360,6 +360,75 @@ void DateOrNumberArithmetic(sqlite3_context* ctx, sqlite3_value** argv, bool sub
 void FnAdd(sqlite3_context* ctx, int, sqlite3_value** argv) { DateOrNumberArithmetic(ctx, argv, false); }
 void FnSubtract(sqlite3_context* ctx, int, sqlite3_value** argv) { DateOrNumberArithmetic(ctx, argv, true); }
 
+// s.NEXTVAL: the sequence's next value, taken in the session's own transaction.
+void FnNextval(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const std::string name(Text(argv[0]));
+    sqlite3* db = sqlite3_context_db_handle(ctx);
+    const std::string sql =
+        std::string("UPDATE ") + kSequenceTable + " SET next = next + step WHERE name = ?1 RETURNING next - step";
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return Fail(ctx, MakeError(2289));
+    }
+    sqlite3_bind_text(st, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    const int rc = sqlite3_step(st);
+    if (rc != SQLITE_ROW) {
+        const int code = sqlite3_errcode(db);
+        sqlite3_finalize(st);
+        if (rc == SQLITE_DONE) return Fail(ctx, MakeError(2289));
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED) return Fail(ctx, MakeError(54));
+        return Fail(ctx, MakeError(600, "sequence"));
+    }
+    const sqlite3_int64 value = sqlite3_column_int64(st, 0);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+    }
+    sqlite3_finalize(st);
+    Settings(ctx)->currentValues[name] = value;
+    sqlite3_result_int64(ctx, value);
+}
+
+// How many sequences, and how many other objects of the schema, have the name.
+void CountNamed(sqlite3* db, const std::string& name, int& sequences, int& others) {
+    const std::string sql = std::string("SELECT (SELECT count(*) FROM ") + kSequenceTable +
+                            " WHERE name = ?1), (SELECT count(*) FROM sqlite_master WHERE upper(name) = ?1)";
+    sqlite3_stmt* st = nullptr;
+    sequences = others = 0;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(st, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(st) == SQLITE_ROW) {
+            sequences = sqlite3_column_int(st, 0);
+            others = sqlite3_column_int(st, 1);
+        }
+    }
+    sqlite3_finalize(st);
+}
+
+// s.CURRVAL: the value this session's last s.NEXTVAL gave.
+void FnCurrval(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const std::string name(Text(argv[0]));
+    const auto& values = Settings(ctx)->currentValues;
+    const auto it = values.find(name);
+    if (it == values.end()) {
+        int sequences = 0, others = 0;
+        CountNamed(sqlite3_context_db_handle(ctx), name, sequences, others);
+        return Fail(ctx, sequences == 0 ? MakeError(2289) : MakeError(8002, name));
+    }
+    sqlite3_result_int64(ctx, it->second);
+}
+
+// Raises ORA-00955 when a sequence or table already has the name (argument 2 = 0), or ORA-02289
+// when no sequence has it (argument 2 = 1); else 1. Guards CREATE and DROP SEQUENCE.
+void FnSequenceCheck(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const std::string name(Text(argv[0]));
+    const bool mustExist = sqlite3_value_int(argv[1]) != 0;
+    int sequences = 0, others = 0;
+    CountNamed(sqlite3_context_db_handle(ctx), name, sequences, others);
+    if (mustExist && sequences == 0) return Fail(ctx, MakeError(2289));
+    if (!mustExist && sequences + others > 0) return Fail(ctx, MakeError(955));
+    sqlite3_result_int(ctx, 1);
+}
+
 struct Fn {
     const char* name;
     int args;  // -1: any number
@@ -382,6 +451,8 @@ constexpr Fn kFunctions[] = {
     {"ADD_MONTHS", 2, FnAddMonths, true},    {"LAST_DAY", 1, FnLastDay, true},
     {"INITCAP", 1, FnInitcap, true},
     {"LITEOCI_ADD", 2, FnAdd, true},         {"LITEOCI_SUB", 2, FnSubtract, true},
+    {"LITEOCI_NEXTVAL", 1, FnNextval, false}, {"LITEOCI_CURRVAL", 1, FnCurrval, false},
+    {"LITEOCI_SEQUENCE_CHECK", 2, FnSequenceCheck, false},
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <map>
 #include <string>
 
 #include "OraFormat.h"
@@ -15,7 +16,11 @@ namespace liteoci {
 struct SessionSettings {
     std::string user;
     DateFormat dateFormat;  // NLS_DATE_FORMAT
+    std::map<std::string, sqlite3_int64> currentValues;  // CURRVAL of each sequence used in this session
 };
+
+// Where sequences keep their next values (the name is internal: user SQL cannot reach it).
+constexpr const char* kSequenceTable = "\"liteoci$sequences\"";
 
 // Registers the functions on db; `settings` must outlive the connection's use.
 int RegisterSqlFunctions(sqlite3* db, SessionSettings* settings);

@@ -479,6 +479,15 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                         return MakeErrorAt(static_cast<int>(t.pos), 942);
                     bool call = rw.Op(i + 1, "(");
                     bool qualified = (i > b && rw.Op(i - 1, ".")) || rw.Op(i + 1, ".");
+                    // sequence.NEXTVAL and sequence.CURRVAL
+                    if (!(i > b && rw.Op(i - 1, ".")) && rw.Op(i + 1, ".") &&
+                        (rw.Word(i + 2, "NEXTVAL") || rw.Word(i + 2, "CURRVAL"))) {
+                        sql += rw.Word(i + 2, "NEXTVAL") ? "LITEOCI_NEXTVAL(" : "LITEOCI_CURRVAL(";
+                        sql += QuoteString(IdentName(text, t)) + ")";
+                        rw.Skip(i + 1);
+                        rw.Skip(i + 2);
+                        break;
+                    }
                     int var = (!call && !qualified) ? resolver.Variable(w) : -1;
                     if (var >= 0) {
                         out.params.push_back({ParamRef::Variable, var});

@@ -178,6 +178,34 @@ TEST_F(StatementTest, DatesMoveByNumbersOfDaysAndDifferInDays) {
     EXPECT_EQ(Query(c_, "select id from t where 2 >= rownum").size(), 2u);
 }
 
+TEST_F(StatementTest, SequencesGiveNextValuesThatOutliveTheSession) {
+    Error e;
+    Query(c_, "select seq_a.currval from dual", &e);
+    EXPECT_EQ(e.code, 2289) << e.text;
+    ASSERT_EQ(Exec(c_, "create sequence seq_a start with 10 increment by 5 nocache").code, 0);
+    Query(c_, "select seq_a.currval from dual", &e);
+    EXPECT_EQ(e.code, 8002) << e.text;  // no NEXTVAL yet in this session
+    EXPECT_EQ(Scalar(c_, "select seq_a.nextval from dual"), "10");
+    EXPECT_EQ(Scalar(c_, "select seq_a.nextval + 0 from dual"), "15");
+    EXPECT_EQ(Scalar(c_, "select seq_a.currval from dual"), "15");
+    {
+        Conn other;
+        ASSERT_EQ(other.Logon("DEMO", "demo", *path_).code, 0);
+        EXPECT_EQ(Scalar(other, "select seq_a.nextval from dual"), "20");
+    }
+    EXPECT_EQ(Exec(c_, "create sequence seq_a").code, 955);
+    EXPECT_EQ(Exec(c_, "create sequence t").code, 955);  // a table has the name
+    EXPECT_EQ(Exec(c_, "create sequence seq_z increment by 0").code, 4002);
+    ASSERT_EQ(Exec(c_, "create sequence seq_b start with 3 increment by -1").code, 0);
+    EXPECT_EQ(Scalar(c_, "select seq_b.nextval from dual"), "3");
+    EXPECT_EQ(Scalar(c_, "select seq_b.nextval from dual"), "2");
+    EXPECT_EQ(Exec(c_, "drop sequence seq_a").code, 0);
+    Query(c_, "select seq_a.nextval from dual", &e);
+    EXPECT_EQ(e.code, 2289) << e.text;
+    EXPECT_EQ(Exec(c_, "drop sequence seq_a").code, 2289);
+    EXPECT_EQ(Exec(c_, "drop sequence seq_b").code, 0);
+}
+
 TEST_F(StatementTest, NullsAndTruncationFollowTheClientRules) {
     Stmt s(c_, "select name, amount from t where id = 3");
     s.Describe();
