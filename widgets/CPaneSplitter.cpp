@@ -20,12 +20,19 @@ void CPaneSplitter::SetPanes(QWidget* first, QWidget* second) {
     Relayout();
 }
 
+// Showing a shown pane or hiding a hidden one changes nothing: no relayout, no repaint. The result
+// grid shows its pane for every row that arrives, so this is what keeps a long fetch from
+// repainting the whole window on every turn of the event loop.
 void CPaneSplitter::HidePane(int index) {
+    if (geometry_.IsHidden(index))
+        return;
     geometry_.SetHidden(index, true);
     Relayout();
 }
 
 void CPaneSplitter::ShowPane(int index) {
+    if (!geometry_.IsHidden(index))
+        return;
     geometry_.SetHidden(index, false);
     Relayout();
 }

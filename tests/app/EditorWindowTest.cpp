@@ -171,6 +171,26 @@ private slots:
         QCOMPARE(frame->OutputView()->height(), 48);
         frame->HideResultPane();
         QCOMPARE(inner->height(), outer->height());
+
+        // The grid shows its pane for every fetched row: showing a shown pane must not repaint
+        // the window (it once repainted everything on every turn of the event loop).
+        frame->ShowResultPane();
+        QTest::qWait(100); // the repaints of the changes above
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                paints += event->type() == QEvent::Paint;
+                return false;
+            }
+        } counter;
+        outer->installEventFilter(&counter);
+        for (int i = 0; i < 100; ++i) {
+            frame->ShowResultPane();
+            frame->ShowOutputPane();
+            QCoreApplication::processEvents();
+        }
+        outer->removeEventFilter(&counter);
+        QCOMPARE(counter.paints, 0);
     }
 
     void outputPaneFollowsTheSetting() {
