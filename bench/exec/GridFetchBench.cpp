@@ -6,22 +6,24 @@
 // - the hand-off alone: a synchronous send from a worker to a window thread running its event loop,
 //   against the same send on the window's own thread.
 // Run scripts/make-demo-db.sh first (scripts/setup.sh does).
-#include "ApplicationFields.h"
 #include "CQuarvelDoc.h"
 #include "CQuarvelView.h"
 #include "CSplitFrame.h"
+#include "CSqlMainFrame.h"
+#include "CTavrelApp.h"
 #include "ColumnSlots.h"
 #include "DBConnect.h"
 #include "DBStmt.h"
 #include "Execution.h"
 #include "ExecWindowHost.h"
 #include "MessageBox.h"
-#include "QtMessagePump.h"
 #include "RegisteredMessages.h"
 #include "ResultModel.h"
 #include "SyncSend.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QPointer>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -114,24 +116,31 @@ void BM_RawFetchAll(benchmark::State& state) {
                       static_cast<double>(state.iterations());
 }
 
-// A document and the grid's frame, offscreen, on the demo database.
+// The program, started as on a desktop (the connect dialog that opens first is cancelled); each
+// GridWindow is an editor window of it, offscreen, on the demo database: the grid with everything
+// around it that a fetch touches.
+CTavrelApp* theApp = nullptr;
+
 struct GridWindow {
-    ApplicationFields app;
-    std::unique_ptr<CQuarvelDoc> doc;
-    std::unique_ptr<CSplitFrame> frame;
+    QPointer<CSqlMainFrame> frame;
+    CQuarvelDoc* doc = nullptr;
     GridWindow() {
-        app.pendingConnection = Logon();
-        doc = std::make_unique<CQuarvelDoc>(app);
-        frame = std::make_unique<CSplitFrame>(doc.get());
-        frame->resize(1000, 600);
-        frame->show();
+        theApp->Fields().pendingConnection = Logon();
+        frame = theApp->OpenNewDocument();
+        doc = frame->Document();
     }
     ~GridWindow() {
+        if (!frame)
+            return;
         doc->StopWorker();
-        frame.reset();
-        doc.reset();
+        frame->close();
+        // The window deletes itself later; outside an event loop that needs asking for.
+        while (frame) {
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
     }
-    CQuarvelView* Grid() const { return frame->Grid(); }
+    CQuarvelView* Grid() const { return frame->SplitFrame()->Grid(); }
     bool Execute() {
         const bool started = exec::ExecuteCommand(*doc, Grid()->Host(), kQuery);
         doc->WaitForWorker();
@@ -298,13 +307,22 @@ int main(int argc, char** argv) {
     char configPattern[] = "/tmp/quarvel-bench-XXXXXX";
     const std::string config = mkdtemp(configPattern);
     setenv("QUARVEL_CONFIG_DIR", config.c_str(), 1);
+    // The program's settings file exists, as after an installation: no message at each new window.
+    std::ofstream(config + "/VORANTE.ini").flush();
     QApplication qapp(argc, argv);
-    platform::RegisterProgramMessages();
-    platform::QtMessagePump pump;
-    SetUserInterfaceThread(std::this_thread::get_id());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    {
+        CTavrelApp app;
+        QTimer::singleShot(0, [] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                dialog->reject();
+        });
+        app.InitInstance({});
+        theApp = &app;
+        benchmark::Initialize(&argc, argv);
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+        theApp = nullptr;
+    }
     std::error_code ignored;
     std::filesystem::remove_all(config, ignored);
     return 0;
