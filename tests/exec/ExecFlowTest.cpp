@@ -16,6 +16,7 @@
 #include "GuiTestSupport.h"
 #include "IniSettingsKey.h"
 #include "ResultModel.h"
+#include "SecondSession.h"
 #include "cFetchStatus.h"
 #include "cReportValue.h"
 #include "cMsgDialog.h"
@@ -78,25 +79,8 @@ struct Editor {
         pane = frame->TextPane();
     }
 
-    void Admin(const std::string& sql) {
-        DBStmt stmt(admin.get(), sql.c_str());
-        if (sql == "commit")
-            stmt.Commit();
-        else
-            stmt.Execute();
-    }
-    int CountOnSecondSession(const std::string& where) {
-        DBConnect other;
-        other.Logon("DEMO", "demo", db.Path().c_str());
-        const std::string sql = "select count(*) from t where " + where;
-        DBStmt stmt(&other, sql.c_str());
-        char buffer[64] = {};
-        uint16_t length = 0, code = 0;
-        int16_t indicator = 0;
-        stmt.DefineChars(1, buffer, sizeof buffer - 1, &length, &indicator, &code);
-        stmt.Fetch();
-        return std::atoi(buffer);
-    }
+    void Admin(const std::string& sql) { RunOnSession(*admin, sql); }
+    int CountOnSecondSession(const std::string& where) { return ::CountOnSecondSession(db.Path(), where); }
 
     // Types the statement into the text pane (lines separated by Return), selects it and presses F9.
     void Type(const QString& sql) {

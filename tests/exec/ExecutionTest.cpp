@@ -7,6 +7,7 @@
 #include "IniSettingsKey.h"
 #include "RegisteredMessages.h"
 #include "StringTable.h"
+#include "SecondSession.h"
 #include "TestDatabase.h"
 
 #include <gtest/gtest.h>
@@ -136,24 +137,9 @@ protected:
             admin_ = std::make_unique<DBConnect>();
             admin_->Logon("DEMO", "demo", db_.Path().c_str());
         }
-        DBStmt stmt(admin_.get(), sql.c_str());
-        if (sql == "commit")
-            stmt.Commit();
-        else
-            stmt.Execute();
+        RunOnSession(*admin_, sql);
     }
-    int CountOnSecondSession(const std::string& where) {
-        DBConnect other;
-        other.Logon("DEMO", "demo", db_.Path().c_str());
-        const std::string sql = "select count(*) from t where " + where;
-        DBStmt stmt(&other, sql.c_str());
-        char buffer[64] = {};
-        uint16_t length = 0, code = 0;
-        int16_t indicator = 0;
-        stmt.DefineChars(1, buffer, sizeof buffer - 1, &length, &indicator, &code);
-        stmt.Fetch();
-        return std::atoi(buffer);
-    }
+    int CountOnSecondSession(const std::string& where) { return ::CountOnSecondSession(db_.Path(), where); }
 
     void Open() {
         app_.pendingConnection = std::make_unique<DBConnect>();
