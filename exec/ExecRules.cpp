@@ -30,12 +30,6 @@ std::string RowCountText(StatementKind kind, uint32_t count) {
     return std::to_string(count) + " row(s) " + verb;
 }
 
-std::string ProgressText(int32_t rowsFetched) {
-    std::string text;
-    WriteProgressText(rowsFetched, text);
-    return text;
-}
-
 void WriteProgressText(int32_t rowsFetched, std::string& text) {
     char digits[16];
     const auto end = std::to_chars(digits, digits + sizeof digits, rowsFetched).ptr;
@@ -145,17 +139,6 @@ void AppendCopyLine(std::string& out, const std::vector<std::string_view>& field
         out += fields[i];
     }
     out += "\r\n";
-}
-
-std::string CopyText(const std::vector<std::string>& titles, const std::vector<std::vector<std::string>>& rows) {
-    std::string out;
-    auto append = [&out](const std::vector<std::string>& fields) {
-        AppendCopyLine(out, std::vector<std::string_view>(fields.begin(), fields.end()));
-    };
-    append(titles);
-    for (const auto& row : rows)
-        append(row);
-    return out;
 }
 
 } // namespace exec

@@ -27,9 +27,7 @@ CaretPlace CaretForParseError(std::string_view executedText, uint32_t offset);
 
 // "3 row(s) updated." and the like; empty for kinds that report no count.
 std::string RowCountText(StatementKind kind, uint32_t count);
-// "120 rows fetched."
-std::string ProgressText(int32_t rowsFetched);
-// The same into `text`, reusing its storage: the worker writes it once per fetched row.
+// "120 rows fetched." into `text`, reusing its storage: the worker writes it once per fetched row.
 void WriteProgressText(int32_t rowsFetched, std::string& text);
 // "Statement processed. 60 Row(s) selected."
 std::string FinalFetchText(int32_t rowsFetched);
@@ -82,9 +80,8 @@ struct SortState {
 };
 SortState& SharedSortState();
 
-// The clipboard text of rows: the titles joined by ";" and ended by CR LF, then each row the same way.
-std::string CopyText(const std::vector<std::string>& titles, const std::vector<std::vector<std::string>>& rows);
-// One line of that text appended to `out`, for callers that copy many rows without holding them twice.
+// The clipboard text of rows is the titles joined by ";" and ended by CR LF, then each row the same
+// way: this appends one such line to `out`, so that a copy of many rows never holds them twice.
 void AppendCopyLine(std::string& out, const std::vector<std::string_view>& fields);
 
 } // namespace exec

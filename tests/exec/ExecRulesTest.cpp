@@ -31,7 +31,9 @@ TEST(ExecRules, ReportedTexts) {
     EXPECT_EQ(RowCountText(StatementKind::Delete, 0), "0 row(s) deleted.");
     EXPECT_EQ(RowCountText(StatementKind::Insert, 1), "1 row(s) inserted.");
     EXPECT_EQ(RowCountText(StatementKind::Other, 4), "");
-    EXPECT_EQ(ProgressText(120), "120 rows fetched.");
+    std::string progress = "a longer text that the next one replaces";
+    WriteProgressText(120, progress);
+    EXPECT_EQ(progress, "120 rows fetched.");
     EXPECT_EQ(FinalFetchText(0), "Statement processed. 0 Row(s) selected.");
     EXPECT_EQ(SelectedCaption(60), "60 Row(s) selected");
     EXPECT_EQ(RowCaption(49, 50, false), "Row 50 of 50 (partial)");
@@ -111,8 +113,13 @@ TEST(ExecRules, SharedSortStateFlipsOnEveryClick) {
 }
 
 TEST(ExecRules, CopyTextJoinsWithSemicolonsAndEndsLinesWithCrLf) {
-    const std::string text =
-        CopyText({"ROW#", "ID", "NAME"}, {{"1", "7", ""}, {"2", "8", "b;c"}});
+    std::string text;
+    AppendCopyLine(text, {"ROW#", "ID", "NAME"});
+    AppendCopyLine(text, {"1", "7", ""});
+    AppendCopyLine(text, {"2", "8", "b;c"});
     EXPECT_EQ(text, "ROW#;ID;NAME\r\n1;7;\r\n2;8;b;c\r\n");
-    EXPECT_EQ(CopyText({"ROW#", "A", "B", "C"}, {{"1", "x", "", "z"}}), "ROW#;A;B;C\r\n1;x;;z\r\n");
+    std::string other;
+    AppendCopyLine(other, {"ROW#", "A", "B", "C"});
+    AppendCopyLine(other, {"1", "x", "", "z"});
+    EXPECT_EQ(other, "ROW#;A;B;C\r\n1;x;;z\r\n");
 }
