@@ -283,9 +283,7 @@ OraError CompileSequenceDdl(StmtHandle* st, Session& s) {
         }
     }
     if (step == 0) return MakeErrorAt(static_cast<int>(toks[0].pos), 4002);
-    std::string quoted = "'";
-    for (char c : name) quoted += c == '\'' ? std::string("''") : std::string(1, c);
-    quoted += "'";
+    const std::string quoted = QuoteString(name);
     Translation t;
     t.sql = create ? std::string("INSERT INTO ") + kSequenceTable + " (name, next, step) SELECT " + quoted + ", " +
                          std::to_string(start) + ", " + std::to_string(step) + " WHERE LITEOCI_SEQUENCE_CHECK(" +

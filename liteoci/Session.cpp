@@ -20,9 +20,11 @@ const char* const kSchema =
     "CREATE TABLE IF NOT EXISTS \"liteoci$users\" (name TEXT PRIMARY KEY, salt TEXT NOT NULL, hash TEXT NOT NULL, "
     "sysdba INTEGER NOT NULL DEFAULT 0);"
     "CREATE TABLE IF NOT EXISTS \"liteoci$source\" (name TEXT NOT NULL, type TEXT NOT NULL, text TEXT NOT NULL, "
-    "status TEXT NOT NULL, PRIMARY KEY (name, type));"
+    "status TEXT NOT NULL, PRIMARY KEY (name, type));";
+// Run at every logon as well: files made before sequences existed get their table then.
+const char* const kSequenceSchema =
     "CREATE TABLE IF NOT EXISTS \"liteoci$sequences\" (name TEXT PRIMARY KEY, next INTEGER NOT NULL, "
-    "step INTEGER NOT NULL);";
+    "step INTEGER NOT NULL)";
 
 std::string RandomSalt() {
     std::random_device rd;
@@ -252,9 +254,7 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
     s->settings_.dateFormat.Compile("DD-MON-RR");
     s->Exec("PRAGMA journal_mode=WAL");
     s->Exec("PRAGMA foreign_keys=ON");
-    // Files made before sequences existed get their table at the first logon.
-    s->Exec("CREATE TABLE IF NOT EXISTS \"liteoci$sequences\" (name TEXT PRIMARY KEY, next INTEGER NOT NULL, "
-            "step INTEGER NOT NULL)");
+    s->Exec(kSequenceSchema);
     if (RegisterSqlFunctions(s->db_, &s->settings_) != SQLITE_OK) return MakeError(600, "functions");
     if (OraError e = s->Exec("CREATE TEMP TABLE DUAL (DUMMY VARCHAR2(1)); INSERT INTO temp.DUAL VALUES ('X')")) return e;
     out = std::move(s);
@@ -425,7 +425,8 @@ std::string CreateDatabaseFile(const std::string& path) {
     } else {
         char* err = nullptr;
         if (sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, &err) != SQLITE_OK ||
-            sqlite3_exec(db, kSchema, nullptr, nullptr, &err) != SQLITE_OK) {
+            sqlite3_exec(db, kSchema, nullptr, nullptr, &err) != SQLITE_OK ||
+            sqlite3_exec(db, kSequenceSchema, nullptr, nullptr, &err) != SQLITE_OK) {
             error = err ? err : "cannot write the database";
         }
         sqlite3_free(err);

@@ -129,6 +129,8 @@ std::string QuoteAlias(const std::string& name) {
     return r + "\"";
 }
 
+}  // namespace
+
 std::string QuoteString(std::string_view v) {
     std::string r = "'";
     for (char c : v) {
@@ -137,8 +139,6 @@ std::string QuoteString(std::string_view v) {
     }
     return r + "'";
 }
-
-}  // namespace
 
 std::vector<size_t> MatchParens(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e) {
     std::vector<size_t> match(toks.size(), SIZE_MAX), stack;

@@ -80,6 +80,9 @@ struct Classification {
 };
 Classification Classify(std::string_view text, const std::vector<Token>& toks);
 
+// An SQL string literal of v: in single quotes, each quote doubled.
+std::string QuoteString(std::string_view v);
+
 // Matching parenthesis of each "(" and ")" in toks, or SIZE_MAX.
 std::vector<size_t> MatchParens(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e);
 
