@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "OraFormat.h"
+#include "PlEngine.h"
 #include "PlRunner.h"
 #include "SqlFunctions.h"
 
@@ -230,6 +231,14 @@ OraError PrepareVm(StmtHandle* st, Session& s) {
     const char* tail = nullptr;
     int rc = sqlite3_prepare_v3(s.db(), st->translation.sql.c_str(), static_cast<int>(st->translation.sql.size()),
                                 SQLITE_PREPARE_PERSISTENT, &st->vm, &tail);
+    // a stored function used in SQL becomes known to the connection on first use
+    if (rc != SQLITE_OK && std::strncmp(sqlite3_errmsg(s.db()), "no such function: ", 18) == 0 &&
+        RegisterSqlCallable(s, Upper(sqlite3_errmsg(s.db()) + 18))) {
+        sqlite3_finalize(st->vm);
+        st->vm = nullptr;
+        rc = sqlite3_prepare_v3(s.db(), st->translation.sql.c_str(), static_cast<int>(st->translation.sql.size()),
+                                SQLITE_PREPARE_PERSISTENT, &st->vm, &tail);
+    }
     if (rc != SQLITE_OK) {
         ErrorContext ctx = ContextOf(st);
         OraError e = s.MapError(rc, &ctx);
@@ -774,8 +783,13 @@ sword StoreUnit(StmtHandle* st, ErrorHandle* err) {
     if (k + 2 < toks.size() && IsOp(text, toks[k + 1], ".")) k += 2;  // schema-qualified name
     std::string name = IdentName(text, toks[k]);
     if (OraError e = s.Commit()) return Fail(err, std::move(e));
-    OraError check = type == "PROCEDURE" ? CheckStoredUnit(s, text, toks, k + 1)
-                                         : MakeError(24344);
+    size_t kindTok = 1;
+    while (kindTok < toks.size() && !w(kindTok, "PROCEDURE") && !w(kindTok, "FUNCTION") && !w(kindTok, "PACKAGE") &&
+           !w(kindTok, "TRIGGER") && !w(kindTok, "TYPE"))
+        ++kindTok;
+    OraError check = type == "TRIGGER" || type == "TYPE" || type == "TYPE BODY"
+                         ? MakeError(24344)
+                         : CheckStoredUnit(s, text, toks, kindTok, type, name);
     // DDL: the unit is stored in its own committed transaction.
     sqlite3_stmt* q = nullptr;
     std::string sql = std::string(replace ? "INSERT OR REPLACE" : "INSERT") + " INTO " + kSourceTable +

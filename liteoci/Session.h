@@ -73,6 +73,8 @@ public:
     const std::string& user() const { return settings_.user; }
     SessionSettings& settings() { return settings_; }
     DbmsOutput& output() { return output_; }
+    // The PL/SQL engine of the session (stored units compiled, package state), made on first use.
+    std::shared_ptr<void>& plEngine() { return plEngine_; }
 
     // Rolls back what is pending and closes the connection.
     void Close();
@@ -103,6 +105,7 @@ private:
     SessionSettings settings_;
     DbmsOutput output_;
     bool inTxn_ = false;
+    std::shared_ptr<void> plEngine_;
 
     std::mutex callMutex_;
     bool inCall_ = false;
