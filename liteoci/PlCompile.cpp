@@ -10,6 +10,7 @@
 
 #include "PlEngine.h"
 #include "PlScope.h"
+#include "StackGuard.h"
 #include "Translate.h"
 
 namespace liteoci {
@@ -140,8 +141,13 @@ struct Compiler {
     // Guards each recursion of the compiler.
     struct Depth {
         Compiler& c;
-        explicit Depth(Compiler& cc) : c(cc) { ++c.nesting; }
-        ~Depth() { --c.nesting; }
+        explicit Depth(Compiler& cc) : c(cc) {
+            // a small stack ends the nesting sooner
+            added = StackNearlyFull() ? kMaxNesting + 1 : 1;
+            c.nesting += added;
+        }
+        ~Depth() { c.nesting -= added; }
+        int added;
     };
     OraError TooDeep(size_t k) const {
         return Err(k, "PLS-00102: parser stack overflow because nesting is too deep");
@@ -744,6 +750,8 @@ struct Compiler {
                     return PlsError(text, at, "PLS-00201: identifier '" + name + "' must be declared");
                 }
             }
+            if (msg.find("parser stack overflow") != std::string::npos || msg.find("too large (maximum depth") != std::string::npos)
+                return TooDeep(b);
             ErrorContext ctx;
             OraError me = s.MapError(rc, &ctx);
             return PlsError(text, at, "PL/SQL: " + me.text);

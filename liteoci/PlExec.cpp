@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "StackGuard.h"
 #include "Translate.h"
 
 namespace liteoci {
@@ -10,7 +11,6 @@ namespace {
 
 OraError PlError(int code, const char* text) { return MakeRawError(code, text); }
 
-bool IsNumber(const Value& v) { return v.type == Value::Int || v.type == Value::Real; }
 
 }  // namespace
 
@@ -912,7 +912,7 @@ OraError Interpreter::RunExecImmediate(Node& n) {
 
 OraError Interpreter::Call(const Subprogram& sp, Frame* link, std::vector<Datum>& args, const std::vector<bool>& given,
                            Value* result) {
-    if (st_.callDepth >= kMaxCallDepth) return MakeRawError(6500, "PL/SQL: storage error");
+    if (st_.callDepth >= kMaxCallDepth || StackNearlyFull()) return MakeRawError(kOraStorageError, "PL/SQL: storage error");
     Frame f;
     f.slots.resize(static_cast<size_t>(sp.frameSize));
     for (size_t k = 0; k < sp.slotTypes.size() && k < f.slots.size(); ++k)
