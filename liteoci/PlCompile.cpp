@@ -607,6 +607,7 @@ struct Compiler {
                     CallTarget ct;
                     ct.kind = CallTarget::Method;
                     ct.builtin = m;
+                    ct.textKeys = t->indexByText;
                     ct.var = ref;
                     EmitCall(r, k, std::move(ct));
                     size_t nj = next + 2;
@@ -625,6 +626,7 @@ struct Compiler {
                     CallTarget ct;
                     ct.kind = CallTarget::Element;
                     ct.var = ref;
+                    ct.textKeys = t->indexByText;
                     size_t after;
                     // element fields after the index
                     size_t close = match[next];
@@ -823,6 +825,8 @@ struct Compiler {
                 size_t close = match[k];
                 if (close == SIZE_MAX) return Unexpected(end, ")");
                 if (OraError err = CompileExpr(k + 1, close, lv.index)) return err;
+                lv.textKeys = t->indexByText;
+                lv.bounded = !t->assoc;
                 k = close + 1;
                 t = t->elem;
                 path = &lv.afterPath;
@@ -1102,7 +1106,15 @@ struct Compiler {
             bool constant = false;
             if (W(i, "CONSTANT")) constant = true, ++i;
             TypeP t;
-            if (OraError e = ParseType(t)) return e;
+            if (OraError e = ParseType(t)) {
+                if (e.text.find("PLS-00103") == std::string::npos) {
+                    int line, col;
+                    LineColumn(text, Pos(nameTok), line, col);
+                    e.text += "\nORA-06550: line " + std::to_string(line) + ", column " + std::to_string(col) +
+                              ":\nPL/SQL: Item ignored";
+                }
+                return e;
+            }
             if (W(i, "NOT") && W(i + 1, "NULL")) i += 2;
             ExprP init;
             if (O(i, ":=") || W(i, "DEFAULT")) {
@@ -1131,7 +1143,7 @@ struct Compiler {
 
     // An initial value: an expression, or a collection constructor "type(a, b, ...)".
     OraError CompileInit(size_t b, size_t e, const TypeP& t, ExprP& out) {
-        if ((t->kind == PlType::Table || t->kind == PlType::Varray) && Ident(b) && Name(b) == t->name) {
+        if (t && (t->kind == PlType::Table || t->kind == PlType::Varray) && Ident(b) && Name(b) == t->name) {
             // constructor: compiled as a list of expressions in one SELECT
             return CompileConstructor(b, e, out);
         }
@@ -1333,7 +1345,23 @@ struct Compiler {
         return {};
     }
 
+    // A statement that names something wrong is reported as Oracle does: the error, then the
+    // statement that was ignored because of it.
     OraError ParseStatement(Node& n) {
+        size_t start = i;
+        while (O(start, "<") && O(start + 1, "<") && O(start + 3, ">")) start += 5;
+        OraError e = ParseStatementInner(n);
+        if (!e || e.code != kOraCompile || e.text.find("Statement ignored") != std::string::npos) return e;
+        if (e.text.find("PLS-00103") != std::string::npos || e.text.find("PLS-00102") != std::string::npos) return e;
+        bool sql = e.text.find("PL/SQL: ORA-") != std::string::npos;
+        int line, col;
+        LineColumn(text, Pos(start), line, col);
+        e.text += "\nORA-06550: line " + std::to_string(line) + ", column " + std::to_string(col) + ":\n" +
+                  (sql ? "PL/SQL: SQL Statement ignored" : "PL/SQL: Statement ignored");
+        return e;
+    }
+
+    OraError ParseStatementInner(Node& n) {
         Depth d(*this);
         if (nesting > kMaxNesting) return TooDeep(i);
         n.pos = Pos(i);

@@ -48,6 +48,7 @@ struct CallTarget {
     std::string builtin;   // Builtin: "SQLERRM", ...; Method: "COUNT", ...
     VarRef var;            // Element, Method
     std::vector<int> afterPath;
+    bool textKeys = false;
     Program* owner = nullptr;
 };
 

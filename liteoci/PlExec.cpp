@@ -227,22 +227,17 @@ OraError Interpreter::AssignDatum(LValue& t, Datum d, uint32_t pos) {
         if (!base->coll) return PlError(kOraCollectionIsNull, "Reference to uninitialized collection");
         if (key.type == Value::Null) return MakeError(kOraValueError, ": NULL index table key value");
         CollKey k;
-        bool textKey = key.type == Value::Text;
-        if (textKey) {
-            Value n;
-            if (ToNumber(key, n)) k.s = key.s;
-            else k.i = n.type == Value::Int ? n.i : static_cast<int64_t>(n.d);
+        if (t.textKeys) {
+            k.s = ValueText(key);
         } else {
-            k.i = key.type == Value::Int ? key.i : static_cast<int64_t>(key.d);
+            Value n;
+            if (ToNumber(key, n)) return MakeError(kOraValueError, ": character to number conversion error");
+            k.i = n.type == Value::Int ? n.i : static_cast<int64_t>(std::llround(n.d));
         }
-        // nested tables and varrays: the subscript must lie in the extent
-        bool assoc = base->coll->extent < 0;
-        (void)assoc;
+        if (t.bounded && (k.i < 1 || k.i > base->coll->extent))
+            return PlError(kOraSubscriptBeyondCount, "Subscript beyond count");
         auto it = base->coll->items.find(k);
-        if (it == base->coll->items.end()) {
-            if (base->coll->extent >= 0 && !t.var.path.empty()) {}
-            it = base->coll->items.emplace(k, Datum{}).first;
-        }
+        if (it == base->coll->items.end()) it = base->coll->items.emplace(k, Datum{}).first;
         Datum* dst = &it->second;
         for (int p : t.afterPath) {
             if (static_cast<size_t>(p) >= dst->fields.size()) dst->fields.resize(static_cast<size_t>(p) + 1);
@@ -340,7 +335,15 @@ OraError Interpreter::RunBlock(Node& n) {
         for (int c : h.codes) match = match || c == 0 || (c == e.code && !exc) || (c == e.code && exc && exc->code);
         for (const ExcDecl* x : h.exceptions) match = match || x == exc || (x->code != 0 && x->code == e.code);
         if (!match) continue;
-        // the error is handled: its position no longer counts
+        // the error is handled: its position no longer counts, but the backtrace keeps it
+        std::string trace;
+        for (size_t at = e.text.find("\nORA-06512: "); at != std::string::npos; at = e.text.find("\nORA-06512: ", at + 1)) {
+            size_t nl = e.text.find('\n', at + 1);
+            trace += e.text.substr(at + 1, nl == std::string::npos ? std::string::npos : nl - at - 1) + "\n";
+        }
+        std::string here = Where(*frame_);
+        if (!here.empty()) trace += "ORA-06512: " + here + "\n";
+        st_.lastBacktrace = trace;
         frame_->pendingPos = -1;
         raised_ = nullptr;
         handling_.push_back(e);
@@ -393,7 +396,7 @@ OraError Interpreter::Run(Node& n) {
                 if (t) return RunList(n.bodies[k]);
             }
             if (n.hasElse) return RunList(n.bodies.back());
-            if (n.kind == Node::Case) return Located(PlError(kOraCaseNotFound, "Case not found while executing CASE statement"), n.pos);
+            if (n.kind == Node::Case) return Located(PlError(kOraCaseNotFound, "CASE not found while executing CASE statement"), n.pos);
             return {};
         }
         case Node::Loop:
@@ -1148,12 +1151,12 @@ OraError Interpreter::ElementOf(const CallTarget& t, const Value& key, Value& ou
     if (!d->coll) return PlError(kOraCollectionIsNull, "Reference to uninitialized collection");
     CollKey k;
     if (key.type == Value::Null) return MakeError(kOraValueError, ": NULL index table key value");
-    if (key.type == Value::Text) {
-        Value nv;
-        if (ToNumber(key, nv)) k.s = key.s;
-        else k.i = nv.type == Value::Int ? nv.i : static_cast<int64_t>(nv.d);
+    if (t.textKeys) {
+        k.s = ValueText(key);
     } else {
-        k.i = key.type == Value::Int ? key.i : static_cast<int64_t>(key.d);
+        Value nv;
+        if (ToNumber(key, nv)) return MakeError(kOraValueError, ": character to number conversion error");
+        k.i = nv.type == Value::Int ? nv.i : static_cast<int64_t>(std::llround(nv.d));
     }
     auto it = d->coll->items.find(k);
     if (it == d->coll->items.end()) {
@@ -1191,7 +1194,10 @@ OraError Interpreter::Method(const CallTarget& t, int argc, sqlite3_value** argv
     };
     auto argKey = [&](int a, CollKey& k) {
         if (a >= argc || sqlite3_value_type(argv[a]) == SQLITE_NULL) return false;
-        if (sqlite3_value_type(argv[a]) == SQLITE_TEXT) {
+        if (t.textKeys) {
+            const char* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[a]));
+            k.s = p ? p : "";
+        } else if (sqlite3_value_type(argv[a]) == SQLITE_TEXT) {
             const char* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[a]));
             Value tv;
             tv.type = Value::Text;

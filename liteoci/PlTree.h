@@ -110,6 +110,8 @@ struct LValue {
     TypeP type;
     ExprP index;                // var(index)
     std::vector<int> afterPath;  // var(index).field...
+    bool textKeys = false;       // the collection is indexed by VARCHAR2
+    bool bounded = false;        // a nested table or varray: subscripts lie in 1..extent
     std::string name;
 };
 

@@ -357,6 +357,16 @@ void DateOrNumberArithmetic(sqlite3_context* ctx, sqlite3_value** argv, bool sub
     ResultNumber(ctx, r);
 }
 
+// The divisor of "/": Oracle refuses a division by zero where SQLite would answer NULL.
+void FnDivisor(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    int t = sqlite3_value_numeric_type(argv[0]);
+    if ((t == SQLITE_INTEGER || t == SQLITE_FLOAT) && sqlite3_value_double(argv[0]) == 0.0) {
+        Fail(ctx, MakeError(1476));
+        return;
+    }
+    sqlite3_result_value(ctx, argv[0]);
+}
+
 void FnAdd(sqlite3_context* ctx, int, sqlite3_value** argv) { DateOrNumberArithmetic(ctx, argv, false); }
 void FnSubtract(sqlite3_context* ctx, int, sqlite3_value** argv) { DateOrNumberArithmetic(ctx, argv, true); }
 
@@ -453,6 +463,7 @@ constexpr Fn kFunctions[] = {
     {"LITEOCI_ADD", 2, FnAdd, true},         {"LITEOCI_SUB", 2, FnSubtract, true},
     {"LITEOCI_NEXTVAL", 1, FnNextval, false}, {"LITEOCI_CURRVAL", 1, FnCurrval, false},
     {"LITEOCI_SEQUENCE_CHECK", 2, FnSequenceCheck, false},
+    {"LITEOCI_DIVISOR", 1, FnDivisor, true},
 };
 
 }  // namespace

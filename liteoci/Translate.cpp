@@ -555,7 +555,15 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                     std::string_view o = TokText(text, t);
                     if (o == ";" && !options.allowSemicolon) return MakeErrorAt(static_cast<int>(t.pos), 911);
                     if (o == "!=" || o == "^=") sql += "<>";
-                    else if (o == "/") sql += "* 1.0 /";  // Oracle divides exactly, never as integers
+                    else if (o == "/") {
+                        // Oracle divides exactly, never as integers, and refuses to divide by zero
+                        sql += "* 1.0 /";
+                        size_t d = rw.OperandEnd(i + 1);
+                        if (d > i + 1 && d <= e) {
+                            rw.pre[i + 1 - b] = "LITEOCI_DIVISOR(" + rw.pre[i + 1 - b];
+                            rw.post[d - 1 - b] = ")" + rw.post[d - 1 - b];
+                        }
+                    }
                     else sql += o;
                     break;
                 }

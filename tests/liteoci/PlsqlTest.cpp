@@ -96,10 +96,12 @@ TEST_F(PlsqlTest, OutBindsAndBlockDml) {
 TEST_F(PlsqlTest, WhatTheRunnerCannotRunFailsWith6550) {
     Error e = Exec(c_, "begin\n  null;\n  foo;\nend;");
     EXPECT_EQ(e.code, 6550);
-    EXPECT_EQ(e.text, "ORA-06550: line 3, column 3:\nPLS-00201: identifier 'FOO' must be declared");
+    EXPECT_EQ(e.text, "ORA-06550: line 3, column 3:\nPLS-00201: identifier 'FOO' must be declared\n"
+                      "ORA-06550: line 3, column 3:\nPL/SQL: Statement ignored");
     e = Exec(c_, "BEGIN dbms_output.put_line(undefined_var); END;");
     EXPECT_EQ(e.code, 6550);
-    EXPECT_EQ(e.text, "ORA-06550: line 1, column 28:\nPLS-00201: identifier 'UNDEFINED_VAR' must be declared");
+    EXPECT_EQ(e.text, "ORA-06550: line 1, column 28:\nPLS-00201: identifier 'UNDEFINED_VAR' must be declared\n"
+                      "ORA-06550: line 1, column 7:\nPL/SQL: Statement ignored");
     e = Exec(c_, "begin dbms_output.shout('x'); end;");
     EXPECT_NE(e.text.find("PLS-00302: component 'SHOUT' must be declared"), std::string::npos);
     e = Exec(c_, "begin null end;");
