@@ -63,6 +63,13 @@ void ExecWindowHost::RestoreCaret() {
     });
 }
 
+void ExecWindowHost::MarkExecLine(int32_t selectionLine) {
+    platform::CallOnUserInterfaceThread([this, selectionLine] {
+        if (editor::CTextView* view = TextView())
+            view->MarkExecLineAt(selectionLine);
+    });
+}
+
 void ExecWindowHost::PlaceCaret(int32_t line, int32_t column) {
     platform::CallOnUserInterfaceThread([this, line, column] {
         if (editor::CTextView* view = TextView())

@@ -2,7 +2,7 @@
 // input state and caret, shows the message dialog and writes the history log. The frame builds it and
 // puts it into its document's execution context.
 //
-// Thread contract: built on the UI thread. RestoreCaret, PlaceCaret and ShowMessageText may come from
+// Thread contract: built on the UI thread. RestoreCaret, MarkExecLine, PlaceCaret and ShowMessageText may come from
 // the worker; they are carried to the UI thread and return when done. The frame is held by a guarded
 // pointer that is read on the UI thread only, so a window that is already gone is simply skipped.
 #pragma once
@@ -31,6 +31,7 @@ public:
     void WriteHistory(const std::string& text) override;
     void UpdateViews() override;
     void RestoreCaret() override;
+    void MarkExecLine(int32_t selectionLine) override;
     void PlaceCaret(int32_t line, int32_t column) override;
     void ShowMessageText(const std::string& text) override;
 

@@ -28,6 +28,9 @@ public:
 
     // Any thread: gives input back to the text pane, shows its caret and repaints it.
     virtual void RestoreCaret() = 0;
+    // Any thread: sets the execution mark on line `selectionLine` of the executed selection (0 is its
+    // first line) and brings that line into view.
+    virtual void MarkExecLine(int32_t selectionLine) = 0;
     // Any thread: moves the text pane's caret to `line` of the pane and `column`.
     virtual void PlaceCaret(int32_t line, int32_t column) = 0;
     // Any thread: the message dialog with a text.

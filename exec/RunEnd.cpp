@@ -27,8 +27,11 @@ void EndRun(ExecContext& cx, const RunEnd& end) {
         return;
     cx.run.busy = 0;
     platform::Send(cx.run.ProgressDialog(), FETCH_ROW_STATUS);
-    if (end.readServerOutput)
+    if (end.readServerOutput) {
         ReadServerOutput(cx);
+        if (!end.serverOutputHeading.empty() && !cx.state.serverOutputLines.empty())
+            SendOutput(cx, end.serverOutputHeading);
+    }
     if (end.errorPlace && cx.host)
         cx.host->PlaceCaret(cx.state.selectionFirstLine + end.errorPlace->line, end.errorPlace->column);
     if (!end.report.empty())

@@ -3,7 +3,8 @@
 // would not start) describes it as a RunEnd, and EndRun carries it out, always in the same order:
 //
 //   1. the progress dialog learns that the run is over;
-//   2. the server output collected during the statement is read, when due;
+//   2. the server output collected during the statement is read, when due, with its heading when it
+//      found lines;
 //   3. the caret goes to the place of a parse error, when there is one;
 //   4. the report goes to the output list;
 //   5. caret and input go back to the text pane (exactly once per run);
@@ -28,6 +29,7 @@ struct ExecContext;
 struct RunEnd {
     std::string report{};                 // for the output list; empty for none
     bool readServerOutput = false;        // read DBMS_OUTPUT's lines before the report
+    std::string serverOutputHeading{};    // shown when the read found lines
     std::optional<CaretPlace> errorPlace{}; // in the executed text
     bool allRowsShown = false;            // tell the grid the query has no more rows
     bool dropStatement = false;

@@ -9,14 +9,14 @@
 
 namespace exec {
 
-bool EnableServerOutput(ExecContext& cx) {
+bool EnableServerOutput(ExecContext& cx, const char* failurePrefix) {
     const std::string enable = "BEGIN DBMS_OUTPUT.ENABLE(" + std::to_string(cx.settings.dbmsOutputBufferSize) + "); END;";
     DBStmt enabler;
     try {
         enabler.Prepare(cx.session, enable.c_str());
         enabler.Execute();
     } catch (const DBStmt::OtherException&) {
-        SendOutput(cx, std::string("Enable DBMS_OUTPUT Error: ") + enabler.ErrorText());
+        SendOutput(cx, std::string(failurePrefix) + enabler.ErrorText());
         RenewErrorHandle(cx);
         return false;
     }

@@ -13,9 +13,9 @@ struct ExecContext;
 // The longest line DBMS_OUTPUT keeps, in bytes: a shorter read buffer would cut lines.
 inline constexpr size_t kServerOutputLineMax = 32767;
 
-// "BEGIN DBMS_OUTPUT.ENABLE(<buffer size>); END;". False after reporting
-// "Enable DBMS_OUTPUT Error: " and the server's text to the output list.
-bool EnableServerOutput(ExecContext& cx);
+// "BEGIN DBMS_OUTPUT.ENABLE(<buffer size>); END;". False after reporting `failurePrefix` and the
+// server's text to the output list.
+bool EnableServerOutput(ExecContext& cx, const char* failurePrefix = "Enable DBMS_OUTPUT Error: ");
 
 // Appends the collected lines to the state's server output lines. A failure goes to the output list
 // and to a message box.
