@@ -108,7 +108,9 @@ void SqlCallableFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     std::shared_ptr<void> keep;
     auto fn = FindStoredSubprogram(s, c->name, err, keep);
     if (err || !fn || !fn->isFunction) {
-        if (!err) err = MakeError(904, c->name);
+        // from SQL, a unit that does not compile is "in an invalid state"
+        if (err) err = MakeRawError(kOraStoredInvalid, "Package or function " + c->name + " is in an invalid state");
+        else err = MakeError(904, c->name);
         sqlite3_result_error(ctx, err.text.c_str(), -1);
         return;
     }

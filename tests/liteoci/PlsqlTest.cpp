@@ -117,6 +117,15 @@ TEST_F(PlsqlTest, StoredUnitsAreKeptAndCompileErrorsAreWarnings) {
     EXPECT_EQ(bad.Execute(), OCI_SUCCESS_WITH_INFO);
     EXPECT_EQ(c_.LastError().code, 24344);
     EXPECT_EQ(c_.LastError().text, "ORA-24344: success with compilation error");
+    // every kind of unit is checked, and one that does not compile fails when it is used
+    Stmt badFn(c_, "create or replace function bad_fn return number is begin return nothing_here; end;");
+    EXPECT_EQ(badFn.Execute(), OCI_SUCCESS_WITH_INFO);
+    EXPECT_EQ(c_.LastError().code, 24344);
+    Stmt badPkg(c_, "create or replace package bad_pkg as x no_such_type; end;");
+    EXPECT_EQ(badPkg.Execute(), OCI_SUCCESS_WITH_INFO);
+    Error e;
+    Query(c_, "select bad_fn() from dual", &e);
+    EXPECT_EQ(e.text.substr(0, e.text.find('\n')), "ORA-06575: Package or function BAD_FN is in an invalid state");
     Stmt again(c_, "create procedure greet is begin null; end;");
     EXPECT_EQ(again.Execute(), OCI_ERROR);
     EXPECT_EQ(c_.LastError().code, 955);
