@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "Hierarchy.h"
 #include "OraFormat.h"
 #include "PlRunner.h"
 #include "SqlFunctions.h"
@@ -324,7 +325,9 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     PositionalResolver resolver;
     if (b > 0) st->translation.sql = prefix;
     Translation tmp;
-    OraError err = Translate(text, toks, b, e, opt, resolver, tmp);
+    OraError err = opt.query && IsHierarchicalQuery(text, toks, b, e)
+                       ? TranslateHierarchical(text, toks, b, e, resolver, tmp)
+                       : Translate(text, toks, b, e, opt, resolver, tmp);
     if (err) return err;
     if (b > 0) {
         for (auto& m : tmp.map) m.first += static_cast<uint32_t>(prefix.size());

@@ -211,6 +211,12 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
         }
     }
 
+    for (const Substitution& sub : options.substitutions) {
+        if (sub.first < b || sub.end > e || sub.first >= sub.end) continue;
+        rw.Replace(sub.first, sub.text);
+        for (size_t q = sub.first + 1; q < sub.end; ++q) rw.Skip(q);
+    }
+
     // Concatenation: Oracle treats NULL as empty text, so a || b || c becomes one function call.
     for (size_t i = b; i < e; ++i) {
         if (!rw.Op(i, "||") || rw.hasReplace[i - b]) continue;
@@ -513,6 +519,10 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                     }
                     if (!qualified && !call && w == "USER") {
                         sql += "LITEOCI_USER()";
+                        break;
+                    }
+                    if (!qualified && !call && w == "LEVEL" && !options.levelText.empty()) {
+                        sql += options.levelText;
                         break;
                     }
                     if (!qualified && w == "ROWNUM") {

@@ -61,9 +61,17 @@ struct Translation {
     int MapOffset(int sqlOffset) const;
 };
 
+// Tokens [first, end) emitted as `text` instead of being translated.
+struct Substitution {
+    size_t first = 0, end = 0;
+    std::string text;
+};
+
 struct TranslateOptions {
     bool query = false;       // the outermost select gets Oracle's column names, ROWNUM, FOR UPDATE
     bool allowSemicolon = false;
+    std::string levelText;    // what LEVEL stands for inside a hierarchical query (empty: LEVEL as written)
+    std::vector<Substitution> substitutions;
 };
 
 // Rewrites tokens [b, e) of text.
