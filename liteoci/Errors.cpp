@@ -53,6 +53,7 @@ constexpr Message kMessages[] = {
     {1722, "invalid number"},
     {1740, "missing double quote in identifier"},
     {1756, "quoted string not properly terminated"},
+    {1780, "string literal required"},
     {1789, "query block has incorrect number of result columns"},
     {1821, "date format not recognized"},
     {1830, "date format picture ends before converting entire input string"},

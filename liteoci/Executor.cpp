@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "Explain.h"
 #include "Hierarchy.h"
 #include "OraFormat.h"
 #include "PlRunner.h"
@@ -932,6 +933,10 @@ sword ExecuteStatement(SvcCtxHandle* svc, StmtHandle* st, ErrorHandle* err, ub4 
             break;
         case StmtClass::AlterSession: rc = AlterSession(st, err); break;
         case StmtClass::Ignored: st->state = StmtHandle::State::Executed; break;
+        case StmtClass::Explain:
+            if (OraError e = ExplainPlan(*session, st->text, st->lex.toks)) return Fail(err, std::move(e));
+            st->state = StmtHandle::State::Executed;
+            break;
         case StmtClass::Unknown: return Fail(err, MakeErrorAt(0, 900));
     }
     if (rc == OCI_SUCCESS && (mode & OCI_COMMIT_ON_SUCCESS))

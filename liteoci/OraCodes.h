@@ -18,6 +18,7 @@ inline constexpr int kOraDivisorZero = 1476;           // divisor is equal to ze
 inline constexpr int kOraUnimplemented = 3001;         // unimplemented feature
 inline constexpr int kOraReadOnlyDatabase = 16000;     // database or pluggable database open for read-only access
 inline constexpr int kOraSavepointNeverEstablished = 1086;  // savepoint '%s' never established
+inline constexpr int kOraStringLiteralRequired = 1780;  // string literal required
 inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
 
 }  // namespace liteoci

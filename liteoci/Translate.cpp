@@ -176,6 +176,7 @@ Classification Classify(std::string_view text, const std::vector<Token>& toks) {
     else if (w(0, "DECLARE")) c = {StmtClass::Block, 9};
     else if (w(0, "CALL")) c = {StmtClass::Block, 10};
     else if (w(0, "COMMIT")) c = {StmtClass::Commit, 21};
+    else if (w(0, "EXPLAIN")) c = {StmtClass::Explain, 15};
     else if (w(0, "ROLLBACK")) c = {StmtClass::Rollback, 17};
     else if (w(0, "DROP")) c = {StmtClass::Ddl, 6};
     else if (w(0, "TRUNCATE") || w(0, "RENAME")) c = {StmtClass::Ddl, 0};
