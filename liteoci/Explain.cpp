@@ -155,6 +155,9 @@ public:
         // that SQLite merged into the block.
         const bool counted = shape && (shape->rownumFilter || shape->rownum);
         const bool ownSort = shape && shape->orderBy;
+        // ROWNUM before an ORDER BY is counted in an inline view of the client's own making: no VIEW of the user's.
+        if (counted && ownSort && tree->operation == "VIEW" && tree->objectName.empty() && tree->children.size() == 1)
+            tree = std::move(tree->children.front());
         if (counted && ownSort) tree = Wrap("COUNT", shape->rownumFilter ? "STOPKEY" : "", std::move(tree));
         if (sortOrder) tree = Wrap("SORT", "ORDER BY", std::move(tree), 1);
         if (counted && !ownSort) tree = Wrap("COUNT", shape->rownumFilter ? "STOPKEY" : "", std::move(tree));

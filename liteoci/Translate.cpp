@@ -129,6 +129,116 @@ std::string QuoteAlias(const std::string& name) {
     return r + "\"";
 }
 
+
+// The text that stands in the LIMIT for the operand of a ROWNUM comparison; replaced by the
+// operand's own translated text once it has been emitted.
+constexpr std::string_view kRownumOperand = "\x01\x02ROWNUM\x02\x01";
+constexpr std::string_view kOperandStart = "\x01\x03";  // around the operand where the user wrote it
+constexpr std::string_view kOperandEnd = "\x03\x01";
+
+// Puts the operand's translated text into the LIMIT that repeats it.
+void FillRownumOperand(std::string& sql) {
+    const size_t from = sql.find(kOperandStart), to = sql.find(kOperandEnd);
+    if (from == std::string::npos || to == std::string::npos || to < from) return;
+    const std::string operand = sql.substr(from + kOperandStart.size(), to - from - kOperandStart.size());
+    sql.erase(to, kOperandEnd.size());
+    sql.erase(from, kOperandStart.size());
+    for (size_t at = sql.find(kRownumOperand); at != std::string::npos; at = sql.find(kRownumOperand, at + operand.size()))
+        sql.replace(at, kRownumOperand.size(), operand);
+}
+
+// WHERE ROWNUM <= n (also <, =, n >= ROWNUM, and any expression without columns, such as a
+// placeholder, in place of n) becomes a LIMIT, taken before any ORDER BY as Oracle does. Only a
+// comparison that all rows must pass is one: under an OR it is left alone.
+void RownumLimit(Rewriter& rw, size_t from, size_t stmtEnd) {
+    const size_t b = rw.b;
+    size_t where = SIZE_MAX, order = SIZE_MAX;
+    for (size_t k = from; k < stmtEnd; ++k) {
+        if (rw.depth[k] != 0) continue;
+        if (where == SIZE_MAX && rw.Word(k, "WHERE")) where = k;
+        if (rw.Word(k, "ORDER") && rw.Word(k + 1, "BY")) order = k;
+    }
+    if (where == SIZE_MAX) return;
+    size_t whereEnd = stmtEnd;
+    for (size_t k = where + 1; k < stmtEnd; ++k) {
+        if (rw.depth[k] != 0) continue;
+        if (IsClauseEnd(rw.text, rw.T(k))) {
+            whereEnd = k;
+            break;
+        }
+        if (rw.Word(k, "OR")) return;
+    }
+    auto arithmetic = [&](size_t q) {
+        return q >= b && q < stmtEnd &&
+               (rw.Op(q, "+") || rw.Op(q, "-") || rw.Op(q, "*") || rw.Op(q, "/") || rw.Op(q, "||"));
+    };
+    // The operand may not read a column: then it is no limit for the whole query.
+    auto constant = [&](size_t o0, size_t o1) {
+        for (size_t q = o0; q < o1; ++q)
+            if (rw.T(q).kind == Tok::Word && !rw.Op(q + 1, "(")) return false;
+            else if (rw.T(q).kind == Tok::QIdent) return false;
+        return o1 > o0;
+    };
+    for (size_t k = where + 1; k + 2 < whereEnd + 1 && k + 2 <= whereEnd; ++k) {
+        if (rw.depth[k] != 0) continue;
+        const bool termStart = rw.Word(k - 1, "WHERE") || rw.Word(k - 1, "AND");
+        if (!termStart) continue;
+        size_t rn = SIZE_MAX, o0 = SIZE_MAX, o1 = SIZE_MAX;
+        std::string_view op;
+        if (rw.Word(k, "ROWNUM") && rw.T(k + 1).kind == Tok::Op) {
+            rn = k, o0 = k + 2, o1 = rw.OperandEnd(k + 2);
+            while (o1 < whereEnd && arithmetic(o1)) o1 = rw.OperandEnd(o1 + 1);
+            op = TokText(rw.text, rw.T(k + 1));
+        } else if ((rw.T(k).kind == Tok::Number || rw.T(k).kind == Tok::Bind) && rw.T(k + 1).kind == Tok::Op &&
+                   rw.Word(k + 2, "ROWNUM")) {
+            rn = k + 2, o0 = k, o1 = k + 1;
+            std::string_view o = TokText(rw.text, rw.T(k + 1));
+            op = o == ">=" ? "<=" : o == ">" ? "<" : o == "=" ? "=" : "?";
+        }
+        if (rn == SIZE_MAX || !(op == "<=" || op == "<" || op == "=")) continue;
+        const size_t termEnd = rn > o0 ? rn + 1 : o1;
+        if (!(termEnd >= whereEnd || rw.Word(termEnd, "AND"))) continue;
+        if (!constant(o0, o1)) continue;
+        std::string limit;
+        const bool number = o1 == o0 + 1 && rw.T(o0).kind == Tok::Number;
+        if (number) {
+            double v = std::atof(std::string(TokText(rw.text, rw.T(o0))).c_str());
+            long long n = static_cast<long long>(v);
+            long long l = op == "<=" ? n : op == "<" ? n - 1 + (v > static_cast<double>(n) ? 1 : 0) : (v == 1 ? 1 : 0);
+            limit = std::to_string(l < 0 ? 0 : l);
+            for (size_t q = o0; q < o1; ++q) rw.Skip(q);
+        } else {
+            // The operand stays where it is (its placeholders keep their numbers) inside a term that
+            // is always true, and its text is repeated in the LIMIT.
+            const std::string x = std::string("CAST((") + std::string(kRownumOperand) + ") AS REAL)";
+            const std::string whole = "CAST(" + x + " AS INTEGER)";
+            if (op == "<=") limit = "max(0, coalesce(" + whole + ", 0))";
+            else if (op == "<")
+                limit = "max(0, coalesce(CASE WHEN " + whole + " < " + x + " THEN " + whole + " ELSE " + whole +
+                        " - 1 END, 0))";
+            else limit = "(CASE WHEN " + x + " = 1 THEN 1 ELSE 0 END)";
+            rw.pre[o0 - b] = "(1 = 1 OR (" + std::string(kOperandStart) + rw.pre[o0 - b];
+            rw.post[o1 - 1 - b] += std::string(kOperandEnd) + ") IS NULL)";
+        }
+        if (rn > o0) {
+            rw.Skip(rn - 1);
+            rw.Replace(rn, number ? "1 = 1" : "AND 1 = 1");
+        } else {
+            rw.Replace(rn, number ? "1 = 1" : "1 = 1 AND");
+            rw.Skip(rn + 1);
+        }
+        const std::string lim = " LIMIT " + limit;
+        if (order == SIZE_MAX) rw.post[stmtEnd - 1 - b] += lim;
+        else {
+            rw.pre[0] = "SELECT * FROM ( " + rw.pre[0];
+            // OFFSET 0 keeps SQLite from reading the table backwards to suit the outer ORDER BY,
+            // which would take the last rows instead of the first.
+            rw.pre[order - b] += lim + " OFFSET 0 ) ";
+        }
+        return;
+    }
+}
+
 }  // namespace
 
 std::string QuoteString(std::string_view v) {
@@ -406,57 +516,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                     ++k;
                 }
             }
-            // WHERE ROWNUM <= n becomes a LIMIT, taken before any ORDER BY as Oracle does.
-            size_t where = SIZE_MAX, order = SIZE_MAX;
-            for (size_t k = from; k < stmtEnd; ++k) {
-                if (rw.depth[k] != 0) continue;
-                if (where == SIZE_MAX && rw.Word(k, "WHERE")) where = k;
-                if (rw.Word(k, "ORDER") && rw.Word(k + 1, "BY")) order = k;
-            }
-            if (where != SIZE_MAX) {
-                long long limit = -1;
-                for (size_t k = where + 1; k + 2 < stmtEnd + 1 && k + 2 <= stmtEnd; ++k) {
-                    if (rw.depth[k] != 0) continue;
-                    if (k > where + 1 && IsClauseEnd(text, toks[k])) break;
-                    size_t rn = SIZE_MAX, num = SIZE_MAX;
-                    std::string_view op;
-                    if (k + 2 < stmtEnd + 1 && rw.Word(k, "ROWNUM") && toks[k + 1].kind == Tok::Op &&
-                        k + 2 < stmtEnd && toks[k + 2].kind == Tok::Number)
-                        rn = k, num = k + 2, op = TokText(text, toks[k + 1]);
-                    else if (k + 2 < stmtEnd && toks[k].kind == Tok::Number && toks[k + 1].kind == Tok::Op &&
-                             rw.Word(k + 2, "ROWNUM")) {
-                        rn = k + 2, num = k;
-                        std::string_view o = TokText(text, toks[k + 1]);
-                        op = o == ">=" ? "<=" : o == ">" ? "<" : o == "=" ? "=" : "?";
-                    }
-                    if (rn == SIZE_MAX) continue;
-                    // Only a bare number is a limit: in "ROWNUM <= 1 + 1" the number is part of a sum.
-                    auto arithmetic = [&](size_t q) {
-                        return q >= b && q < stmtEnd && (rw.Op(q, "+") || rw.Op(q, "-") || rw.Op(q, "*") ||
-                                                         rw.Op(q, "/") || rw.Op(q, "||"));
-                    };
-                    if (arithmetic(num + 1) || (num > b && arithmetic(num - 1))) continue;
-                    double v = std::atof(std::string(TokText(text, toks[num])).c_str());
-                    long long n = static_cast<long long>(v);
-                    if (op == "<=") limit = n;
-                    else if (op == "<") limit = n - 1 + (v > static_cast<double>(n) ? 1 : 0);
-                    else if (op == "=") limit = n == 1 ? 1 : 0;
-                    else continue;
-                    if (limit < 0) limit = 0;
-                    rw.Replace(k, "1 = 1");
-                    rw.Skip(k + 1);
-                    rw.Skip(k + 2);
-                    break;
-                }
-                if (limit >= 0) {
-                    std::string lim = " LIMIT " + std::to_string(limit);
-                    if (order == SIZE_MAX) rw.post[stmtEnd - 1 - b] += lim;
-                    else {
-                        rw.pre[0] = "SELECT * FROM ( " + rw.pre[0];
-                        rw.pre[order - b] += lim + " ) ";
-                    }
-                }
-            }
+            RownumLimit(rw, from, stmtEnd);
         }
     }
 
@@ -574,6 +634,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
         }
         sql += rw.post[r];
     }
+    FillRownumOperand(sql);
     return {};
 }
 
