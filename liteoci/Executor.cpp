@@ -309,6 +309,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     std::string prefix;
     TranslateOptions opt;
     opt.query = st->cls.cls == StmtClass::Query;
+    opt.cancel = s.cancelFlag();
     auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(text, toks[i], word); };
     if (st->cls.cls == StmtClass::Ddl) {
         if (w(0, "TRUNCATE")) {

@@ -398,6 +398,11 @@ OraError Session::MapError(int rc, const ErrorContext* ctx) {
         size_t k = m == "incomplete input" || offset < 0 ? ctx->toks->size() : TokenAt(*ctx->toks, offset);
         return SyntaxError(*ctx, k);
     }
+    // SQLite's own limits on nesting, below which the client's translation already stopped most texts.
+    if (m.find("too large (maximum depth") != std::string_view::npos || m.find("stack overflow") != std::string_view::npos ||
+        m.find("too many levels of nesting") != std::string_view::npos || StartsWith(m, "too many terms in compound"))
+        return NestingTooDeep(offset < 0 ? 0 : offset);
+    if (StartsWith(m, "too many columns")) return MakeErrorAt(offset < 0 ? 0 : offset, 1792);
     if (StartsWith(m, "unrecognized token")) return MakeErrorAt(offset < 0 ? 0 : offset, 911);
     if (StartsWith(m, "table") && m.find("has no column named") != std::string_view::npos) {
         std::string name = std::string(m.substr(m.rfind(' ') + 1));

@@ -94,6 +94,7 @@ public:
     bool LeaveCall();
     void Break();
     bool cancelled() const { return breakRequested_.load(std::memory_order_relaxed); }
+    const std::atomic<bool>* cancelFlag() const { return &breakRequested_; }
 
 private:
     Session() = default;

@@ -358,6 +358,18 @@ void DateOrNumberArithmetic(sqlite3_context* ctx, sqlite3_value** argv, bool sub
     ResultNumber(ctx, r);
 }
 
+// a / b as Oracle divides: exactly, never as whole numbers, and a zero divisor is an error.
+void FnDivide(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+        return sqlite3_result_null(ctx);
+    DateTime dt;
+    if (AsDate(argv[0], dt) || AsDate(argv[1], dt)) return Fail(ctx, MakeError(932));
+    double a, b;
+    if (!AsNumber(ctx, argv[0], a) || !AsNumber(ctx, argv[1], b)) return;
+    if (b == 0) return Fail(ctx, MakeError(1476));
+    ResultNumber(ctx, a / b);
+}
+
 void FnAdd(sqlite3_context* ctx, int, sqlite3_value** argv) { DateOrNumberArithmetic(ctx, argv, false); }
 void FnSubtract(sqlite3_context* ctx, int, sqlite3_value** argv) { DateOrNumberArithmetic(ctx, argv, true); }
 
@@ -500,7 +512,7 @@ constexpr Fn kFunctions[] = {
     {"LITEOCI_ADD", 2, FnAdd, true},         {"LITEOCI_SUB", 2, FnSubtract, true},
     {"LITEOCI_NEXTVAL", 1, FnNextval, false}, {"LITEOCI_CURRVAL", 1, FnCurrval, false},
     {"LITEOCI_SEQUENCE_CHECK", 2, FnSequenceCheck, false},
-    {"LITEOCI_RAISE", 1, FnRaise, false},     {"LITEOCI_SORTKEY", -1, FnSortKey, true},
+    {"LITEOCI_RAISE", 1, FnRaise, false},     {"LITEOCI_DIV", 2, FnDivide, true},     {"LITEOCI_SORTKEY", -1, FnSortKey, true},
 };
 
 }  // namespace

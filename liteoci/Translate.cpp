@@ -6,12 +6,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "OraCodes.h"
 #include "OraFormat.h"
 
 namespace liteoci {
 namespace {
 
 constexpr std::string_view kInternalPrefix = "LITEOCI$";
+
+bool Cancelled(const TranslateOptions& options) {
+    return options.cancel && options.cancel->load(std::memory_order_relaxed);
+}
 
 // Oracle names that SQLite knows under another name.
 struct Rename {
@@ -58,10 +63,11 @@ struct Rewriter {
     std::vector<int> depth;
     std::vector<std::string> pre, post, replace;
     std::vector<uint8_t> skip, hasReplace;
+    std::vector<std::string> calls;  // per token: the arithmetic calls that start there, innermost first
 
     Rewriter(std::string_view t, const std::vector<Token>& k, size_t bb, size_t ee)
         : text(t), toks(k), b(bb), e(ee), pre(ee - bb), post(ee - bb), replace(ee - bb), skip(ee - bb),
-          hasReplace(ee - bb) {}
+          hasReplace(ee - bb), calls(ee - bb) {}
 
     const Token& T(size_t i) const { return toks[i]; }
     bool Word(size_t i, std::string_view w) const { return i < e && IsWord(text, toks[i], w); }
@@ -263,6 +269,12 @@ std::vector<size_t> MatchParens(std::string_view text, const std::vector<Token>&
     return match;
 }
 
+OraError NestingTooDeep(int offset) {
+    OraError e = MakeErrorAt(offset, kOraTooDeep, "liteoci], [nesting deeper than " + std::to_string(kMaxNesting) +
+                                                      " levels of parentheses or CASE");
+    return e;
+}
+
 int Translation::MapOffset(int sqlOffset) const {
     if (map.empty() || sqlOffset < 0) return 0;
     auto it = std::upper_bound(map.begin(), map.end(), std::make_pair(static_cast<uint32_t>(sqlOffset), UINT32_MAX));
@@ -309,12 +321,16 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
     rw.match = MatchParens(text, toks, b, e);
     rw.depth.assign(toks.size(), 0);
     {
-        int d = 0;
+        int d = 0, cases = 0;
         for (size_t i = b; i < e; ++i) {
+            if ((i & 0xffff) == 0 && Cancelled(options)) return MakeError(kOraCancelled);
             if (rw.Op(i, ")")) --d;
             if (d < 0) return MakeErrorAt(static_cast<int>(toks[i].pos), 933);
             rw.depth[i] = d;
             if (rw.Op(i, "(")) ++d;
+            if (rw.Word(i, "CASE")) ++cases;
+            else if (rw.Word(i, "END") && cases > 0) --cases;
+            if (d > kMaxNesting || cases > kMaxNesting) return NestingTooDeep(static_cast<int>(toks[i].pos));
         }
         if (d > 0) {
             int at = e > b ? static_cast<int>(toks[e - 1].pos + toks[e - 1].len) : 0;
@@ -370,13 +386,25 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
             while (k > b && isSign(k - 1) && (k - 1 == b || !endsOperand(k - 2))) --k;
             return k;
         };
-        auto mayBeDate = [&](size_t from, size_t to) {
-            for (size_t k = from; k < to; ++k)
-                if (IsIdent(toks[k])) return true;
-            return false;
-        };
+        std::vector<uint32_t> identsBefore(e - b + 1, 0);  // identifiers among tokens [b, b + k)
+        for (size_t k = b; k < e; ++k) identsBefore[k - b + 1] = identsBefore[k - b] + (IsIdent(toks[k]) ? 1 : 0);
+        auto mayBeDate = [&](size_t from, size_t to) { return identsBefore[to - b] > identsBefore[from - b]; };
+        // Quotients first: a / b becomes a call that refuses a zero divisor (SQLite would give NULL).
+        // The dividend is the term before the operator back to the previous + or -.
+        for (size_t i = b + 1; i + 1 < e; ++i) {
+            if (!rw.Op(i, "/") || !endsOperand(i - 1)) continue;
+            if ((i & 0xffff) == 0 && Cancelled(options)) return MakeError(kOraCancelled);
+            size_t left = rw.OperandStart(i - 1);
+            while (left >= b + 2 && (rw.Op(left - 1, "*") || rw.Op(left - 1, "/"))) left = rw.OperandStart(left - 2);
+            const size_t right = rw.OperandEnd(i + 1);
+            if (right <= i + 1 || right > e) continue;
+            rw.calls[left - b] += 'D';
+            rw.Replace(i, ",");
+            rw.post[right - 1 - b] += ")";
+        }
         std::vector<size_t> sumStart(e - b, SIZE_MAX);  // for each binary sign: where its left side starts
         for (size_t i = b + 1; i + 1 < e; ++i) {
+            if ((i & 0xffff) == 0 && Cancelled(options)) return MakeError(kOraCancelled);
             if (!isSign(i) || !endsOperand(i - 1)) continue;
             const size_t leftTerm = termStart(i - 1);
             size_t left = leftTerm;
@@ -384,9 +412,17 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
             sumStart[i - b] = left;
             const size_t right = termEnd(i + 1);
             if (right <= i + 1 || !(mayBeDate(left, i) || mayBeDate(i + 1, right))) continue;
-            rw.pre[left - b] = (rw.Op(i, "-") ? "LITEOCI_SUB(" : "LITEOCI_ADD(") + rw.pre[left - b];
+            rw.calls[left - b] += rw.Op(i, "-") ? 'S' : 'A';
             rw.Replace(i, ",");
             rw.post[right - 1 - b] += ")";
+        }
+        // Each operator wrapped all before it that starts at the same token: the last call is outermost.
+        for (size_t k = 0; k < e - b; ++k) {
+            if (rw.calls[k].empty()) continue;
+            std::string open;
+            for (auto c = rw.calls[k].rbegin(); c != rw.calls[k].rend(); ++c)
+                open += *c == 'D' ? "LITEOCI_DIV(" : *c == 'S' ? "LITEOCI_SUB(" : "LITEOCI_ADD(";
+            rw.pre[k] = open + rw.pre[k];
         }
     }
 
@@ -626,7 +662,6 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                     std::string_view o = TokText(text, t);
                     if (o == ";" && !options.allowSemicolon) return MakeErrorAt(static_cast<int>(t.pos), 911);
                     if (o == "!=" || o == "^=") sql += "<>";
-                    else if (o == "/") sql += "* 1.0 /";  // Oracle divides exactly, never as integers
                     else sql += o;
                     break;
                 }

@@ -6,6 +6,7 @@
 #ifndef LITEOCI_TRANSLATE_H
 #define LITEOCI_TRANSLATE_H
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -72,7 +73,14 @@ struct TranslateOptions {
     bool allowSemicolon = false;
     std::string levelText;    // what LEVEL stands for inside a hierarchical query (empty: LEVEL as written)
     std::vector<Substitution> substitutions;
+    const std::atomic<bool>* cancel = nullptr;  // a break of the session: translation stops with ORA-01013
 };
+
+// How deep parentheses and CASE expressions may nest in one statement. Deeper nesting would take the
+// recursive parts of the client (and SQLite's parser) too close to the end of a thread's stack.
+inline constexpr int kMaxNesting = 255;
+// ORA-00600 naming the nesting limit.
+OraError NestingTooDeep(int offset);
 
 // Rewrites tokens [b, e) of text.
 OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
