@@ -898,6 +898,7 @@ sword ExecuteStatement(SvcCtxHandle* svc, StmtHandle* st, ErrorHandle* err, ub4 
     if (!sh || !sh->session || !sh->session->isOpen()) return Fail(err, MakeError(3114));
     std::shared_ptr<Session> session = sh->session;
     st->parseErrorOffset = 0;
+    if (OraError e = session->CheckFile()) return Fail(err, std::move(e));
     if (OraError e = Compile(st, session)) {
         st->parseErrorOffset = static_cast<ub2>(e.offset > 0 ? std::min(e.offset, 65535) : 0);
         return Fail(err, std::move(e));

@@ -19,6 +19,7 @@ inline constexpr int kOraUnimplemented = 3001;         // unimplemented feature
 inline constexpr int kOraReadOnlyDatabase = 16000;     // database or pluggable database open for read-only access
 inline constexpr int kOraSavepointNeverEstablished = 1086;  // savepoint '%s' never established
 inline constexpr int kOraStringLiteralRequired = 1780;  // string literal required
+inline constexpr int kDataBlockCorrupted = 1578;      // ORACLE data block corrupted
 inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
 
 }  // namespace liteoci

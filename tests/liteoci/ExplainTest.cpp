@@ -69,10 +69,11 @@ protected:
     }
 
     static std::string* path_;
-    int counter_ = 0;
+    static int counter_;  // statement ids stay unique: plans are committed when a session ends
     Conn c_;
 };
 std::string* ExplainTest::path_ = nullptr;
+int ExplainTest::counter_ = 0;
 
 TEST_F(ExplainTest, ScansAndLookupsAreNamedAsOracleNamesThem) {
     EXPECT_EQ(Shapes(Plan("select * from observations")),
