@@ -27,22 +27,22 @@ void CSqlLeftView::OnExplainPlan() {}
 
 void CSqlLeftView::OnStopSql() {
     if (CQuarvelDoc* doc = Document())
-        RunSessionCommand(*doc, cmd::kStopSql);
+        RouteSessionCommand(*doc, cmd::kStopSql);
 }
 
 void CSqlLeftView::OnCommit() {
     if (CQuarvelDoc* doc = Document())
-        RunSessionCommand(*doc, cmd::kCommit);
+        RouteSessionCommand(*doc, cmd::kCommit);
 }
 
 void CSqlLeftView::OnRollback() {
     if (CQuarvelDoc* doc = Document())
-        RunSessionCommand(*doc, cmd::kRollback);
+        RouteSessionCommand(*doc, cmd::kRollback);
 }
 
 void CSqlLeftView::OnServerOutput() {
     if (CQuarvelDoc* doc = Document())
-        RunSessionCommand(*doc, cmd::kServerOutput);
+        RouteSessionCommand(*doc, cmd::kServerOutput);
 }
 
 void CSqlLeftView::OnShowSqlHistory() {

@@ -15,7 +15,6 @@
 #include "DBConnect.h"
 #include "DBStmt.h"
 #include "Execution.h"
-#include "ExecWindowHost.h"
 #include "MessageBox.h"
 #include "RegisteredMessages.h"
 #include "ResultModel.h"
@@ -142,7 +141,7 @@ struct GridWindow {
     }
     CQuarvelView* Grid() const { return frame->SplitFrame()->Grid(); }
     bool Execute() {
-        const bool started = exec::ExecuteCommand(*doc, Grid()->Host(), kQuery);
+        const bool started = exec::ExecuteCommand(doc->Exec(), kQuery, 0) == exec::Outcome::Started;
         doc->WaitForWorker();
         QApplication::processEvents();
         return started;
