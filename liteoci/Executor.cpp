@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "Explain.h"
+#include "Hierarchy.h"
 #include "OraFormat.h"
 #include "PlEngine.h"
 #include "PlRunner.h"
@@ -316,6 +318,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     std::string prefix;
     TranslateOptions opt;
     opt.query = st->cls.cls == StmtClass::Query;
+    opt.cancel = s.cancelFlag();
     auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(text, toks[i], word); };
     if (st->cls.cls == StmtClass::Ddl) {
         if (w(0, "TRUNCATE")) {
@@ -333,7 +336,9 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     PositionalResolver resolver;
     if (b > 0) st->translation.sql = prefix;
     Translation tmp;
-    OraError err = Translate(text, toks, b, e, opt, resolver, tmp);
+    OraError err = opt.query && IsHierarchicalQuery(text, toks, b, e)
+                       ? TranslateHierarchical(text, toks, b, e, resolver, tmp)
+                       : Translate(text, toks, b, e, opt, resolver, tmp);
     if (err) return err;
     if (b > 0) {
         for (auto& m : tmp.map) m.first += static_cast<uint32_t>(prefix.size());
@@ -907,6 +912,7 @@ sword ExecuteStatement(SvcCtxHandle* svc, StmtHandle* st, ErrorHandle* err, ub4 
     if (!sh || !sh->session || !sh->session->isOpen()) return Fail(err, MakeError(3114));
     std::shared_ptr<Session> session = sh->session;
     st->parseErrorOffset = 0;
+    if (OraError e = session->CheckFile()) return Fail(err, std::move(e));
     if (OraError e = Compile(st, session)) {
         st->parseErrorOffset = static_cast<ub2>(e.offset > 0 ? std::min(e.offset, 65535) : 0);
         return Fail(err, std::move(e));
@@ -943,6 +949,10 @@ sword ExecuteStatement(SvcCtxHandle* svc, StmtHandle* st, ErrorHandle* err, ub4 
             break;
         case StmtClass::AlterSession: rc = AlterSession(st, err); break;
         case StmtClass::Ignored: st->state = StmtHandle::State::Executed; break;
+        case StmtClass::Explain:
+            if (OraError e = ExplainPlan(*session, st->text, st->lex.toks)) return Fail(err, std::move(e));
+            st->state = StmtHandle::State::Executed;
+            break;
         case StmtClass::Unknown: return Fail(err, MakeErrorAt(0, 900));
     }
     if (rc == OCI_SUCCESS && (mode & OCI_COMMIT_ON_SUCCESS))

@@ -4,7 +4,7 @@
 // fails the whole compilation with ORA-06550 before anything runs, as on the server.
 //
 // Every recursion of the compiler (nested blocks, statements, types) counts its depth and stops
-// with PLS-00102 at kMaxNesting, far below what the stack of a worker thread holds.
+// with PLS-00102 at kMaxBlockNesting, far below what the stack of a worker thread holds.
 #include <cstring>
 #include <functional>
 
@@ -143,7 +143,7 @@ struct Compiler {
         Compiler& c;
         explicit Depth(Compiler& cc) : c(cc) {
             // a small stack ends the nesting sooner
-            added = StackNearlyFull() ? kMaxNesting + 1 : 1;
+            added = StackNearlyFull() ? kMaxBlockNesting + 1 : 1;
             c.nesting += added;
         }
         ~Depth() { c.nesting -= added; }
@@ -334,7 +334,7 @@ struct Compiler {
     // TYPE name IS RECORD (...) | TABLE OF t [INDEX BY t] | VARRAY(n) OF t | REF CURSOR;
     OraError ParseTypeDecl() {
         Depth d(*this);
-        if (nesting > kMaxNesting) return TooDeep(i);
+        if (nesting > kMaxBlockNesting) return TooDeep(i);
         ++i;  // TYPE
         if (!Ident(i)) return Unexpected(i, "<an identifier>");
         std::string name = Name(i);
@@ -693,7 +693,7 @@ struct Compiler {
 
     OraError RewriteRange(size_t b, size_t e, Rewritten& r) {
         Depth d(*this);
-        if (nesting > kMaxNesting) return TooDeep(b);
+        if (nesting > kMaxBlockNesting) return TooDeep(b);
         size_t k = b;
         while (k < e) {
             const Token& t = toks[k];
@@ -734,6 +734,8 @@ struct Compiler {
         std::vector<Operand> ops = r.operands;
         RewriteResolver res(prog, ops);
         if (OraError err = Translate(r.text, lx.toks, 0, lx.toks.size(), opt, res, tr)) {
+            // Inside a block, too-deep nesting of an expression is the compiler's own overflow.
+            if (err.text.find("nesting deeper than") != std::string::npos) return TooDeep(b);
             uint32_t at = err.offset >= 0 ? r.Original(err.offset) : x->pos;
             return PlsError(text, at, "PL/SQL: " + err.text);
         }
@@ -941,7 +943,7 @@ struct Compiler {
     // PROCEDURE name [(params)] [IS|AS decls BEGIN ... END [name];] or a forward declaration.
     OraError ParseSubprogram(bool topLevel, std::shared_ptr<Subprogram>* outSub = nullptr) {
         Depth d(*this);
-        if (nesting > kMaxNesting) return TooDeep(i);
+        if (nesting > kMaxBlockNesting) return TooDeep(i);
         bool isFunction = W(i, "FUNCTION");
         ++i;
         if (!Ident(i)) return Unexpected(i, "<an identifier>");
@@ -1363,7 +1365,7 @@ struct Compiler {
 
     OraError ParseStatementInner(Node& n) {
         Depth d(*this);
-        if (nesting > kMaxNesting) return TooDeep(i);
+        if (nesting > kMaxBlockNesting) return TooDeep(i);
         n.pos = Pos(i);
         auto semi = [&](size_t k) { return O(k, ";"); };
         // <<label>>

@@ -38,7 +38,7 @@ constexpr int kOraCancelled = 1013;
 constexpr int kOraStoredInvalid = 6575;
 constexpr int kOraProgramError = 6501;
 constexpr int kOraStorageError = 6500;
-constexpr int kMaxNesting = 255;  // levels of block nesting the compiler accepts
+constexpr int kMaxBlockNesting = 255;  // levels of block nesting the compiler accepts
 constexpr int kMaxCallDepth = 200;  // nested calls at run time before ORA-06500-like refusal
 
 struct CallTarget {
