@@ -193,6 +193,10 @@ bool CSqlLeftView::HandlesCommand(uint32_t id) const {
     case cmd::kUndo:
     case cmd::kRedo:
     case cmd::kSelectAll:
+    case cmd::kFind:
+    case cmd::kFindNext:
+    case cmd::kFindPrevious:
+    case cmd::kReplace:
     case cmd::kExecuteSql:
     case cmd::kExecuteScript:
     case cmd::kExplainPlan:
@@ -232,6 +236,18 @@ bool CSqlLeftView::OnCommand(uint32_t id) {
         return true;
     case cmd::kSelectAll:
         SelectAll();
+        return true;
+    case cmd::kFind:
+        OnEditFind();
+        return true;
+    case cmd::kFindNext:
+        OnEditRepeat();
+        return true;
+    case cmd::kFindPrevious:
+        OnEditFindPrevious();
+        return true;
+    case cmd::kReplace:
+        OnEditReplace();
         return true;
     case cmd::kExecuteSql:
         OnExecuteSql();
@@ -276,6 +292,13 @@ std::optional<bool> CSqlLeftView::CommandEnabled(uint32_t id) const {
         return !WorkerRunning() && CanUndo();
     case cmd::kRedo:
         return CanRedo();
+    case cmd::kFind:
+        return !WorkerRunning() && IsInputEnabled();
+    case cmd::kFindNext:
+    case cmd::kFindPrevious:
+        return !WorkerRunning() && CanRepeatSearch();
+    case cmd::kReplace:
+        return !WorkerRunning() && CanReplace();
     case cmd::kPrint:
         return false; // printing is not built yet
     default:
@@ -293,4 +316,8 @@ std::optional<std::string> CSqlLeftView::CommandText(uint32_t id) const {
 
 intptr_t CSqlLeftView::HandleRegisteredMessage(uint32_t) {
     return 0;
+}
+
+void CSqlLeftView::ShowMessage(const std::string& text) {
+    MessageBoxText(text, 0, 2);
 }

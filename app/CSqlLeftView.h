@@ -73,6 +73,9 @@ public:
     // MessageTarget: the pane answers no registered message of its own.
     intptr_t HandleRegisteredMessage(uint32_t id) override;
 
+    // The editor's notices (a search that found nothing) go through the program's message dialog.
+    void ShowMessage(const std::string& text) override;
+
 protected:
     editor::CTextBuffer* LocateBuffer() override;
 

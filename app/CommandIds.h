@@ -20,6 +20,10 @@ inline constexpr uint32_t kPaste = 57637;
 inline constexpr uint32_t kUndo = 57643;
 inline constexpr uint32_t kRedo = 57644;
 inline constexpr uint32_t kSelectAll = 57642;
+inline constexpr uint32_t kFind = 57636;         // Ctrl+F, the text pane's own key
+inline constexpr uint32_t kFindNext = 57640;     // F3: the last search again
+inline constexpr uint32_t kFindPrevious = 1291;  // Shift+F3: the last search the other way
+inline constexpr uint32_t kReplace = 57641;      // Ctrl+H
 // SQL
 inline constexpr uint32_t kExecuteSql = 280;
 inline constexpr uint32_t kExecuteScript = 285;

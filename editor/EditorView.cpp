@@ -341,11 +341,13 @@ bool CEditorView::HandleKey(QKeyEvent* event) {
     case Qt::Key_V:
     case Qt::Key_Z:
     case Qt::Key_Y:
+    case Qt::Key_H:
         if (ctrl && !shift && !alt && !meta) {
             switch (event->key()) {
             case Qt::Key_X: Cut(); break;
             case Qt::Key_V: Paste(); break;
             case Qt::Key_Z: Undo(); break;
+            case Qt::Key_H: OnEditReplace(); break;
             default: Redo(); break;
             }
             return true;
@@ -393,6 +395,7 @@ bool CEditorView::WantsKey(const QKeyEvent* event) const {
     case Qt::Key_V:
     case Qt::Key_Z:
     case Qt::Key_Y:
+    case Qt::Key_H:
         if (ctrl && !shift && !alt && !meta)
             return true;
         break;

@@ -49,12 +49,21 @@ public:
     void Paste();                           // Ctrl+V, Shift+Insert
     void Undo();                            // Ctrl+Z, Alt+Backspace
     void Redo();                            // Ctrl+Y
+    void OnEditReplace();                   // Ctrl+H: the replace dialog (EditorViewReplace.cpp)
+
+    // Replaces a non-empty selection by `text`: the deletion and the insertion are two undo steps;
+    // the inserted text ends up selected with the caret at its end, scrolled into view. False, with
+    // nothing changed, for an empty selection or a buffer that cannot be edited.
+    bool ReplaceSelection(const std::string& text);
+    bool ReplaceSelection(const std::string& text, TextPosition& insertedEnd);
 
     // --- Menu and tool-bar state.
     bool CanCut() const;
     bool CanPaste() const;
     bool CanUndo() const;
     bool CanRedo() const;
+    // Replace opens only on an editable buffer while input is enabled.
+    bool CanReplace() const { return IsInputEnabled() && IsEditable(); }
     // "&Undo <action>\tCtrl+Z" while undo is possible, else "&Undo\tCtrl+Z"; likewise for redo.
     std::string UndoMenuText() const;
     std::string RedoMenuText() const;

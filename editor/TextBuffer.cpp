@@ -199,10 +199,6 @@ const char* CTextBuffer::LineText(int32_t line) const {
     return lines_[static_cast<size_t>(line)].chars;
 }
 
-std::string_view CTextBuffer::LineView(int32_t line) const {
-    return std::string_view(LineText(line), static_cast<size_t>(LineLength(line)));
-}
-
 uint32_t CTextBuffer::LineFlags(int32_t line) const {
     return line >= 0 && line < LineCount() ? lines_[static_cast<size_t>(line)].flags : 0;
 }

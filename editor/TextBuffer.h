@@ -81,7 +81,13 @@ public:
     int32_t LineLength(int32_t line) const;
     // The line's bytes, not NUL-terminated; valid until the next change.
     const char* LineText(int32_t line) const;
-    std::string_view LineView(int32_t line) const;
+    // Inline: the search and the view read lines in tight loops.
+    std::string_view LineView(int32_t line) const {
+        if (line < 0 || line >= LineCount())
+            return std::string_view();
+        const SLineInfo& info = lines_[static_cast<size_t>(line)];
+        return info.chars == nullptr ? std::string_view() : std::string_view(info.chars, static_cast<size_t>(info.length));
+    }
     uint32_t LineFlags(int32_t line) const;
     int32_t EolMode() const { return eolMode_; }
     bool IsReadOnly() const { return readOnly_; }

@@ -6,6 +6,7 @@
 #include "TextPosition.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace editor {
@@ -16,9 +17,11 @@ enum FindFlags : uint32_t {
     FIND_UP = 0x10, // towards the start of the text
 };
 
-// The offset of the first occurrence of `what` in `where`, or -1. With `wholeWord` an occurrence counts
-// only when neither the byte before it nor the byte after it is a letter, a digit or an underscore
-// (bytes of multi-byte UTF-8 characters count as letters). An empty `what` is never found.
+// The offset of the first occurrence of `what` in `where`, or -1: a plain byte search, in which an
+// occurrence counts only when it starts and ends on character boundaries (UTF-8 sequences, see Utf8.h).
+// With `wholeWord` it counts only when neither the byte before it nor the byte after it is a letter, a
+// digit or an underscore (bytes of multi-byte UTF-8 characters count as letters). An empty `what` is
+// never found.
 int32_t MatchInText(std::string_view where, std::string_view what, bool wholeWord);
 
 // Searches `text` within the block [blockBegin, blockEnd) from `start`. Downwards a match must lie inside
@@ -29,8 +32,14 @@ int32_t MatchInText(std::string_view where, std::string_view what, bool wholeWor
 bool FindInBlock(const CTextBuffer& buffer, std::string_view text, TextPosition start, TextPosition blockBegin,
                  TextPosition blockEnd, uint32_t flags, bool wrap, TextPosition& found);
 
+// Without FIND_MATCH_CASE both the search text and the lines are compared with the ASCII letters a-z
+// turned to upper case; every other byte, and so every non-ASCII character, is compared as it is.
+
 // FindInBlock over the whole text.
 bool FindText(const CTextBuffer& buffer, std::string_view text, TextPosition start, uint32_t flags, bool wrap,
               TextPosition& found);
+
+// What the program says when a search finds nothing: Cannot find the string"<text>".
+std::string NotFoundMessage(std::string_view text);
 
 } // namespace editor

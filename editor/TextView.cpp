@@ -92,20 +92,8 @@ void CTextView::ResetState() {
 // ---------------------------------------------------------------------------------------------------
 // Text access
 
-int32_t CTextView::LineCount() const {
-    if (buffer_ == nullptr || buffer_->LineCount() < 1)
-        return 1;
-    return buffer_->LineCount();
-}
-
 int32_t CTextView::LineLength(int32_t line) const {
     return static_cast<int32_t>(LineView(line).size());
-}
-
-std::string_view CTextView::LineView(int32_t line) const {
-    if (buffer_ == nullptr)
-        return {};
-    return buffer_->LineView(line);
 }
 
 const char* CTextView::LineText(int32_t line) const {
@@ -145,7 +133,9 @@ TextPosition CTextView::ClampPosition(TextPosition p) const {
     p.y = std::clamp(p.y, 0, LineCount() - 1);
     const std::string_view line = LineView(p.y);
     p.x = std::clamp(p.x, 0, static_cast<int32_t>(line.size()));
-    p.x = utf8::CharStart(line, p.x);
+    // Only a continuation byte can be inside a character; most positions need no more than this look.
+    if (p.x < static_cast<int32_t>(line.size()) && (static_cast<unsigned char>(line[static_cast<size_t>(p.x)]) & 0xC0) == 0x80)
+        p.x = utf8::CharStart(line, p.x);
     return p;
 }
 
@@ -328,9 +318,9 @@ void CTextView::OnBufferChange(CBufferView* source, const CChangeContext* contex
     RepaintLines(std::max(line, 0), flagsOnly ? std::max(line, 0) : -1);
 
     if (context != nullptr)
-        AdjustForChange(*context);
+        AdjustForChange(*context, line);
     else if (!flagsOnly)
-        AdjustForChange(CTextBuffer::CInsertContext(TextPosition{}, TextPosition{})); // clamps only
+        AdjustForChange(CTextBuffer::CInsertContext(TextPosition{}, TextPosition{}), -2); // clamps only
 
     if ((flags & UPD_HEIGHT) != 0)
         RecalcVerticalBar();
@@ -338,10 +328,14 @@ void CTextView::OnBufferChange(CBufferView* source, const CChangeContext* contex
         RecalcHorizontalBar();
 }
 
-void CTextView::AdjustForChange(const CChangeContext& context) {
+void CTextView::AdjustForChange(const CChangeContext& context, int32_t line) {
+    // A point that the change did not move, on a line whose bytes it did not touch, is still valid; the
+    // others are clamped into the text and onto a character.
     auto adjust = [&](TextPosition& p) {
+        const TextPosition before = p;
         context.AdjustPoint(p);
-        p = ClampPosition(p);
+        if (line < 0 || p != before || p.y == line)
+            p = ClampPosition(p);
     };
     adjust(caret_);
     adjust(selStart_);
@@ -365,6 +359,8 @@ void CTextView::AdjustForChange(const CChangeContext& context) {
 }
 
 void CTextView::RepaintLines(int32_t first, int32_t last) {
+    if (batchDepth_ > 0)
+        return; // EndBatch repaints everything
     const int32_t lh = LineHeight();
     if (last >= 0 && last < firstLine_)
         return;

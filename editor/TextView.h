@@ -67,9 +67,13 @@ public:
     CTextBuffer* Buffer() const { return buffer_; }
 
     // --- Text access; without a buffer the view shows one empty line.
-    int32_t LineCount() const;
+    int32_t LineCount() const {
+        return buffer_ == nullptr || buffer_->LineCount() < 1 ? 1 : buffer_->LineCount();
+    }
     int32_t LineLength(int32_t line) const;
-    std::string_view LineView(int32_t line) const;
+    std::string_view LineView(int32_t line) const {
+        return buffer_ == nullptr ? std::string_view() : buffer_->LineView(line);
+    }
     const char* LineText(int32_t line) const;
     uint32_t LineFlags(int32_t line) const;
     // Columns the line takes on screen (tabs expanded, one column per character); cached per line.
@@ -140,6 +144,38 @@ public:
     void Copy();
     void SelectAll();
 
+    // --- Find (TextViewFind.cpp). Nothing happens while input is disabled.
+    // The searches of TextSearch.h over the view's buffer (false without one).
+    bool FindText(std::string_view text, TextPosition start, uint32_t flags, bool wrap, TextPosition& found) const;
+    bool FindInBlock(std::string_view text, TextPosition start, TextPosition blockBegin, TextPosition blockEnd,
+                     uint32_t flags, bool wrap, TextPosition& found) const;
+    // Selects from `position` to `length` bytes further on its line, anchor and caret at the end, and
+    // scrolls it into view.
+    void HighlightMatch(TextPosition position, int32_t length);
+    // Find (Ctrl+F): the find dialog, prefilled from the last search or the profile, and from a
+    // one-line selection.
+    void OnEditFind();
+    // Repeat (F3) and Find previous (Shift+F3): the last search again from the caret, with wrap; Find
+    // previous turns the direction round for this one search.
+    void OnEditRepeat();
+    void OnEditFindPrevious();
+    // F3 and Shift+F3 are enabled while input is enabled and a search was made.
+    bool CanRepeatSearch() const { return inputEnabled_ && searchMade_; }
+    bool SearchMade() const { return searchMade_; }
+    const std::string& LastSearchText() const { return lastSearchText_; }
+    uint32_t LastSearchFlags() const { return lastSearchFlags_; }
+    void RememberSearch(const std::string& text, uint32_t flags);
+    // Tells the user something (a search that found nothing). The program's own message dialog takes
+    // this over in the SQL text pane; the plain view shows a standard message box.
+    virtual void ShowMessage(const std::string& text);
+
+    // --- Batched updates. Between Begin and End (they nest) the view neither repaints, scrolls nor
+    // recomputes its scroll bars per change; End does it once for everything. A long run of edits
+    // (Replace All) costs one repaint instead of one per change.
+    void BeginBatch();
+    void EndBatch();
+    bool InBatch() const { return batchDepth_ > 0; }
+
     // --- Status bar items.
     // "Ln %d, Col %d": the caret's line and character, counted from 1.
     std::string PositionStatusText() const;
@@ -209,6 +245,8 @@ protected:
     // Drop indicator: a caret drawn where dropped text would go.
     void ShowDropIndicator(TextPosition p);
     void HideDropIndicator();
+    // Sets the selection to [start, end) with anchor and caret both at `caretAt`, scrolled into view.
+    void SetSelectionWithCaret(TextPosition start, TextPosition end, TextPosition caretAt);
     // Moves the caret and either collapses the selection there or extends it from the anchor.
     void MoveCaret(TextPosition p, bool extend);
     void UpdateCaret();
@@ -269,7 +307,9 @@ private:
 
     void ResetState();
     void SetSelectionBounds(TextPosition start, TextPosition end);
-    void AdjustForChange(const CChangeContext& context);
+    // Moves the view's positions with a change whose first line is `line` (-1: unknown, -2: no change,
+    // only clamp them all).
+    void AdjustForChange(const CChangeContext& context, int32_t line);
     void RestartCaretBlink();
     void StopCaretBlink();
     bool CaretShown() const;
@@ -329,6 +369,13 @@ private:
 
     bool inputEnabled_ = true;
     int wheelRemainder_ = 0;
+
+    // The last search (F3, Shift+F3).
+    bool searchMade_ = false;
+    std::string lastSearchText_;
+    uint32_t lastSearchFlags_ = 0;
+
+    int batchDepth_ = 0;
 
     QBasicTimer caretBlinkTimer_;
     bool caretBlinkOn_ = true;

@@ -172,6 +172,17 @@ bool CTextView::HandleKey(QKeyEvent* event) {
         Copy();
         return true;
     }
+    if (ctrl && !shift && key == Qt::Key_F) {
+        OnEditFind();
+        return true;
+    }
+    if (!ctrl && key == Qt::Key_F3) {
+        if (shift)
+            OnEditFindPrevious();
+        else
+            OnEditRepeat();
+        return true;
+    }
     return HandleNavigationKey(key, shift, ctrl);
 }
 
@@ -185,7 +196,10 @@ bool CTextView::WantsKey(const QKeyEvent* event) const {
     case Qt::Key_A:
     case Qt::Key_C:
     case Qt::Key_Insert:
+    case Qt::Key_F:
         return ctrl && !shift;
+    case Qt::Key_F3:
+        return !ctrl;
     case Qt::Key_Left:
     case Qt::Key_Right:
     case Qt::Key_Home:

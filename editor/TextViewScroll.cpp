@@ -35,6 +35,8 @@ int32_t CTextView::LongestLineLength() {
 }
 
 void CTextView::RecalcVerticalBar() {
+    if (batchDepth_ > 0)
+        return; // EndBatch recomputes it
     const int32_t count = LineCount();
     const int32_t visible = VisibleLines();
     QScrollBar* bar = verticalScrollBar();
@@ -60,7 +62,7 @@ void CTextView::RecalcVerticalBar() {
 }
 
 void CTextView::RecalcHorizontalBar() {
-    if (holdHorizontalBar_ > 0)
+    if (holdHorizontalBar_ > 0 || batchDepth_ > 0)
         return;
     const int32_t longest = LongestLineLength();
     const int32_t visible = VisibleColumns();
@@ -171,6 +173,8 @@ void CTextView::ScrollToColumn(int32_t column) {
 }
 
 void CTextView::EnsureVisible(TextPosition p) {
+    if (batchDepth_ > 0)
+        return; // EndBatch scrolls the caret into view
     p = ClampPosition(p);
     const int32_t visible = std::max(1, VisibleLines());
     int32_t first = firstLine_;
@@ -217,6 +221,8 @@ QRect CTextView::CaretRect(TextPosition p) {
 }
 
 void CTextView::UpdateCaret() {
+    if (batchDepth_ > 0)
+        return; // EndBatch places it
     const QRect now = CaretShown() ? CaretRect(caret_) : QRect();
     if (now != caretRect_) {
         if (!caretRect_.isNull())

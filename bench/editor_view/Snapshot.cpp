@@ -4,6 +4,8 @@
 //        editor_view_snapshot --file FILE.sql OUTPREFIX
 // The second form opens a file, jumps to its middle and types, selects, undoes and redoes there with
 // real key events, saving OUTPREFIX-1-typed.png, -2-selected.png, -3-undone.png and -4-redone.png.
+//        editor_view_snapshot --dialogs OUTPREFIX
+// The third form saves the find and replace dialogs as OUTPREFIX-find.png and OUTPREFIX-replace.png.
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -13,6 +15,8 @@
 #include <cstring>
 #include <string>
 
+#include "CFindDlg.h"
+#include "CReplaceDlg.h"
 #include "EditAction.h"
 #include "SqlEditorView.h"
 #include "TextBuffer.h"
@@ -69,6 +73,32 @@ int RunOnFile(const char* file, const std::string& prefix) {
     return 0;
 }
 
+int RunDialogs(const std::string& prefix) {
+    editor::CTextBuffer buffer;
+    buffer.ResetToEmpty(editor::EOL_DOS);
+    int32_t endLine = 0;
+    int32_t endChar = 0;
+    buffer.Insert(nullptr, 0, 0, "select ename from emp;\r\nupdate emp set sal = 0;\r\n", endLine, endChar,
+                  editor::ACT_PASTE);
+    editor::CSqlEditorView view;
+    view.resize(600, 200);
+    view.AttachBuffer(&buffer);
+    view.show();
+    QApplication::processEvents();
+    editor::SearchOptions options;
+    options.findWhat = "emp";
+    options.replaceWith = "employees";
+    editor::CFindDlg find(view, editor::TextPosition{}, options);
+    find.show();
+    Save(find, prefix + "-find.png");
+    view.SetSelection(editor::TextPosition{0, 0}, editor::TextPosition{0, 1});
+    editor::CReplaceDlg replace(view, editor::TextPosition{}, editor::CReplaceSession::Block{{0, 0}, {0, 1}},
+                                options);
+    replace.show();
+    Save(replace, prefix + "-replace.png");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -76,6 +106,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc == 4 && std::strcmp(argv[1], "--file") == 0)
         return RunOnFile(argv[2], argv[3]);
+    if (argc == 3 && std::strcmp(argv[1], "--dialogs") == 0)
+        return RunDialogs(argv[2]);
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s OUT.png [disabled]\n", argv[0]);
         return 2;

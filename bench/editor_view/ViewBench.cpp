@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "BigSqlFile.h"
 #include "EditorView.h"
 #include "SqlEditorView.h"
 #include "TextBuffer.h"
@@ -23,46 +24,9 @@ namespace {
 constexpr int32_t kLines = 2'000'000;
 constexpr int32_t kMiddle = kLines / 2;
 
-// Real-looking SQL: queries, DML, PL/SQL blocks, comments (block comments over several lines),
-// strings with doubled quotes, numbers and tabs; about 50 bytes a line with its CR LF.
-const char* const kTemplates[] = {
-    "select e.empno, e.ename, e.sal * 12 annual_sal",
-    "  from emp e join dept d on d.deptno = e.deptno",
-    " where e.hiredate > sysdate - %d and e.comm is null",
-    "   and e.ename like 'S%%' order by e.sal desc;",
-    "/* report %d: salaries above the department average",
-    "   are listed first, then the rest */",
-    "insert into audit_log values (%d, 'it''s done', 1.5e3);",
-    "update emp set sal = sal * 1.05 where empno = %d;",
-    "begin",
-    "\tdbms_output.put_line('row ' || to_char(%d));",
-    "\tif v_count > 0x1F then v_total := v_total + 1; end if;",
-    "end; -- of block %d",
-    "delete from bonus where ename = \"Smith\" and sal < %d;",
-    "commit;",
-};
-
 std::string MakeFile(const std::string& dir) {
     const std::string path = dir + "/big.sql";
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return {};
-    std::string block;
-    char line[160];
-    const int count = static_cast<int>(sizeof kTemplates / sizeof kTemplates[0]);
-    for (int32_t y = 0; y < kLines; ++y) {
-        const int n = std::snprintf(line, sizeof line, kTemplates[y % count], y);
-        block.append(line, static_cast<std::size_t>(n));
-        if (y + 1 < kLines)
-            block += "\r\n";
-        if (block.size() > (1 << 20)) {
-            std::fwrite(block.data(), 1, block.size(), file);
-            block.clear();
-        }
-    }
-    std::fwrite(block.data(), 1, block.size(), file);
-    std::fclose(file);
-    return path;
+    return bench::WriteSqlFile(path, kLines) ? path : std::string();
 }
 
 struct Fixture {

@@ -90,8 +90,8 @@ TEST(Resources, MenuAcceleratorsAndToolBarsAreComplete) {
     for (const auto& popup : menu)
         for (const auto& item : popup.items)
             (item.id ? items : separators)++;
-    EXPECT_EQ(items, 22u);
-    EXPECT_EQ(separators, 6u);
+    EXPECT_EQ(items, 26u);
+    EXPECT_EQ(separators, 7u);
 
     const auto& keys = MainAccelerators();
     EXPECT_EQ(keys.size(), 30u);

@@ -14,6 +14,7 @@
 #include "CAboutDlg.h"
 #include "CommandIds.h"
 #include "GuiTestSupport.h"
+#include "StartedProgram.h"
 #include "IniSettingsKey.h"
 #include "RegisteredMessages.h"
 #include "SyncSend.h"
@@ -35,27 +36,6 @@
 #include <thread>
 
 namespace {
-
-void CancelConnect(QWidget* dialog) {
-    static_cast<QDialog*>(dialog)->reject();
-}
-
-// The program after start-up with the connect dialog cancelled.
-struct Started {
-    ConfigDir config;
-    std::unique_ptr<CTavrelApp> app = std::make_unique<CTavrelApp>();
-    Started() {
-        ModalDriver driver;
-        driver.Then(Is<cSqlConnect>, CancelConnect);
-        app->InitInstance();
-    }
-    CMainFrame* Main() const { return app->MainFrame(); }
-    CSqlMainFrame* Open() {
-        CSqlMainFrame* frame = app->OpenNewDocument();
-        (void)QTest::qWaitFor([frame] { return frame->isMaximized(); }, 5000); // timer 112
-        return frame;
-    }
-};
 
 std::string StoredValue(const ConfigDir& config, const char* name) {
     auto key = platform::IniSettingsKey::OpenForReading(config.ProgramFile());
@@ -469,7 +449,7 @@ private slots:
             .Then(Is<cSqlConnect>,
                   [&](QWidget* d) {
                       connectShown = true;
-                      CancelConnect(d);
+                      Reject(d);
                   })
             .Then(Is<CAboutDlg>, [&](QWidget* d) {
                 aboutShown = true;

@@ -12,6 +12,7 @@
 #include "CTavrelApp.h"
 #include "CommandIds.h"
 #include "GuiTestSupport.h"
+#include "StartedProgram.h"
 #include "IniSettingsKey.h"
 #include "MessageBox.h"
 #include "cMsgDialog.h"
@@ -37,47 +38,6 @@
 
 namespace {
 
-// The program after start-up with the connect dialog cancelled.
-struct Started {
-    ConfigDir config;
-    std::unique_ptr<CTavrelApp> app = std::make_unique<CTavrelApp>();
-    Started() {
-        ModalDriver driver;
-        driver.Then(Is<cSqlConnect>, [](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
-        app->InitInstance();
-    }
-    CMainFrame* Main() const { return app->MainFrame(); }
-    CSqlMainFrame* Open() {
-        CSqlMainFrame* frame = app->OpenNewDocument();
-        (void)QTest::qWaitFor([frame] { return frame->isMaximized(); }, 5000); // timer 112
-        return frame;
-    }
-    // An editor window with its main window active and the text pane focused, ready for keys.
-    CSqlMainFrame* OpenFocused() {
-        CSqlMainFrame* frame = Open();
-        Activate();
-        (void)QTest::qWaitFor([frame] { return frame->TextPane()->hasFocus(); }, 5000);
-        return frame;
-    }
-    // The offscreen platform gives the activation back to no window when a dialog closes (a window
-    // manager would give it to the main window): the window's keys need it back.
-    void Activate() {
-        Main()->activateWindow();
-        (void)QTest::qWaitFor([this] { return QApplication::activeWindow() == Main(); }, 5000);
-    }
-    void WriteSetting(const char* name, const char* value) const {
-        auto key = platform::IniSettingsKey::OpenProgramCreating();
-        key->Write(name, value);
-    }
-    // The Edit menu's item for `id`, with texts and states as the menu shows them when it opens.
-    QAction* EditItem(uint32_t id) const {
-        for (QAction* a : Main()->menuBar()->actions())
-            if (a->text() == QStringLiteral("Edit"))
-                emit a->menu()->aboutToShow();
-        return Main()->MenuAction(id);
-    }
-};
-
 std::vector<std::string> Lines(CQuarvelDoc* doc) {
     std::vector<std::string> lines;
     for (int32_t y = 0; y < doc->TextBuffer().LineCount(); ++y)
@@ -96,14 +56,6 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-QString MessageText(QWidget* box) {
-    return box->findChild<QPlainTextEdit*>(QString::number(cMsgDialog::kTextId))->toPlainText();
-}
-
-void ClickButton(QWidget* dialog, int id) {
-    dialog->findChild<QPushButton*>(QString::number(id))->click();
-}
-
 // Answers the file dialog: picks the filter, types the name and accepts.
 ModalDriver::Action Choose(const std::string& path, int filter) {
     return [path, filter](QWidget* w) {
@@ -116,10 +68,6 @@ ModalDriver::Action Choose(const std::string& path, int filter) {
         // What the dialog's Open or Save button does.
         QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
     };
-}
-
-void Reject(QWidget* w) {
-    static_cast<QDialog*>(w)->reject();
 }
 
 // A folder of its own for the files a test writes.

@@ -4,9 +4,10 @@ if(NOT TARGET quarvel_app)
 endif()
 
 quarvel_add_qtest(message_dialog_tests SOURCES MessageDialogTest.cpp GuiTestSupport.h LIBS quarvel_app)
-quarvel_add_qtest(editor_window_tests SOURCES EditorWindowTest.cpp GuiTestSupport.h LIBS quarvel_app)
-quarvel_add_qtest(text_pane_tests SOURCES TextPaneTest.cpp GuiTestSupport.h LIBS quarvel_app)
-set_target_properties(message_dialog_tests editor_window_tests text_pane_tests PROPERTIES AUTOMOC ON)
+quarvel_add_qtest(editor_window_tests SOURCES EditorWindowTest.cpp GuiTestSupport.h StartedProgram.h LIBS quarvel_app)
+quarvel_add_qtest(text_pane_tests SOURCES TextPaneTest.cpp GuiTestSupport.h StartedProgram.h LIBS quarvel_app)
+quarvel_add_qtest(find_replace_tests SOURCES FindReplaceTest.cpp GuiTestSupport.h StartedProgram.h LIBS quarvel_app)
+set_target_properties(message_dialog_tests editor_window_tests text_pane_tests find_replace_tests PROPERTIES AUTOMOC ON)
 
 if(TARGET quarvel_test_database)
   quarvel_add_qtest(startup_tests SOURCES StartupTest.cpp GuiTestSupport.h LIBS quarvel_app)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace editor {
 namespace {
 
@@ -105,41 +107,64 @@ TEST_F(SearchInBuffer, ABlockSearchStaysInsideTheBlock) {
     EXPECT_FALSE(FindInBlock(buffer_, "from t3", {14, 2}, {10, 0}, {15, 3}, 0, false, found));
 }
 
-// The Replace dialog's loop, over the buffer: replace, move past the inserted text, search again.
-int ReplaceAll(CTextBuffer& buffer, std::string_view what, std::string_view with, TextPosition begin,
-               TextPosition& end) {
-    int count = 0;
-    TextPosition from = begin;
+TEST_F(SearchInBuffer, GoingRoundReachesTheStartLineItselfInBothDirections) {
+    // Down from the middle of line 2: its own earlier "select" is found only after going round, and
+    // before line 2's later text is reached again.
+    ASSERT_TRUE(Find("select", {5, 2}, FIND_MATCH_CASE, true));
+    EXPECT_EQ(found_, (TextPosition{0, 0}));
+    ASSERT_TRUE(Find("b,", {9, 2}, FIND_MATCH_CASE, true)); // only left of the start
+    EXPECT_EQ(found_, (TextPosition{7, 2}));
+    // Up from the end of line 2: round from the last line down to line 2, searched whole this time.
+    ASSERT_TRUE(Find("t2", {21, 2}, FIND_UP | FIND_MATCH_CASE, true));
+    EXPECT_EQ(found_, (TextPosition{18, 2}));
+    EXPECT_FALSE(Find("t2", {21, 2}, FIND_UP | FIND_MATCH_CASE, false));
+}
+
+TEST(SearchWords, WholeWordsAtTheStartAndEndOfLines) {
+    CTextBuffer buffer;
+    Fill(buffer, {"ab", "x ab", "ab x", "abab", "_ab", "ab_"});
     TextPosition found;
-    while (FindInBlock(buffer, what, from, begin, end, FIND_MATCH_CASE, false, found)) {
-        const int32_t endX = found.x + static_cast<int32_t>(what.size());
-        EXPECT_TRUE(buffer.Delete(nullptr, found.y, found.x, found.y, endX, ACT_DELETE_SELECTION));
-        int32_t endLine = 0;
-        int32_t endChar = 0;
-        EXPECT_TRUE(buffer.Insert(nullptr, found.y, found.x, with, endLine, endChar, ACT_REPLACE));
-        if (end.y == found.y && end.x > found.x)
-            end.x += static_cast<int32_t>(with.size()) - static_cast<int32_t>(what.size());
-        from = TextPosition{endChar, endLine};
-        ++count;
+    std::vector<TextPosition> all;
+    TextPosition from{0, 0};
+    while (FindText(buffer, "ab", from, FIND_WHOLE_WORD, false, found)) {
+        all.push_back(found);
+        from = TextPosition{found.x + 1, found.y};
     }
-    return count;
+    EXPECT_EQ(all, (std::vector<TextPosition>{{0, 0}, {2, 1}, {0, 2}}));
 }
 
-TEST(SearchReplace, ReplacingResumesAfterTheInsertedText) {
+TEST(SearchUtf8, MatchesStartAndEndOnCharacters) {
     CTextBuffer buffer;
-    Fill(buffer, {"aaa"});
-    TextPosition end{3, 0};
-    EXPECT_EQ(ReplaceAll(buffer, "a", "aa", {0, 0}, end), 3);
-    EXPECT_EQ(Joined(buffer), "aaaaaa");
-}
-
-TEST(SearchReplace, AGrowingReplacementStillCoversTheWholeSelection) {
-    CTextBuffer buffer;
-    Fill(buffer, {"x a a a y a"});
-    TextPosition end{7, 0}; // the selection "a a a" from x = 2
-    EXPECT_EQ(ReplaceAll(buffer, "a", "bbb", {2, 0}, end), 3);
-    EXPECT_EQ(Joined(buffer), "x bbb bbb bbb y a");
-    EXPECT_EQ(end, (TextPosition{13, 0}));
+    // "é" is C3 A9; a stray C3 (no continuation after it) is a character of its own.
+    Fill(buffer, {"caf\xC3\xA9 CAF\xC3\x89", "\xC3x \xC3\xC3\xA9"});
+    TextPosition found;
+    ASSERT_TRUE(FindText(buffer, "\xC3\xA9", {0, 0}, 0, false, found));
+    EXPECT_EQ(found, (TextPosition{3, 0}));
+    // Case folding turns a-z only: "É" is not "é", and "CAFÉ" is found only as "CAFÉ".
+    ASSERT_TRUE(FindText(buffer, "caf\xC3\x89", {0, 0}, 0, false, found));
+    EXPECT_EQ(found, (TextPosition{6, 0}));
+    EXPECT_FALSE(FindText(buffer, "caf\xC3\xA9 caf\xC3\xA9", {0, 0}, 0, false, found));
+    // A text that is only a lead byte finds the stray bytes, never the first half of "é".
+    ASSERT_TRUE(FindText(buffer, "\xC3", {0, 0}, FIND_MATCH_CASE, false, found));
+    EXPECT_EQ(found, (TextPosition{0, 1}));
+    ASSERT_TRUE(FindText(buffer, "\xC3", {1, 1}, FIND_MATCH_CASE, false, found));
+    EXPECT_EQ(found, (TextPosition{3, 1}));
+    EXPECT_FALSE(FindText(buffer, "\xC3", {4, 1}, FIND_MATCH_CASE, false, found));
+    // A continuation byte alone never matches inside a character.
+    EXPECT_FALSE(FindText(buffer, "\xA9", {0, 0}, FIND_MATCH_CASE, true, found));
+    // "é" after a stray lead byte: the match starts on the character after it.
+    ASSERT_TRUE(FindText(buffer, "\xC3\xA9", {0, 1}, 0, false, found));
+    EXPECT_EQ(found, (TextPosition{4, 1}));
+    // Bytes whose low seven bits spell a-z but whose high bit is set are no letters: 0xE1 is not
+    // folded onto 0xC1 (both stray bytes here, in a line long enough to be folded in words).
+    CTextBuffer strays;
+    Fill(strays, {"0123456789 \xC1 abcdefghijklmnopqrstuvwxyz \xE1 end"});
+    ASSERT_TRUE(FindText(strays, "\xE1 END", {0, 0}, 0, false, found));
+    EXPECT_EQ(found, (TextPosition{40, 0}));
+    ASSERT_TRUE(FindText(strays, "\xC1 ABCDEFGHIJKLMNOPQRSTUVWXYZ", {0, 0}, 0, false, found));
+    EXPECT_EQ(found, (TextPosition{11, 0}));
+    EXPECT_FALSE(FindText(strays, "\xC1 END", {0, 0}, 0, false, found));
+    EXPECT_EQ(NotFoundMessage("caf\xC3\xA9"), "Cannot find the string\"caf\xC3\xA9\"");
 }
 
 } // namespace
