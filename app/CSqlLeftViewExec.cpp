@@ -11,26 +11,35 @@
 #include "StatementHistory.h"
 #include "TextViewer.h"
 
-void CSqlLeftView::OnExecuteSql() {
-    CQuarvelDoc* doc = Document();
-    if (!doc)
-        return;
-    editor::TextPosition start, end;
-    SelectionRange(start, end);
+namespace {
+// The selection's text with its lines joined by CR LF (the commands turn each CR into a blank), and
+// the pane line it starts on.
+struct Selected {
     std::string text;
-    TextOfRange(start, end, text); // lines joined by CR LF; Execute turns each CR into a blank
-    ExecuteSql(*doc, text, start.y);
+    int32_t firstLine = 0;
+};
+Selected SelectionOf(CSqlLeftView& pane) {
+    editor::TextPosition start, end;
+    pane.SelectionRange(start, end);
+    Selected selected;
+    pane.TextOfRange(start, end, selected.text);
+    selected.firstLine = start.y;
+    return selected;
+}
+} // namespace
+
+void CSqlLeftView::OnExecuteSql() {
+    if (CQuarvelDoc* doc = Document()) {
+        const Selected selected = SelectionOf(*this);
+        ExecuteSql(*doc, selected.text, selected.firstLine);
+    }
 }
 
 void CSqlLeftView::OnExecuteScript() {
-    CQuarvelDoc* doc = Document();
-    if (!doc)
-        return;
-    editor::TextPosition start, end;
-    SelectionRange(start, end);
-    std::string text;
-    TextOfRange(start, end, text); // lines joined by CR LF; the script turns each CR into a blank
-    ExecuteScriptSql(*doc, text, start.y);
+    if (CQuarvelDoc* doc = Document()) {
+        const Selected selected = SelectionOf(*this);
+        ExecuteScriptSql(*doc, selected.text, selected.firstLine);
+    }
 }
 
 void CSqlLeftView::OnExplainPlan() {}
