@@ -2070,6 +2070,13 @@ Datum CopyDatum(const Datum& d) {
 Program::~Program() {
     if (engine)
         for (int64_t id : callTargets) engine->targets.erase(id);
+    // A subprogram that calls itself holds itself through its body's calls; once its program goes
+    // nobody can call it any more, so its body is dropped to end that cycle.
+    auto drop = [this](const std::shared_ptr<Subprogram>& sp) {
+        if (sp && sp->owner == this) sp->body = Node{};
+    };
+    drop(main);
+    for (const auto& local : locals) drop(local);
 }
 
 OraError CompileBlock(Session& s, std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
