@@ -1,12 +1,12 @@
 #include "CQuarvelDoc.h"
 
 #include "IniSettingsKey.h"
+#include "RunEnd.h"
 #include "SyncSend.h"
 #include "UserProfile.h"
 #include "WindowTitles.h"
 
 #include <fstream>
-#include <system_error>
 
 void CQuarvelDoc::CDocTextBuffer::MarkModified(bool modified) {
     document_->SetModifiedFlag(modified);
@@ -14,12 +14,13 @@ void CQuarvelDoc::CDocTextBuffer::MarkModified(bool modified) {
 
 CQuarvelDoc::CQuarvelDoc(ApplicationFields& app) : app_(app), textBuffer_(this) {
     session_ = std::move(app.pendingConnection);
+    exec_.session = session_.get();
     userName_ = app.lastUserName;
     connectString_ = app.lastConnectString;
     app.currentDocument = this;
     {
         std::unique_ptr<platform::IniSettingsKey> key = platform::IniSettingsKey::OpenProgramForReading();
-        settings_ = platform::ReadDocumentSettings(key.get());
+        exec_.settings = platform::ReadDocumentSettings(key.get());
     }
     fileName_ = kNewSqlScript;
     // The placeholder name is no file: keep it out of the recent-file list.
@@ -29,14 +30,13 @@ CQuarvelDoc::CQuarvelDoc(ApplicationFields& app) : app_(app), textBuffer_(this) 
 
 CQuarvelDoc::~CQuarvelDoc() {
     StopWorker();
-    if (worker_.joinable())
-        worker_.join();
-    // A worker started later must never find a destroyed document.
+    // Nobody may find a destroyed document as the one built last.
     CQuarvelDoc* self = this;
     app_.currentDocument.compare_exchange_strong(self, nullptr);
     // The statement's handles belong to the session: free it before logging off.
-    state_.statement.reset();
-    state_.columns.Clear();
+    exec_.state.statement.reset();
+    exec_.state.columns.Clear();
+    exec_.session = nullptr;
     if (session_)
         session_->Logoff(); // also frees the handles of a session that never got connected
     session_.reset();
@@ -81,48 +81,29 @@ std::string CQuarvelDoc::WindowTitle() const {
 
 void CQuarvelDoc::SetTextPane(CSqlLeftView* pane, platform::MessageHandle window) {
     textPane_ = pane;
-    state_.textPaneWindow = std::move(window);
+    exec_.state.textPaneWindow = std::move(window);
 }
 
 void CQuarvelDoc::SetFrame(CSqlMainFrame* frame, platform::MessageHandle window) {
     frame_ = frame;
-    state_.frameWindow = std::move(window);
+    exec_.state.frameWindow = std::move(window);
 }
 
 bool CQuarvelDoc::StartWorker(std::function<void(CQuarvelDoc&)> body) {
-    if (!body || IsWorkerRunning())
+    if (!body || !exec_.run.Begin())
         return false;
-    if (worker_.joinable())
-        worker_.join(); // the previous worker has ended; only its thread object is left
-    stopRequested_ = false;
-    workerRunning_ = true;
-    app_.currentDocument = this;
-    try {
-        worker_ = std::thread([this, body = std::move(body)] {
-            // The running flag drops even when the body leaves by an exception.
-            struct Done {
-                std::atomic<bool>& running;
-                ~Done() { running = false; }
-            } done{workerRunning_};
-            // An exception that escapes the body is left to the program's terminate handler.
+    if (exec_.run.Launch([this, body = std::move(body)] {
             body(*this);
-        });
-    } catch (const std::system_error&) {
-        workerRunning_ = false;
-        return false;
-    }
-    return true;
-}
-
-void CQuarvelDoc::WaitForWorker() {
-    platform::WaitServingSends([this] { return !IsWorkerRunning(); });
-    if (worker_.joinable())
-        worker_.join();
+            exec::EndRun(exec_, {});
+        }))
+        return true;
+    exec::EndRun(exec_, {});
+    return false;
 }
 
 void CQuarvelDoc::StopWorker() {
     if (IsWorkerRunning()) {
-        stopRequested_ = true;
+        exec_.run.RequestClose();
         if (session_ && session_->IsConnected())
             session_->Break();
     }

@@ -1,5 +1,5 @@
 // The document of one editor window: its SQL text, its database session, the settings read when it
-// was built, its file name and title, and the statement state its worker uses.
+// was built, its file name and title, and the window's execution context (statement state and run).
 //
 // Lifetime: built by the new-connection command after a successful logon, destroyed when its window
 // closes. It is never destroyed while its worker runs: the window stops the worker first (StopWorker),
@@ -13,14 +13,13 @@
 #include "CDocument.h"
 #include "LogFont.h"
 #include "ProgramSettings.h"
-#include "StatementState.h"
+#include "ExecContext.h"
 #include "TextBuffer.h"
 
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 class CSqlMainFrame;
 class CSqlLeftView;
@@ -56,10 +55,11 @@ public:
     DBConnect* Session() const { return session_.get(); }
     const std::string& UserName() const { return userName_; }
     const std::string& ConnectString() const { return connectString_; }
-    const platform::DocumentSettings& Settings() const { return settings_; }
+    const platform::DocumentSettings& Settings() const { return exec_.settings; }
     const std::string& FileName() const { return fileName_; }
     void SetFileName(const std::string& name) { fileName_ = name; }
-    StatementState& State() { return state_; }
+    exec::StatementState& State() { return exec_.state; }
+    exec::ExecContext& Exec() { return exec_; }
     ApplicationFields& App() { return app_; }
 
     CSqlLeftView* TextPane() const { return textPane_; }
@@ -67,15 +67,17 @@ public:
     CSqlMainFrame* Frame() const { return frame_; }
     void SetFrame(CSqlMainFrame* frame, platform::MessageHandle window);
 
-    // The worker. At most one runs; the running flag is the guard every command tests.
-    // Starts `body` on a new thread with this document. False when one runs or no thread can start.
+    // The window's run. At most one is active; that is the guard every command tests.
+    bool IsWorkerRunning() const { return exec_.run.IsActive(); }
+    // Starts `body` as a run on a new thread with this document; the run ends when the body returns.
+    // False when a run is active or no thread can start.
     bool StartWorker(std::function<void(CQuarvelDoc&)> body);
-    bool IsWorkerRunning() const { return workerRunning_.load(); }
-    // True once the window asked the worker to stop; the worker ends its batch at the next row.
-    bool StopRequested() const { return stopRequested_.load(); }
-    // UI thread: waits until the worker has ended, serving the sends it makes meanwhile.
-    void WaitForWorker();
-    // UI thread: breaks the running call, asks the worker to stop and waits for it (serving its sends).
+    // True once the window asked the running worker to stop or to end because it closes.
+    bool StopRequested() const { return exec_.run.StopRequested() || exec_.run.CloseRequested(); }
+    // UI thread: waits until the run has ended, serving the sends its worker makes meanwhile.
+    void WaitForWorker() { exec_.run.Wait(); }
+    // UI thread: the window closes: breaks the running call, asks the worker to end and waits for it
+    // (serving its sends).
     void StopWorker();
 
 protected:
@@ -89,13 +91,9 @@ private:
     std::unique_ptr<DBConnect> session_;
     std::string userName_;
     std::string connectString_;
-    platform::DocumentSettings settings_;
     std::string fileName_;
-    StatementState state_;
     CSqlLeftView* textPane_ = nullptr;
     CSqlMainFrame* frame_ = nullptr;
-
-    std::thread worker_;
-    std::atomic<bool> workerRunning_{false};
-    std::atomic<bool> stopRequested_{false};
+    // Last: it is destroyed first, after its worker has ended.
+    exec::ExecContext exec_;
 };

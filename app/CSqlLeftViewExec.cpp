@@ -1,48 +1,67 @@
 // The execution commands of the SQL text pane. Execute runs the pane's selection as one statement;
 // Commit, Rollback, Stop and the server-output switch go to the same handlers as the grid's; Show SQL
-// Statement history opens the log in the text viewer. Execute as Script and Explain Plan are not
-// built yet: they stay routed and do nothing.
+// Statement history opens the log in the text viewer. Execute As Script runs the selection statement
+// by statement. Explain Plan is not built yet: it stays routed and does nothing.
 #include "CSqlLeftView.h"
 
 #include "CQuarvelDoc.h"
 #include "CommandIds.h"
 #include "ExecCommands.h"
+#include "ScriptCommands.h"
 #include "StatementHistory.h"
 #include "TextViewer.h"
 
-void CSqlLeftView::OnExecuteSql() {
-    CQuarvelDoc* doc = Document();
-    if (!doc)
-        return;
-    editor::TextPosition start, end;
-    SelectionRange(start, end);
+namespace {
+// The selection's text with its lines joined by CR LF (the commands turn each CR into a blank), and
+// the pane line it starts on.
+struct Selected {
     std::string text;
-    TextOfRange(start, end, text); // lines joined by CR LF; Execute turns each CR into a blank
-    ExecuteSql(*doc, text, start.y);
+    int32_t firstLine = 0;
+};
+Selected SelectionOf(CSqlLeftView& pane) {
+    editor::TextPosition start, end;
+    pane.SelectionRange(start, end);
+    Selected selected;
+    pane.TextOfRange(start, end, selected.text);
+    selected.firstLine = start.y;
+    return selected;
+}
+} // namespace
+
+void CSqlLeftView::OnExecuteSql() {
+    if (CQuarvelDoc* doc = Document()) {
+        const Selected selected = SelectionOf(*this);
+        ExecuteSql(*doc, selected.text, selected.firstLine);
+    }
 }
 
-void CSqlLeftView::OnExecuteScript() {}
+void CSqlLeftView::OnExecuteScript() {
+    if (CQuarvelDoc* doc = Document()) {
+        const Selected selected = SelectionOf(*this);
+        ExecuteScriptSql(*doc, selected.text, selected.firstLine);
+    }
+}
 
 void CSqlLeftView::OnExplainPlan() {}
 
 void CSqlLeftView::OnStopSql() {
     if (CQuarvelDoc* doc = Document())
-        RunSessionCommand(*doc, cmd::kStopSql);
+        RouteSessionCommand(*doc, cmd::kStopSql);
 }
 
 void CSqlLeftView::OnCommit() {
     if (CQuarvelDoc* doc = Document())
-        RunSessionCommand(*doc, cmd::kCommit);
+        RouteSessionCommand(*doc, cmd::kCommit);
 }
 
 void CSqlLeftView::OnRollback() {
     if (CQuarvelDoc* doc = Document())
-        RunSessionCommand(*doc, cmd::kRollback);
+        RouteSessionCommand(*doc, cmd::kRollback);
 }
 
 void CSqlLeftView::OnServerOutput() {
     if (CQuarvelDoc* doc = Document())
-        RunSessionCommand(*doc, cmd::kServerOutput);
+        RouteSessionCommand(*doc, cmd::kServerOutput);
 }
 
 void CSqlLeftView::OnShowSqlHistory() {

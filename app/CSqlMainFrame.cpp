@@ -12,6 +12,7 @@
 #include "CTavrelApp.h"
 #include "CommandIds.h"
 #include "CommandRules.h"
+#include "ExecWindowHost.h"
 #include "IniSettingsKey.h"
 #include "KeyboardLocks.h"
 #include "ProgramSettings.h"
@@ -104,8 +105,9 @@ bool CSqlMainFrame::Build() {
     textPane_->OnInitialUpdate();
     outputView_->OnInitialUpdate();
 
-    // 6. Record the frame; initial pane visibility.
+    // 6. Record the frame and the window side of execution; initial pane visibility.
     doc_->SetFrame(this, Handle());
+    doc_->Exec().host = std::make_shared<ExecWindowHost>(this);
     if (doc_->Settings().showSqlOutputWindow == 0)
         HideOutputPane();
     HideResultPane();
@@ -205,7 +207,7 @@ std::optional<bool> CSqlMainFrame::CommandEnabled(uint32_t id) const {
 intptr_t CSqlMainFrame::HandleRegisteredMessage(uint32_t id) {
     if (!doc_)
         return 0;
-    StatementState& state = doc_->State();
+    exec::StatementState& state = doc_->State();
     if (id == SB_SQL_STATUS_MESSAGE) {
         statusBar_->SetPaneText(kStatusPane, QString::fromStdString(
                                                  StatusPaneText(doc_->Settings().showSqlOutputWindow, state.outputText)));

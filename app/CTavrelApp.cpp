@@ -8,6 +8,7 @@
 #include "CommandIcons.h"
 #include "CommandIds.h"
 #include "MessageBox.h"
+#include "UiThread.h"
 #include "QtMessagePump.h"
 #include "RegisteredMessages.h"
 #include "StringTable.h"
@@ -42,7 +43,7 @@ CTavrelApp* CTavrelApp::Instance() {
 
 bool CTavrelApp::InitInstance(const QStringList& arguments) {
     // 1. Unhandled exceptions end in message 1323.
-    SetUserInterfaceThread(std::this_thread::get_id());
+    platform::SetUserInterfaceThread(std::this_thread::get_id());
     InstallTerminateHandler();
     // 4. The profile lives under VORANTE / Quarvel.
     QCoreApplication::setOrganizationName(QStringLiteral("VORANTE"));

@@ -5,18 +5,13 @@
 #include "CSqlMainFrame.h"
 #include "MessageBox.h"
 #include "StatementHistory.h"
-#include "SyncSend.h"
 #include "TextView.h"
+#include "UiThread.h"
 
-ExecWindowHost::ExecWindowHost(CQuarvelDoc* doc) : doc_(doc) {}
-
-CSqlMainFrame* ExecWindowHost::Frame() const {
-    return doc_ ? doc_->Frame() : nullptr;
-}
+ExecWindowHost::ExecWindowHost(CSqlMainFrame* frame) : frame_(frame) {}
 
 editor::CTextView* ExecWindowHost::TextView() const {
-    CSqlMainFrame* frame = Frame();
-    QWidget* pane = frame ? static_cast<QWidget*>(frame->TextPane()) : nullptr;
+    QWidget* pane = frame_ ? static_cast<QWidget*>(frame_->TextPane()) : nullptr;
     if (!pane)
         return nullptr;
     // The pane is the text view itself or holds one.
@@ -25,31 +20,24 @@ editor::CTextView* ExecWindowHost::TextView() const {
     return pane->findChild<editor::CTextView*>();
 }
 
-void ExecWindowHost::OnUiThread(std::function<void()> call) {
-    const std::thread::id ui = UserInterfaceThread();
-    if (ui == std::thread::id() || ui == std::this_thread::get_id()) {
-        call();
-        return;
-    }
-    platform::CallOnThread(ui, [call = std::move(call)] {
-        call();
-        return intptr_t{0};
-    });
+void ExecWindowHost::HideResultPane() {
+    if (frame_)
+        frame_->HideResultPane();
 }
 
-void ExecWindowHost::HideResultPane() {
-    if (CSqlMainFrame* frame = Frame())
-        frame->HideResultPane();
+void ExecWindowHost::ShowResultPane() {
+    if (frame_)
+        frame_->ShowResultPane();
 }
 
 void ExecWindowHost::ShowOutputPane() {
-    if (CSqlMainFrame* frame = Frame())
-        frame->ShowOutputPane();
+    if (frame_)
+        frame_->ShowOutputPane();
 }
 
 void ExecWindowHost::HideOutputPane() {
-    if (CSqlMainFrame* frame = Frame())
-        frame->HideOutputPane();
+    if (frame_)
+        frame_->HideOutputPane();
 }
 
 void ExecWindowHost::DisableInput() {
@@ -58,33 +46,35 @@ void ExecWindowHost::DisableInput() {
 }
 
 void ExecWindowHost::WriteHistory(const std::string& text) {
-    CSqlMainFrame* frame = Frame();
-    CSqlLeftView* pane = frame ? frame->TextPane() : nullptr;
+    CSqlLeftView* pane = frame_ ? frame_->TextPane() : nullptr;
     // The pane's switch, read from the settings when the pane was built, decides.
     script::AppendStatementHistory(text, pane && pane->HistorySwitch() == 1);
 }
 
 void ExecWindowHost::UpdateViews() {
-    if (doc_)
-        doc_->UpdateAllViews(nullptr);
+    if (frame_ && frame_->Document())
+        frame_->Document()->UpdateAllViews(nullptr);
 }
 
 void ExecWindowHost::RestoreCaret() {
-    OnUiThread([this] {
+    platform::CallOnUserInterfaceThread([this] {
         if (editor::CTextView* view = TextView())
             view->EnableInput();
     });
 }
 
-void ExecWindowHost::PlaceCaret(int32_t line, int32_t column) {
-    OnUiThread([this, line, column] {
+void ExecWindowHost::MarkExecLine(int32_t selectionLine) {
+    platform::CallOnUserInterfaceThread([this, selectionLine] {
         if (editor::CTextView* view = TextView())
-            view->SelectNothingAt(editor::TextPosition{column, selectionFirstLine_.load() + line});
+            view->MarkExecLineAt(selectionLine);
     });
 }
 
-void ExecWindowHost::ShowMessageId(uint32_t stringId) {
-    MessageBoxById(stringId);
+void ExecWindowHost::PlaceCaret(int32_t line, int32_t column) {
+    platform::CallOnUserInterfaceThread([this, line, column] {
+        if (editor::CTextView* view = TextView())
+            view->SelectNothingAt(editor::TextPosition{column, line});
+    });
 }
 
 void ExecWindowHost::ShowMessageText(const std::string& text) {

@@ -3,6 +3,7 @@
 #include "CommandIds.h"
 #include "MessageText.h"
 #include "SyncSend.h"
+#include "UiThread.h"
 #include "cMsgDialog.h"
 
 #include <QApplication>
@@ -22,11 +23,6 @@ MessageParameters& Block() {
     return block;
 }
 
-std::thread::id& UiThread() {
-    static std::thread::id thread;
-    return thread;
-}
-
 int Show(const MessageParameters& parameters) {
     {
         std::lock_guard lock(BlockMutex());
@@ -38,12 +34,13 @@ int Show(const MessageParameters& parameters) {
 
 int ShowOnUiThread(MessageParameters parameters) {
     parameters.text = LineFeedsToLineBreaks(parameters.text);
-    if (!qApp || UiThread() == std::thread::id()) {
+    const std::thread::id ui = platform::UserInterfaceThread();
+    if (!qApp || ui == std::thread::id()) {
         // No windows yet (or any more): the message still reaches the user.
         std::fprintf(stderr, "Quarvel: %s\n", parameters.text.c_str());
         return IDCANCEL;
     }
-    return int(platform::CallOnThread(UiThread(), [&parameters] { return intptr_t(Show(parameters)); }));
+    return int(platform::CallOnThread(ui, [&parameters] { return intptr_t(Show(parameters)); }));
 }
 
 } // namespace
@@ -54,14 +51,6 @@ int MessageBoxById(uint32_t stringId, int32_t buttonStyle, int32_t pairStyle) {
 
 int MessageBoxText(const std::string& text, int32_t buttonStyle, int32_t pairStyle) {
     return ShowOnUiThread({text, buttonStyle, pairStyle});
-}
-
-void SetUserInterfaceThread(std::thread::id thread) {
-    UiThread() = thread;
-}
-
-std::thread::id UserInterfaceThread() {
-    return UiThread();
 }
 
 MessageParameters LastMessageParameters() {

@@ -8,14 +8,9 @@
 
 #include <cstdint>
 #include <string>
-#include <thread>
 
 int MessageBoxById(uint32_t stringId, int32_t buttonStyle = 0, int32_t pairStyle = 2);
 int MessageBoxText(const std::string& text, int32_t buttonStyle = 0, int32_t pairStyle = 2);
-
-// The thread that runs the windows; set once at start-up.
-void SetUserInterfaceThread(std::thread::id thread);
-std::thread::id UserInterfaceThread();
 
 // The parameters of the last message shown (kept until the next one).
 MessageParameters LastMessageParameters();

@@ -1,6 +1,7 @@
 #include "TerminateHandler.h"
 
 #include "MessageBox.h"
+#include "UiThread.h"
 #include "MessageText.h"
 #include "StringTable.h"
 
@@ -17,7 +18,7 @@ namespace {
     if (!shown.exchange(true)) {
         // Only the UI thread may show a window; another thread cannot count on the UI thread being free
         // to serve it, so it reports on the error stream instead of risking a hang.
-        if (std::this_thread::get_id() == UserInterfaceThread())
+        if (std::this_thread::get_id() == platform::UserInterfaceThread())
             MessageBoxById(strings::kApplicationProblem);
         else
             std::fprintf(stderr, "Quarvel: %s\n", ResourceTextOrError(strings::kApplicationProblem).c_str());

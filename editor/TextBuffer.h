@@ -24,6 +24,8 @@
 
 namespace editor {
 
+using platform::CFileAccess;
+
 // Line-end modes. A file is written back with the separator it was read with.
 enum : int32_t {
     EOL_AUTO = -1, // as an argument only: detect on load, the buffer's own mode on save

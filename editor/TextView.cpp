@@ -400,12 +400,21 @@ void CTextView::MarkExecLine() {
 void CTextView::MarkExecLineAt(int32_t offset) {
     if (buffer_ == nullptr)
         return;
-    for (int32_t y = buffer_->FindFlaggedLine(LF_EXEC_MARK); y >= 0; y = buffer_->FindFlaggedLine(LF_EXEC_MARK))
-        buffer_->ChangeLineFlag(y, LF_EXEC_MARK, false, false);
+    // A script marks one line per statement: clearing the mark where this view set it keeps a long
+    // script's run linear. Only a mark that is not there any more (an edit moved it) is searched for.
+    if (execMarkLine_ >= 0 && execMarkLine_ < buffer_->LineCount() &&
+        (buffer_->LineFlags(execMarkLine_) & LF_EXEC_MARK) != 0) {
+        buffer_->ChangeLineFlag(execMarkLine_, LF_EXEC_MARK, false, false);
+    } else {
+        for (int32_t y = buffer_->FindFlaggedLine(LF_EXEC_MARK); y >= 0; y = buffer_->FindFlaggedLine(LF_EXEC_MARK))
+            buffer_->ChangeLineFlag(y, LF_EXEC_MARK, false, false);
+    }
+    execMarkLine_ = -1;
     const int64_t line = static_cast<int64_t>(orderedStart_.y) + offset;
     if (line < 0 || line >= buffer_->LineCount())
         return;
-    buffer_->ChangeLineFlag(static_cast<int32_t>(line), LF_EXEC_MARK, true, true);
+    buffer_->ChangeLineFlag(static_cast<int32_t>(line), LF_EXEC_MARK, true, false);
+    execMarkLine_ = static_cast<int32_t>(line);
     EnsureVisible(TextPosition{offset == 0 ? orderedStart_.x : 0, static_cast<int32_t>(line)});
 }
 

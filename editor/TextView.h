@@ -352,6 +352,7 @@ private:
     TextPosition selStart_;     // as set
     TextPosition selEnd_;
     TextPosition orderedStart_; // in text order
+    int32_t execMarkLine_ = -1; // where this view last set the execution mark
     TextPosition orderedEnd_;
 
     int32_t firstLine_ = 0;

@@ -8,7 +8,6 @@ add_library(quarvel_editor_buffer STATIC
   ${CMAKE_CURRENT_LIST_DIR}/BufferView.h
   ${CMAKE_CURRENT_LIST_DIR}/ChangeContext.cpp ${CMAKE_CURRENT_LIST_DIR}/ChangeContext.h
   ${CMAKE_CURRENT_LIST_DIR}/EditAction.h
-  ${CMAKE_CURRENT_LIST_DIR}/FileAccess.cpp ${CMAKE_CURRENT_LIST_DIR}/FileAccess.h
   ${CMAKE_CURRENT_LIST_DIR}/TextBuffer.cpp ${CMAKE_CURRENT_LIST_DIR}/TextBuffer.h
   ${CMAKE_CURRENT_LIST_DIR}/TextPosition.h
   ${CMAKE_CURRENT_LIST_DIR}/ReplaceSession.cpp ${CMAKE_CURRENT_LIST_DIR}/ReplaceSession.h
@@ -18,4 +17,4 @@ add_library(quarvel_editor_buffer STATIC
   ${CMAKE_CURRENT_LIST_DIR}/UndoRecord.h
 )
 target_include_directories(quarvel_editor_buffer PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(quarvel_editor_buffer PUBLIC quarvel_editor_utf8)
+target_link_libraries(quarvel_editor_buffer PUBLIC quarvel_platform quarvel_editor_utf8)

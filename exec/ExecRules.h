@@ -13,7 +13,6 @@
 
 namespace exec {
 
-inline constexpr uint32_t kMaxColumns = 1024;
 // A fetch-all batch asks for this many rows; the worker stops one short of it.
 inline constexpr int32_t kAllRows = 1000000000;
 inline constexpr int32_t kFetchCap = 999999999;

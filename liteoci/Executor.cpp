@@ -4,7 +4,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "Explain.h"
+#include "Hierarchy.h"
 #include "OraFormat.h"
+#include "PlEngine.h"
 #include "PlRunner.h"
 #include "SqlFunctions.h"
 
@@ -230,6 +233,14 @@ OraError PrepareVm(StmtHandle* st, Session& s) {
     const char* tail = nullptr;
     int rc = sqlite3_prepare_v3(s.db(), st->translation.sql.c_str(), static_cast<int>(st->translation.sql.size()),
                                 SQLITE_PREPARE_PERSISTENT, &st->vm, &tail);
+    // a stored function used in SQL becomes known to the connection on first use
+    if (rc != SQLITE_OK && std::strncmp(sqlite3_errmsg(s.db()), "no such function: ", 18) == 0 &&
+        RegisterSqlCallable(s, Upper(sqlite3_errmsg(s.db()) + 18))) {
+        sqlite3_finalize(st->vm);
+        st->vm = nullptr;
+        rc = sqlite3_prepare_v3(s.db(), st->translation.sql.c_str(), static_cast<int>(st->translation.sql.size()),
+                                SQLITE_PREPARE_PERSISTENT, &st->vm, &tail);
+    }
     if (rc != SQLITE_OK) {
         ErrorContext ctx = ContextOf(st);
         OraError e = s.MapError(rc, &ctx);
@@ -307,6 +318,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     std::string prefix;
     TranslateOptions opt;
     opt.query = st->cls.cls == StmtClass::Query;
+    opt.cancel = s.cancelFlag();
     auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(text, toks[i], word); };
     if (st->cls.cls == StmtClass::Ddl) {
         if (w(0, "TRUNCATE")) {
@@ -324,7 +336,9 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     PositionalResolver resolver;
     if (b > 0) st->translation.sql = prefix;
     Translation tmp;
-    OraError err = Translate(text, toks, b, e, opt, resolver, tmp);
+    OraError err = opt.query && IsHierarchicalQuery(text, toks, b, e)
+                       ? TranslateHierarchical(text, toks, b, e, resolver, tmp)
+                       : Translate(text, toks, b, e, opt, resolver, tmp);
     if (err) return err;
     if (b > 0) {
         for (auto& m : tmp.map) m.first += static_cast<uint32_t>(prefix.size());
@@ -774,8 +788,13 @@ sword StoreUnit(StmtHandle* st, ErrorHandle* err) {
     if (k + 2 < toks.size() && IsOp(text, toks[k + 1], ".")) k += 2;  // schema-qualified name
     std::string name = IdentName(text, toks[k]);
     if (OraError e = s.Commit()) return Fail(err, std::move(e));
-    OraError check = type == "PROCEDURE" ? CheckStoredUnit(s, text, toks, k + 1)
-                                         : MakeError(24344);
+    size_t kindTok = 1;
+    while (kindTok < toks.size() && !w(kindTok, "PROCEDURE") && !w(kindTok, "FUNCTION") && !w(kindTok, "PACKAGE") &&
+           !w(kindTok, "TRIGGER") && !w(kindTok, "TYPE"))
+        ++kindTok;
+    OraError check = type == "TRIGGER" || type == "TYPE" || type == "TYPE BODY"
+                         ? MakeError(24344)
+                         : CheckStoredUnit(s, text, toks, kindTok, type, name);
     // DDL: the unit is stored in its own committed transaction.
     sqlite3_stmt* q = nullptr;
     std::string sql = std::string(replace ? "INSERT OR REPLACE" : "INSERT") + " INTO " + kSourceTable +
@@ -893,6 +912,7 @@ sword ExecuteStatement(SvcCtxHandle* svc, StmtHandle* st, ErrorHandle* err, ub4 
     if (!sh || !sh->session || !sh->session->isOpen()) return Fail(err, MakeError(3114));
     std::shared_ptr<Session> session = sh->session;
     st->parseErrorOffset = 0;
+    if (OraError e = session->CheckFile()) return Fail(err, std::move(e));
     if (OraError e = Compile(st, session)) {
         st->parseErrorOffset = static_cast<ub2>(e.offset > 0 ? std::min(e.offset, 65535) : 0);
         return Fail(err, std::move(e));
@@ -929,6 +949,10 @@ sword ExecuteStatement(SvcCtxHandle* svc, StmtHandle* st, ErrorHandle* err, ub4 
             break;
         case StmtClass::AlterSession: rc = AlterSession(st, err); break;
         case StmtClass::Ignored: st->state = StmtHandle::State::Executed; break;
+        case StmtClass::Explain:
+            if (OraError e = ExplainPlan(*session, st->text, st->lex.toks)) return Fail(err, std::move(e));
+            st->state = StmtHandle::State::Executed;
+            break;
         case StmtClass::Unknown: return Fail(err, MakeErrorAt(0, 900));
     }
     if (rc == OCI_SUCCESS && (mode & OCI_COMMIT_ON_SUCCESS))

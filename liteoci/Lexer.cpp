@@ -43,7 +43,11 @@ Lexed Lex(std::string_view s) {
         }
         if (c == '/' && i + 1 < n && s[i + 1] == '*') {
             size_t end = s.find("*/", i + 2);
-            i = end == std::string_view::npos ? n : end + 2;
+            if (end == std::string_view::npos) {
+                out.error = MakeErrorAt(static_cast<int>(i), 1742);
+                return out;
+            }
+            i = end + 2;
             continue;
         }
         size_t start = i;
@@ -136,7 +140,8 @@ Lexed Lex(std::string_view s) {
             i += 2;
             continue;
         }
-        if (std::strchr("(),;.+-*/=<>@%", c) != nullptr) {
+        // (strchr finds the terminator too: a NUL byte is no operator but an invalid character)
+        if (c != 0 && std::strchr("(),;.+-*/=<>@%", c) != nullptr) {
             push(Tok::Op, start, i + 1);
             ++i;
             continue;

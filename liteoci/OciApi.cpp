@@ -295,11 +295,16 @@ LITEOCI_EXPORT sword OCISessionEnd(OCISvcCtx* svchp, OCIError* errhp, OCISession
     if (!svc || !err) return OCI_INVALID_HANDLE;
     SessionHandle* ses = usrhp ? Checked<SessionHandle>(usrhp, OCI_HTYPE_SESSION) : svc->session;
     if (!ses) return OCI_INVALID_HANDLE;
+    OraError ended;
     if (ses->session) {
-        ses->session->Close();  // rolls back what was not committed
+        ended = ses->session->End();  // commits what is pending, as the server does at a session's end
         ses->session.reset();
     }
     if (svc->session == ses) svc->session = nullptr;
+    if (ended) {
+        err->Set(std::move(ended));
+        return OCI_ERROR;
+    }
     return OCI_SUCCESS;
 }
 

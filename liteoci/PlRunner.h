@@ -1,8 +1,8 @@
-// A small runner of anonymous PL/SQL blocks: DBMS_OUTPUT, NULL, DML, SELECT INTO, variables,
-// assignments, IF, loops, RAISE_APPLICATION_ERROR and exception handlers. Expressions are evaluated
-// by SQLite through the SQL translation ("SELECT <expr>"), with variables and placeholders passed as
-// parameters. A block is compiled completely before it runs, so that an error in its text fails the
-// whole block with ORA-06550 before anything has happened, as on the server.
+// The client's face of PL/SQL: anonymous blocks compiled once and run with placeholders, and the
+// check of a stored unit's text. The engine behind it: PlTree.h (parse tree), PlScope.h (names),
+// PlCompile.cpp (compiler), PlExec.cpp (interpreter), PlUnits.cpp (stored units, calls from SQL),
+// PlBuiltins.cpp (built-in packages). A block is compiled completely before it runs, so that an
+// error in its text fails the whole block with ORA-06550 before anything has happened.
 #ifndef LITEOCI_PLRUNNER_H
 #define LITEOCI_PLRUNNER_H
 
@@ -32,7 +32,7 @@ void BindValue(sqlite3_stmt* vm, int index, const Value& v);
 // Oracle's text of a value (numbers without trailing zeros).
 std::string ValueText(const Value& v);
 
-struct PlProgram;
+struct Program;
 
 class PlBlock {
 public:
@@ -48,12 +48,13 @@ public:
 
 private:
     PlBlock() = default;
-    std::unique_ptr<PlProgram> program_;
+    std::shared_ptr<Program> program_;
 };
 
-// Parses the source of a stored unit (CREATE ... PROCEDURE ...). Returns an empty error when the
-// runner can run it.
-OraError CheckStoredUnit(Session& session, std::string_view text, const std::vector<Token>& toks, size_t bodyStart);
+// Compiles the source of a stored unit (CREATE ... type name ...; kindTok is the token of its
+// PROCEDURE / FUNCTION / PACKAGE keyword). Returns an empty error when it compiles.
+OraError CheckStoredUnit(Session& session, std::string_view text, const std::vector<Token>& toks, size_t kindTok,
+                         const std::string& type, const std::string& name);
 
 }  // namespace liteoci
 

@@ -9,6 +9,7 @@
 #include <random>
 #include <thread>
 
+#include "OraCodes.h"
 #include "Sha256.h"
 
 namespace liteoci {
@@ -209,11 +210,34 @@ std::string NormalizeUserName(std::string_view name) {
     return Upper(name);
 }
 
+// A read-only connection to path, or null. Without write access to the folder SQLite cannot make the
+// files a write-ahead log is read through; as nobody can change the file then, it is read as unchanging.
+static sqlite3* OpenReadOnly(const std::string& path) {
+    std::string uri = "file:";
+    for (char c : path) {
+        if (c == '?' || c == '#' || c == '%') {
+            char buf[4];
+            std::snprintf(buf, sizeof buf, "%%%02X", static_cast<unsigned char>(c));
+            uri += buf;
+        } else {
+            uri += c;
+        }
+    }
+    for (const char* mode : {"?mode=ro", "?mode=ro&immutable=1"}) {
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2((uri + mode).c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) == SQLITE_OK &&
+            sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK)
+            return db;
+        sqlite3_close(db);
+    }
+    return nullptr;
+}
+
 OraError CheckDatabaseFile(const std::string& path) {
     struct stat st{};
     if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return MakeError(12154);
-    sqlite3* db = nullptr;
-    bool ok = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK;
+    sqlite3* db = OpenReadOnly(path);
+    bool ok = db != nullptr;
     if (ok) {
         sqlite3_stmt* st2 = nullptr;
         ok = sqlite3_prepare_v2(db, "SELECT 1 FROM \"liteoci$users\" LIMIT 1", -1, &st2, nullptr) == SQLITE_OK;
@@ -227,17 +251,20 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
                        std::shared_ptr<Session>& out) {
     if (OraError e = CheckDatabaseFile(path)) return e;
     std::shared_ptr<Session> s(new Session());
-    if (sqlite3_open_v2(path.c_str(), &s->db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        return MakeError(12154);
-    }
+    if (OraError e = s->OpenFile(path)) return e;
     sqlite3_busy_handler(s->db_, &Session::BusyHandler, s.get());
     std::string name = NormalizeUserName(user);
     sqlite3_stmt* st = nullptr;
     int rc = sqlite3_prepare_v2(s->db_, "SELECT salt, hash, sysdba FROM \"liteoci$users\" WHERE name = ?1", -1, &st,
                                 nullptr);
-    if (rc != SQLITE_OK) return MakeError(12154);
+    if (rc != SQLITE_OK) return s->DamageOr(rc, MakeError(12154));
     sqlite3_bind_text(st, 1, name.c_str(), -1, SQLITE_TRANSIENT);
     rc = sqlite3_step(st);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        OraError e = s->DamageOr(rc, rc == SQLITE_BUSY ? MakeError(54) : MakeError(12154));
+        sqlite3_finalize(st);
+        return e;
+    }
     bool known = false, privileged = false;
     if (rc == SQLITE_ROW) {
         std::string salt = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
@@ -252,13 +279,57 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
 
     s->settings_.user = name;
     s->settings_.dateFormat.Compile("DD-MON-RR");
-    s->Exec("PRAGMA journal_mode=WAL");
+    if (!s->readOnly_) {
+        s->Exec("PRAGMA journal_mode=WAL");
+        s->Exec(kSequenceSchema);
+    }
     s->Exec("PRAGMA foreign_keys=ON");
-    s->Exec(kSequenceSchema);
     if (RegisterSqlFunctions(s->db_, &s->settings_) != SQLITE_OK) return MakeError(600, "functions");
     if (OraError e = s->Exec("CREATE TEMP TABLE DUAL (DUMMY VARCHAR2(1)); INSERT INTO temp.DUAL VALUES ('X')")) return e;
     out = std::move(s);
     return {};
+}
+
+OraError Session::OpenFile(const std::string& path) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) return MakeError(12154);
+    path_ = path;
+    device_ = st.st_dev;
+    inode_ = st.st_ino;
+    // A file or folder that cannot be written (a read-only file system, a read-only copy) still
+    // answers queries; changes are refused with ORA-16000 when they are tried.
+    std::string folder = path.find('/') == std::string::npos ? std::string(".") : path.substr(0, path.rfind('/') + 1);
+    const bool writable = ::access(path.c_str(), W_OK) == 0 && ::access(folder.c_str(), W_OK) == 0;
+    if (writable && sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) return {};
+    if (db_) sqlite3_close(db_);
+    db_ = nullptr;
+    readOnly_ = true;
+    db_ = OpenReadOnly(path);
+    return db_ ? OraError{} : MakeError(12154);
+}
+
+OraError Session::DamageOr(int rc, OraError otherwise) const {
+    const int primary = rc & 0xff;
+    if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB)
+        return MakeRawError(kDataBlockCorrupted, "ORACLE data block corrupted (database file " + path_ + ": " +
+                                                     (db_ ? sqlite3_errmsg(db_) : "damaged") + ")");
+    return otherwise;
+}
+
+OraError Session::CheckFile() const {
+    struct stat st{};
+    if (path_.empty()) return {};
+    if (::stat(path_.c_str(), &st) != 0 || st.st_dev != device_ || st.st_ino != inode_)
+        return MakeRawError(kOraConnectionLost, "connection lost contact: the database file " + path_ +
+                                                    " was deleted or replaced while the session was open");
+    return {};
+}
+
+OraError Session::End() {
+    OraError e;
+    if (db_ && inTxn_) e = Commit();
+    Close();
+    return e;
 }
 
 void Session::Close() {
@@ -292,14 +363,25 @@ OraError Session::Exec(const char* sql) {
 }
 
 OraError Session::BeginWrite() {
+    if (readOnly_) return ReadOnlyError();
     if (inTxn_) return {};
     if (OraError e = Exec("BEGIN IMMEDIATE")) return e;
     inTxn_ = true;
     return {};
 }
 
+OraError Session::ReadOnlyError() const {
+    return MakeRawError(kOraReadOnlyDatabase,
+                        "database or pluggable database open for read-only access (file " + path_ + ")");
+}
+
 OraError Session::Commit() {
     if (!inTxn_) return {};
+    if (OraError gone = CheckFile()) {
+        Exec("ROLLBACK");
+        if (sqlite3_get_autocommit(db_)) inTxn_ = false;
+        return gone;
+    }
     if (OraError e = Exec("COMMIT")) return e;
     inTxn_ = false;
     return {};
@@ -398,12 +480,19 @@ OraError Session::MapError(int rc, const ErrorContext* ctx) {
         size_t k = m == "incomplete input" || offset < 0 ? ctx->toks->size() : TokenAt(*ctx->toks, offset);
         return SyntaxError(*ctx, k);
     }
+    // SQLite's own limits on nesting, below which the client's translation already stopped most texts.
+    if (m.find("too large (maximum depth") != std::string_view::npos || m.find("stack overflow") != std::string_view::npos ||
+        m.find("too many levels of nesting") != std::string_view::npos || StartsWith(m, "too many terms in compound"))
+        return NestingTooDeep(offset < 0 ? 0 : offset);
+    if (StartsWith(m, "too many columns")) return MakeErrorAt(offset < 0 ? 0 : offset, 1792);
     if (StartsWith(m, "unrecognized token")) return MakeErrorAt(offset < 0 ? 0 : offset, 911);
     if (StartsWith(m, "table") && m.find("has no column named") != std::string_view::npos) {
         std::string name = std::string(m.substr(m.rfind(' ') + 1));
         if (offset < 0) offset = FindIdentifier(ctx, Upper(name));
         return MakeErrorAt(offset < 0 ? 0 : offset, 904, "\"" + Upper(name) + "\"");
     }
+    if (primary == SQLITE_READONLY && readOnly_) return ReadOnlyError();
+    if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) return DamageOr(rc, {});
     if (primary == SQLITE_READONLY || primary == SQLITE_AUTH || primary == SQLITE_PERM) return MakeError(1031);
     return MakeError(600, "liteoci], [" + msg);
 }

@@ -9,6 +9,7 @@
 #define LITEOCI_SESSION_H
 
 #include <sqlite3.h>
+#include <sys/types.h>
 
 #include <atomic>
 #include <deque>
@@ -73,9 +74,19 @@ public:
     const std::string& user() const { return settings_.user; }
     SessionSettings& settings() { return settings_; }
     DbmsOutput& output() { return output_; }
+    // The PL/SQL engine of the session (stored units compiled, package state), made on first use.
+    std::shared_ptr<void>& plEngine() { return plEngine_; }
 
     // Rolls back what is pending and closes the connection.
     void Close();
+    // Ends the session as the client interface's session end does: commits what is pending, then
+    // closes. Returns the commit's failure (the session is closed either way).
+    OraError End();
+
+    // The database file must still be the one the session opened: deleted or replaced under an open
+    // session, work would go to a file nobody can reach (ORA-03135 naming the path).
+    OraError CheckFile() const;
+    bool readOnly() const { return readOnly_; }
 
     // Oracle's transactions: DML opens one (waiting for other sessions' writes up to the busy time,
     // then ORA-00054), COMMIT / ROLLBACK end it, DDL commits first.
@@ -94,15 +105,26 @@ public:
     bool LeaveCall();
     void Break();
     bool cancelled() const { return breakRequested_.load(std::memory_order_relaxed); }
+    const std::atomic<bool>* cancelFlag() const { return &breakRequested_; }
 
 private:
     Session() = default;
     static int BusyHandler(void* self, int count);
+    // Opens the connection, read-only when the file or its folder cannot be written.
+    OraError OpenFile(const std::string& path);
+    // ORA-01578 naming the file when rc says the file is damaged, else `otherwise`.
+    OraError DamageOr(int rc, OraError otherwise) const;
+    OraError ReadOnlyError() const;
 
     sqlite3* db_ = nullptr;
+    std::string path_;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+    bool readOnly_ = false;  // opened from a file or folder that cannot be written
     SessionSettings settings_;
     DbmsOutput output_;
     bool inTxn_ = false;
+    std::shared_ptr<void> plEngine_;
 
     std::mutex callMutex_;
     bool inCall_ = false;

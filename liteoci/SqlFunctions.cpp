@@ -1,6 +1,7 @@
 #include "SqlFunctions.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -357,6 +358,18 @@ void DateOrNumberArithmetic(sqlite3_context* ctx, sqlite3_value** argv, bool sub
     ResultNumber(ctx, r);
 }
 
+// a / b as Oracle divides: exactly, never as whole numbers, and a zero divisor is an error.
+void FnDivide(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+        return sqlite3_result_null(ctx);
+    DateTime dt;
+    if (AsDate(argv[0], dt) || AsDate(argv[1], dt)) return Fail(ctx, MakeError(932));
+    double a, b;
+    if (!AsNumber(ctx, argv[0], a) || !AsNumber(ctx, argv[1], b)) return;
+    if (b == 0) return Fail(ctx, MakeError(1476));
+    ResultNumber(ctx, a / b);
+}
+
 void FnAdd(sqlite3_context* ctx, int, sqlite3_value** argv) { DateOrNumberArithmetic(ctx, argv, false); }
 void FnSubtract(sqlite3_context* ctx, int, sqlite3_value** argv) { DateOrNumberArithmetic(ctx, argv, true); }
 
@@ -429,6 +442,52 @@ void FnSequenceCheck(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_result_int(ctx, 1);
 }
 
+// LITEOCI_RAISE(code): fails the statement with ORA-code.
+void FnRaise(sqlite3_context* ctx, int, sqlite3_value** argv) { Fail(ctx, MakeError(sqlite3_value_int(argv[0]))); }
+
+// LITEOCI_SORTKEY(flags, v1, v2, ...): a text that sorts as the values sort under ORDER BY, one flag
+// per value: 'A' ascending with NULLs last, 'B' ascending with NULLs first, 'D' descending with NULLs
+// first, 'E' descending with NULLs last. It is made of hex digits only, so that a caller can join keys
+// with separators that sort below every digit.
+void FnSortKey(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string_view flags = Text(argv[0]);
+    std::string key;
+    for (int i = 1; i < argc; ++i) {
+        const char flag = static_cast<size_t>(i - 1) < flags.size() ? flags[static_cast<size_t>(i - 1)] : 'A';
+        const bool desc = flag == 'D' || flag == 'E';
+        const bool nullsFirst = flag == 'B' || flag == 'D';
+        std::string part;
+        const int type = sqlite3_value_type(argv[i]);
+        if (type == SQLITE_NULL) {
+            // Before (0) or after (3) every value, whichever way the values run.
+            key += (nullsFirst ? '0' : '3');
+            continue;
+        }
+        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+            double d = sqlite3_value_double(argv[i]);
+            uint64_t bits;
+            std::memcpy(&bits, &d, 8);
+            bits = (bits >> 63) ? ~bits : bits | (uint64_t{1} << 63);  // order-preserving for doubles
+            part = '1';
+            for (int s = 60; s >= 0; s -= 4) part += kHex[(bits >> s) & 15];
+        } else {
+            part = '2';
+            for (unsigned char ch : Text(argv[i])) part += kHex[ch >> 4], part += kHex[ch & 15];
+            part += "00";  // a shorter text sorts before a longer one that starts with it
+        }
+        if (desc)
+            for (size_t k = 1; k < part.size(); ++k) {
+                const char ch = part[k];
+                const int v = ch <= '9' ? ch - '0' : ch - 'A' + 10;
+                part[k] = kHex[15 - v];
+            }
+        if (desc) part[0] = static_cast<char>('3' - (part[0] - '0'));  // numbers after texts, descending
+        key += part;
+    }
+    ResultText(ctx, key.empty() ? std::string_view("0") : std::string_view(key));
+}
+
 struct Fn {
     const char* name;
     int args;  // -1: any number
@@ -453,6 +512,7 @@ constexpr Fn kFunctions[] = {
     {"LITEOCI_ADD", 2, FnAdd, true},         {"LITEOCI_SUB", 2, FnSubtract, true},
     {"LITEOCI_NEXTVAL", 1, FnNextval, false}, {"LITEOCI_CURRVAL", 1, FnCurrval, false},
     {"LITEOCI_SEQUENCE_CHECK", 2, FnSequenceCheck, false},
+    {"LITEOCI_RAISE", 1, FnRaise, false},     {"LITEOCI_DIV", 2, FnDivide, true},     {"LITEOCI_SORTKEY", -1, FnSortKey, true},
 };
 
 }  // namespace

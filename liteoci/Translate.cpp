@@ -6,12 +6,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "OraCodes.h"
 #include "OraFormat.h"
 
 namespace liteoci {
 namespace {
 
 constexpr std::string_view kInternalPrefix = "LITEOCI$";
+
+bool Cancelled(const TranslateOptions& options) {
+    return options.cancel && options.cancel->load(std::memory_order_relaxed);
+}
 
 // Oracle names that SQLite knows under another name.
 struct Rename {
@@ -58,10 +63,11 @@ struct Rewriter {
     std::vector<int> depth;
     std::vector<std::string> pre, post, replace;
     std::vector<uint8_t> skip, hasReplace;
+    std::vector<std::string> calls;  // per token: the arithmetic calls that start there, innermost first
 
     Rewriter(std::string_view t, const std::vector<Token>& k, size_t bb, size_t ee)
         : text(t), toks(k), b(bb), e(ee), pre(ee - bb), post(ee - bb), replace(ee - bb), skip(ee - bb),
-          hasReplace(ee - bb) {}
+          hasReplace(ee - bb), calls(ee - bb) {}
 
     const Token& T(size_t i) const { return toks[i]; }
     bool Word(size_t i, std::string_view w) const { return i < e && IsWord(text, toks[i], w); }
@@ -129,6 +135,116 @@ std::string QuoteAlias(const std::string& name) {
     return r + "\"";
 }
 
+
+// The text that stands in the LIMIT for the operand of a ROWNUM comparison; replaced by the
+// operand's own translated text once it has been emitted.
+constexpr std::string_view kRownumOperand = "\x01\x02ROWNUM\x02\x01";
+constexpr std::string_view kOperandStart = "\x01\x03";  // around the operand where the user wrote it
+constexpr std::string_view kOperandEnd = "\x03\x01";
+
+// Puts the operand's translated text into the LIMIT that repeats it.
+void FillRownumOperand(std::string& sql) {
+    const size_t from = sql.find(kOperandStart), to = sql.find(kOperandEnd);
+    if (from == std::string::npos || to == std::string::npos || to < from) return;
+    const std::string operand = sql.substr(from + kOperandStart.size(), to - from - kOperandStart.size());
+    sql.erase(to, kOperandEnd.size());
+    sql.erase(from, kOperandStart.size());
+    for (size_t at = sql.find(kRownumOperand); at != std::string::npos; at = sql.find(kRownumOperand, at + operand.size()))
+        sql.replace(at, kRownumOperand.size(), operand);
+}
+
+// WHERE ROWNUM <= n (also <, =, n >= ROWNUM, and any expression without columns, such as a
+// placeholder, in place of n) becomes a LIMIT, taken before any ORDER BY as Oracle does. Only a
+// comparison that all rows must pass is one: under an OR it is left alone.
+void RownumLimit(Rewriter& rw, size_t from, size_t stmtEnd) {
+    const size_t b = rw.b;
+    size_t where = SIZE_MAX, order = SIZE_MAX;
+    for (size_t k = from; k < stmtEnd; ++k) {
+        if (rw.depth[k] != 0) continue;
+        if (where == SIZE_MAX && rw.Word(k, "WHERE")) where = k;
+        if (rw.Word(k, "ORDER") && rw.Word(k + 1, "BY")) order = k;
+    }
+    if (where == SIZE_MAX) return;
+    size_t whereEnd = stmtEnd;
+    for (size_t k = where + 1; k < stmtEnd; ++k) {
+        if (rw.depth[k] != 0) continue;
+        if (IsClauseEnd(rw.text, rw.T(k))) {
+            whereEnd = k;
+            break;
+        }
+        if (rw.Word(k, "OR")) return;
+    }
+    auto arithmetic = [&](size_t q) {
+        return q >= b && q < stmtEnd &&
+               (rw.Op(q, "+") || rw.Op(q, "-") || rw.Op(q, "*") || rw.Op(q, "/") || rw.Op(q, "||"));
+    };
+    // The operand may not read a column: then it is no limit for the whole query.
+    auto constant = [&](size_t o0, size_t o1) {
+        for (size_t q = o0; q < o1; ++q)
+            if (rw.T(q).kind == Tok::Word && !rw.Op(q + 1, "(")) return false;
+            else if (rw.T(q).kind == Tok::QIdent) return false;
+        return o1 > o0;
+    };
+    for (size_t k = where + 1; k + 2 < whereEnd + 1 && k + 2 <= whereEnd; ++k) {
+        if (rw.depth[k] != 0) continue;
+        const bool termStart = rw.Word(k - 1, "WHERE") || rw.Word(k - 1, "AND");
+        if (!termStart) continue;
+        size_t rn = SIZE_MAX, o0 = SIZE_MAX, o1 = SIZE_MAX;
+        std::string_view op;
+        if (rw.Word(k, "ROWNUM") && rw.T(k + 1).kind == Tok::Op) {
+            rn = k, o0 = k + 2, o1 = rw.OperandEnd(k + 2);
+            while (o1 < whereEnd && arithmetic(o1)) o1 = rw.OperandEnd(o1 + 1);
+            op = TokText(rw.text, rw.T(k + 1));
+        } else if ((rw.T(k).kind == Tok::Number || rw.T(k).kind == Tok::Bind) && rw.T(k + 1).kind == Tok::Op &&
+                   rw.Word(k + 2, "ROWNUM")) {
+            rn = k + 2, o0 = k, o1 = k + 1;
+            std::string_view o = TokText(rw.text, rw.T(k + 1));
+            op = o == ">=" ? "<=" : o == ">" ? "<" : o == "=" ? "=" : "?";
+        }
+        if (rn == SIZE_MAX || !(op == "<=" || op == "<" || op == "=")) continue;
+        const size_t termEnd = rn > o0 ? rn + 1 : o1;
+        if (!(termEnd >= whereEnd || rw.Word(termEnd, "AND"))) continue;
+        if (!constant(o0, o1)) continue;
+        std::string limit;
+        const bool number = o1 == o0 + 1 && rw.T(o0).kind == Tok::Number;
+        if (number) {
+            double v = std::atof(std::string(TokText(rw.text, rw.T(o0))).c_str());
+            long long n = static_cast<long long>(v);
+            long long l = op == "<=" ? n : op == "<" ? n - 1 + (v > static_cast<double>(n) ? 1 : 0) : (v == 1 ? 1 : 0);
+            limit = std::to_string(l < 0 ? 0 : l);
+            for (size_t q = o0; q < o1; ++q) rw.Skip(q);
+        } else {
+            // The operand stays where it is (its placeholders keep their numbers) inside a term that
+            // is always true, and its text is repeated in the LIMIT.
+            const std::string x = std::string("CAST((") + std::string(kRownumOperand) + ") AS REAL)";
+            const std::string whole = "CAST(" + x + " AS INTEGER)";
+            if (op == "<=") limit = "max(0, coalesce(" + whole + ", 0))";
+            else if (op == "<")
+                limit = "max(0, coalesce(CASE WHEN " + whole + " < " + x + " THEN " + whole + " ELSE " + whole +
+                        " - 1 END, 0))";
+            else limit = "(CASE WHEN " + x + " = 1 THEN 1 ELSE 0 END)";
+            rw.pre[o0 - b] = "(1 = 1 OR (" + std::string(kOperandStart) + rw.pre[o0 - b];
+            rw.post[o1 - 1 - b] += std::string(kOperandEnd) + ") IS NULL)";
+        }
+        if (rn > o0) {
+            rw.Skip(rn - 1);
+            rw.Replace(rn, number ? "1 = 1" : "AND 1 = 1");
+        } else {
+            rw.Replace(rn, number ? "1 = 1" : "1 = 1 AND");
+            rw.Skip(rn + 1);
+        }
+        const std::string lim = " LIMIT " + limit;
+        if (order == SIZE_MAX) rw.post[stmtEnd - 1 - b] += lim;
+        else {
+            rw.pre[0] = "SELECT * FROM ( " + rw.pre[0];
+            // OFFSET 0 keeps SQLite from reading the table backwards to suit the outer ORDER BY,
+            // which would take the last rows instead of the first.
+            rw.pre[order - b] += lim + " OFFSET 0 ) ";
+        }
+        return;
+    }
+}
+
 }  // namespace
 
 std::string QuoteString(std::string_view v) {
@@ -151,6 +267,12 @@ std::vector<size_t> MatchParens(std::string_view text, const std::vector<Token>&
         }
     }
     return match;
+}
+
+OraError NestingTooDeep(int offset) {
+    OraError e = MakeErrorAt(offset, kOraTooDeep, "liteoci], [nesting deeper than " + std::to_string(kMaxNesting) +
+                                                      " levels of parentheses or CASE");
+    return e;
 }
 
 int Translation::MapOffset(int sqlOffset) const {
@@ -176,6 +298,7 @@ Classification Classify(std::string_view text, const std::vector<Token>& toks) {
     else if (w(0, "DECLARE")) c = {StmtClass::Block, 9};
     else if (w(0, "CALL")) c = {StmtClass::Block, 10};
     else if (w(0, "COMMIT")) c = {StmtClass::Commit, 21};
+    else if (w(0, "EXPLAIN")) c = {StmtClass::Explain, 15};
     else if (w(0, "ROLLBACK")) c = {StmtClass::Rollback, 17};
     else if (w(0, "DROP")) c = {StmtClass::Ddl, 6};
     else if (w(0, "TRUNCATE") || w(0, "RENAME")) c = {StmtClass::Ddl, 0};
@@ -198,17 +321,27 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
     rw.match = MatchParens(text, toks, b, e);
     rw.depth.assign(toks.size(), 0);
     {
-        int d = 0;
+        int d = 0, cases = 0;
         for (size_t i = b; i < e; ++i) {
+            if ((i & 0xffff) == 0 && Cancelled(options)) return MakeError(kOraCancelled);
             if (rw.Op(i, ")")) --d;
             if (d < 0) return MakeErrorAt(static_cast<int>(toks[i].pos), 933);
             rw.depth[i] = d;
             if (rw.Op(i, "(")) ++d;
+            if (rw.Word(i, "CASE")) ++cases;
+            else if (rw.Word(i, "END") && cases > 0) --cases;
+            if (d > kMaxNesting || cases > kMaxNesting) return NestingTooDeep(static_cast<int>(toks[i].pos));
         }
         if (d > 0) {
             int at = e > b ? static_cast<int>(toks[e - 1].pos + toks[e - 1].len) : 0;
             return MakeErrorAt(at, 907);
         }
+    }
+
+    for (const Substitution& sub : options.substitutions) {
+        if (sub.first < b || sub.end > e || sub.first >= sub.end) continue;
+        rw.Replace(sub.first, sub.text);
+        for (size_t q = sub.first + 1; q < sub.end; ++q) rw.Skip(q);
     }
 
     // Concatenation: Oracle treats NULL as empty text, so a || b || c becomes one function call.
@@ -253,13 +386,25 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
             while (k > b && isSign(k - 1) && (k - 1 == b || !endsOperand(k - 2))) --k;
             return k;
         };
-        auto mayBeDate = [&](size_t from, size_t to) {
-            for (size_t k = from; k < to; ++k)
-                if (IsIdent(toks[k])) return true;
-            return false;
-        };
+        std::vector<uint32_t> identsBefore(e - b + 1, 0);  // identifiers among tokens [b, b + k)
+        for (size_t k = b; k < e; ++k) identsBefore[k - b + 1] = identsBefore[k - b] + (IsIdent(toks[k]) ? 1 : 0);
+        auto mayBeDate = [&](size_t from, size_t to) { return identsBefore[to - b] > identsBefore[from - b]; };
+        // Quotients first: a / b becomes a call that refuses a zero divisor (SQLite would give NULL).
+        // The dividend is the term before the operator back to the previous + or -.
+        for (size_t i = b + 1; i + 1 < e; ++i) {
+            if (!rw.Op(i, "/") || !endsOperand(i - 1)) continue;
+            if ((i & 0xffff) == 0 && Cancelled(options)) return MakeError(kOraCancelled);
+            size_t left = rw.OperandStart(i - 1);
+            while (left >= b + 2 && (rw.Op(left - 1, "*") || rw.Op(left - 1, "/"))) left = rw.OperandStart(left - 2);
+            const size_t right = rw.OperandEnd(i + 1);
+            if (right <= i + 1 || right > e) continue;
+            rw.calls[left - b] += 'D';
+            rw.Replace(i, ",");
+            rw.post[right - 1 - b] += ")";
+        }
         std::vector<size_t> sumStart(e - b, SIZE_MAX);  // for each binary sign: where its left side starts
         for (size_t i = b + 1; i + 1 < e; ++i) {
+            if ((i & 0xffff) == 0 && Cancelled(options)) return MakeError(kOraCancelled);
             if (!isSign(i) || !endsOperand(i - 1)) continue;
             const size_t leftTerm = termStart(i - 1);
             size_t left = leftTerm;
@@ -267,9 +412,17 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
             sumStart[i - b] = left;
             const size_t right = termEnd(i + 1);
             if (right <= i + 1 || !(mayBeDate(left, i) || mayBeDate(i + 1, right))) continue;
-            rw.pre[left - b] = (rw.Op(i, "-") ? "LITEOCI_SUB(" : "LITEOCI_ADD(") + rw.pre[left - b];
+            rw.calls[left - b] += rw.Op(i, "-") ? 'S' : 'A';
             rw.Replace(i, ",");
             rw.post[right - 1 - b] += ")";
+        }
+        // Each operator wrapped all before it that starts at the same token: the last call is outermost.
+        for (size_t k = 0; k < e - b; ++k) {
+            if (rw.calls[k].empty()) continue;
+            std::string open;
+            for (auto c = rw.calls[k].rbegin(); c != rw.calls[k].rend(); ++c)
+                open += *c == 'D' ? "LITEOCI_DIV(" : *c == 'S' ? "LITEOCI_SUB(" : "LITEOCI_ADD(";
+            rw.pre[k] = open + rw.pre[k];
         }
     }
 
@@ -399,57 +552,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                     ++k;
                 }
             }
-            // WHERE ROWNUM <= n becomes a LIMIT, taken before any ORDER BY as Oracle does.
-            size_t where = SIZE_MAX, order = SIZE_MAX;
-            for (size_t k = from; k < stmtEnd; ++k) {
-                if (rw.depth[k] != 0) continue;
-                if (where == SIZE_MAX && rw.Word(k, "WHERE")) where = k;
-                if (rw.Word(k, "ORDER") && rw.Word(k + 1, "BY")) order = k;
-            }
-            if (where != SIZE_MAX) {
-                long long limit = -1;
-                for (size_t k = where + 1; k + 2 < stmtEnd + 1 && k + 2 <= stmtEnd; ++k) {
-                    if (rw.depth[k] != 0) continue;
-                    if (k > where + 1 && IsClauseEnd(text, toks[k])) break;
-                    size_t rn = SIZE_MAX, num = SIZE_MAX;
-                    std::string_view op;
-                    if (k + 2 < stmtEnd + 1 && rw.Word(k, "ROWNUM") && toks[k + 1].kind == Tok::Op &&
-                        k + 2 < stmtEnd && toks[k + 2].kind == Tok::Number)
-                        rn = k, num = k + 2, op = TokText(text, toks[k + 1]);
-                    else if (k + 2 < stmtEnd && toks[k].kind == Tok::Number && toks[k + 1].kind == Tok::Op &&
-                             rw.Word(k + 2, "ROWNUM")) {
-                        rn = k + 2, num = k;
-                        std::string_view o = TokText(text, toks[k + 1]);
-                        op = o == ">=" ? "<=" : o == ">" ? "<" : o == "=" ? "=" : "?";
-                    }
-                    if (rn == SIZE_MAX) continue;
-                    // Only a bare number is a limit: in "ROWNUM <= 1 + 1" the number is part of a sum.
-                    auto arithmetic = [&](size_t q) {
-                        return q >= b && q < stmtEnd && (rw.Op(q, "+") || rw.Op(q, "-") || rw.Op(q, "*") ||
-                                                         rw.Op(q, "/") || rw.Op(q, "||"));
-                    };
-                    if (arithmetic(num + 1) || (num > b && arithmetic(num - 1))) continue;
-                    double v = std::atof(std::string(TokText(text, toks[num])).c_str());
-                    long long n = static_cast<long long>(v);
-                    if (op == "<=") limit = n;
-                    else if (op == "<") limit = n - 1 + (v > static_cast<double>(n) ? 1 : 0);
-                    else if (op == "=") limit = n == 1 ? 1 : 0;
-                    else continue;
-                    if (limit < 0) limit = 0;
-                    rw.Replace(k, "1 = 1");
-                    rw.Skip(k + 1);
-                    rw.Skip(k + 2);
-                    break;
-                }
-                if (limit >= 0) {
-                    std::string lim = " LIMIT " + std::to_string(limit);
-                    if (order == SIZE_MAX) rw.post[stmtEnd - 1 - b] += lim;
-                    else {
-                        rw.pre[0] = "SELECT * FROM ( " + rw.pre[0];
-                        rw.pre[order - b] += lim + " ) ";
-                    }
-                }
-            }
+            RownumLimit(rw, from, stmtEnd);
         }
     }
 
@@ -515,6 +618,10 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                         sql += "LITEOCI_USER()";
                         break;
                     }
+                    if (!qualified && !call && w == "LEVEL" && !options.levelText.empty()) {
+                        sql += options.levelText;
+                        break;
+                    }
                     if (!qualified && w == "ROWNUM") {
                         sql += "(ROW_NUMBER() OVER ())";
                         break;
@@ -555,7 +662,6 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                     std::string_view o = TokText(text, t);
                     if (o == ";" && !options.allowSemicolon) return MakeErrorAt(static_cast<int>(t.pos), 911);
                     if (o == "!=" || o == "^=") sql += "<>";
-                    else if (o == "/") sql += "* 1.0 /";  // Oracle divides exactly, never as integers
                     else sql += o;
                     break;
                 }
@@ -563,6 +669,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
         }
         sql += rw.post[r];
     }
+    FillRownumOperand(sql);
     return {};
 }
 

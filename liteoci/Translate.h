@@ -6,6 +6,7 @@
 #ifndef LITEOCI_TRANSLATE_H
 #define LITEOCI_TRANSLATE_H
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -61,10 +62,25 @@ struct Translation {
     int MapOffset(int sqlOffset) const;
 };
 
+// Tokens [first, end) emitted as `text` instead of being translated.
+struct Substitution {
+    size_t first = 0, end = 0;
+    std::string text;
+};
+
 struct TranslateOptions {
     bool query = false;       // the outermost select gets Oracle's column names, ROWNUM, FOR UPDATE
     bool allowSemicolon = false;
+    std::string levelText;    // what LEVEL stands for inside a hierarchical query (empty: LEVEL as written)
+    std::vector<Substitution> substitutions;
+    const std::atomic<bool>* cancel = nullptr;  // a break of the session: translation stops with ORA-01013
 };
+
+// How deep parentheses and CASE expressions may nest in one statement. Deeper nesting would take the
+// recursive parts of the client (and SQLite's parser) too close to the end of a thread's stack.
+inline constexpr int kMaxNesting = 255;
+// ORA-00600 naming the nesting limit.
+OraError NestingTooDeep(int offset);
 
 // Rewrites tokens [b, e) of text.
 OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
@@ -72,7 +88,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
 
 // The statement classes the executor distinguishes, decided by the first keywords.
 enum class StmtClass : uint8_t {
-    Query, Dml, Ddl, Block, PlsqlUnit, Commit, Rollback, AlterSession, Ignored, Unknown,
+    Query, Dml, Ddl, Block, PlsqlUnit, Commit, Rollback, AlterSession, Ignored, Unknown, Explain,
 };
 struct Classification {
     StmtClass cls = StmtClass::Unknown;

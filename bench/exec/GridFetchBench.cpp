@@ -2,6 +2,7 @@
 // - baseline: the raw fetch through DBStmt and the column slots, no window;
 // - Last Row through the real result grid (offscreen, progress dialog included): rows per second and
 //   the memory the rows take;
+// - Stop pressed during that Last Row: how long until the run is over;
 // - the time from Execute to the first 50 rows in the grid;
 // - the hand-off alone: a synchronous send from a worker to a window thread running its event loop,
 //   against the same send on the window's own thread.
@@ -14,8 +15,9 @@
 #include "ColumnSlots.h"
 #include "DBConnect.h"
 #include "DBStmt.h"
+#include "CommandIds.h"
+#include "ExecCommands.h"
 #include "Execution.h"
-#include "ExecWindowHost.h"
 #include "MessageBox.h"
 #include "RegisteredMessages.h"
 #include "ResultModel.h"
@@ -142,7 +144,7 @@ struct GridWindow {
     }
     CQuarvelView* Grid() const { return frame->SplitFrame()->Grid(); }
     bool Execute() {
-        const bool started = exec::ExecuteCommand(*doc, Grid()->Host(), kQuery);
+        const bool started = exec::ExecuteCommand(doc->Exec(), kQuery, 0) == exec::Outcome::Started;
         doc->WaitForWorker();
         QApplication::processEvents();
         return started;
@@ -203,6 +205,36 @@ void BM_ExecuteToFirst50Rows(benchmark::State& state) {
         if (window.Grid()->model()->rowCount() != 50)
             state.SkipWithError("the first batch did not show 50 rows");
     }
+}
+
+// Stop pressed part-way through Last Row of BIG_LOG: the time from the command until the run is over
+// and the progress dialog has gone (against the whole Last Row measured above).
+void BM_StopDuringLastRow(benchmark::State& state) {
+    if (!HaveDemo())
+        return state.SkipWithError("no demo.db: run scripts/make-demo-db.sh");
+    double stopMs = 0;
+    int64_t rowsLeft = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = std::make_unique<GridWindow>();
+        window->Execute();
+        std::chrono::steady_clock::time_point pressed;
+        CQuarvelDoc* doc = window->doc;
+        QTimer::singleShot(300, [doc, &pressed] {
+            pressed = std::chrono::steady_clock::now();
+            RouteSessionCommand(*doc, cmd::kStopSql);
+        });
+        state.ResumeTiming();
+        window->Grid()->LastRow();
+        state.PauseTiming();
+        stopMs = std::max(stopMs, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pressed).count());
+        rowsLeft += kBigRows - window->Grid()->Model()->RowCount();
+        if (window->doc->IsWorkerRunning() || rowsLeft == 0)
+            state.SkipWithError("the stop did not end the run part-way");
+        window.reset();
+        state.ResumeTiming();
+    }
+    state.counters["stop_ms"] = stopMs;
 }
 
 // Sorting a million rows by a header click: by a column whose texts start with numbers (ID) and by
@@ -295,6 +327,7 @@ void BM_HandOffFromWorker(benchmark::State& state) {
 
 BENCHMARK(BM_RawFetchAll)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_GridLastRow)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_StopDuringLastRow)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_ExecuteToFirst50Rows)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
 BENCHMARK(BM_SortBaseline)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_SortGridRows)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

@@ -18,6 +18,7 @@
 #include "IniSettingsKey.h"
 #include "RegisteredMessages.h"
 #include "SyncSend.h"
+#include "Run.h"
 #include "cFetchStatus.h"
 #include "cSqlConnect.h"
 
@@ -197,7 +198,7 @@ private slots:
         CSqlMainFrame* frame = s.Open();
         CQuarvelDoc* doc = frame->Document();
         widgets::CNoGripStatusBar* status = frame->StatusBar();
-        StatementState& state = doc->State();
+        exec::StatementState& state = doc->State();
 
         state.outputText = "Executing..";
         QCOMPARE(platform::Send(state.frameWindow, SB_SQL_STATUS_MESSAGE), intptr_t(0));
@@ -385,49 +386,54 @@ private slots:
 
     void fetchProgressShowsTextClosesAndCancels() {
         Started s;
-        ApplicationFields& app = s.app->Fields();
-        // The worker reports progress, then its end.
+        // The run's worker reports progress, then its end.
         {
-            std::atomic<bool> running{true};
-            cFetchStatus dialog(app, [&running] { return running.load(); }, s.Main());
+            exec::Run run;
+            QVERIFY(run.Begin());
+            cFetchStatus dialog(run, s.Main());
             const std::thread::id ui = std::this_thread::get_id();
             QString seen;
-            std::thread worker([&] {
+            QVERIFY(run.Launch([&] {
                 platform::MessageHandle target;
-                while ((target = app.FetchDialog()).Expired())
+                while ((target = run.ProgressDialog()).Expired())
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                app.progressText = "10 rows fetched.";
-                app.fetchBusy = 1;
+                run.progressText = "10 rows fetched.";
+                run.busy = 1;
                 platform::Send(target, FETCH_ROW_STATUS);
                 platform::CallOnThread(ui, [&] {
                     seen = dialog.findChild<QLineEdit*>(QStringLiteral("813"))->text();
                     return intptr_t(0);
                 });
-                app.fetchBusy = 0;
+                run.EnterEnding();
+                run.busy = 0;
                 platform::Send(target, FETCH_ROW_STATUS);
-                running = false;
-            });
+                run.Finish();
+            }));
             QCOMPARE(dialog.exec(), IDOK);
-            worker.join();
+            run.Wait();
             QCOMPARE(dialog.windowTitle(), QStringLiteral("Quarvel [Fetching..]"));
             QCOMPARE(seen, QStringLiteral("10 rows fetched."));
         }
-        // Cancel signals the fetch-cancel event once.
+        // Cancel cancels the dialog's own run, once.
         {
-            app.fetchCancel.Poll();
-            cFetchStatus dialog(app, [] { return true; }, s.Main());
+            exec::Run run;
+            QVERIFY(run.Begin());
+            cFetchStatus dialog(run, s.Main());
             ModalDriver driver;
             driver.Then(Is<cFetchStatus>,
                         [](QWidget* d) { d->findChild<QPushButton*>(QStringLiteral("2"))->click(); });
             QCOMPARE(dialog.exec(), IDCANCEL);
-            QVERIFY(app.fetchCancel.Poll());
-            QVERIFY(!app.fetchCancel.Poll());
+            QVERIFY(run.TakeCancel());
+            QVERIFY(!run.TakeCancel());
+            run.EnterEnding();
+            run.Finish();
         }
-        // A worker that already ended before the dialog opened does not leave it hanging.
+        // A run that already ended before the dialog opened does not leave it hanging.
         {
-            cFetchStatus dialog(app, [] { return false; }, s.Main());
+            exec::Run run;
+            cFetchStatus dialog(run, s.Main());
             QCOMPARE(dialog.exec(), IDOK);
-            QVERIFY(!app.fetchCancel.Poll());
+            QVERIFY(!run.TakeCancel());
         }
     }
 

@@ -2,6 +2,7 @@
 #include "CommandIds.h"
 #include "GuiTestSupport.h"
 #include "MessageBox.h"
+#include "UiThread.h"
 #include "QtMessagePump.h"
 #include "cMsgDialog.h"
 
@@ -28,7 +29,7 @@ bool Shown(QWidget* dialog, int id) {
 class MessageDialogTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { SetUserInterfaceThread(std::this_thread::get_id()); }
+    void initTestCase() { platform::SetUserInterfaceThread(std::this_thread::get_id()); }
 
     void singleOkIsCentredAndAnswersCancel() {
         ModalDriver driver;

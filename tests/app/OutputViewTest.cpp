@@ -80,7 +80,7 @@ struct Connected {
 
 // A statement of the window's own session, run at once, kept as the document's current statement.
 void RunAsCurrent(CQuarvelDoc* doc, std::string sql) {
-    StatementState& state = doc->State();
+    exec::StatementState& state = doc->State();
     state.executedText = std::move(sql);
     state.statement = std::make_unique<DBStmt>();
     try {
@@ -130,14 +130,14 @@ private slots:
         Connected c;
         QVERIFY(c.frame);
         CSqlOutputView* out = c.Output();
-        StatementState& state = c.Doc()->State();
+        exec::StatementState& state = c.Doc()->State();
         QCOMPARE(out->LineCount(), 0);
 
         // A run from the worker thread: an empty first notice adds nothing, later empty notices add
         // the prefix alone, and every notice sets the frame's status pane.
         std::atomic<bool> done{false};
         QVERIFY(c.Doc()->StartWorker([&done](CQuarvelDoc& d) {
-            StatementState& s = d.State();
+            exec::StatementState& s = d.State();
             s.pendingChanges = 0;
             s.outputText = "";
             platform::Send(s.outputWindow, SQL_OUTPUT_MESSAGE);
@@ -184,7 +184,7 @@ private slots:
         Connected c;
         QVERIFY(c.frame);
         CSqlOutputView* out = c.Output();
-        StatementState& state = c.Doc()->State();
+        exec::StatementState& state = c.Doc()->State();
         state.serverOutputLines = {"first line", "second line"};
         state.serverOutputOn = 1;
         state.pendingChanges = 1;
@@ -208,7 +208,7 @@ private slots:
         Connected c;
         QVERIFY(c.frame);
         CSqlOutputView* out = c.Output();
-        StatementState& state = c.Doc()->State();
+        exec::StatementState& state = c.Doc()->State();
         DBConnect other;
         other.Logon("DEMO", "demo", c.db.Path().c_str());
         RunAsCurrent(c.Doc(), "create table t_txn (a number)");
@@ -270,7 +270,7 @@ private slots:
         Connected c;
         QVERIFY(c.frame);
         CSqlOutputView* out = c.Output();
-        StatementState& state = c.Doc()->State();
+        exec::StatementState& state = c.Doc()->State();
         state.pendingChanges = 1;
         state.outputText = "ORA-00942: table or view does not exist";
         platform::Send(state.outputWindow, SQL_OUTPUT_MESSAGE);

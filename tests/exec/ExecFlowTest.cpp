@@ -13,6 +13,7 @@
 #include "CTavrelApp.h"
 #include "CommandIds.h"
 #include "ExecCommands.h"
+#include "Execution.h"
 #include "GuiTestSupport.h"
 #include "IniSettingsKey.h"
 #include "ResultModel.h"
@@ -263,6 +264,57 @@ private slots:
         QCOMPARE(e.Rows(), rows);
         QCOMPARE(e.Output().size(), lines);
         QVERIFY(e.pane->IsInputEnabled());
+    }
+
+    // Two editor windows on one database: A fetches all rows under its progress dialog while B runs,
+    // ends and is cancelled. A's dialog keeps A's own count and stays open until A ends, and B's late
+    // Cancel stops neither A's fetch nor B's next batch.
+    void twoWindowsKeepTheirOwnProgressDialogAndCancel() {
+        Editor e(true, "0", "2");
+        e.app->Fields().pendingConnection = std::make_unique<DBConnect>();
+        e.app->Fields().pendingConnection->Logon("DEMO", "demo", e.db.Path().c_str());
+        CSqlMainFrame* second = e.app->OpenNewDocument();
+        QVERIFY(second);
+        CQuarvelDoc* other = second->Document();
+        ResultModel* otherRows = second->SplitFrame()->Grid()->Model();
+        auto otherIdle = [other] { return QTest::qWaitFor([other] { return !other->IsWorkerRunning(); }, 60000); };
+        // Every row of A's query scans the big table, so its fetch-all takes a while.
+        QVERIFY(e.Run("select a.id, (select count(*) from big b, t c where b.id < a.id * 3000 + c.id) n from t a"));
+        QCOMPARE(e.Rows(), 2);
+
+        bool openWhileARuns = false;
+        QString progress;
+        int otherAfterCancel = -1;
+        ModalDriver driver;
+        driver.Then(Is<cFetchStatus>, [&](QWidget* d) {
+            auto* text = d->findChild<QLineEdit*>(QString::number(cFetchStatus::kProgressId));
+            QVERIFY(ExecuteSql(*other, "select a.id from t a, t b", 0));
+            QVERIFY(otherIdle());
+            QVERIFY(exec::StartBatch(other->Exec(), exec::kAllRows, false));
+            QVERIFY(otherIdle());
+            QCOMPARE(otherRows->RowCount(), 3600);
+            other->Exec().run.Cancel(); // after B's last check
+            QTest::qWait(200);
+            openWhileARuns = d->isVisible() && e.doc->IsWorkerRunning();
+            progress = text->text();
+            // B's next statement runs its whole first batch.
+            QVERIFY(ExecuteSql(*other, "select id from t", 0));
+            QVERIFY(otherIdle());
+            otherAfterCancel = otherRows->RowCount();
+            e.grid->OnCommand(cmd::kStopSql); // A's rows are slow: Stop breaks the one in progress
+        });
+        e.Key(Qt::Key_End);
+        QVERIFY(e.WaitIdle());
+        QVERIFY(driver.Done());
+        QVERIFY(openWhileARuns);
+        static const QRegularExpression count(QStringLiteral("^(\\d+) rows fetched\\.$"));
+        const QRegularExpressionMatch match = count.match(progress);
+        QVERIFY2(match.hasMatch(), qPrintable(progress));
+        QVERIFY2(match.captured(1).toInt() >= 2 && match.captured(1).toInt() <= 60, qPrintable(progress));
+        QCOMPARE(otherAfterCancel, 2);
+        QVERIFY2(e.LastOutput().contains(QStringLiteral("ORA-01013")), qPrintable(e.LastOutput()));
+        QVERIFY(e.Rows() >= 2 && e.Rows() < 60);
+        QVERIFY(second->close());
     }
 
     void commitAndRollbackAreSeenFromASecondSession() {

@@ -1,118 +1,41 @@
 // The Execute command, the start of execution and the worker's batches against the embedded client,
-// with recording stand-ins for the windows: the texts reported in order, the rows delivered, the
-// caret requests, and what Commit, Rollback and the server-output switch do to the session.
-#include "CQuarvelDoc.h"
-#include "Execution.h"
+// on an execution context of their own with recording stand-ins for the windows: the texts reported
+// in order, the rows delivered, the caret requests, and what Commit, Rollback, Stop and the
+// server-output switch do to the session.
+#include "ExecContext.h"
 #include "ExecRules.h"
+#include "Execution.h"
 #include "IniSettingsKey.h"
 #include "RegisteredMessages.h"
-#include "StringTable.h"
+#include "RunEnd.h"
 #include "SecondSession.h"
+#include "SessionCommands.h"
+#include "SyncSend.h"
 #include "TestDatabase.h"
+#include "ExecWindow.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 
 namespace {
 
-// Stands in for the grid, the output list and the frame.
-class Windows : public platform::MessageTarget {
-public:
-    explicit Windows(CQuarvelDoc& doc) : doc_(doc) {}
-    ~Windows() override { CloseMessages(); }
-
-    intptr_t HandleRegisteredMessage(uint32_t id) override {
-        StatementState& s = doc_.State();
-        if (id == SQL_OUTPUT_MESSAGE) {
-            outputs.push_back(s.outputText);
-        } else if (id == INSERT_SQL_REPORT_MESSAGE) {
-            if (s.allFetched == 1) {
-                ++finals;
-                return 0;
-            }
-            std::vector<std::string> row;
-            for (size_t i = 0; i < columns; ++i) {
-                auto text = s.columns.CellText(static_cast<uint32_t>(i));
-                row.push_back(text ? std::string(*text) : "<none>");
-            }
-            rows.push_back(row);
-            if (dropStatementAtRow && rows.size() == dropStatementAtRow)
-                s.statement.reset(); // what the grid does with a row it cannot show
-        } else if (id == SB_SQL_SERVER_OUTPUT_MESSAGE) {
-            ++serverOutputNotices;
-        }
-        return 0;
-    }
-
-    size_t columns = 0;
-    size_t dropStatementAtRow = 0;
-    std::vector<std::string> outputs;
-    std::vector<std::vector<std::string>> rows;
-    int finals = 0;
-    int serverOutputNotices = 0;
-
-private:
-    CQuarvelDoc& doc_;
-};
-
-class TestHost : public exec::ExecHost {
-public:
-    TestHost(CQuarvelDoc& doc, Windows& windows) : doc_(doc), windows_(windows) {}
-    std::weak_ptr<TestHost> self;
-
-    void HideResultPane() override { ++resultHidden; }
-    void ShowOutputPane() override { outputShown = true; }
-    void HideOutputPane() override { outputShown = false; }
-    void DisableInput() override { ++inputDisabled; }
-    void WriteHistory(const std::string& text) override { history.push_back(text); }
-    void UpdateViews() override {
-        windows_.rows.clear();
-        exec::StartExecution(doc_, self.lock(), titles);
-        windows_.columns = titles.size();
-    }
-    void RestoreCaret() override { ++caretRestored; }
-    void PlaceCaret(int32_t line, int32_t column) override {
-        std::lock_guard lock(mutex);
-        carets.push_back({line, column});
-    }
-    void ShowMessageId(uint32_t id) override {
-        std::lock_guard lock(mutex);
-        messageIds.push_back(id);
-    }
-    void ShowMessageText(const std::string& text) override {
-        std::lock_guard lock(mutex);
-        messageTexts.push_back(text);
-    }
-
-    int resultHidden = 0;
-    int inputDisabled = 0;
-    bool outputShown = true;
-    std::atomic<int> caretRestored{0};
-    std::vector<std::string> history;
-    std::vector<std::string> titles;
-    std::mutex mutex;
-    std::vector<exec::CaretPlace> carets;
-    std::vector<uint32_t> messageIds;
-    std::vector<std::string> messageTexts;
-
-private:
-    CQuarvelDoc& doc_;
-    Windows& windows_;
-};
+using exectest::Window;
+using exectest::Windows;
+using exectest::TestHost;
 
 class ExecutionTest : public ::testing::Test {
-protected:
+public:
     static void SetUpTestSuite() { platform::RegisterProgramMessages(); }
 
     void SetUp() override {
         char pattern[] = "/tmp/quarvel-exec-XXXXXX";
         configDir_ = mkdtemp(pattern);
         setenv("QUARVEL_CONFIG_DIR", configDir_.c_str(), 1);
-        app_.fetchCancel.Poll(); // a cancel left by another test must not stop this one
         Admin("create table t (id number, name varchar2(20))");
         for (int i = 1; i <= 12; ++i)
             Admin("insert into t values (" + std::to_string(i) + ", " +
@@ -120,8 +43,7 @@ protected:
         Admin("commit");
     }
     void TearDown() override {
-        windows_.reset();
-        doc_.reset();
+        window_.reset();
         unsetenv("QUARVEL_CONFIG_DIR");
         std::error_code ignored;
         std::filesystem::remove_all(configDir_, ignored);
@@ -142,36 +64,23 @@ protected:
     int CountOnSecondSession(const std::string& where) { return ::CountOnSecondSession(db_.Path(), where); }
 
     void Open() {
-        app_.pendingConnection = std::make_unique<DBConnect>();
-        app_.pendingConnection->Logon("DEMO", "demo", db_.Path().c_str());
-        doc_ = std::make_unique<CQuarvelDoc>(app_);
-        windows_ = std::make_unique<Windows>(*doc_);
-        StatementState& s = doc_->State();
-        s.gridWindow = s.outputWindow = s.frameWindow = windows_->Handle();
-        host_ = std::make_shared<TestHost>(*doc_, *windows_);
-        host_->self = host_;
+        window_.reset();
+        window_ = std::make_unique<Window>(db_.Path());
+        windows_ = window_->windows.get();
+        host_ = window_->host.get();
     }
-    bool Run(const std::string& text) {
-        windows_->outputs.clear();
-        const bool started = exec::ExecuteCommand(*doc_, host_, text);
-        doc_->WaitForWorker();
-        return started;
-    }
-    bool Batch(int32_t rows, bool selectNew = true) {
-        windows_->outputs.clear();
-        const bool started = exec::StartBatch(*doc_, host_, rows, selectNew);
-        doc_->WaitForWorker();
-        return started;
-    }
+    bool Run(const std::string& text) { return window_->Run(text); }
+    bool Batch(int32_t rows, bool selectNew = true) { return window_->Batch(rows, selectNew); }
     std::vector<std::string>& Outputs() { return windows_->outputs; }
+    exec::StatementState& State() { return window_->cx.state; }
+    exec::Run& RunOf() { return window_->cx.run; }
 
     TestDatabase db_;
     std::string configDir_;
     std::unique_ptr<DBConnect> admin_;
-    ApplicationFields app_;
-    std::unique_ptr<CQuarvelDoc> doc_;
-    std::unique_ptr<Windows> windows_;
-    std::shared_ptr<TestHost> host_;
+    std::unique_ptr<Window> window_;
+    Windows* windows_ = nullptr;
+    TestHost* host_ = nullptr;
 };
 
 using Texts = std::vector<std::string>;
@@ -186,13 +95,15 @@ TEST_F(ExecutionTest, QueryWithFewerRowsThanTheFirstBatchEndsWithTheFinalCount) 
     ASSERT_EQ(windows_->rows.size(), 3u);
     EXPECT_EQ(windows_->rows[1], (Texts{"2", "n2"}));
     EXPECT_EQ(windows_->finals, 1);
-    EXPECT_EQ(doc_->State().allFetched, 1);
-    EXPECT_EQ(doc_->State().executedText, executed);
+    EXPECT_EQ(State().allFetched, 1);
+    EXPECT_EQ(State().executedText, executed);
     EXPECT_EQ(host_->history, Texts{executed});
     EXPECT_EQ(host_->resultHidden, 1);
     EXPECT_EQ(host_->inputDisabled, 1);
-    EXPECT_GE(host_->caretRestored.load(), 1);
-    EXPECT_EQ(doc_->State().pendingChanges, 1);
+    EXPECT_EQ(host_->caretRestored.load(), 1);
+    EXPECT_EQ(RunOf().EndedCount(), 1);
+    EXPECT_FALSE(RunOf().IsActive());
+    EXPECT_EQ(State().pendingChanges, 1);
     EXPECT_FALSE(Batch(1)); // everything is fetched: no further batch
 }
 
@@ -202,20 +113,20 @@ TEST_F(ExecutionTest, BatchesFirstCountThenOneMoreThenAllThenNothing) {
     ASSERT_TRUE(Run("select id, name from t order by id"));
     EXPECT_EQ(Outputs().back(), "Statement processed (partial).");
     EXPECT_EQ(windows_->rows.size(), 5u);
-    EXPECT_EQ(doc_->State().allFetched, 0);
+    EXPECT_EQ(State().allFetched, 0);
 
     ASSERT_TRUE(Batch(1));
     EXPECT_EQ(Outputs(), (Texts{"Executing..", "Statement processed (partial)."}));
     ASSERT_EQ(windows_->rows.size(), 6u);
     EXPECT_EQ(windows_->rows[5], (Texts{"6", "n6"}));
-    EXPECT_EQ(doc_->State().selectNewRow, 1); // left for the grid, which clears it when it selects
+    EXPECT_EQ(State().selectNewRow, 1); // left for the grid, which clears it when it selects
 
     ASSERT_TRUE(Batch(exec::kAllRows, false));
     EXPECT_EQ(Outputs(), (Texts{"Executing..", "Statement processed. 12 Row(s) selected."}));
     ASSERT_EQ(windows_->rows.size(), 12u);
     EXPECT_EQ(windows_->rows[7], (Texts{"8", ""})); // NULL reads as an empty cell
-    EXPECT_EQ(app_.fetchBusy.load(), 0);
-    EXPECT_EQ(app_.progressText, "12 rows fetched.");
+    EXPECT_EQ(RunOf().busy.load(), 0);
+    EXPECT_EQ(RunOf().progressText, "12 rows fetched.");
     EXPECT_FALSE(Batch(1));
 }
 
@@ -237,7 +148,6 @@ TEST_F(ExecutionTest, NoRowsAndAFirstCountOfZero) {
                                 "Statement processed. 0 Row(s) selected."}));
     EXPECT_TRUE(windows_->rows.empty());
 
-    doc_.reset();
     Store("SQLFirstFetchCount", "0");
     Open();
     ASSERT_TRUE(Run("select id from t"));
@@ -251,13 +161,18 @@ TEST_F(ExecutionTest, CancelEndsAnAllRowsBatchAndTheNextOneContinues) {
     Store("SQLFirstFetchCount", "2");
     Open();
     ASSERT_TRUE(Run("select id from t order by id"));
-    app_.fetchCancel.Set();
+    RunOf().Cancel(); // a Cancel left from before this batch does not stop it
+    windows_->onRow = [this](size_t n) {
+        if (n == 4)
+            RunOf().Cancel();
+    };
     ASSERT_TRUE(Batch(exec::kAllRows, false));
     EXPECT_EQ(Outputs(), (Texts{"Executing..", "Statement processed (partial)."}));
-    EXPECT_EQ(windows_->rows.size(), 2u);
+    EXPECT_EQ(windows_->rows.size(), 4u);
+    windows_->onRow = nullptr;
     ASSERT_TRUE(Batch(exec::kAllRows, false));
     ASSERT_EQ(windows_->rows.size(), 12u);
-    EXPECT_EQ(windows_->rows[2], Texts{"3"});
+    EXPECT_EQ(windows_->rows[4], Texts{"5"});
 }
 
 TEST_F(ExecutionTest, DmlReportsRowCountsAndCommitAndRollbackReachTheServer) {
@@ -265,20 +180,20 @@ TEST_F(ExecutionTest, DmlReportsRowCountsAndCommitAndRollbackReachTheServer) {
     ASSERT_TRUE(Run("update t set name = 'u' where id <= 3"));
     EXPECT_EQ(Outputs().back(), "3 row(s) updated.");
     EXPECT_EQ(CountOnSecondSession("name = 'u'"), 0); // still pending
-    exec::CommitCommand(*doc_, *host_);
+    window_->Session(exec::SessionCommand::Commit);
     EXPECT_EQ(Outputs().back(), "Commit complete.");
-    EXPECT_EQ(doc_->State().pendingChanges, 0);
+    EXPECT_EQ(State().pendingChanges, 0);
     EXPECT_EQ(CountOnSecondSession("name = 'u'"), 3);
 
     ASSERT_TRUE(Run("delete from t where id > 10"));
     EXPECT_EQ(Outputs().back(), "2 row(s) deleted.");
-    exec::RollbackCommand(*doc_, *host_);
+    window_->Session(exec::SessionCommand::Rollback);
     EXPECT_EQ(Outputs().back(), "Rollback complete.");
     EXPECT_EQ(CountOnSecondSession("id > 10"), 2);
 
     ASSERT_TRUE(Run("insert into t values (50, 'x')"));
     EXPECT_EQ(Outputs().back(), "1 row(s) inserted.");
-    exec::RollbackCommand(*doc_, *host_);
+    window_->Session(exec::SessionCommand::Rollback);
     EXPECT_EQ(CountOnSecondSession("id = 50"), 0);
 }
 
@@ -292,11 +207,11 @@ TEST_F(ExecutionTest, FailingStatementPutsTheCaretOnItsLineAndIsDropped) {
     EXPECT_EQ(host_->carets[0].line, 2);
     EXPECT_GE(host_->carets[0].column, 0);
     EXPECT_LE(host_->carets[0].column, 14);
-    EXPECT_EQ(doc_->State().statement, nullptr);
+    EXPECT_EQ(State().statement, nullptr);
     // Commit and Rollback without a statement do nothing and say nothing.
     const size_t before = Outputs().size();
-    exec::CommitCommand(*doc_, *host_);
-    exec::RollbackCommand(*doc_, *host_);
+    window_->Session(exec::SessionCommand::Commit);
+    window_->Session(exec::SessionCommand::Rollback);
     EXPECT_EQ(Outputs().size(), before);
     EXPECT_FALSE(Batch(1));
 
@@ -304,14 +219,14 @@ TEST_F(ExecutionTest, FailingStatementPutsTheCaretOnItsLineAndIsDropped) {
     ASSERT_TRUE(Run("select id\nfrom t\nwhere id = = 3"));
     EXPECT_EQ(Outputs().size(), 3u);
     EXPECT_NE(Outputs().back().find("ORA-"), std::string::npos);
-    EXPECT_EQ(doc_->State().statement, nullptr);
+    EXPECT_EQ(State().statement, nullptr);
 }
 
 TEST_F(ExecutionTest, RefusalsBeforeAnyRowIsFetched) {
     Open();
     EXPECT_FALSE(Run(""));
     EXPECT_EQ(Outputs(), Texts{"Error: Select text for processing."});
-    EXPECT_EQ(doc_->State().statement, nullptr);
+    EXPECT_EQ(State().statement, nullptr);
     EXPECT_EQ(host_->history.size(), 0u);
 }
 
@@ -321,26 +236,26 @@ TEST_F(ExecutionTest, MoreThan1024ColumnsAndUnsupportedTypesAreRefused) {
     for (int i = 1; i <= 1024; ++i)
         wide += ", " + std::to_string(i) + " c" + std::to_string(i);
     wide += " from dual";
-    const int restoredBefore = host_->caretRestored.load();
     Run(wide);
     EXPECT_EQ(Outputs().back(), "Max field count for query: 1024");
-    EXPECT_EQ(doc_->State().statement, nullptr);
-    EXPECT_GT(host_->caretRestored.load(), restoredBefore);
+    EXPECT_EQ(State().statement, nullptr);
+    EXPECT_EQ(host_->caretRestored.load(), 1);
     EXPECT_TRUE(host_->titles.empty());
 
     Admin("create table ts (id number, at timestamp)");
     Run("select id, at from ts");
     EXPECT_EQ(Outputs().back(), "[OCI]: Unsupported data type: (Unsupported type)");
-    EXPECT_EQ(doc_->State().statement, nullptr);
-    EXPECT_FALSE(doc_->IsWorkerRunning());
+    EXPECT_EQ(State().statement, nullptr);
+    EXPECT_FALSE(RunOf().IsActive());
 }
 
-TEST_F(ExecutionTest, AStatementDroppedWhileARowIsShownEndsTheBatchWithoutFetching) {
+TEST_F(ExecutionTest, ARowTheGridRefusesEndsTheBatchAndDropsTheStatement) {
     Open();
-    windows_->dropStatementAtRow = 2;
+    windows_->refuseRowAt = 2;
     Run("select id from t");
     EXPECT_EQ(windows_->rows.size(), 2u);
-    EXPECT_EQ(doc_->State().statement, nullptr);
+    EXPECT_EQ(host_->caretRestored.load(), 1);
+    EXPECT_EQ(State().statement, nullptr);
     EXPECT_FALSE(Batch(1));
 }
 
@@ -349,26 +264,229 @@ TEST_F(ExecutionTest, ServerOutputLinesAreReadOnlyWhileTheSwitchIsOn) {
     Open();
     const std::string block =
         "BEGIN DBMS_OUTPUT.PUT_LINE('one'); DBMS_OUTPUT.PUT_LINE('two'); DBMS_OUTPUT.PUT_LINE('three'); END;";
-    exec::ServerOutputCommand(*doc_, *host_);
-    EXPECT_EQ(doc_->State().serverOutputOn, 1);
+    window_->Session(exec::SessionCommand::ServerOutput);
+    EXPECT_EQ(State().serverOutputOn, 1);
     EXPECT_TRUE(host_->outputShown);
     EXPECT_EQ(windows_->serverOutputNotices, 1);
     ASSERT_TRUE(Run(block));
     EXPECT_EQ(Outputs().back(), "Statement processed.");
-    EXPECT_EQ(doc_->State().serverOutputLines, (Texts{"one", "two", "three"}));
+    EXPECT_EQ(State().serverOutputLines, (Texts{"one", "two", "three"}));
 
-    exec::ServerOutputCommand(*doc_, *host_);
-    EXPECT_EQ(doc_->State().serverOutputOn, 0);
+    window_->Session(exec::SessionCommand::ServerOutput);
+    EXPECT_EQ(State().serverOutputOn, 0);
     EXPECT_FALSE(host_->outputShown); // the setting keeps the pane hidden
     ASSERT_TRUE(Run(block));
-    EXPECT_TRUE(doc_->State().serverOutputLines.empty());
+    EXPECT_TRUE(State().serverOutputLines.empty());
 }
 
 TEST_F(ExecutionTest, OtherStatementsEndWithStatementProcessed) {
     Open();
     ASSERT_TRUE(Run("create table other (x number)"));
     EXPECT_EQ(Outputs().back(), "Statement processed.");
-    EXPECT_EQ(doc_->State().allFetched, 1);
+    EXPECT_EQ(State().allFetched, 1);
+}
+
+// Every way a run ends passes the one end path once: caret and input come back exactly once and the
+// run is idle again.
+TEST_F(ExecutionTest, EveryWayARunEndsGivesTheCaretBackExactlyOnce) {
+    struct Way {
+        const char* name;
+        std::function<void(ExecutionTest&)> run; // after Open with a first batch of 5
+        const char* lastReport;
+    };
+    const std::vector<Way> ways = {
+        {"all rows", [](ExecutionTest& t) { t.Run("select id from t where id <= 3"); },
+         "Statement processed. 3 Row(s) selected."},
+        {"first batch count reached", [](ExecutionTest& t) { t.Run("select id from t"); },
+         "Statement processed (partial)."},
+        {"cancel",
+         [](ExecutionTest& t) {
+             t.windows_->onRow = [&t](size_t n) {
+                 if (n == 2)
+                     t.RunOf().Cancel();
+             };
+             t.Run("select id from t");
+         },
+         "Statement processed (partial)."},
+        {"stop",
+         [](ExecutionTest& t) {
+             t.windows_->onRow = [&t](size_t n) {
+                 if (n == 2)
+                     t.window_->Session(exec::SessionCommand::Stop);
+             };
+             t.Run("select id from t");
+         },
+         exec::kStopReport},
+        {"failed call", [](ExecutionTest& t) { t.Run("update t set name = 'x' where id = = 3"); }, nullptr},
+        {"row refused",
+         [](ExecutionTest& t) {
+             t.windows_->refuseRowAt = 2;
+             t.Run("select id from t");
+         },
+         "Executing.."},
+        {"window closing",
+         [](ExecutionTest& t) {
+             t.windows_->onRow = [&t](size_t n) {
+                 if (n == 2)
+                     t.RunOf().RequestClose();
+             };
+             t.Run("select id from t");
+         },
+         "Statement processed (partial)."},
+    };
+    Store("SQLFirstFetchCount", "5");
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        Open();
+        way.run(*this);
+        EXPECT_EQ(host_->caretRestored.load(), 1);
+        EXPECT_EQ(RunOf().EndedCount(), 1);
+        EXPECT_FALSE(RunOf().IsActive());
+        EXPECT_EQ(RunOf().busy.load(), 0);
+        ASSERT_FALSE(Outputs().empty());
+        if (way.lastReport)
+            EXPECT_EQ(Outputs().back(), way.lastReport);
+        else
+            EXPECT_EQ(Outputs().back().rfind("ORA-", 0), 0u) << Outputs().back();
+    }
+}
+
+TEST_F(ExecutionTest, StopBetweenRowsEndsAsABrokenCallAndDropsTheStatement) {
+    Open();
+    windows_->onRow = [this](size_t n) {
+        if (n == 3)
+            window_->Session(exec::SessionCommand::Stop);
+    };
+    ASSERT_TRUE(Run("select id from t"));
+    EXPECT_EQ(windows_->rows.size(), 3u);
+    EXPECT_EQ(Outputs().back(), "ORA-01013: user requested cancel of current operation");
+    EXPECT_EQ(State().statement, nullptr);
+    EXPECT_FALSE(Batch(1));
+    // The next statement runs: neither the stop nor the break is left over.
+    windows_->onRow = nullptr;
+    ASSERT_TRUE(Run("select id from t where id <= 2"));
+    EXPECT_EQ(Outputs().back(), "Statement processed. 2 Row(s) selected.");
+}
+
+TEST_F(ExecutionTest, ClosingEndsTheBatchQuietlyAndKeepsTheStatement) {
+    Store("SQLFirstFetchCount", "3");
+    Open();
+    ASSERT_TRUE(Run("select id from t"));
+    windows_->onRow = [this](size_t n) {
+        if (n == 5)
+            RunOf().RequestClose();
+    };
+    ASSERT_TRUE(Batch(exec::kAllRows, false));
+    EXPECT_EQ(Outputs(), (Texts{"Executing..", "Statement processed (partial)."}));
+    EXPECT_EQ(windows_->rows.size(), 5u);
+    EXPECT_NE(State().statement, nullptr);
+}
+
+TEST_F(ExecutionTest, CommitAndRollbackAreRefusedWhileARunIsGoing) {
+    Open();
+    ASSERT_TRUE(Run("update t set name = 'r' where id = 1"));
+    std::vector<exec::Outcome> during;
+    windows_->onRow = [&](size_t) {
+        during.push_back(window_->Session(exec::SessionCommand::Commit));
+        during.push_back(window_->Session(exec::SessionCommand::Rollback));
+        during.push_back(exec::ExecuteCommand(window_->cx, "select 1 from dual", 0));
+        during.push_back(exec::StartBatch(window_->cx, 1, true) ? exec::Outcome::Started : exec::Outcome::Refused);
+    };
+    ASSERT_TRUE(Run("select id from t where id = 1"));
+    EXPECT_EQ(during, (std::vector<exec::Outcome>(4, exec::Outcome::Refused)));
+    EXPECT_EQ(CountOnSecondSession("name = 'r'"), 0); // nothing was committed under the worker
+    EXPECT_EQ(window_->Session(exec::SessionCommand::Rollback), exec::Outcome::Started);
+    EXPECT_EQ(Outputs().back(), "Rollback complete.");
+}
+
+// Records what one window's progress dialog is told, and the run's progress at that moment.
+struct ProgressDialog : platform::MessageTarget {
+    explicit ProgressDialog(exec::Run& r) : run(r) {}
+    ~ProgressDialog() override { CloseMessages(); }
+    intptr_t HandleRegisteredMessage(uint32_t id) override {
+        if (id == FETCH_ROW_STATUS) {
+            if (run.busy.load() == 1)
+                texts.push_back(run.progressText);
+            else
+                ++closes;
+        }
+        return 0;
+    }
+    exec::Run& run;
+    std::vector<std::string> texts;
+    int closes = 0;
+};
+
+// Two windows on one database, one fetching all rows under its progress dialog while the other runs,
+// is cancelled and ends its own batches: neither sees the other's progress, dialog or cancel.
+TEST_F(ExecutionTest, TwoWindowsRunsKeepTheirOwnProgressDialogAndCancel) {
+    Store("SQLFirstFetchCount", "2");
+    Open();
+    Window other(db_.Path());
+    ASSERT_TRUE(Run("select id from t order by id"));
+    ASSERT_TRUE(other.Run("select name from t order by id"));
+
+    ProgressDialog dialog(RunOf());
+    std::vector<std::string> otherReports;
+    windows_->onRow = [&](size_t n) {
+        if (n == 3) {
+            RunOf().SetProgressDialog(dialog.Handle());
+            // The other window fetches all its rows and ends, and a Cancel is pressed in it.
+            other.Batch(exec::kAllRows, false);
+            otherReports = other.windows->outputs;
+            other.cx.run.Cancel();
+            EXPECT_EQ(dialog.closes, 0); // the other run's end does not close this dialog
+        }
+    };
+    ASSERT_TRUE(Batch(exec::kAllRows, false));
+    EXPECT_EQ(windows_->rows.size(), 12u); // the other window's Cancel did not stop this fetch
+    EXPECT_EQ(Outputs().back(), "Statement processed. 12 Row(s) selected.");
+    EXPECT_EQ(otherReports.back(), "Statement processed. 12 Row(s) selected.");
+    EXPECT_EQ(dialog.closes, 1);
+    ASSERT_FALSE(dialog.texts.empty());
+    for (const std::string& text : dialog.texts) // only this window's counts, which pass 3
+        EXPECT_GE(std::atoi(text.c_str()), 3) << text;
+    EXPECT_EQ(dialog.texts.back(), "12 rows fetched.");
+
+    // The Cancel pressed in the other window after its last row does not stop its next run.
+    ASSERT_TRUE(other.Run("select id from t"));
+    EXPECT_EQ(other.windows->rows.size(), 2u);
+    ASSERT_TRUE(other.Batch(exec::kAllRows, false));
+    EXPECT_EQ(other.windows->rows.size(), 12u);
+}
+
+TEST(RunState, OneRunAtATimeAndEveryRunEndsOnce) {
+    exec::Run run;
+    EXPECT_EQ(run.State(), exec::RunState::Idle);
+    ASSERT_TRUE(run.Begin());
+    EXPECT_FALSE(run.Begin()); // a second command is refused while the first one starts
+    EXPECT_EQ(run.State(), exec::RunState::Starting);
+    run.RequestStop(); // no worker yet: nothing to stop
+    EXPECT_FALSE(run.StopRequested());
+    std::atomic<bool> release{false};
+    ASSERT_TRUE(run.Launch([&] {
+        while (!release)
+            std::this_thread::yield();
+        EXPECT_TRUE(run.EnterEnding());
+        run.Finish();
+    }));
+    EXPECT_TRUE(run.IsActive());
+    run.RequestStop();
+    EXPECT_EQ(run.State(), exec::RunState::Stopping);
+    EXPECT_TRUE(run.StopRequested());
+    EXPECT_FALSE(run.Begin());
+    release = true;
+    run.Wait();
+    EXPECT_EQ(run.State(), exec::RunState::Idle);
+    EXPECT_EQ(run.EndedCount(), 1);
+    EXPECT_FALSE(run.StopRequested()); // a stop belongs to the run it was meant for
+
+    run.Cancel(); // pressed after the run's last check
+    ASSERT_TRUE(run.Begin());
+    EXPECT_FALSE(run.TakeCancel()); // the new run starts without it
+    EXPECT_TRUE(run.EnterEnding());
+    run.Finish();
+    EXPECT_EQ(run.EndedCount(), 2);
 }
 
 } // namespace

@@ -213,8 +213,19 @@ Error Exec(Conn& c, const std::string& sql) {
 }
 
 std::vector<std::vector<std::string>> Query(Conn& c, const std::string& sql, Error* error) {
+    return QueryBound(c, sql, {}, error);
+}
+
+std::vector<std::vector<std::string>> QueryBound(Conn& c, const std::string& sql, const std::vector<std::string>& binds,
+                                                 Error* error) {
     std::vector<std::vector<std::string>> rows;
     Stmt s(c, sql);
+    std::vector<std::string> values = binds;
+    for (size_t k = 0; k < values.size(); ++k) {
+        OCIBind* b = nullptr;
+        Oci().BindByPos(s.st, &b, c.err, static_cast<ub4>(k + 1), values[k].data(), static_cast<sb4>(values[k].size()),
+                        SQLT_CHR, nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+    }
     ub4 n = s.Describe();
     Error e = c.LastError();
     if (e.code == 0) {

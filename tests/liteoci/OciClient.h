@@ -100,6 +100,9 @@ public:
 Error Exec(Conn& c, const std::string& sql);
 // All rows of a query as text cells.
 std::vector<std::vector<std::string>> Query(Conn& c, const std::string& sql, Error* error = nullptr);
+// All rows of a query whose placeholders are bound by position to the texts of binds.
+std::vector<std::vector<std::string>> QueryBound(Conn& c, const std::string& sql, const std::vector<std::string>& binds,
+                                                 Error* error = nullptr);
 // The first cell of a query.
 std::string Scalar(Conn& c, const std::string& sql);
 

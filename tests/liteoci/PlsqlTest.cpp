@@ -96,10 +96,12 @@ TEST_F(PlsqlTest, OutBindsAndBlockDml) {
 TEST_F(PlsqlTest, WhatTheRunnerCannotRunFailsWith6550) {
     Error e = Exec(c_, "begin\n  null;\n  foo;\nend;");
     EXPECT_EQ(e.code, 6550);
-    EXPECT_EQ(e.text, "ORA-06550: line 3, column 3:\nPLS-00201: identifier 'FOO' must be declared");
+    EXPECT_EQ(e.text, "ORA-06550: line 3, column 3:\nPLS-00201: identifier 'FOO' must be declared\n"
+                      "ORA-06550: line 3, column 3:\nPL/SQL: Statement ignored");
     e = Exec(c_, "BEGIN dbms_output.put_line(undefined_var); END;");
     EXPECT_EQ(e.code, 6550);
-    EXPECT_EQ(e.text, "ORA-06550: line 1, column 28:\nPLS-00201: identifier 'UNDEFINED_VAR' must be declared");
+    EXPECT_EQ(e.text, "ORA-06550: line 1, column 28:\nPLS-00201: identifier 'UNDEFINED_VAR' must be declared\n"
+                      "ORA-06550: line 1, column 7:\nPL/SQL: Statement ignored");
     e = Exec(c_, "begin dbms_output.shout('x'); end;");
     EXPECT_NE(e.text.find("PLS-00302: component 'SHOUT' must be declared"), std::string::npos);
     e = Exec(c_, "begin null end;");
@@ -115,6 +117,15 @@ TEST_F(PlsqlTest, StoredUnitsAreKeptAndCompileErrorsAreWarnings) {
     EXPECT_EQ(bad.Execute(), OCI_SUCCESS_WITH_INFO);
     EXPECT_EQ(c_.LastError().code, 24344);
     EXPECT_EQ(c_.LastError().text, "ORA-24344: success with compilation error");
+    // every kind of unit is checked, and one that does not compile fails when it is used
+    Stmt badFn(c_, "create or replace function bad_fn return number is begin return nothing_here; end;");
+    EXPECT_EQ(badFn.Execute(), OCI_SUCCESS_WITH_INFO);
+    EXPECT_EQ(c_.LastError().code, 24344);
+    Stmt badPkg(c_, "create or replace package bad_pkg as x no_such_type; end;");
+    EXPECT_EQ(badPkg.Execute(), OCI_SUCCESS_WITH_INFO);
+    Error e;
+    Query(c_, "select bad_fn() from dual", &e);
+    EXPECT_EQ(e.text.substr(0, e.text.find('\n')), "ORA-06575: Package or function BAD_FN is in an invalid state");
     Stmt again(c_, "create procedure greet is begin null; end;");
     EXPECT_EQ(again.Execute(), OCI_ERROR);
     EXPECT_EQ(c_.LastError().code, 955);

@@ -37,14 +37,15 @@ TEST_F(SessionTest, PendingChangesAreInvisibleUntilCommitAndRollbackUndoes) {
     EXPECT_EQ(Scalar(a_, "select id from t"), "1");
 }
 
-TEST_F(SessionTest, DdlCommitsAndLogoffRollsBack) {
+TEST_F(SessionTest, DdlCommitsAndSessionEndCommits) {
     ASSERT_EQ(Exec(a_, "insert into t values (5)").code, 0);
     ASSERT_EQ(Exec(a_, "create table u (x number)").code, 0);
     EXPECT_EQ(Scalar(b_, "select count(*) from t"), "1");
 
+    // Ending a session commits its pending transaction, as the client interface documents.
     ASSERT_EQ(Exec(a_, "insert into t values (6)").code, 0);
     a_.Logoff();
-    EXPECT_EQ(Scalar(b_, "select count(*) from t"), "1");
+    EXPECT_EQ(Scalar(b_, "select count(*) from t"), "2");
 }
 
 TEST_F(SessionTest, BlockedDmlFailsWithResourceBusy) {

@@ -172,9 +172,8 @@ TEST_F(StatementTest, DatesMoveByNumbersOfDaysAndDifferInDays) {
     EXPECT_EQ(e.code, 975) << e.text;
     Query(c_, "select 1 - born from t where id = 1", &e);
     EXPECT_EQ(e.code, 932) << e.text;
-    // ROWNUM compared with a sum is no limit of its own: refused, where it used to drop every row.
-    EXPECT_TRUE(Query(c_, "select id from t where rownum <= 1 + 1", &e).empty());
-    EXPECT_NE(e.code, 0);
+    // ROWNUM compared with any expression without columns is a limit, as in Oracle.
+    EXPECT_EQ(Query(c_, "select id from t where rownum <= 1 + 1").size(), 2u);
     EXPECT_EQ(Query(c_, "select id from t where 2 >= rownum").size(), 2u);
 }
 
@@ -327,6 +326,47 @@ TEST_F(StatementTest, ParseErrorsCarryOracleNumbersAndOffsets) {
     }
     Error e = Exec(c_, "select nosuch from dual");
     EXPECT_EQ(e.text, "ORA-00904: \"NOSUCH\": invalid identifier");
+}
+
+}  // namespace
+
+namespace {
+
+class RownumTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path_ = MakeDatabase();
+        ASSERT_EQ(c_.Logon("DEMO", "demo", path_).code, 0);
+        ASSERT_EQ(Exec(c_, "create table r (n number, s varchar2(5))").code, 0);
+        for (int i = 1; i <= 6; ++i)
+            ASSERT_EQ(Exec(c_, "insert into r values (" + std::to_string(i) + ", 'v" + std::to_string(i) + "')").code, 0);
+    }
+    std::string path_;
+    Conn c_;
+};
+
+TEST_F(RownumTest, ComparedWithPlaceholdersAndExpressions) {
+    // ROWNUM counts the rows that pass the other conditions, before ORDER BY.
+    EXPECT_EQ(QueryBound(c_, "select n from r where rownum <= :1", {"3"}).size(), 3u);
+    EXPECT_EQ(QueryBound(c_, "select n from r where n > :1 and rownum <= :2", {"2", "2"}),
+              (std::vector<std::vector<std::string>>{{"3"}, {"4"}}));
+    EXPECT_EQ(QueryBound(c_, "select n from r where rownum < :1 and s <> :2", {"3", "v1"}),
+              (std::vector<std::vector<std::string>>{{"2"}, {"3"}}));
+    EXPECT_EQ(QueryBound(c_, "select n from r where :1 >= rownum order by n desc", {"2"}),
+              (std::vector<std::vector<std::string>>{{"2"}, {"1"}}));
+    EXPECT_EQ(Query(c_, "select n from r where rownum <= (2 * 2) - 1").size(), 3u);
+    EXPECT_EQ(Query(c_, "select n from r where rownum < 2.5").size(), 2u);
+    EXPECT_EQ(Query(c_, "select n from r where rownum = 1").size(), 1u);
+    EXPECT_EQ(Query(c_, "select n from r where rownum = 2").size(), 0u);  // the first row never gets number 2
+    EXPECT_EQ(QueryBound(c_, "select n from r where rownum <= :1", {""}).size(), 0u);  // NULL: no row
+}
+
+TEST_F(RownumTest, UnderAnOrItIsNoLimit) {
+    // Oracle returns rows 1 and 6 here; turning the comparison into a limit of 1 would drop row 6.
+    Error e;
+    auto rows = Query(c_, "select n from r where rownum <= 1 or n = 6", &e);
+    if (e.code == 0) EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{{"1"}, {"6"}}));
+    else EXPECT_EQ(rows.size(), 0u);  // refused rather than answered wrongly
 }
 
 }  // namespace

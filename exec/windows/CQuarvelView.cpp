@@ -1,12 +1,11 @@
 #include "CQuarvelView.h"
 
-#include "CMainFrame.h"
 #include "CQuarvelDoc.h"
 #include "CSplitFrame.h"
-#include "CSqlMainFrame.h"
 #include "CommandIds.h"
-#include "ExecWindowHost.h"
+#include "ExecCommands.h"
 #include "Execution.h"
+#include "RunEnd.h"
 #include "RegisteredMessages.h"
 #include "ResultModel.h"
 #include "SyncSend.h"
@@ -85,12 +84,6 @@ void CQuarvelView::OnInitialUpdate() {
         doc->State().gridWindow = Handle();
 }
 
-std::shared_ptr<ExecWindowHost> CQuarvelView::Host() {
-    if (!host_)
-        host_ = std::make_shared<ExecWindowHost>(Document());
-    return host_;
-}
-
 void CQuarvelView::OnUpdate(CView*, intptr_t) {
     CQuarvelDoc* doc = Document();
     if (doc && doc->State().startFlag == 1)
@@ -102,7 +95,7 @@ void CQuarvelView::StartOfExecution() {
     model_->Clear();
     lengths_.Reset(0);
     std::vector<std::string> titles;
-    exec::StartExecution(*doc, Host(), titles);
+    exec::StartExecution(doc->Exec(), titles);
     if (titles.empty())
         return;
     // Rows arrive through sends that wait for this handler, so the columns are in place first.
@@ -116,36 +109,41 @@ void CQuarvelView::StartOfExecution() {
 
 intptr_t CQuarvelView::HandleRegisteredMessage(uint32_t id) {
     if (id == INSERT_SQL_REPORT_MESSAGE)
-        AppendRow();
+        return AppendRow();
+    if (id == SB_SQL_ROWS_MESSAGE)
+        ShowAllRowsFetched();
     return 0;
 }
 
-void CQuarvelView::AppendRow() {
+void CQuarvelView::ShowAllRowsFetched() {
     CQuarvelDoc* doc = Document();
     if (!doc)
         return;
-    StatementState& state = doc->State();
-    if (CSqlMainFrame* frame = doc->Frame())
-        frame->ShowResultPane();
+    if (doc->Exec().host)
+        doc->Exec().host->ShowResultPane();
+    Publish();
+    exec::StatementState& state = doc->State();
+    state.resultCaptionText = exec::SelectedCaption(model_->RowCount());
+    platform::Send(state.frameWindow, SQL_REPORT_STATUS);
+}
+
+intptr_t CQuarvelView::AppendRow() {
+    CQuarvelDoc* doc = Document();
+    if (!doc)
+        return exec::kRowRefused;
+    exec::StatementState& state = doc->State();
+    if (doc->Exec().host)
+        doc->Exec().host->ShowResultPane();
     const int n = model_->RowCount();
-    if (state.allFetched == 1) {
-        Publish();
-        state.resultCaptionText = exec::SelectedCaption(n);
-        platform::Send(state.frameWindow, SQL_REPORT_STATUS);
-        return;
-    }
     const int queryColumns = std::max(0, model_->ColumnCount() - 1);
     std::vector<std::string_view>& cells = rowCells_;
     cells.clear();
     for (int i = 0; i < queryColumns; ++i) {
         std::optional<std::string_view> text = state.columns.CellText(static_cast<uint32_t>(i));
         if (!text) {
-            exec::SendOutput(*doc, "Unsupported data type.");
-            // The worker sees the statement gone and ends its batch instead of fetching.
-            state.statement.reset();
-            if (DBConnect* session = doc->Session())
-                session->ResetErrorHandle();
-            return;
+            // The worker ends its batch and drops the statement instead of fetching on.
+            exec::SendOutput(doc->Exec(), "Unsupported data type.");
+            return exec::kRowRefused;
         }
         cells.push_back(*text);
     }
@@ -169,13 +167,14 @@ void CQuarvelView::AppendRow() {
         UpdateStatus();
         state.selectNewRow = 0;
     }
+    return 0;
 }
 
 void CQuarvelView::FitColumn(size_t queryColumn) {
     CQuarvelDoc* doc = Document();
     if (!doc || queryColumn + 1 >= static_cast<size_t>(model_->ColumnCount()))
         return;
-    const StatementState& state = doc->State();
+    const exec::StatementState& state = doc->State();
     const int width = exec::AutoformatWidth(model_->Title(static_cast<int>(queryColumn) + 1).size(),
                                             lengths_.Longest(queryColumn), state.autoformatByData != 0,
                                             state.autoformatByName != 0);
@@ -211,7 +210,7 @@ void CQuarvelView::UpdateStatus() {
     if (!doc)
         return;
     Publish();
-    StatementState& state = doc->State();
+    exec::StatementState& state = doc->State();
     state.resultCaptionText = exec::RowCaption(LastSelectedRow(), model_->RowCount(), state.allFetched != 0);
     platform::Send(state.frameWindow, SQL_REPORT_STATUS);
 }
@@ -235,7 +234,7 @@ void CQuarvelView::NextRow() {
         UpdateStatus();
         return;
     }
-    exec::StartBatch(*doc, Host(), 1, true);
+    exec::StartBatch(doc->Exec(), 1, true);
 }
 
 void CQuarvelView::PreviousRow() {
@@ -255,11 +254,11 @@ void CQuarvelView::LastRow() {
     CQuarvelDoc* doc = Document();
     if (!doc)
         return;
-    if (exec::StartBatch(*doc, Host(), exec::kAllRows, false)) {
+    if (exec::StartBatch(doc->Exec(), exec::kAllRows, false)) {
         // The window may be closed while the dialog runs; then this grid (and the dialog, its child)
         // are gone when the dialog's loop returns.
         QPointer<CQuarvelView> self(this);
-        QPointer<cFetchStatus> dialog = new cFetchStatus(doc->App(), [doc] { return doc->IsWorkerRunning(); }, this);
+        QPointer<cFetchStatus> dialog = new cFetchStatus(doc->Exec().run, this);
         dialog->exec();
         if (!self)
             return;
@@ -372,15 +371,7 @@ bool CQuarvelView::OnCommand(uint32_t id) {
     case cmd::kViewCell: ViewCellData(); return true;
     default: break;
     }
-    if (!doc)
-        return false;
-    switch (id) {
-    case cmd::kCommit: exec::CommitCommand(*doc, *Host()); return true;
-    case cmd::kRollback: exec::RollbackCommand(*doc, *Host()); return true;
-    case cmd::kStopSql: exec::StopCommand(*doc); return true;
-    case cmd::kServerOutput: exec::ServerOutputCommand(*doc, *Host()); return true;
-    default: return false;
-    }
+    return doc && RouteSessionCommand(*doc, id);
 }
 
 void CQuarvelView::OnScrollAction(int action) {
@@ -389,7 +380,7 @@ void CQuarvelView::OnScrollAction(int action) {
     if (action != QAbstractSlider::SliderSingleStepAdd || bar->value() < bar->maximum())
         return;
     if (CQuarvelDoc* doc = Document())
-        exec::StartBatch(*doc, Host(), 1, true);
+        exec::StartBatch(doc->Exec(), 1, true);
 }
 
 void CQuarvelView::keyPressEvent(QKeyEvent* event) {
@@ -440,7 +431,8 @@ void CQuarvelView::MarkActive() {
     if (!doc)
         return;
     doc->State().activePaneKind = kGridActivePane;
-    if (auto* main = dynamic_cast<CMainFrame*>(window()))
+    // The main window refreshes its status line for the active pane.
+    if (auto* main = dynamic_cast<platform::MessageTarget*>(window()))
         platform::Send(main, SET_STATUS_MESSAGE);
 }
 

@@ -35,8 +35,8 @@ public:
     // Adds the document's output text as a notice, then tells the frame to refresh its status pane.
     void AddNotice();
 
-    // Commands 281 and 283. Refused with message 958 while a worker runs; nothing happens without a
-    // connected session or a current statement.
+    // Commands 281 and 283, reported with "[+]: ". Refused with message 958 while a run is going;
+    // nothing happens without a connected session or a current statement.
     void OnCommit();
     void OnRollback();
     bool OnCommand(uint32_t id) override;
@@ -55,7 +55,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    void EndTransaction(bool commit);
     void ResetColumnWidth();
     void MarkActive(bool notifyMainWindow);
 

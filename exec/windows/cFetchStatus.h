@@ -1,8 +1,8 @@
-// The fetch progress dialog: shows the worker's progress text, closes when the worker reports its end,
-// and Cancel signals the fetch-cancel event.
+// The fetch progress dialog of one window's run: shows the run's progress text, closes when the run
+// reports its end, and Cancel cancels that run (and no other window's).
 //
 // Because the worker starts before this dialog opens, its final report may come before the dialog
-// exists; the dialog therefore also closes as soon as it sees that the worker no longer runs.
+// exists; the dialog therefore also closes as soon as it sees that the run is no longer active.
 #pragma once
 
 #include "MessageTarget.h"
@@ -11,10 +11,11 @@
 #include <QElapsedTimer>
 #include <QString>
 
-#include <functional>
 #include <string>
 
-struct ApplicationFields;
+namespace exec {
+class Run;
+}
 class QLineEdit;
 class QTimer;
 
@@ -22,8 +23,7 @@ class cFetchStatus : public QDialog, public platform::MessageTarget {
 public:
     static constexpr int kProgressId = 813;
 
-    // `workerRunning` tells whether the fetching worker still runs (may be empty).
-    cFetchStatus(ApplicationFields& app, std::function<bool()> workerRunning, QWidget* parent = nullptr);
+    explicit cFetchStatus(exec::Run& run, QWidget* parent = nullptr);
     ~cFetchStatus() override;
 
     intptr_t HandleRegisteredMessage(uint32_t id) override;
@@ -36,8 +36,7 @@ private:
     void CloseIfWorkerEnded();
     void ShowProgress();
 
-    ApplicationFields& app_;
-    std::function<bool()> workerRunning_;
+    exec::Run& run_;
     QLineEdit* progress_;
     QTimer* watch_;
     // A fetch-all reports every row; laying the text out each time would cost more than the fetch.

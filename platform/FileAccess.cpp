@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace editor {
+namespace platform {
 
 bool CFileAccess::Stat(const std::string& path, SFileInfo& info) {
     struct stat st {};
@@ -117,4 +117,4 @@ CFileAccess& CFileAccess::System() {
     return system;
 }
 
-} // namespace editor
+} // namespace platform

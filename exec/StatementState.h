@@ -2,7 +2,8 @@
 // worker fill and use them; the document builds them with their initial values.
 //
 // Thread contract: the UI thread writes them before it starts a worker and while the worker waits in a
-// synchronous send; the worker writes them between its sends. At most one worker per document runs.
+// synchronous send; the worker writes them between its sends. At most one worker per document runs
+// (its Run says which).
 #pragma once
 
 #include "ColumnSlots.h"
@@ -11,9 +12,10 @@
 
 #include <cstdint>
 #include <memory>
-#include <semaphore>
 #include <string>
 #include <vector>
+
+namespace exec {
 
 struct StatementState {
     std::unique_ptr<DBStmt> statement;  // the current statement, null when none
@@ -39,6 +41,8 @@ struct StatementState {
     platform::MessageHandle outputWindow;
     platform::MessageHandle textPaneWindow;
     platform::MessageHandle frameWindow;
-    // Held by a worker for its whole run.
-    std::binary_semaphore workerSemaphore{1};
+    // The text pane line where the executed selection starts; a parse error's line counts from it.
+    int32_t selectionFirstLine = 0;
 };
+
+} // namespace exec

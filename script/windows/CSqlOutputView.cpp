@@ -1,10 +1,8 @@
 #include "CSqlOutputView.h"
 
-#include "CMainFrame.h"
 #include "CQuarvelDoc.h"
-#include "CTavrelApp.h"
 #include "CommandIds.h"
-#include "MessageBox.h"
+#include "ExecCommands.h"
 #include "OutputNotices.h"
 #include "RegisteredMessages.h"
 #include "SyncSend.h"
@@ -20,7 +18,6 @@
 namespace {
 
 constexpr int kActivePaneOutput = 5;
-constexpr uint32_t kStatementRunning = 958;
 
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -104,7 +101,7 @@ void CSqlOutputView::AddNotice() {
     CQuarvelDoc* doc = Document();
     if (!doc)
         return;
-    StatementState& state = doc->State();
+    exec::StatementState& state = doc->State();
     script::NoticeInput notice;
     notice.prefix = script::OutputLinePrefix(script::LocalTimeNow());
     notice.outputText = state.outputText;
@@ -143,41 +140,13 @@ bool CSqlOutputView::OnCommand(uint32_t id) {
 }
 
 void CSqlOutputView::OnCommit() {
-    EndTransaction(true);
+    if (CQuarvelDoc* doc = Document())
+        RouteSessionCommand(*doc, cmd::kCommit, "[+]: ");
 }
 
 void CSqlOutputView::OnRollback() {
-    EndTransaction(false);
-}
-
-void CSqlOutputView::EndTransaction(bool commit) {
-    CQuarvelDoc* doc = Document();
-    if (!doc)
-        return;
-    if (doc->IsWorkerRunning()) {
-        MessageBoxById(kStatementRunning);
-        return;
-    }
-    StatementState& state = doc->State();
-    DBConnect* session = doc->Session();
-    // A statement whose preparation never got as far as its session cannot end a transaction.
-    if (!session || session->IsConnected() != 1 || !state.statement || !state.statement->SqlText())
-        return;
-    // Start from a clean error handle so that an old error is not taken for this call's.
-    session->ResetErrorHandle();
-    try {
-        if (commit)
-            state.statement->Commit();
-        else
-            state.statement->Rollback();
-        state.pendingChanges = 0;
-        state.outputText = commit ? "[+]: Commit complete." : "[+]: Rollback complete.";
-    } catch (const DBStmt::OtherException&) {
-        // The changes are still pending: say why instead of claiming success.
-        state.outputText = state.statement->ErrorText();
-        session->ResetErrorHandle();
-    }
-    AddNotice();
+    if (CQuarvelDoc* doc = Document())
+        RouteSessionCommand(*doc, cmd::kRollback, "[+]: ");
 }
 
 void CSqlOutputView::MarkActive(bool notifyMainWindow) {
@@ -186,9 +155,9 @@ void CSqlOutputView::MarkActive(bool notifyMainWindow) {
         doc->State().activePaneKind = kActivePaneOutput;
     if (!notifyMainWindow)
         return;
-    if (CTavrelApp* app = CTavrelApp::Instance())
-        if (CMainFrame* main = app->MainFrame())
-            platform::Send(main, SET_STATUS_MESSAGE);
+    // The main window refreshes its status line for the active pane.
+    if (auto* main = dynamic_cast<platform::MessageTarget*>(window()))
+        platform::Send(main, SET_STATUS_MESSAGE);
 }
 
 void CSqlOutputView::focusInEvent(QFocusEvent* event) {

@@ -1,9 +1,9 @@
 #include "cFetchStatus.h"
 
-#include "ApplicationFields.h"
 #include "CFlatButton.h"
 #include "CommandIds.h"
 #include "RegisteredMessages.h"
+#include "Run.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -11,8 +11,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-cFetchStatus::cFetchStatus(ApplicationFields& app, std::function<bool()> workerRunning, QWidget* parent)
-    : QDialog(parent), app_(app), workerRunning_(std::move(workerRunning)) {
+cFetchStatus::cFetchStatus(exec::Run& run, QWidget* parent) : QDialog(parent), run_(run) {
     setWindowTitle(QStringLiteral("Quarvel [Fetching..]"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setModal(true);
@@ -59,22 +58,22 @@ cFetchStatus::~cFetchStatus() {
 
 void cFetchStatus::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    app_.SetFetchDialog(Handle());
+    run_.SetProgressDialog(Handle());
     watch_->start();
     // Not from here: closing while the dialog is still being shown would leave its loop running.
     QTimer::singleShot(0, this, [this] { CloseIfWorkerEnded(); });
 }
 
 void cFetchStatus::CloseIfWorkerEnded() {
-    if (isVisible() && workerRunning_ && !workerRunning_())
+    if (isVisible() && !run_.IsActive())
         done(IDOK);
 }
 
 intptr_t cFetchStatus::HandleRegisteredMessage(uint32_t id) {
     if (id != FETCH_ROW_STATUS)
         return 0;
-    if (app_.fetchBusy.load() == 1) {
-        pendingText_.assign(app_.progressText);
+    if (run_.busy.load() == 1) {
+        pendingText_.assign(run_.progressText);
         if (!lastShown_.isValid() || lastShown_.elapsed() >= kProgressEveryMs)
             ShowProgress();
         else if (!showPending_->isActive())
@@ -85,6 +84,6 @@ intptr_t cFetchStatus::HandleRegisteredMessage(uint32_t id) {
 }
 
 void cFetchStatus::reject() {
-    app_.fetchCancel.Set();
+    run_.Cancel();
     done(IDCANCEL);
 }

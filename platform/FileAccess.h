@@ -1,13 +1,14 @@
-// The text buffer's door to the file system: every open, read, write, flush and rename of a text file
-// goes through one object of this class. The system object does the real calls; tests put a subclass
-// in its place to make a chosen call fail and check that no file is lost.
+// The program's door to the file system: every open, read, write, flush and rename of a file the user
+// keeps (the text buffer's files, exported rows) goes through one object of this class. The system
+// object does the real calls; tests put a subclass in its place to make a chosen call fail and check
+// that no file is lost.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-namespace editor {
+namespace platform {
 
 class CFileAccess {
 public:
@@ -51,4 +52,4 @@ public:
     static CFileAccess& System();
 };
 
-} // namespace editor
+} // namespace platform

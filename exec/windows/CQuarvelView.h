@@ -3,7 +3,9 @@
 // fitted to names and data, sorting by a clicked header, copying of selected rows and the cell viewer.
 //
 // Thread contract: a widget, UI thread only. The worker reaches it through INSERT_SQL_REPORT_MESSAGE
-// only, while it waits in the send, so the fetched buffers are stable while the grid reads them.
+// (one more row) and SB_SQL_ROWS_MESSAGE (every row is there) only, while it waits in the send, so the
+// fetched buffers are stable while the grid reads them. The grid never drops the statement: a row it
+// cannot show is refused in its answer, and the worker's end of run drops it.
 #pragma once
 
 #include "CView.h"
@@ -21,7 +23,6 @@
 #include <vector>
 
 class CQuarvelDoc;
-class ExecWindowHost;
 class ResultModel;
 struct ApplicationFields;
 
@@ -38,8 +39,6 @@ public:
     bool OnCommand(uint32_t id) override;
     bool HandlesCommand(uint32_t id) const override;
 
-    // The window side of execution for this grid's document (shared with its workers).
-    std::shared_ptr<ExecWindowHost> Host();
     ResultModel* Model() const { return model_; }
 
     void NextRow();
@@ -67,7 +66,8 @@ protected:
 
 private:
     void StartOfExecution();
-    void AppendRow();
+    intptr_t AppendRow();
+    void ShowAllRowsFetched();
     void SelectOnly(int row);
     void FitColumn(size_t queryColumn);
     void FitAllColumns();
@@ -79,7 +79,6 @@ private:
     ResultModel* model_;
     exec::ColumnLengths lengths_;
     std::vector<std::string_view> rowCells_; // the row being appended; kept to reuse its storage
-    std::shared_ptr<ExecWindowHost> host_;
     QPoint lastClick_;
     QTimer publish_; // shows appended rows a few times a second while a batch runs
 };

@@ -1,0 +1,27 @@
+// Oracle error numbers raised by the embedded client, by name. Their texts are in Errors.cpp.
+#ifndef LITEOCI_ORACODES_H
+#define LITEOCI_ORACODES_H
+
+namespace liteoci {
+
+inline constexpr int kOraInvalidSql = 900;             // invalid SQL statement
+inline constexpr int kOraMissingKeyword = 905;         // missing keyword
+inline constexpr int kOraNotProperlyEnded = 933;       // SQL command not properly ended
+inline constexpr int kOraMissingExpression = 936;      // missing expression
+inline constexpr int kOraTableNotFound = 942;          // table or view does not exist
+inline constexpr int kOraNotConnected = 3114;          // not connected to ORACLE
+inline constexpr int kOraEndOfFileOnChannel = 3113;    // end-of-file on communication channel
+inline constexpr int kOraConnectionLost = 3135;        // connection lost contact
+inline constexpr int kOraCancelled = 1013;             // user requested cancel of current operation
+inline constexpr int kOraConnectByLoop = 1436;         // CONNECT BY loop in user data
+inline constexpr int kOraDivisorZero = 1476;           // divisor is equal to zero
+inline constexpr int kOraUnimplemented = 3001;         // unimplemented feature
+inline constexpr int kOraReadOnlyDatabase = 16000;     // database or pluggable database open for read-only access
+inline constexpr int kOraSavepointNeverEstablished = 1086;  // savepoint '%s' never established
+inline constexpr int kOraStringLiteralRequired = 1780;  // string literal required
+inline constexpr int kDataBlockCorrupted = 1578;      // ORACLE data block corrupted
+inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
+
+}  // namespace liteoci
+
+#endif
