@@ -187,6 +187,9 @@ bool CSqlLeftView::HandlesCommand(uint32_t id) const {
     switch (id) {
     case cmd::kOpenFile:
     case cmd::kSaveFileAs:
+    case cmd::kPageSetup:
+    case cmd::kPrint:
+    case cmd::kPrintPreview:
     case cmd::kCut:
     case cmd::kCopy:
     case cmd::kPaste:
@@ -236,6 +239,15 @@ bool CSqlLeftView::OnCommand(uint32_t id) {
         return true;
     case cmd::kSelectAll:
         SelectAll();
+        return true;
+    case cmd::kPageSetup:
+        OnFilePageSetup();
+        return true;
+    case cmd::kPrint:
+        OnFilePrint();
+        return true;
+    case cmd::kPrintPreview:
+        OnFilePrintPreview();
         return true;
     case cmd::kFind:
         OnEditFind();
@@ -299,8 +311,6 @@ std::optional<bool> CSqlLeftView::CommandEnabled(uint32_t id) const {
         return !WorkerRunning() && CanRepeatSearch();
     case cmd::kReplace:
         return !WorkerRunning() && CanReplace();
-    case cmd::kPrint:
-        return false; // printing is not built yet
     default:
         return std::nullopt; // the frame's rules, or enabled because the pane handles it
     }

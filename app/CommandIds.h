@@ -13,7 +13,9 @@ inline constexpr uint32_t kExit = 57665;
 // Files and editing
 inline constexpr uint32_t kOpenFile = 309;
 inline constexpr uint32_t kSaveFileAs = 57603;
+inline constexpr uint32_t kPageSetup = 57605;
 inline constexpr uint32_t kPrint = 57607;
+inline constexpr uint32_t kPrintPreview = 57609;
 inline constexpr uint32_t kCut = 57635;
 inline constexpr uint32_t kCopy = 57634;
 inline constexpr uint32_t kPaste = 57637;

@@ -6,6 +6,7 @@ const std::vector<MenuPopup>& MainMenu() {
     static const std::vector<MenuPopup> menu = {
         {"&File",
          {{1117, "New Connection..    Ctrl+E"}, {309, "Open File.."}, {57603, "Save File As.."}, {0, ""},
+          {57605, "Page Setup..."}, {57609, "Print Preview"}, {57607, "Print...            Ctrl+P"}, {0, ""},
           {57665, "E&xit"}}},
         {"Edit",
          {{57634, "Copy        Ctrl+C"},

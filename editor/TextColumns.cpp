@@ -158,4 +158,60 @@ bool IsBlank(char32_t c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+int32_t WrapRows(std::string_view line, int32_t tabSize, int32_t width, std::vector<WrappedRow>* rows) {
+    tabSize = std::max(1, tabSize);
+    width = std::max(1, width);
+    const auto length = static_cast<int32_t>(line.size());
+    int32_t count = 0;
+    auto addRow = [&](int32_t startByte, int32_t endByte, int32_t startColumn, int32_t endColumn) {
+        ++count;
+        if (rows != nullptr)
+            rows->push_back(WrappedRow{startByte, endByte, startColumn, endColumn});
+    };
+    int32_t rowByte = 0;
+    int32_t rowColumn = 0;
+    int32_t breakByte = -1; // just after the row's last space or tab, where a word-wrap would cut it
+    int32_t breakColumn = 0;
+    int32_t i = 0;
+    int32_t column = 0;
+    while (i < length) {
+        int32_t size = 1;
+        const char32_t c = At(line, i, &size);
+        const int32_t w = Width(c, column, tabSize);
+        const bool space = c == ' ' || c == '\t';
+        if (column + w - rowColumn > width && column > rowColumn) {
+            if (space) {
+                // The row ends here and the blank that would overflow it is dropped.
+                addRow(rowByte, i, rowColumn, column);
+                i += size;
+                column += w;
+                rowByte = i;
+                rowColumn = column;
+                breakByte = -1;
+                continue;
+            }
+            if (breakByte > rowByte) {
+                addRow(rowByte, breakByte, rowColumn, breakColumn);
+                rowByte = breakByte;
+                rowColumn = breakColumn;
+                breakByte = -1;
+                continue; // this character again, on the new row
+            }
+            addRow(rowByte, i, rowColumn, column);
+            rowByte = i;
+            rowColumn = column;
+            breakByte = -1;
+        }
+        i += size;
+        column += w;
+        if (space) {
+            breakByte = i;
+            breakColumn = column;
+        }
+    }
+    if (rowByte < length || count == 0)
+        addRow(rowByte, length, rowColumn, column);
+    return count;
+}
+
 } // namespace editor::columns

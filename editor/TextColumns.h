@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace editor::columns {
 
@@ -30,6 +31,22 @@ int32_t ByteNearestColumn(std::string_view line, int64_t column256, int32_t tabS
 
 // True for a character that a fixed-pitch font draws two columns wide.
 bool IsWide(char32_t c);
+
+// One row of a word-wrapped line: the bytes [startByte, endByte), shown in the columns
+// [startColumn, endColumn) of the whole line.
+struct WrappedRow {
+    int32_t startByte = 0;
+    int32_t endByte = 0;
+    int32_t startColumn = 0;
+    int32_t endColumn = 0;
+};
+
+// Breaks `line` into rows of at most `width` columns (at least 1): after the last space or tab that
+// fits; a word longer than a row is broken after its last character that fits. A space or tab that
+// would start beyond the row's end ends the row and is not carried over. A character wider than the
+// whole row gets a row of its own. An empty line is one empty row. Returns the number of rows and,
+// when `rows` is given, appends them to it.
+int32_t WrapRows(std::string_view line, int32_t tabSize, int32_t width, std::vector<WrappedRow>* rows);
 
 // Character classes for word moves and word selection. A word is letters, digits and underscores
 // (letters and digits of any script).

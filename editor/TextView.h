@@ -43,6 +43,7 @@
 #include "TextPosition.h"
 
 class QMimeData;
+class QPrinter;
 
 namespace editor {
 
@@ -168,6 +169,22 @@ public:
     // Tells the user something (a search that found nothing). The program's own message dialog takes
     // this over in the SQL text pane; the plain view shows a standard message box.
     virtual void ShowMessage(const std::string& text);
+
+    // --- Printing (TextViewPrint.cpp): plain text, word-wrapped, "Page n/m" footers, the margins of
+    // PageSetup.h.
+    // Print (Ctrl+P): the print dialog, then the job; "Selection" there prints the selected lines.
+    void OnFilePrint();
+    // Print Preview: the pages of the same job in the toolkit's preview window.
+    void OnFilePrintPreview();
+    // Page Setup: the margins in the platform's page-setup dialog.
+    void OnFilePageSetup();
+    // Prints the whole text, or with `selectionOnly` the lines the selection touches, on `printer`
+    // (one job: begin, every page, end). False, after telling the user why, when the printer cannot
+    // start or a page cannot be added.
+    bool PrintTo(QPrinter& printer, bool selectionOnly);
+    // The lines [first, end) a selection-only print covers: from the selection's first line to its
+    // last, without a last line that the selection only reaches at its start.
+    void SelectedLines(int32_t& first, int32_t& end) const;
 
     // --- Batched updates. Between Begin and End (they nest) the view neither repaints, scrolls nor
     // recomputes its scroll bars per change; End does it once for everything. A long run of edits
@@ -295,8 +312,6 @@ private:
     void EnsureMetrics();
     void DrawText(QPainter& painter, const QRect& rect, int32_t line, std::string_view text,
                   const ColourRuns& runs, const LineColourSet& colours);
-    void DrawPiece(QPainter& painter, int32_t x, int32_t baseline, const std::u32string& cells,
-                   const QColor& colour);
     const QPixmap& ExecMarkImage();
     bool HitsSelection(const QPoint& point) const;
 

@@ -9,9 +9,13 @@ add_library(quarvel_editor_view STATIC
   ${CMAKE_CURRENT_LIST_DIR}/TextViewClipboard.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextViewKeys.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextViewMouse.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LineRenderer.cpp ${CMAKE_CURRENT_LIST_DIR}/LineRenderer.h
   ${CMAKE_CURRENT_LIST_DIR}/TextViewPaint.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextViewScroll.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextViewFind.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextViewPrint.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextPrintJob.cpp ${CMAKE_CURRENT_LIST_DIR}/TextPrintJob.h
+  ${CMAKE_CURRENT_LIST_DIR}/PageSetup.cpp ${CMAKE_CURRENT_LIST_DIR}/PageSetup.h
   ${CMAKE_CURRENT_LIST_DIR}/CFindDlg.cpp ${CMAKE_CURRENT_LIST_DIR}/CFindDlg.h
   ${CMAKE_CURRENT_LIST_DIR}/SearchProfile.cpp ${CMAKE_CURRENT_LIST_DIR}/SearchProfile.h
   ${CMAKE_CURRENT_LIST_DIR}/EditorView.h
@@ -24,4 +28,4 @@ add_library(quarvel_editor_view STATIC
 )
 set_target_properties(quarvel_editor_view PROPERTIES AUTOMOC ON)
 target_include_directories(quarvel_editor_view PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(quarvel_editor_view PUBLIC quarvel_editor_buffer quarvel_editor_scanner quarvel_platform_qt quarvel_widgets Qt6::Widgets)
+target_link_libraries(quarvel_editor_view PUBLIC quarvel_editor_buffer quarvel_editor_scanner quarvel_platform_qt quarvel_widgets Qt6::Widgets Qt6::PrintSupport)

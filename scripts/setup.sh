@@ -14,6 +14,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth
+  poppler-utils
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -82,7 +82,8 @@ TEST(Resources, MenuAcceleratorsAndToolBarsAreComplete) {
     ASSERT_EQ(menu.size(), 6u);
     EXPECT_STREQ(menu[0].title, "&File");
     EXPECT_STREQ(menu[0].items[0].text, "New Connection..    Ctrl+E");
-    EXPECT_EQ(menu[0].items[4].id, cmd::kExit);
+    EXPECT_EQ(menu[0].items[6].id, cmd::kPrint);
+    EXPECT_EQ(menu[0].items[8].id, cmd::kExit);
     EXPECT_STREQ(menu[2].items[0].text, "Execute SQL              F9");
     EXPECT_STREQ(menu[4].title, "&Window");
     EXPECT_STREQ(menu[5].items[0].text, "&About Quarvel..");
@@ -90,8 +91,8 @@ TEST(Resources, MenuAcceleratorsAndToolBarsAreComplete) {
     for (const auto& popup : menu)
         for (const auto& item : popup.items)
             (item.id ? items : separators)++;
-    EXPECT_EQ(items, 26u);
-    EXPECT_EQ(separators, 7u);
+    EXPECT_EQ(items, 29u);
+    EXPECT_EQ(separators, 8u);
 
     const auto& keys = MainAccelerators();
     EXPECT_EQ(keys.size(), 30u);
