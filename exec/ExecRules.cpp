@@ -19,6 +19,14 @@ CaretPlace CaretForParseError(std::string_view executedText, uint32_t offset) {
     return place;
 }
 
+std::string ExecutedText(std::string_view selectedText) {
+    std::string text(selectedText);
+    for (char& c : text)
+        if (c == '\r')
+            c = ' ';
+    return text;
+}
+
 std::string RowCountText(StatementKind kind, uint32_t count) {
     const char* verb = nullptr;
     switch (kind) {

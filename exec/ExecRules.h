@@ -24,6 +24,9 @@ struct CaretPlace {
 };
 CaretPlace CaretForParseError(std::string_view executedText, uint32_t offset);
 
+// The selected text as it is executed: every CR (of the CR LF line ends) becomes a blank.
+std::string ExecutedText(std::string_view selectedText);
+
 // "3 row(s) updated." and the like; empty for kinds that report no count.
 std::string RowCountText(StatementKind kind, uint32_t count);
 // "120 rows fetched." into `text`, reusing its storage: the worker writes it once per fetched row.

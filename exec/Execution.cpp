@@ -104,10 +104,7 @@ Outcome ExecuteCommand(ExecContext& cx, const std::string& selectedText, int32_t
     StatementState& state = cx.state;
     if (cx.host)
         cx.host->HideResultPane();
-    std::string text = selectedText;
-    for (char& c : text)
-        if (c == '\r')
-            c = ' ';
+    std::string text = exec::ExecutedText(selectedText);
     if (text.empty()) {
         SendOutput(cx, "Error: Select text for processing.");
         return Outcome::NotStarted;

@@ -105,7 +105,7 @@ struct Compiler {
     Scopes scopes;
     std::vector<FrameInfo> frames;  // frames[d]: the frame at depth d being compiled
     int nesting = 0;
-    Package* pkg = nullptr;      // compiling a package spec or body
+    Package* pkg = nullptr;      // compiling a package header or body
     bool pkgLevel = false;       // declarations go to the package frame
     std::vector<std::string> loopLabels;
     int loopDepth = 0;
@@ -961,7 +961,7 @@ struct Compiler {
             while (W(i, "DETERMINISTIC") || W(i, "PIPELINED") || W(i, "PARALLEL_ENABLE") || W(i, "RESULT_CACHE")) ++i;
         }
         if (W(i, "AUTHID")) i += 2;
-        // A declaration already made (forward or in the package spec) gets its body now.
+        // A declaration already made (forward or in the package header) gets its body now.
         std::shared_ptr<Subprogram> target = sp;
         {
             if (scopes.DeclaredHere(sp->name)) {
@@ -984,7 +984,7 @@ struct Compiler {
             }
         }
         if (outSub) *outSub = target;
-        if (O(i, ";")) {  // forward declaration or package spec
+        if (O(i, ";")) {  // forward declaration or package header
             ++i;
             return {};
         }
@@ -2157,7 +2157,7 @@ OraError CompileUnit(Session& s, const std::string& kind, const std::string& nam
         if (!err) {
             c.frames.emplace_back();
             c.scopes.Push(0);
-            // the specification's names are visible in the body
+            // the header's names are visible in the body
             if (kind == "PACKAGE BODY") {
                 for (auto& [n, slot] : pkg->vars) {
                     Entry en;

@@ -69,10 +69,7 @@ exec::RunEnd RunScript(exec::ExecContext& cx, const SplitterSource& source) {
 exec::Outcome ExecuteScript(exec::ExecContext& cx, const std::string& selectedText, int32_t selectionFirstLine,
                             SplitterSource splitter) {
     exec::StatementState& state = cx.state;
-    std::string text = selectedText;
-    for (char& c : text)
-        if (c == '\r')
-            c = ' ';
+    std::string text = exec::ExecutedText(selectedText);
     state.startFlag = 0;
     if (text.empty()) {
         state.pendingChanges = 0;

@@ -11,12 +11,6 @@
 
 namespace {
 
-bool Shown(exec::Outcome outcome) {
-    if (outcome == exec::Outcome::Refused)
-        MessageBoxById(strings::kStatementRunning);
-    return outcome == exec::Outcome::Started;
-}
-
 std::optional<exec::SessionCommand> SessionCommandOf(uint32_t id) {
     switch (id) {
     case cmd::kCommit: return exec::SessionCommand::Commit;
@@ -29,8 +23,14 @@ std::optional<exec::SessionCommand> SessionCommandOf(uint32_t id) {
 
 } // namespace
 
+bool ShowOutcome(exec::Outcome outcome) {
+    if (outcome == exec::Outcome::Refused)
+        MessageBoxById(strings::kStatementRunning);
+    return outcome == exec::Outcome::Started;
+}
+
 bool ExecuteSql(CQuarvelDoc& doc, const std::string& selectedText, int32_t selectionFirstLine) {
-    return Shown(exec::ExecuteCommand(doc.Exec(), selectedText, selectionFirstLine));
+    return ShowOutcome(exec::ExecuteCommand(doc.Exec(), selectedText, selectionFirstLine));
 }
 
 bool IsSessionCommand(uint32_t id) {
@@ -41,6 +41,6 @@ bool RouteSessionCommand(CQuarvelDoc& doc, uint32_t id, std::string_view reportP
     const std::optional<exec::SessionCommand> command = SessionCommandOf(id);
     if (!command)
         return false;
-    Shown(exec::RunSessionCommand(doc.Exec(), *command, reportPrefix));
+    ShowOutcome(exec::RunSessionCommand(doc.Exec(), *command, reportPrefix));
     return true;
 }

@@ -10,6 +10,13 @@
 
 class CQuarvelDoc;
 
+namespace exec {
+enum class Outcome;
+}
+
+// Shows string 958 for a refusal; true when the command started.
+bool ShowOutcome(exec::Outcome outcome);
+
 // Runs `selectedText` as one statement. `selectionFirstLine` is the pane line where the selection
 // starts (a parse error puts the caret relative to it). False when nothing was started.
 bool ExecuteSql(CQuarvelDoc& doc, const std::string& selectedText, int32_t selectionFirstLine);
