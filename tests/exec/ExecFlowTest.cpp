@@ -130,10 +130,10 @@ struct Editor {
     // The output list's lines without their time prefix.
     QStringList Output() const {
         QStringList lines;
-        QAbstractItemModel* model = frame->OutputView()->model();
+        const CSqlOutputView* output = frame->OutputView();
         static const QRegularExpression prefix(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\]: "));
-        for (int i = 0; i < model->rowCount(); ++i)
-            lines << model->index(i, 0).data().toString().remove(prefix);
+        for (int i = 0; i < output->LineCount(); ++i)
+            lines << output->LineText(i).remove(prefix);
         return lines;
     }
     QString LastOutput() const { return Output().value(Output().size() - 1); }
