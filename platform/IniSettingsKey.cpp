@@ -52,7 +52,7 @@ std::unique_ptr<IniSettingsKey> IniSettingsKey::OpenProgramCreating() {
 
 std::string IniSettingsKey::WriteValues(const std::string& file, const std::vector<IniValue>& values,
                                         CFileAccess& files) {
-    // The same lock the settings reader takes while it writes, so that neither loses the other's values.
+    // The lock QSettings takes while it writes the same file, so that neither writer loses the other's values.
     // Without it (a read-only folder, a writer that holds it too long) the write goes ahead: the file
     // itself is replaced in one step either way.
     QLockFile lock(QString::fromStdString(file) + QStringLiteral(".lock"));

@@ -29,3 +29,7 @@ endif()
 # A picture of the connected editor window, for the README (not a test).
 add_executable(quarvel-screenshot Screenshot.cpp GuiTestSupport.h)
 target_link_libraries(quarvel-screenshot PRIVATE quarvel_app Qt6::Test)
+
+# A picture of the settings dialog (not a test).
+add_executable(quarvel-settings-screenshot SettingsScreenshot.cpp GuiTestSupport.h)
+target_link_libraries(quarvel-settings-screenshot PRIVATE quarvel_app Qt6::Test)
