@@ -198,7 +198,7 @@ TEST_F(SettingsFileWriteTest, EachFailingStepReportsTheSystemErrorAndKeepsTheOld
     }
 }
 
-TEST_F(SettingsFileWriteTest, ReadOnlyFileOrFolderIsReportedAndNotReplaced) {
+TEST_F(SettingsFileWriteTest, ReadOnlyFileIsReportedAndNotReplaced) {
     // A file without write permission is not replaced, even by a user the system would let do it.
     const std::string before = "[General]\nSQLFirstFetchCount=50\n";
     Put(before);
@@ -207,12 +207,15 @@ TEST_F(SettingsFileWriteTest, ReadOnlyFileOrFolderIsReportedAndNotReplaced) {
     EXPECT_NE(error.find(std::strerror(EACCES)), std::string::npos) << error;
     EXPECT_EQ(Contents(), before);
     EXPECT_EQ(FilesInFolder(), 1u);
+}
 
+TEST_F(SettingsFileWriteTest, ReadOnlyFolderIsReportedAndTheFileStays) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root may write into any folder";
-    fs::permissions(File(), fs::perms::owner_read | fs::perms::owner_write);
+    const std::string before = "[General]\nSQLFirstFetchCount=50\n";
+    Put(before);
     fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-    error = IniSettingsKey::WriteValues(File(), kFive);
+    const std::string error = IniSettingsKey::WriteValues(File(), kFive);
     EXPECT_NE(error.find(std::strerror(EACCES)), std::string::npos) << error;
     EXPECT_EQ(Contents(), before);
 }
