@@ -2,6 +2,7 @@
 
 #include "TimeText.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
@@ -28,23 +29,39 @@ std::string StatementHistoryEntry(const std::string& text, const std::tm& time) 
     return entry;
 }
 
-bool AppendStatementHistory(const std::string& text, bool historyOn) {
+bool AppendStatementHistory(const std::string& text, bool historyOn, int* reason) {
+    if (reason)
+        *reason = 0;
     if (!historyOn)
         return false;
-    return AppendStatementHistory(text, historyOn, kStatementHistoryFile, LocalTimeNow());
+    return AppendStatementHistory(text, historyOn, kStatementHistoryFile, LocalTimeNow(), reason);
 }
 
-bool AppendStatementHistory(const std::string& text, bool historyOn, const std::string& path, const std::tm& time) {
+bool AppendStatementHistory(const std::string& text, bool historyOn, const std::string& path, const std::tm& time,
+                            int* reason) {
+    if (reason)
+        *reason = 0;
     if (!historyOn)
         return false;
+    auto failed = [reason](int error) {
+        if (reason)
+            *reason = error != 0 ? error : EIO;
+        return false;
+    };
     const std::string entry = StatementHistoryEntry(text, time);
     // Binary append: the line ends are already in the entry.
+    errno = 0;
     std::FILE* file = std::fopen(path.c_str(), "ab");
     if (!file)
-        return false;
-    const bool written = std::fwrite(entry.data(), 1, entry.size(), file) == entry.size();
+        return failed(errno);
+    errno = 0;
+    const bool written = std::fwrite(entry.data(), 1, entry.size(), file) == entry.size() && std::fflush(file) == 0;
+    int error = written ? 0 : errno;
+    errno = 0;
     const bool closed = std::fclose(file) == 0;
-    return written && closed;
+    if (written && !closed)
+        error = errno;
+    return written && closed ? true : failed(error);
 }
 
 std::string StatementHistoryPath() {

@@ -125,7 +125,7 @@ struct PdfPane {
         job.Begin(painter, pane.view->PlainFont(), pane.view->logicalDpiY(), printer.logicalDpiY());
         job.Layout(painter, printer.paperRect(QPrinter::DevicePixel).toRect(), editor::ReadPageMargins(),
                    printer.logicalDpiX(), printer.logicalDpiY());
-        const std::pair<int32_t, double> geometry{job.PageTable().at(1), job.LineHeight() * 72.0 / printer.logicalDpiY()};
+        const std::pair<int32_t, double> geometry{job.PageTable().at(1).line, job.LineHeight() * 72.0 / printer.logicalDpiY()};
         job.End();
         return geometry;
     }
@@ -195,6 +195,47 @@ private slots:
         QVERIFY(pages[1].contains(QStringLiteral("wrapped")));
         QVERIFY(pages[1].contains(QStringLiteral(" end")) || pages[1].contains(QStringLiteral("end\n")));
         QVERIFY(pages[2].contains(QStringLiteral("line%1 ").arg(perPage * 2 + perPage / 2 - 1)));
+    }
+
+    void aLineTallerThanAPageGoesOnOverTheNextPagesWithNothingLost() {
+        // Numbered words, so that every printed row can be found again: several pages of one line.
+        std::string longLine;
+        const int words = 9000;
+        for (int k = 0; k < words; ++k)
+            longLine += QStringLiteral("k%1 ").arg(k, 5, 10, QChar('0')).toStdString();
+        PdfPane out("before\r\n" + longLine + "\r\nafter\r\nlast line");
+        QVERIFY(out.Print());
+        const int pageCount = PageCount(out.pdf);
+        QVERIFY2(pageCount >= 4, qPrintable(QString::number(pageCount)));
+        const QString text = Run(QStringLiteral("pdftotext"), {out.pdf, QStringLiteral("-")});
+        const QStringList pages = text.split(QChar('\f'));
+        QVERIFY(pages.size() >= pageCount);
+        static const QRegularExpression word(QStringLiteral(R"(\bk(\d{5})\b)"));
+        int expected = 0;
+        for (int page = 0; page < pageCount; ++page) {
+            QVERIFY2(pages[page].contains(QStringLiteral("Page %1/%2").arg(page + 1).arg(pageCount)),
+                     qPrintable(QString::number(page + 1)));
+            int onPage = 0;
+            for (auto it = word.globalMatch(pages[page]); it.hasNext(); ++onPage) {
+                const int number = it.next().captured(1).toInt();
+                QVERIFY2(number == expected, qPrintable(QStringLiteral("page %1: k%2 where k%3 belongs")
+                                                            .arg(page + 1).arg(number).arg(expected)));
+                ++expected;
+            }
+            // The line does not fit below "before": it starts on a page of its own, and every page
+            // after that holds rows of it until it ends.
+            if (page == 0)
+                QCOMPARE(onPage, 0);
+            else if (page < pageCount - 1)
+                QVERIFY2(onPage > 0, qPrintable(QString::number(page + 1)));
+        }
+        QCOMPARE(expected, words);
+        QVERIFY(pages[0].contains(QStringLiteral("before")));
+        // The lines after it follow its last rows on the same page.
+        const QString& tail = pages[pageCount - 1];
+        QVERIFY(tail.contains(QStringLiteral("k%1").arg(words - 1, 5, 10, QChar('0'))));
+        QVERIFY(tail.indexOf(QStringLiteral("after")) > tail.indexOf(QStringLiteral("k%1").arg(words - 1, 5, 10, QChar('0'))));
+        QVERIFY(tail.contains(QStringLiteral("last line")));
     }
 
     void marginsPlaceTheTextAndSavedMarginsMoveIt() {
