@@ -27,6 +27,11 @@ public:
     static std::unique_ptr<IniSettingsKey> OpenProgramForReading();
     static std::unique_ptr<IniSettingsKey> OpenProgramCreating();
 
+    // Why `file` exists but cannot serve as a settings key, in words for a message line: a folder, a
+    // pipe or other special file, or a file that cannot be read (with the system's reason). Empty when
+    // the file is missing or usable. Never opens the file, so a pipe cannot block it.
+    static std::string Problem(const std::string& file);
+
     ~IniSettingsKey() override;
 
     bool Write(const std::string& name, const std::string& value) override;

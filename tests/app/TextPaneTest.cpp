@@ -290,6 +290,37 @@ private slots:
         QCOMPARE(s.Main()->Editors().size(), 2);
     }
 
+    void aSettingsFileThatIsAFolderOrAPipeIsNamedInMessage987() {
+        Started s;
+        const std::string file = s.config.ProgramFile();
+        const QString reinstall = QStringLiteral(
+            "Can't define path to the the Telmora Execution Service. You should to reinstall application.\n");
+        for (const bool pipe : {false, true}) {
+            s.config.RemoveProgramKey();
+            if (pipe)
+                QCOMPARE(mkfifo(file.c_str(), 0644), 0);
+            else
+                QVERIFY(std::filesystem::create_directory(file));
+            QString text;
+            ModalDriver driver;
+            driver.Then(Is<cMsgDialog>, [&text](QWidget* box) {
+                text = MessageText(box);
+                ClickButton(box, cMsgDialog::kSingleOkId);
+            });
+            CSqlMainFrame* frame = s.Open();
+            QVERIFY(frame);
+            QVERIFY(driver.Done());
+            QCOMPARE(text, reinstall + QString::fromStdString(file) +
+                               (pipe ? QStringLiteral(" is a pipe (FIFO), not a settings file.")
+                                     : QStringLiteral(" is a folder, not a settings file.")));
+            QCOMPARE(frame->TextPane()->HistorySwitch(), 1);
+            // Closing the window writes its state to the same file: refused, not blocked.
+            QVERIFY(frame->close());
+            std::error_code ignored;
+            std::filesystem::remove(file, ignored);
+        }
+    }
+
     void saveAsAppliesTheSqlRuleAndItsCaptionStartsWithASpace() {
         Started s;
         Folder folder;

@@ -1,7 +1,14 @@
 // Printing the text: word wrapping of printed lines, and whole print jobs to PDF read back with
 // pdftotext and pdfinfo (poppler-utils): pages and their footers, margins, wrapped and empty lines,
 // page breaks between lines, multi-byte text, the selection, the preview and a printer that fails.
+#include <QComboBox>
+#include <QPushButton>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QPageSetupDialog>
 #include <QPainter>
+#include <QRadioButton>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -259,6 +266,77 @@ private slots:
         QVERIFY2(std::abs(first->x - 30 * kPointsPerMm) < 1.5, qPrintable(QString::number(first->x)));
         QVERIFY2(first->y >= 50 * kPointsPerMm - 0.5 && first->y < 50 * kPointsPerMm + 4,
                  qPrintable(QString::number(first->y)));
+    }
+
+    void pageSetupShowsTheSavedMarginsAndWritesWhatTheUserTypes() {
+        QVERIFY(editor::WritePageMargins(editor::PageMargins{1500, 1000, 2000, 1250}));
+        Pane<NoticeView> pane("select 1 from dual");
+        QString seen;
+        bool paperLocked = false;
+        bool unitFree = false;
+        auto answer = [&](bool confirm) {
+            QTimer::singleShot(0, [&, confirm] {
+                (void)QTest::qWaitFor([] { return qobject_cast<QPageSetupDialog*>(QApplication::activeModalWidget()); },
+                                      5000);
+                auto* dialog = qobject_cast<QPageSetupDialog*>(QApplication::activeModalWidget());
+                if (dialog == nullptr)
+                    return;
+                auto* unit = dialog->findChild<QComboBox*>(QStringLiteral("unitCombo"));
+                auto margin = [dialog](const char* name) { return dialog->findChild<QDoubleSpinBox*>(QLatin1String(name)); };
+                seen = QStringLiteral("%1 %2 %3 %4 %5")
+                           .arg(unit ? unit->currentText() : QStringLiteral("?"))
+                           .arg(margin("leftMargin") ? margin("leftMargin")->value() : -1)
+                           .arg(margin("rightMargin") ? margin("rightMargin")->value() : -1)
+                           .arg(margin("topMargin") ? margin("topMargin")->value() : -1)
+                           .arg(margin("bottomMargin") ? margin("bottomMargin")->value() : -1);
+                paperLocked = true;
+                unitFree = unit && unit->isEnabled();
+                for (QComboBox* box : dialog->findChildren<QComboBox*>())
+                    if (box != unit && box->isEnabled())
+                        paperLocked = false;
+                for (QRadioButton* radio : dialog->findChildren<QRadioButton*>())
+                    if ((radio->objectName().contains(QStringLiteral("ortrait")) ||
+                         radio->objectName().contains(QStringLiteral("andscape"))) &&
+                        radio->isEnabled())
+                        paperLocked = false;
+                if (QDoubleSpinBox* left = margin("leftMargin")) {
+                    // Typed as a user does: select the field's text and type over it.
+                    left->setFocus();
+                    left->selectAll();
+                    QTest::keyClicks(left->findChild<QLineEdit*>(), QStringLiteral("25"));
+                    QTest::keyClick(left, Qt::Key_Tab);
+                }
+                auto* buttons = dialog->findChild<QDialogButtonBox*>();
+                QAbstractButton* button =
+                    buttons ? buttons->button(confirm ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel) : nullptr;
+                if (button != nullptr)
+                    QTest::mouseClick(button, Qt::LeftButton);
+                else
+                    confirm ? dialog->accept() : dialog->reject();
+            });
+        };
+        answer(false);
+        pane.view->OnFilePageSetup();
+        QCOMPARE(seen, QStringLiteral("Millimeters (mm) 15 10 20 12.5"));
+        QVERIFY(paperLocked);
+        QVERIFY(unitFree);
+        QCOMPARE(editor::ReadPageMargins().left, 1500); // cancelled: nothing written
+
+        answer(true);
+        pane.view->OnFilePageSetup();
+        const editor::PageMargins saved = editor::ReadPageMargins();
+        QCOMPARE(saved.left, 2500);
+        QCOMPARE(saved.right, 1000);
+        QCOMPARE(saved.top, 2000);
+        QCOMPARE(saved.bottom, 1250);
+        QVERIFY(pane.view->messages.empty());
+        // The printed text moves with them.
+        PdfPane out("moved");
+        QVERIFY(out.Print());
+        const std::vector<Word> words = Words(out.pdf);
+        const Word* word = Find(words, QStringLiteral("moved"));
+        QVERIFY(word != nullptr);
+        QVERIFY2(std::abs(word->x - 25 * kPointsPerMm) < 1.5, qPrintable(QString::number(word->x)));
     }
 
     void wrappedLinesPushTheNextDownAndEmptyLinesKeepTheirHeight() {
