@@ -70,6 +70,9 @@ struct Session {
             Fault("set-up", "no temporary folder");
         dir = pattern;
         file = dir + "/fuzz.db";
+        static std::string made;
+        made = dir;
+        std::atexit([] { (void)!std::system(("rm -rf '" + made + "'").c_str()); });
         std::string error = liteoci::CreateDatabaseFile(file);
         if (error.empty())
             error = liteoci::SetUser(file, "DEMO", "demo", false);

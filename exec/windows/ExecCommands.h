@@ -19,7 +19,7 @@ bool ShowOutcome(exec::Outcome outcome);
 
 // Runs `selectedText` as one statement. `selectionFirstLine` is the pane line where the selection
 // starts (a parse error puts the caret relative to it). False when nothing was started.
-bool ExecuteSql(CQuarvelDoc& doc, const std::string& selectedText, int32_t selectionFirstLine);
+bool ExecuteSql(CQuarvelDoc& doc, std::string selectedText, int32_t selectionFirstLine);
 
 // Commit (281), Rollback (283), Stop (287) or the server-output switch (312); false for other ids.
 // `reportPrefix` precedes the "... complete." report.
