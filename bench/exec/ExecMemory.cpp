@@ -54,6 +54,7 @@ struct Host : exec::ExecHost {
     void DisableInput() override {}
     void WriteHistory(const std::string& text) override { script::AppendStatementHistory(text, true); }
     void UpdateViews() override {}
+    bool AskOkCancel(const std::string&) override { return false; }
     void RestoreCaret() override {}
     void MarkExecLine(int32_t) override {}
     void PlaceCaret(int32_t, int32_t) override {}
