@@ -35,4 +35,7 @@ struct ApplicationFields {
     std::vector<std::string> recentFiles;
     // Shows one of the framework's own failure messages by string id (set by the windows).
     std::function<void(uint32_t stringId)> showFrameworkError;
+    // Shows a text through the program's message dialog (set by the windows): with `question` it has
+    // OK and Cancel and returns true for OK; otherwise it has OK alone.
+    std::function<bool(const std::string& text, bool question)> showMessage;
 };

@@ -6,7 +6,30 @@
 #include "UserProfile.h"
 #include "WindowTitles.h"
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+
+namespace {
+
+// Whether two paths name the same file (either may not exist yet).
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    if (std::filesystem::equivalent(a, b, error))
+        return true;
+    const auto canonicalA = std::filesystem::weakly_canonical(a, error);
+    if (error)
+        return a == b;
+    const auto canonicalB = std::filesystem::weakly_canonical(b, error);
+    return error ? a == b : canonicalA == canonicalB;
+}
+
+std::string Lines(int32_t count) {
+    return std::to_string(count) + (count == 1 ? " line" : " lines");
+}
+
+} // namespace
 
 void CQuarvelDoc::CDocTextBuffer::MarkModified(bool modified) {
     document_->SetModifiedFlag(modified);
@@ -46,6 +69,8 @@ bool CQuarvelDoc::OnNewDocument() {
     if (!CDocument::OnNewDocument())
         return false;
     textBuffer_.ResetToEmpty(editor::EOL_DOS);
+    cutSource_.clear();
+    cutLines_ = 0;
     return true;
 }
 
@@ -60,12 +85,33 @@ bool CQuarvelDoc::OnOpenDocument(const std::string& path) {
     SetModifiedFlag(false);
     fileName_ = path;
     SetPathName(path, true);
+    cutLines_ = textBuffer_.LinesCutAtNul();
+    cutSource_ = cutLines_ > 0 ? path : std::string();
+    if (cutLines_ > 0)
+        ShowMessage(path + "\n" + Lines(cutLines_) + " of this file held a NUL byte and " +
+                        (cutLines_ == 1 ? "was" : "were") +
+                        " cut there: the rest of such a line is not in the window.\n"
+                        "Saving over this file would lose that text.",
+                    false);
     return true;
 }
 
 bool CQuarvelDoc::OnSaveDocument(const std::string& path) {
-    if (!textBuffer_.SaveFile(path, editor::EOL_AUTO, true))
+    const bool overCutSource = !cutSource_.empty() && SameFile(path, cutSource_);
+    if (overCutSource &&
+        !ShowMessage(path + "\nwas opened with " + Lines(cutLines_) +
+                         " cut at a NUL byte. Saving replaces the file with the shortened text, and the cut "
+                         "text is lost.\nSave anyway?",
+                     true))
         return false;
+    if (!textBuffer_.SaveFile(path, editor::EOL_AUTO, true)) {
+        const int reason = textBuffer_.SaveErrorNumber();
+        ShowMessage("The text could not be saved to " + path + ":\n" + std::strerror(reason != 0 ? reason : EIO) + ".",
+                    false);
+        return false;
+    }
+    if (overCutSource)
+        cutSource_.clear();
     fileName_ = path;
     SetPathName(path, true);
     return true;
@@ -112,6 +158,13 @@ void CQuarvelDoc::StopWorker() {
 
 void CQuarvelDoc::OnAddToRecentFiles(const std::string& path) {
     platform::AddRecentFile(app_.recentFiles, path, platform::UserProfile::kRecentFileCount);
+}
+
+bool CQuarvelDoc::ShowMessage(const std::string& text, bool question) const {
+    // Without a window to ask in, a question is answered Cancel: nothing is overwritten unasked.
+    if (!app_.showMessage)
+        return false;
+    return app_.showMessage(text, question);
 }
 
 void CQuarvelDoc::ReportFrameworkError(uint32_t stringId) {

@@ -43,7 +43,12 @@ public:
     ~CQuarvelDoc() override;
 
     bool OnNewDocument() override;
+    // Loads the file. A file whose lines were cut at NUL bytes is loaded, with a message that names it
+    // and counts the cut lines.
     bool OnOpenDocument(const std::string& path) override;
+    // Writes the text to `path`. Saving over a file that was opened with cut lines asks first (Cancel,
+    // or no way to ask, keeps the file). A failed save shows the file's name and the system's reason and
+    // leaves the document modified.
     bool OnSaveDocument(const std::string& path) override;
     void DeleteContents() override;
 
@@ -83,6 +88,7 @@ public:
 protected:
     void OnAddToRecentFiles(const std::string& path) override;
     void ReportFrameworkError(uint32_t stringId) override;
+    bool ShowMessage(const std::string& text, bool question) const;
 
 private:
     ApplicationFields& app_;
@@ -92,6 +98,10 @@ private:
     std::string userName_;
     std::string connectString_;
     std::string fileName_;
+    // The file the text was opened from when the opening cut lines at NUL bytes, and how many: saving
+    // over it would lose those bytes for good.
+    std::string cutSource_;
+    int32_t cutLines_ = 0;
     CSqlLeftView* textPane_ = nullptr;
     CSqlMainFrame* frame_ = nullptr;
     // Last: it is destroyed first, after its worker has ended.

@@ -7,6 +7,7 @@
 #include "IniSettingsKey.h"
 #include "MessageBox.h"
 #include "ProgramSettings.h"
+#include "SettingsLocation.h"
 #include "SqlFileNames.h"
 #include "StringTable.h"
 #include "WindowTitles.h"
@@ -69,8 +70,15 @@ FileChoice ChooseFile(QWidget* parent, QFileDialog::AcceptMode mode) {
 
 CSqlLeftView::CSqlLeftView(QWidget* parent) : editor::CSqlEditorView(parent) {
     std::unique_ptr<platform::IniSettingsKey> key = platform::IniSettingsKey::OpenProgramForReading();
-    if (!key)
-        MessageBoxById(strings::kNoSettingsKey);
+    if (!key) {
+        // A file that is there but unusable (a folder, a pipe, unreadable) would send the user to
+        // reinstall without saying what is wrong: the second line names the file and the reason.
+        const std::string problem = platform::IniSettingsKey::Problem(platform::ProgramSettingsFile());
+        if (problem.empty())
+            MessageBoxById(strings::kNoSettingsKey);
+        else
+            MessageBoxText(std::string(LoadStringResource(strings::kNoSettingsKey)) + "\n" + problem);
+    }
     historySwitch_ = platform::ReadSaveSqlHistory(key.get()) ? 1 : 0;
 }
 

@@ -30,8 +30,8 @@ Selected SelectionOf(CSqlLeftView& pane) {
 
 void CSqlLeftView::OnExecuteSql() {
     if (CQuarvelDoc* doc = Document()) {
-        const Selected selected = SelectionOf(*this);
-        ExecuteSql(*doc, selected.text, selected.firstLine);
+        Selected selected = SelectionOf(*this);
+        ExecuteSql(*doc, std::move(selected.text), selected.firstLine);
     }
 }
 

@@ -56,6 +56,9 @@ bool CTavrelApp::InitInstance(const QStringList& arguments) {
     fields_.showFrameworkError = [this](uint32_t id) {
         QMessageBox::warning(mainFrame_.get(), QStringLiteral("Quarvel"), QString::fromUtf8(LoadStringResource(id)));
     };
+    fields_.showMessage = [](const std::string& text, bool question) {
+        return MessageBoxText(text, question ? 1 : 0) == IDOK;
+    };
     // 7. The profile's recent-file list (4 entries).
     fields_.recentFiles = platform::UserProfile().RecentFiles();
     // 8. The main window, maximized.

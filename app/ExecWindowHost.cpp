@@ -7,7 +7,10 @@
 #include "MessageBox.h"
 #include "StatementHistory.h"
 #include "TextView.h"
+#include "RunEnd.h"
 #include "UiThread.h"
+
+#include <cstring>
 
 ExecWindowHost::ExecWindowHost(CSqlMainFrame* frame) : frame_(frame) {}
 
@@ -49,7 +52,17 @@ void ExecWindowHost::DisableInput() {
 void ExecWindowHost::WriteHistory(const std::string& text) {
     CSqlLeftView* pane = frame_ ? frame_->TextPane() : nullptr;
     // The pane's switch, read from the settings when the pane was built, decides.
-    script::AppendStatementHistory(text, pane && pane->HistorySwitch() == 1);
+    int reason = 0;
+    if (script::AppendStatementHistory(text, pane && pane->HistorySwitch() == 1, &reason) || reason == 0)
+        return;
+    // Once per window: a log that cannot be written now will not be writable for the next statement
+    // either, and one line about it is enough.
+    if (historyFailureShown_ || !frame_ || !frame_->Document())
+        return;
+    historyFailureShown_ = true;
+    exec::SendOutput(frame_->Document()->Exec(), "The statement history log " + script::StatementHistoryPath() +
+                                                     " cannot be written: " + std::strerror(reason) +
+                                                     ". Statements of this window are not logged.");
 }
 
 void ExecWindowHost::UpdateViews() {

@@ -1,5 +1,6 @@
 // The editor window's side of statement execution: hides and shows its panes, drives the text pane's
-// input state and caret, shows the message dialog and writes the history log. The frame builds it and
+// input state and caret, shows the message dialog and writes the history log (a log that cannot be
+// written is reported once per window in the output list, with the system's reason). The frame builds it and
 // puts it into its document's execution context.
 //
 // Thread contract: built on the UI thread. RestoreCaret, MarkExecLine, PlaceCaret and ShowMessageText may come from
@@ -40,4 +41,6 @@ private:
     editor::CTextView* TextView() const;
 
     QPointer<CSqlMainFrame> frame_;
+    // The window has said that the history log cannot be written; it says so once.
+    bool historyFailureShown_ = false;
 };

@@ -24,7 +24,7 @@ int32_t Read(const platform::UserProfile& profile, const char* entry) {
 // margins and their unit.
 void DisablePaperAndOrientation(QPageSetupDialog& dialog) {
     for (QComboBox* box : dialog.findChildren<QComboBox*>()) {
-        if (box->objectName() != QStringLiteral("unit"))
+        if (!box->objectName().startsWith(QStringLiteral("unit")))
             box->setEnabled(false);
     }
     for (QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) {

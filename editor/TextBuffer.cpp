@@ -10,6 +10,7 @@
 #include "TextBuffer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -69,8 +70,11 @@ int32_t DetectEolMode(const char* bytes, size_t size) {
 bool WriteAll(CFileAccess& files, int fd, const char* data, size_t size) {
     while (size > 0) {
         int64_t written = files.Write(fd, data, size);
-        if (written <= 0)
+        if (written <= 0) {
+            if (written == 0 && errno == 0)
+                errno = ENOSPC; // nothing more goes in, and the system gave no reason
             return false;
+        }
         data += written;
         size -= static_cast<size_t>(written);
     }
@@ -808,26 +812,35 @@ bool CTextBuffer::WriteText(CFileAccess& files, int fd, std::string_view separat
 // the target's folder, which is flushed and then renamed over the target in one step. Nothing deletes
 // the target first, so a failure at any point leaves either the old file or the new one in place.
 bool CTextBuffer::SaveFile(const std::string& path, int32_t eolMode, bool clearModified) {
-    if (!initialised_ || path.empty())
+    // Each failure keeps the system's reason (errno of the call that failed) for the message.
+    auto fail = [this](int reason) {
+        saveError_ = reason != 0 ? reason : EIO;
         return false;
+    };
+    if (!initialised_ || path.empty())
+        return fail(EINVAL);
     const std::string_view separator = EolSeparator(eolMode == EOL_AUTO ? eolMode_ : eolMode);
     if (separator.empty())
-        return false;
+        return fail(EINVAL);
     CFileAccess& files = Files();
     const std::string target = files.ResolveLinks(path);
     CFileAccess::SFileInfo info;
     const bool exists = files.Stat(target, info);
     // A directory or device is no text file, and a read-only file is not replaced behind its back.
-    if (exists && (!info.isRegular || info.readOnly))
-        return false;
+    if (exists && !info.isRegular)
+        return fail(EISDIR);
+    if (exists && info.readOnly)
+        return fail(EACCES);
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
 
     std::string temporary;
+    errno = 0;
     int fd = files.CreateTemporary(folder, "QVT", temporary);
     if (fd < 0)
-        return false;
+        return fail(errno);
     bool ok;
+    errno = 0;
     try {
         ok = WriteText(files, fd, separator);
     } catch (...) {
@@ -835,19 +848,32 @@ bool CTextBuffer::SaveFile(const std::string& path, int32_t eolMode, bool clearM
         files.Remove(temporary);
         throw;
     }
-    if (ok && exists)
+    if (ok && exists) {
+        errno = 0;
         ok = files.SetPermissions(fd, info.permissions);
-    if (ok)
+    }
+    if (ok) {
+        errno = 0;
         ok = files.SyncToDisk(fd);
+    }
+    int reason = ok ? 0 : errno;
+    errno = 0;
     const bool closed = files.Close(fd);
+    if (ok && !closed)
+        reason = errno;
     ok = ok && closed;
-    if (ok)
+    if (ok) {
+        errno = 0;
         ok = files.Rename(temporary, target);
+        if (!ok)
+            reason = errno;
+    }
     if (!ok) {
         files.Remove(temporary);
-        return false;
+        return fail(reason);
     }
     files.SyncFolder(folder);
+    saveError_ = 0;
     if (clearModified) {
         MarkModified(false);
         history_.MarkSaved();

@@ -157,6 +157,9 @@ public:
     // the target's place in one step; on any failure the old file is untouched. Refuses an uninitialised
     // buffer and a target that may not be written.
     bool SaveFile(const std::string& path, int32_t eolMode = EOL_AUTO, bool clearModified = true);
+    // Why the last SaveFile failed, as an errno value (EACCES for a read-only target, EISDIR for one
+    // that is no regular file, the failing call's errno otherwise); 0 after a save that succeeded.
+    int SaveErrorNumber() const { return saveError_; }
     // Drops every line and the undo history; the buffer is uninitialised afterwards. The views get the
     // notice of a reset.
     void Clear();
@@ -225,6 +228,7 @@ private:
     std::vector<CBufferView*> views_; // a detached view leaves a null entry while notices are going out
     int notifyDepth_ = 0;
     int32_t linesCutAtNul_ = 0;
+    int saveError_ = 0;
     CFileAccess* files_ = nullptr;
 };
 

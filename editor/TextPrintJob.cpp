@@ -66,17 +66,29 @@ void CTextPrintJob::Layout(QPainter& painter, const QRect& page, const PageMargi
 
     pageTable_.clear();
     pageTable_.reserve(32);
-    pageTable_.push_back(firstLine_);
+    pageTable_.push_back(PageStart{firstLine_, 0});
+    const int64_t top = textRect_.top();
     const int64_t bottom = textRect_.bottom() + 1;
-    int64_t y = textRect_.top() + int64_t{LineRows(firstLine_)} * lineHeight_;
-    for (int32_t line = firstLine_ + 1; line < endLine_; ++line) {
-        const int64_t height = int64_t{LineRows(line)} * lineHeight_;
-        if (y + height > bottom) {
-            pageTable_.push_back(line);
-            y = textRect_.top() + height;
-        } else {
-            y += height;
+    int64_t y = top;
+    for (int32_t line = firstLine_; line < endLine_; ++line) {
+        int64_t rows = LineRows(line);
+        // A line that does not fit below the lines already on the page starts the next one.
+        if (y > top && y + rows * lineHeight_ > bottom) {
+            pageTable_.push_back(PageStart{line, 0});
+            y = top;
         }
+        // A line taller than a whole page fills pages with its rows until the rest fits.
+        int64_t done = 0;
+        while (y + rows * lineHeight_ > bottom) {
+            const int64_t fit = std::max<int64_t>(1, (bottom - y) / lineHeight_);
+            if (fit >= rows)
+                break; // a single row higher than the page: it stays on this one
+            done += fit;
+            rows -= fit;
+            pageTable_.push_back(PageStart{line, static_cast<int32_t>(done)});
+            y = top;
+        }
+        y += rows * lineHeight_;
     }
     pageCount_ = static_cast<int>(pageTable_.size());
 }
@@ -102,22 +114,24 @@ void CTextPrintJob::PrintPage(QPainter& painter, int page) {
     style.tabSize = kTabSize;
     style.colours = false;
     const ColourRuns noRuns;
-    const int32_t first = pageTable_[static_cast<size_t>(page - 1)];
-    const int32_t end = page < pageCount_ ? pageTable_[static_cast<size_t>(page)] : endLine_;
+    const PageStart start = pageTable_[static_cast<size_t>(page - 1)];
+    const PageStart end = page < pageCount_ ? pageTable_[static_cast<size_t>(page)] : PageStart{endLine_, 0};
     std::vector<columns::WrappedRow> rows;
     int64_t y = textRect_.top();
-    for (int32_t line = first; line < end; ++line) {
+    // The last line is on this page when rows of it are (it goes on over the next page).
+    const int32_t lastLine = end.row > 0 ? end.line : end.line - 1;
+    for (int32_t line = start.line; line <= lastLine; ++line) {
         const std::string_view text = Line(line);
+        const int32_t fromRow = line == start.line ? start.row : 0;
         if (text.empty()) {
             y += lineHeight_;
             continue;
         }
         rows.clear();
         columns::WrapRows(text, kTabSize, columns_, &rows);
-        for (const columns::WrappedRow& row : rows) {
-            // Only a line taller than the whole page reaches below it: it is cut at the page's bottom.
-            if (y + lineHeight_ > textRect_.bottom() + 1)
-                break;
+        const size_t toRow = line == end.line ? static_cast<size_t>(end.row) : rows.size();
+        for (size_t r = static_cast<size_t>(fromRow); r < toRow && r < rows.size(); ++r) {
+            const columns::WrappedRow& row = rows[r];
             DrawTextRow(painter, QRect(textRect_.left(), static_cast<int>(y), textRect_.width(), lineHeight_), text,
                         noRuns, style, row.startColumn, row.endColumn, row.startByte, row.startColumn);
             y += lineHeight_;

@@ -2,9 +2,11 @@
 // plain text (no colours) word-wrapped to the page width, with a "Page n/m" footer.
 //
 // Invariants:
-//  1. The page table is built once, at the first page (Layout); pageTable_[k] is the first line of
-//     page k + 1, ascending, and every line of the range belongs to exactly one page: a page break
-//     never splits a line (a line taller than a page gets a page of its own and is cut at its bottom).
+//  1. The page table is built once, at the first page (Layout); pageTable_[k] is where page k + 1
+//     starts (a line and the first of its wrapped rows there), ascending. A page break never splits a
+//     line that fits on a page: such a line moves to the next page whole. A line taller than a whole
+//     page starts on a page of its own and goes on over as many pages as its rows need, so no text is
+//     lost; the lines after it follow its last rows.
 //  2. Each line is measured once for the page table and wrapped once more when its page is drawn;
 //     nothing else is kept per page or per line, so memory does not grow with the page count beyond
 //     the table.
@@ -56,7 +58,13 @@ public:
     int32_t LineHeight() const { return lineHeight_; }
     int32_t CharWidth() const { return charWidth_; }
     const QRect& TextRect() const { return textRect_; }
-    const std::vector<int32_t>& PageTable() const { return pageTable_; }
+    // Where a page starts: its first line and the first wrapped row of that line it shows (0 except
+    // on the pages a line taller than a page goes on to).
+    struct PageStart {
+        int32_t line = 0;
+        int32_t row = 0;
+    };
+    const std::vector<PageStart>& PageTable() const { return pageTable_; }
     const QFont& PrinterFont() const { return font_; }
     // Rows a line takes when wrapped to the text rectangle (an empty line: 1).
     int32_t LineRows(int32_t line) const;
@@ -72,7 +80,7 @@ private:
     QFont font_;
     QRawFont rawFont_;
     bool ownFont_ = false;
-    std::vector<int32_t> pageTable_;
+    std::vector<PageStart> pageTable_;
     int pageCount_ = 0;
     int32_t lineHeight_ = 0;
     int32_t charWidth_ = 1;

@@ -21,10 +21,14 @@ CaretPlace CaretForParseError(std::string_view executedText, uint32_t offset) {
 
 std::string ExecutedText(std::string_view selectedText) {
     std::string text(selectedText);
+    BlankCarriageReturns(text);
+    return text;
+}
+
+void BlankCarriageReturns(std::string& text) {
     for (char& c : text)
         if (c == '\r')
             c = ' ';
-    return text;
 }
 
 std::string RowCountText(StatementKind kind, uint32_t count) {

@@ -26,6 +26,8 @@ CaretPlace CaretForParseError(std::string_view executedText, uint32_t offset);
 
 // The selected text as it is executed: every CR (of the CR LF line ends) becomes a blank.
 std::string ExecutedText(std::string_view selectedText);
+// The same rule on a text the caller hands over, in place (no second copy of a large selection).
+void BlankCarriageReturns(std::string& text);
 
 // "3 row(s) updated." and the like; empty for kinds that report no count.
 std::string RowCountText(StatementKind kind, uint32_t count);

@@ -105,11 +105,12 @@ bool Launch(ExecContext& cx) {
 
 } // namespace
 
-Outcome ExecuteCommand(ExecContext& cx, const std::string& selectedText, int32_t selectionFirstLine) {
+Outcome ExecuteCommand(ExecContext& cx, std::string selectedText, int32_t selectionFirstLine) {
     StatementState& state = cx.state;
     if (cx.host)
         cx.host->HideResultPane();
-    std::string text = exec::ExecutedText(selectedText);
+    std::string text = std::move(selectedText);
+    BlankCarriageReturns(text);
     if (text.empty()) {
         SendOutput(cx, "Error: Select text for processing.");
         return Outcome::NotStarted;

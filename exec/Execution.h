@@ -30,7 +30,8 @@ inline constexpr intptr_t kRowRefused = 1;
 inline constexpr const char* kStopReport = "ORA-01013: user requested cancel of current operation";
 
 // The Execute command for the selected text, which starts on line `selectionFirstLine` of the pane.
-Outcome ExecuteCommand(ExecContext& cx, const std::string& selectedText, int32_t selectionFirstLine);
+// The selection is taken over (callers move a large one in), so it is not copied again.
+Outcome ExecuteCommand(ExecContext& cx, std::string selectedText, int32_t selectionFirstLine);
 
 // Start of execution of the current statement, after the grid has emptied itself (while the start
 // flag is 1). For a query it describes and defines the columns and fills `titles` with the query's

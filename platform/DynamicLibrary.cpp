@@ -57,7 +57,16 @@ std::vector<std::string> OciLibraryCandidates() {
     return {"libclntsh.so", BesideExecutable("libliteoci.so")};
 }
 
-LoadResult LoadOciLibrary() { return LoadFirst(OciLibraryCandidates()); }
+LoadResult LoadOciLibrary() {
+    // An empty variable names no file: nothing is tried, and the failure text ("Can't load " and the
+    // name) says what is wrong instead of ending after "load ".
+    if (const char* forced = std::getenv("QUARVEL_OCI_LIBRARY"); forced != nullptr && *forced == '\0') {
+        LoadResult result;
+        result.lastTried = kEmptyOciLibraryVariable;
+        return result;
+    }
+    return LoadFirst(OciLibraryCandidates());
+}
 
 std::vector<std::string> MorvexLibraryCandidates() {
     return {BesideExecutable("libmorvex.so"), "libmorvex.so"};

@@ -39,7 +39,10 @@ LoadResult LoadFirst(const std::vector<std::string>& candidates);
 // The Oracle client library: $QUARVEL_OCI_LIBRARY alone when set, otherwise a real client found by the
 // loader ("libclntsh.so"), otherwise the embedded client that ships beside the executable.
 std::vector<std::string> OciLibraryCandidates();
+// With $QUARVEL_OCI_LIBRARY set but empty nothing is loaded and lastTried reads kEmptyOciLibraryVariable.
 LoadResult LoadOciLibrary();
+inline constexpr const char* kEmptyOciLibraryVariable =
+    "the client library: QUARVEL_OCI_LIBRARY is set but empty (unset it, or set it to the library's file)";
 
 // The script splitter: beside the executable first, then by the loader's search order.
 std::vector<std::string> MorvexLibraryCandidates();

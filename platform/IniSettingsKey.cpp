@@ -10,6 +10,11 @@
 #include <QSettings>
 #include <QStringList>
 
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace platform {
 
 IniSettingsKey::IniSettingsKey(const std::string& file)
@@ -40,6 +45,21 @@ std::unique_ptr<IniSettingsKey> IniSettingsKey::OpenCreating(const std::string& 
         return nullptr;
     }
     return std::unique_ptr<IniSettingsKey>(new IniSettingsKey(file));
+}
+
+std::string IniSettingsKey::Problem(const std::string& file) {
+    struct stat st {};
+    if (file.empty() || ::stat(file.c_str(), &st) != 0)
+        return {};
+    if (S_ISDIR(st.st_mode))
+        return file + " is a folder, not a settings file.";
+    if (S_ISFIFO(st.st_mode))
+        return file + " is a pipe (FIFO), not a settings file.";
+    if (!S_ISREG(st.st_mode))
+        return file + " is a device or other special file, not a settings file.";
+    if (::access(file.c_str(), R_OK) != 0)
+        return file + " cannot be read: " + std::strerror(errno) + ".";
+    return {};
 }
 
 std::unique_ptr<IniSettingsKey> IniSettingsKey::OpenProgramForReading() {

@@ -36,6 +36,10 @@ public:
     static std::string WriteValues(const std::string& file, const std::vector<IniValue>& values,
                                    CFileAccess& files = CFileAccess::System());
     static std::string WriteProgramValues(const std::vector<IniValue>& values);
+    // Why `file` exists but cannot serve as a settings key, in words for a message line: a folder, a
+    // pipe or other special file, or a file that cannot be read (with the system's reason). Empty when
+    // the file is missing or usable. Never opens the file, so a pipe cannot block it.
+    static std::string Problem(const std::string& file);
 
     ~IniSettingsKey() override;
 

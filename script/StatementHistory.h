@@ -4,7 +4,8 @@
 //   the executed text exactly as passed in (it may span several lines),
 //   an empty line.
 // The file is only ever appended to. Each entry opens and closes it, so several windows may write to
-// it one after another. A file that cannot be opened loses the entry silently.
+// it one after another. A file that cannot be written loses the entry; the caller is told why (the
+// window says so once).
 #pragma once
 
 #include <ctime>
@@ -21,10 +22,13 @@ std::string StatementHistoryEntry(const std::string& text, const std::tm& time);
 
 // Appends the entry for `text`, stamped with the current local time, to kStatementHistoryFile, when
 // `historyOn` is true (the caller reads the SaveSqlHistory setting). True when an entry was written.
-bool AppendStatementHistory(const std::string& text, bool historyOn);
+// When writing fails, `reason` (if given) receives the errno value of the failing call; it is 0 when
+// nothing failed (also with the history off).
+bool AppendStatementHistory(const std::string& text, bool historyOn, int* reason = nullptr);
 
 // The same with the file and the time given (tests, and a caller that keeps the log elsewhere).
-bool AppendStatementHistory(const std::string& text, bool historyOn, const std::string& path, const std::tm& time);
+bool AppendStatementHistory(const std::string& text, bool historyOn, const std::string& path, const std::tm& time,
+                            int* reason = nullptr);
 
 // The absolute path of kStatementHistoryFile in the current directory (for the text viewer).
 std::string StatementHistoryPath();

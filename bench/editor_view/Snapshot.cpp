@@ -6,7 +6,14 @@
 // real key events, saving OUTPREFIX-1-typed.png, -2-selected.png, -3-undone.png and -4-redone.png.
 //        editor_view_snapshot --dialogs OUTPREFIX
 // The third form saves the find and replace dialogs as OUTPREFIX-find.png and OUTPREFIX-replace.png.
+//        editor_view_snapshot --preview FILE.sql OUTPREFIX
+// The fourth form prints the file: the print preview dialog as OUTPREFIX-preview.png and the whole
+// job to OUTPREFIX.pdf.
 #include <QApplication>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QTimer>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPixmap>
@@ -99,6 +106,50 @@ int RunDialogs(const std::string& prefix) {
     return 0;
 }
 
+int RunPreview(const char* file, const std::string& prefix) {
+    editor::CTextBuffer buffer;
+    if (!buffer.LoadFile(file)) {
+        std::fprintf(stderr, "cannot load %s\n", file);
+        return 1;
+    }
+    editor::CSqlEditorView view;
+    view.resize(900, 420);
+    view.AttachBuffer(&buffer);
+    editor::FontDescription font;
+    font.faceName = "Courier";
+    font.height = 16;
+    view.SetFont(font);
+    view.show();
+    QApplication::processEvents();
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(prefix + ".pdf"));
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        if (!view.PrintTo(printer, false))
+            return 1;
+        std::printf("%s.pdf\n", prefix.c_str());
+    }
+    int pages = 0;
+    QTimer::singleShot(300, [&] {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        dialog->resize(1000, 800);
+        if (auto* preview = dialog->findChild<QPrintPreviewWidget*>()) {
+            preview->fitInView();
+            pages = preview->pageCount();
+        }
+        QTimer::singleShot(300, [dialog, &prefix] {
+            Save(*dialog, prefix + "-preview.png");
+            dialog->reject();
+        });
+    });
+    view.OnFilePrintPreview();
+    std::printf("preview pages: %d\n", pages);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -106,6 +157,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc == 4 && std::strcmp(argv[1], "--file") == 0)
         return RunOnFile(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "--preview") == 0)
+        return RunPreview(argv[2], argv[3]);
     if (argc == 3 && std::strcmp(argv[1], "--dialogs") == 0)
         return RunDialogs(argv[2]);
     if (argc < 2) {

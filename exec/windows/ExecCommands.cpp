@@ -30,8 +30,8 @@ bool ShowOutcome(exec::Outcome outcome) {
     return outcome == exec::Outcome::Started;
 }
 
-bool ExecuteSql(CQuarvelDoc& doc, const std::string& selectedText, int32_t selectionFirstLine) {
-    return ShowOutcome(exec::ExecuteCommand(doc.Exec(), selectedText, selectionFirstLine));
+bool ExecuteSql(CQuarvelDoc& doc, std::string selectedText, int32_t selectionFirstLine) {
+    return ShowOutcome(exec::ExecuteCommand(doc.Exec(), std::move(selectedText), selectionFirstLine));
 }
 
 bool ExplainPlanSql(CQuarvelDoc& doc, const std::string& selectedText, int32_t selectionFirstLine) {

@@ -20,7 +20,7 @@ bool ShowOutcome(exec::Outcome outcome);
 
 // Runs `selectedText` as one statement. `selectionFirstLine` is the pane line where the selection
 // starts (a parse error puts the caret relative to it). False when nothing was started.
-bool ExecuteSql(CQuarvelDoc& doc, const std::string& selectedText, int32_t selectionFirstLine);
+bool ExecuteSql(CQuarvelDoc& doc, std::string selectedText, int32_t selectionFirstLine);
 
 // Explain Plan (F6) for `selectedText`; false when no worker was started.
 bool ExplainPlanSql(CQuarvelDoc& doc, const std::string& selectedText, int32_t selectionFirstLine);

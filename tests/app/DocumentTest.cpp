@@ -3,6 +3,7 @@
 #include "CQuarvelDoc.h"
 #include "CView.h"
 #include "IniSettingsKey.h"
+#include "SmallDisk.h"
 #include "SyncSend.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -207,6 +210,135 @@ TEST(CQuarvelDoc, TextChangesMarkTheDocumentAndOpenSaveKeepTheFileName) {
     std::string text;
     doc.TextBuffer().ReadText(0, 0, 1, 9, text);
     EXPECT_EQ(text, "select 2\r\nfrom dual");
+}
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The window's message dialog as the document sees it: every text kept, questions answered in turn.
+struct Messages {
+    std::vector<std::string> texts;
+    std::vector<bool> questions;
+    bool answer = false;
+    void Attach(ApplicationFields& app) {
+        app.showMessage = [this](const std::string& text, bool question) {
+            texts.push_back(text);
+            questions.push_back(question);
+            return question && answer;
+        };
+    }
+};
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+TEST(CQuarvelDoc, AFileWithNulBytesIsReportedOnOpeningAndNotOverwrittenUnasked) {
+    ConfigDir config;
+    ApplicationFields app;
+    Messages messages;
+    messages.Attach(app);
+    CQuarvelDoc doc(app);
+    ASSERT_TRUE(doc.OnNewDocument());
+    const std::string path = config.Dir() + "/nul.sql";
+    static const char bytes[] = "select 1\0hidden\r\nfrom dual\r\nwhere\0 x\0 y\r\n-- end";
+    const std::string original(bytes, sizeof bytes - 1);
+    std::ofstream(path, std::ios::binary) << original;
+
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_FALSE(messages.questions[0]);
+    EXPECT_TRUE(Contains(messages.texts[0], path));
+    EXPECT_TRUE(Contains(messages.texts[0], "2 lines of this file held a NUL byte")) << messages.texts[0];
+    EXPECT_EQ(doc.TextBuffer().LineView(0), "select 1");
+    EXPECT_EQ(doc.TextBuffer().LineView(2), "where");
+
+    // Saving over it asks; Cancel (or no answer) keeps the file whole and the document modified.
+    int32_t endLine = 0, endChar = 0;
+    ASSERT_TRUE(doc.TextBuffer().Insert(nullptr, 2, 0, "-- more ", endLine, endChar, 0));
+    EXPECT_FALSE(doc.OnSaveDocument(path));
+    ASSERT_EQ(messages.texts.size(), 2u);
+    EXPECT_TRUE(messages.questions[1]);
+    EXPECT_TRUE(Contains(messages.texts[1], path));
+    EXPECT_TRUE(Contains(messages.texts[1], "2 lines cut at a NUL byte")) << messages.texts[1];
+    EXPECT_EQ(ReadAll(path), original);
+    EXPECT_TRUE(doc.IsModified());
+    // The same file by another name asks too.
+    EXPECT_FALSE(doc.OnSaveDocument(config.Dir() + "/./nul.sql"));
+    EXPECT_EQ(messages.texts.size(), 3u);
+    EXPECT_EQ(ReadAll(path), original);
+
+    // Another file is written without a question; the original still asks afterwards.
+    const std::string other = config.Dir() + "/other.sql";
+    ASSERT_TRUE(doc.OnSaveDocument(other));
+    EXPECT_EQ(messages.texts.size(), 3u);
+    EXPECT_FALSE(doc.OnSaveDocument(path));
+    EXPECT_EQ(messages.texts.size(), 4u);
+
+    // OK writes the shortened text; from then on the file holds what the window shows.
+    messages.answer = true;
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+    EXPECT_EQ(messages.texts.size(), 5u);
+    EXPECT_EQ(ReadAll(path), "select 1\r\nfrom dual\r\n-- more where\r\n-- end");
+    EXPECT_TRUE(doc.OnSaveDocument(path));
+    EXPECT_EQ(messages.texts.size(), 5u);
+
+    // A clean file says nothing and forgets the earlier cut.
+    std::ofstream(path, std::ios::binary) << "select 2";
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_EQ(messages.texts.size(), 5u);
+}
+
+TEST(CQuarvelDoc, AFailedSaveNamesTheFileAndTheSystemsReasonAndStaysModified) {
+    ConfigDir config;
+    ApplicationFields app;
+    Messages messages;
+    messages.Attach(app);
+    CQuarvelDoc doc(app);
+    ASSERT_TRUE(doc.OnNewDocument());
+    int32_t endLine = 0, endChar = 0;
+    ASSERT_TRUE(doc.TextBuffer().Insert(nullptr, 0, 0, "select 1 from dual", endLine, endChar, 0));
+
+    const std::string readOnly = config.Dir() + "/kept.sql";
+    std::ofstream(readOnly) << "old";
+    ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+    fs::create_directory(config.Dir() + "/folder.sql");
+    SmallDisk full(SmallDisk::Kind::Full);
+    SmallDisk readOnlyDisk(SmallDisk::Kind::ReadOnly);
+    struct Case {
+        std::string path;
+        std::string reason;
+    };
+    std::vector<Case> cases = {
+        {config.Dir() + "/no/such/folder/b.sql", "No such file or directory"},
+        {readOnly, "Permission denied"},
+        {config.Dir() + "/folder.sql", "Is a directory"},
+    };
+    if (full.Mounted())
+        cases.push_back({full.File("b.sql"), "No space left on device"});
+    if (readOnlyDisk.Mounted())
+        cases.push_back({readOnlyDisk.File("b.sql"), "Read-only file system"});
+    for (const Case& c : cases) {
+        messages.texts.clear();
+        EXPECT_FALSE(doc.OnSaveDocument(c.path)) << c.path;
+        ASSERT_EQ(messages.texts.size(), 1u) << c.path;
+        EXPECT_EQ(messages.texts[0], "The text could not be saved to " + c.path + ":\n" + c.reason + ".");
+        EXPECT_TRUE(doc.IsModified());
+        EXPECT_EQ(doc.FileName(), "New SQL Script");
+    }
+    EXPECT_EQ(ReadAll(readOnly), "old");
+    if (full.Mounted()) {
+        EXPECT_FALSE(fs::exists(full.File("b.sql")));
+        EXPECT_EQ(std::distance(fs::directory_iterator(full.Dir()), fs::directory_iterator()), 1); // the filler
+    }
 }
 
 namespace {

@@ -11,6 +11,8 @@
 #include "ColumnSlots.h"
 #include "GuiTestSupport.h"
 #include "IniSettingsKey.h"
+#include "CSqlLeftView.h"
+#include "SmallDisk.h"
 #include "CNoGripStatusBar.h"
 #include "RegisteredMessages.h"
 #include "SyncSend.h"
@@ -28,6 +30,10 @@
 #include <QtTest>
 
 #include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -179,6 +185,46 @@ private slots:
         platform::Send(state.outputWindow, SQL_OUTPUT_MESSAGE);
         QVERIFY(out->selectionModel()->selectedIndexes().isEmpty());
         QCOMPARE(Body(out->LineText(out->LineCount() - 1)), QStringLiteral("Executing.."));
+    }
+
+    void aHistoryLogThatCannotBeWrittenIsSaidOncePerWindow() {
+        // The log goes to the working directory: make it one that refuses files (a read-only file
+        // system when mounting is allowed, else a folder without write permission).
+        SmallDisk readOnly(SmallDisk::Kind::ReadOnly);
+        if (!readOnly.Mounted())
+            QCOMPARE(chmod(readOnly.Dir().c_str(), 0555), 0);
+        char previous[4096];
+        QVERIFY(getcwd(previous, sizeof previous) != nullptr);
+        QCOMPARE(chdir(readOnly.Dir().c_str()), 0);
+        struct Back {
+            const char* dir;
+            ~Back() { (void)!chdir(dir); }
+        } back{previous};
+        if (access(".", W_OK) == 0)
+            QSKIP("the working directory cannot be made unwritable here");
+
+        Connected c;
+        QVERIFY(c.frame);
+        CSqlLeftView* pane = c.frame->TextPane();
+        QCOMPARE(pane->HistorySwitch(), 1);
+        c.app->MainFrame()->activateWindow();
+        pane->setFocus(Qt::OtherFocusReason);
+        QTest::keyClicks(pane, QStringLiteral("select 1 from dual"));
+        for (int run = 0; run < 3; ++run) {
+            QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(pane, Qt::Key_F9);
+            QTRY_VERIFY(!c.Doc()->IsWorkerRunning());
+            QTRY_VERIFY(pane->IsInputEnabled());
+        }
+        const QStringList lines = Bodies(c.Output());
+        const QStringList notices = lines.filter(QStringLiteral("statement history log"));
+        QVERIFY2(notices.size() == 1, qPrintable(lines.join(QChar('\n'))));
+        const QString expected = QStringLiteral("The statement history log ") + QString::fromStdString(readOnly.Dir()) +
+                                 QStringLiteral("/Quarvel.log cannot be written: ") +
+                                 QString::fromUtf8(std::strerror(readOnly.Mounted() ? EROFS : EACCES)) +
+                                 QStringLiteral(". Statements of this window are not logged.");
+        QCOMPARE(notices.front(), expected);
+        QCOMPARE(lines.filter(QStringLiteral("Execute statement:")).size(), 3);
     }
 
     void serverOutputLinesRepeatWithEveryNoticeWhileOn() {

@@ -15,6 +15,7 @@
 #include "StartedProgram.h"
 #include "IniSettingsKey.h"
 #include "MessageBox.h"
+#include "SmallDisk.h"
 #include "cMsgDialog.h"
 #include "cSqlConnect.h"
 
@@ -36,6 +37,7 @@
 #include <memory>
 #include <sstream>
 #include <thread>
+#include <sys/stat.h>
 
 namespace {
 
@@ -288,6 +290,37 @@ private slots:
         QCOMPARE(s.Main()->Editors().size(), 2);
     }
 
+    void aSettingsFileThatIsAFolderOrAPipeIsNamedInMessage987() {
+        Started s;
+        const std::string file = s.config.ProgramFile();
+        const QString reinstall = QStringLiteral(
+            "Can't define path to the the Telmora Execution Service. You should to reinstall application.\n");
+        for (const bool pipe : {false, true}) {
+            s.config.RemoveProgramKey();
+            if (pipe)
+                QCOMPARE(mkfifo(file.c_str(), 0644), 0);
+            else
+                QVERIFY(std::filesystem::create_directory(file));
+            QString text;
+            ModalDriver driver;
+            driver.Then(Is<cMsgDialog>, [&text](QWidget* box) {
+                text = MessageText(box);
+                ClickButton(box, cMsgDialog::kSingleOkId);
+            });
+            CSqlMainFrame* frame = s.Open();
+            QVERIFY(frame);
+            QVERIFY(driver.Done());
+            QCOMPARE(text, reinstall + QString::fromStdString(file) +
+                               (pipe ? QStringLiteral(" is a pipe (FIFO), not a settings file.")
+                                     : QStringLiteral(" is a folder, not a settings file.")));
+            QCOMPARE(frame->TextPane()->HistorySwitch(), 1);
+            // Closing the window writes its state to the same file: refused, not blocked.
+            QVERIFY(frame->close());
+            std::error_code ignored;
+            std::filesystem::remove(file, ignored);
+        }
+    }
+
     void saveAsAppliesTheSqlRuleAndItsCaptionStartsWithASpace() {
         Started s;
         Folder folder;
@@ -392,6 +425,100 @@ private slots:
         }
         QVERIFY(asked);
         QCOMPARE(ReadFile(folder.File("plain")), std::string("select 1\r\nfrom dual"));
+    }
+
+    void aFileWithNulBytesSaysSoAndSavingOverItAsksFirst() {
+        Started s;
+        Folder folder;
+        CSqlMainFrame* frame = s.OpenFocused();
+        CSqlLeftView* pane = frame->TextPane();
+        CQuarvelDoc* doc = frame->Document();
+        const std::string path = folder.File("nul.sql");
+        static const char bytes[] = "select 1\0 from t\r\nfrom dual";
+        const std::string original(bytes, sizeof bytes - 1);
+        WriteFile(path, original);
+
+        QString notice;
+        {
+            ModalDriver driver;
+            driver.Then(Is<QFileDialog>, Choose(path, 0)).Then(Is<cMsgDialog>, [&](QWidget* box) {
+                notice = MessageText(box);
+                ClickButton(box, cMsgDialog::kSingleOkId);
+            });
+            QVERIFY(s.Main()->RouteCommand(cmd::kOpenFile));
+            QTRY_VERIFY(driver.Done());
+        }
+        QVERIFY2(notice.startsWith(QString::fromStdString(path) + QStringLiteral("\n1 line of this file held a NUL byte")),
+                 qPrintable(notice));
+        QCOMPARE(Lines(doc), (std::vector<std::string>{"select 1", "from dual"}));
+
+        // Ctrl+S onto the same file: the dialog's own overwrite question, then ours; Cancel keeps the
+        // file whole and the window modified.
+        s.Activate();
+        QTest::keyClicks(pane, QStringLiteral("-- "));
+        QString question;
+        auto saveOver = [&](int answer) {
+            ModalDriver driver;
+            driver.Then(Is<QFileDialog>, Choose(path, 0))
+                .Then(Is<QMessageBox>, [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); })
+                .Then(Is<cMsgDialog>, [&, answer](QWidget* box) {
+                    question = MessageText(box);
+                    ClickButton(box, answer);
+                });
+            s.Activate();
+            QTest::keyClick(pane, Qt::Key_S, Qt::ControlModifier);
+            QTRY_VERIFY(driver.Done());
+        };
+        saveOver(IDCANCEL);
+        QVERIFY2(question.contains(QStringLiteral("1 line cut at a NUL byte")), qPrintable(question));
+        QVERIFY(question.endsWith(QStringLiteral("Save anyway?")));
+        QCOMPARE(ReadFile(path), original);
+        QVERIFY(doc->IsModified());
+        saveOver(IDOK);
+        QCOMPARE(ReadFile(path), std::string("-- select 1\r\nfrom dual"));
+        QVERIFY(!doc->IsModified());
+    }
+
+    void aSaveThatFailsShowsTheReasonAndTheWindowStaysModified() {
+        Started s;
+        CSqlMainFrame* frame = s.OpenFocused();
+        CSqlLeftView* pane = frame->TextPane();
+        CQuarvelDoc* doc = frame->Document();
+        QTest::keyClicks(pane, QStringLiteral("select 1 from dual"));
+        SmallDisk full(SmallDisk::Kind::Full);
+        SmallDisk readOnly(SmallDisk::Kind::ReadOnly);
+        if (!readOnly.Mounted())
+            QCOMPARE(chmod(readOnly.Dir().c_str(), 0555), 0); // stops anyone but root
+        struct Case {
+            std::string path;
+            int reason;
+        };
+        std::vector<Case> cases;
+        if (readOnly.Mounted() || geteuid() != 0)
+            cases.push_back({readOnly.File("q.sql"), readOnly.Mounted() ? EROFS : EACCES});
+        if (full.Mounted())
+            cases.push_back({full.File("q.sql"), ENOSPC});
+        if (cases.empty())
+            QSKIP("neither a full nor a read-only folder can be made here");
+        const QString caption = s.Main()->windowTitle();
+        for (const Case& c : cases) {
+            QString text;
+            ModalDriver driver;
+            driver.Then(Is<QFileDialog>, Choose(c.path, 0)).Then(Is<cMsgDialog>, [&](QWidget* box) {
+                text = MessageText(box);
+                ClickButton(box, cMsgDialog::kSingleOkId);
+            });
+            s.Activate();
+            QTest::keyClick(pane, Qt::Key_S, Qt::ControlModifier);
+            QTRY_VERIFY(driver.Done());
+            QCOMPARE(text, QStringLiteral("The text could not be saved to ") + QString::fromStdString(c.path) +
+                               QStringLiteral(":\n") + QString::fromUtf8(std::strerror(c.reason)) + QStringLiteral("."));
+            QVERIFY(doc->IsModified());
+            QCOMPARE(s.Main()->windowTitle(), caption);
+            QCOMPARE(doc->FileName(), std::string(kNewSqlScript));
+            QVERIFY(!std::filesystem::exists(c.path));
+        }
+        QCOMPARE(Lines(doc).front(), std::string("select 1 from dual"));
     }
 
     void openReplacesTheTextWithoutAskingAndSetsTheCaption() {

@@ -8,6 +8,7 @@ quarvel_add_qtest(editor_window_tests SOURCES EditorWindowTest.cpp GuiTestSuppor
 quarvel_add_qtest(text_pane_tests SOURCES TextPaneTest.cpp GuiTestSupport.h StartedProgram.h LIBS quarvel_app)
 quarvel_add_qtest(find_replace_tests SOURCES FindReplaceTest.cpp GuiTestSupport.h StartedProgram.h LIBS quarvel_app)
 set_target_properties(message_dialog_tests editor_window_tests text_pane_tests find_replace_tests PROPERTIES AUTOMOC ON)
+target_include_directories(text_pane_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 
 if(TARGET quarvel_test_database)
   quarvel_add_qtest(startup_tests SOURCES StartupTest.cpp GuiTestSupport.h LIBS quarvel_app)

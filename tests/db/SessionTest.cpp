@@ -31,6 +31,19 @@ TEST(Session, MissingLibraryIsReportedWithTheFileTried) {
     unsetenv("QUARVEL_OCI_LIBRARY");
 }
 
+TEST(Session, AnEmptyLibraryVariableIsNamedInTheMessage) {
+    setenv("QUARVEL_OCI_LIBRARY", "", 1);
+    DBConnect session;
+    EXPECT_THROW(session.Logon("DEMO", "demo", "x.db"), DBConnect::OtherException);
+    EXPECT_STREQ(session.ErrorText(), "Can't load the client library: QUARVEL_OCI_LIBRARY is set but empty (unset it, "
+                                      "or set it to the library's file)");
+    EXPECT_FALSE(session.IsLibraryLoaded());
+    DBStmt stmt;
+    EXPECT_THROW(stmt.Prepare(&session, "select 1 from dual"), DBStmt::OtherException);
+    EXPECT_STREQ(stmt.ErrorText(), session.ErrorText());
+    unsetenv("QUARVEL_OCI_LIBRARY");
+}
+
 TEST(Session, LibraryWithoutTheEntryPointsCountsAsMissing) {
     setenv("QUARVEL_OCI_LIBRARY", PARTIAL_CLIENT_LIBRARY, 1);
     DBConnect session;

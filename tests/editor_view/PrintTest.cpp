@@ -1,7 +1,14 @@
 // Printing the text: word wrapping of printed lines, and whole print jobs to PDF read back with
 // pdftotext and pdfinfo (poppler-utils): pages and their footers, margins, wrapped and empty lines,
 // page breaks between lines, multi-byte text, the selection, the preview and a printer that fails.
+#include <QComboBox>
+#include <QPushButton>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QPageSetupDialog>
 #include <QPainter>
+#include <QRadioButton>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -125,7 +132,7 @@ struct PdfPane {
         job.Begin(painter, pane.view->PlainFont(), pane.view->logicalDpiY(), printer.logicalDpiY());
         job.Layout(painter, printer.paperRect(QPrinter::DevicePixel).toRect(), editor::ReadPageMargins(),
                    printer.logicalDpiX(), printer.logicalDpiY());
-        const std::pair<int32_t, double> geometry{job.PageTable().at(1), job.LineHeight() * 72.0 / printer.logicalDpiY()};
+        const std::pair<int32_t, double> geometry{job.PageTable().at(1).line, job.LineHeight() * 72.0 / printer.logicalDpiY()};
         job.End();
         return geometry;
     }
@@ -197,6 +204,47 @@ private slots:
         QVERIFY(pages[2].contains(QStringLiteral("line%1 ").arg(perPage * 2 + perPage / 2 - 1)));
     }
 
+    void aLineTallerThanAPageGoesOnOverTheNextPagesWithNothingLost() {
+        // Numbered words, so that every printed row can be found again: several pages of one line.
+        std::string longLine;
+        const int words = 9000;
+        for (int k = 0; k < words; ++k)
+            longLine += QStringLiteral("k%1 ").arg(k, 5, 10, QChar('0')).toStdString();
+        PdfPane out("before\r\n" + longLine + "\r\nafter\r\nlast line");
+        QVERIFY(out.Print());
+        const int pageCount = PageCount(out.pdf);
+        QVERIFY2(pageCount >= 4, qPrintable(QString::number(pageCount)));
+        const QString text = Run(QStringLiteral("pdftotext"), {out.pdf, QStringLiteral("-")});
+        const QStringList pages = text.split(QChar('\f'));
+        QVERIFY(pages.size() >= pageCount);
+        static const QRegularExpression word(QStringLiteral(R"(\bk(\d{5})\b)"));
+        int expected = 0;
+        for (int page = 0; page < pageCount; ++page) {
+            QVERIFY2(pages[page].contains(QStringLiteral("Page %1/%2").arg(page + 1).arg(pageCount)),
+                     qPrintable(QString::number(page + 1)));
+            int onPage = 0;
+            for (auto it = word.globalMatch(pages[page]); it.hasNext(); ++onPage) {
+                const int number = it.next().captured(1).toInt();
+                QVERIFY2(number == expected, qPrintable(QStringLiteral("page %1: k%2 where k%3 belongs")
+                                                            .arg(page + 1).arg(number).arg(expected)));
+                ++expected;
+            }
+            // The line does not fit below "before": it starts on a page of its own, and every page
+            // after that holds rows of it until it ends.
+            if (page == 0)
+                QCOMPARE(onPage, 0);
+            else if (page < pageCount - 1)
+                QVERIFY2(onPage > 0, qPrintable(QString::number(page + 1)));
+        }
+        QCOMPARE(expected, words);
+        QVERIFY(pages[0].contains(QStringLiteral("before")));
+        // The lines after it follow its last rows on the same page.
+        const QString& tail = pages[pageCount - 1];
+        QVERIFY(tail.contains(QStringLiteral("k%1").arg(words - 1, 5, 10, QChar('0'))));
+        QVERIFY(tail.indexOf(QStringLiteral("after")) > tail.indexOf(QStringLiteral("k%1").arg(words - 1, 5, 10, QChar('0'))));
+        QVERIFY(tail.contains(QStringLiteral("last line")));
+    }
+
     void marginsPlaceTheTextAndSavedMarginsMoveIt() {
         {
             PdfPane out("first\r\nsecond");
@@ -218,6 +266,77 @@ private slots:
         QVERIFY2(std::abs(first->x - 30 * kPointsPerMm) < 1.5, qPrintable(QString::number(first->x)));
         QVERIFY2(first->y >= 50 * kPointsPerMm - 0.5 && first->y < 50 * kPointsPerMm + 4,
                  qPrintable(QString::number(first->y)));
+    }
+
+    void pageSetupShowsTheSavedMarginsAndWritesWhatTheUserTypes() {
+        QVERIFY(editor::WritePageMargins(editor::PageMargins{1500, 1000, 2000, 1250}));
+        Pane<NoticeView> pane("select 1 from dual");
+        QString seen;
+        bool paperLocked = false;
+        bool unitFree = false;
+        auto answer = [&](bool confirm) {
+            QTimer::singleShot(0, [&, confirm] {
+                (void)QTest::qWaitFor([] { return qobject_cast<QPageSetupDialog*>(QApplication::activeModalWidget()); },
+                                      5000);
+                auto* dialog = qobject_cast<QPageSetupDialog*>(QApplication::activeModalWidget());
+                if (dialog == nullptr)
+                    return;
+                auto* unit = dialog->findChild<QComboBox*>(QStringLiteral("unitCombo"));
+                auto margin = [dialog](const char* name) { return dialog->findChild<QDoubleSpinBox*>(QLatin1String(name)); };
+                seen = QStringLiteral("%1 %2 %3 %4 %5")
+                           .arg(unit ? unit->currentText() : QStringLiteral("?"))
+                           .arg(margin("leftMargin") ? margin("leftMargin")->value() : -1)
+                           .arg(margin("rightMargin") ? margin("rightMargin")->value() : -1)
+                           .arg(margin("topMargin") ? margin("topMargin")->value() : -1)
+                           .arg(margin("bottomMargin") ? margin("bottomMargin")->value() : -1);
+                paperLocked = true;
+                unitFree = unit && unit->isEnabled();
+                for (QComboBox* box : dialog->findChildren<QComboBox*>())
+                    if (box != unit && box->isEnabled())
+                        paperLocked = false;
+                for (QRadioButton* radio : dialog->findChildren<QRadioButton*>())
+                    if ((radio->objectName().contains(QStringLiteral("ortrait")) ||
+                         radio->objectName().contains(QStringLiteral("andscape"))) &&
+                        radio->isEnabled())
+                        paperLocked = false;
+                if (QDoubleSpinBox* left = margin("leftMargin")) {
+                    // Typed as a user does: select the field's text and type over it.
+                    left->setFocus();
+                    left->selectAll();
+                    QTest::keyClicks(left->findChild<QLineEdit*>(), QStringLiteral("25"));
+                    QTest::keyClick(left, Qt::Key_Tab);
+                }
+                auto* buttons = dialog->findChild<QDialogButtonBox*>();
+                QAbstractButton* button =
+                    buttons ? buttons->button(confirm ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel) : nullptr;
+                if (button != nullptr)
+                    QTest::mouseClick(button, Qt::LeftButton);
+                else
+                    confirm ? dialog->accept() : dialog->reject();
+            });
+        };
+        answer(false);
+        pane.view->OnFilePageSetup();
+        QCOMPARE(seen, QStringLiteral("Millimeters (mm) 15 10 20 12.5"));
+        QVERIFY(paperLocked);
+        QVERIFY(unitFree);
+        QCOMPARE(editor::ReadPageMargins().left, 1500); // cancelled: nothing written
+
+        answer(true);
+        pane.view->OnFilePageSetup();
+        const editor::PageMargins saved = editor::ReadPageMargins();
+        QCOMPARE(saved.left, 2500);
+        QCOMPARE(saved.right, 1000);
+        QCOMPARE(saved.top, 2000);
+        QCOMPARE(saved.bottom, 1250);
+        QVERIFY(pane.view->messages.empty());
+        // The printed text moves with them.
+        PdfPane out("moved");
+        QVERIFY(out.Print());
+        const std::vector<Word> words = Words(out.pdf);
+        const Word* word = Find(words, QStringLiteral("moved"));
+        QVERIFY(word != nullptr);
+        QVERIFY2(std::abs(word->x - 25 * kPointsPerMm) < 1.5, qPrintable(QString::number(word->x)));
     }
 
     void wrappedLinesPushTheNextDownAndEmptyLinesKeepTheirHeight() {

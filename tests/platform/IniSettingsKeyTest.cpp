@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace platform;
 namespace fs = std::filesystem;
@@ -81,4 +83,27 @@ TEST_F(IniSettingsKeyTest, UnwritablePlacesGiveNoKey) {
     EXPECT_EQ(IniSettingsKey::OpenProgramForReading(), nullptr);
     EXPECT_EQ(IniSettingsKey::OpenProgramCreating(), nullptr);
     EXPECT_EQ(IniSettingsKey::OpenForReading(""), nullptr);
+}
+
+TEST_F(IniSettingsKeyTest, AFileThatIsThereButUnusableSaysWhatItIs) {
+    fs::create_directories(dir_ + "/cfg");
+    EXPECT_EQ(IniSettingsKey::Problem(File()), ""); // missing: nothing to add
+    std::ofstream(File()) << "[General]\n";
+    EXPECT_EQ(IniSettingsKey::Problem(File()), "");
+    fs::remove(File());
+    fs::create_directory(File());
+    EXPECT_EQ(IniSettingsKey::Problem(File()), File() + " is a folder, not a settings file.");
+    fs::remove(File());
+    // A pipe: nothing may open it (an open for reading would wait for a writer for ever).
+    ASSERT_EQ(mkfifo(File().c_str(), 0644), 0);
+    EXPECT_EQ(IniSettingsKey::Problem(File()), File() + " is a pipe (FIFO), not a settings file.");
+    EXPECT_EQ(IniSettingsKey::OpenProgramForReading(), nullptr);
+    EXPECT_EQ(IniSettingsKey::OpenProgramCreating(), nullptr);
+    EXPECT_EQ(IniSettingsKey::Problem("/dev/null"), "/dev/null is a device or other special file, not a settings file.");
+    if (geteuid() != 0) {
+        fs::remove(File());
+        std::ofstream(File()) << "[General]\n";
+        fs::permissions(File(), fs::perms::none);
+        EXPECT_EQ(IniSettingsKey::Problem(File()), File() + " cannot be read: Permission denied.");
+    }
 }

@@ -1,9 +1,11 @@
 // The history log byte for byte: entry layout, line ends, appending, the switch, unwritable files.
 #include "StatementHistory.h"
+#include "SmallDisk.h"
 #include "TimeText.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -90,9 +92,24 @@ TEST_F(History, SwitchedOffWritesNothingAndLeavesAnExistingLogUntouched) {
     EXPECT_EQ(std::filesystem::last_write_time(path_), before);
 }
 
-TEST_F(History, AFileThatCannotBeOpenedLosesTheEntryQuietly) {
-    EXPECT_FALSE(script::AppendStatementHistory("x", true, dir_ + "/missing/Quarvel.log", At(1, 1, 2026, 1, 1, 1)));
-    EXPECT_FALSE(script::AppendStatementHistory("x", true, dir_, At(1, 1, 2026, 1, 1, 1))); // a folder
+TEST_F(History, AFileThatCannotBeWrittenLosesTheEntryAndTellsWhy) {
+    int reason = -1;
+    EXPECT_FALSE(script::AppendStatementHistory("x", true, dir_ + "/missing/Quarvel.log", At(1, 1, 2026, 1, 1, 1), &reason));
+    EXPECT_EQ(reason, ENOENT);
+    EXPECT_FALSE(script::AppendStatementHistory("x", true, dir_, At(1, 1, 2026, 1, 1, 1), &reason)); // a folder
+    EXPECT_EQ(reason, EISDIR);
+    // The switch off is no failure.
+    EXPECT_FALSE(script::AppendStatementHistory("x", false, dir_, At(1, 1, 2026, 1, 1, 1), &reason));
+    EXPECT_EQ(reason, 0);
+    EXPECT_TRUE(script::AppendStatementHistory("x", true, path_, At(1, 1, 2026, 1, 1, 1), &reason));
+    EXPECT_EQ(reason, 0);
+    // A full disk refuses the entry when it is flushed.
+    SmallDisk full(SmallDisk::Kind::Full);
+    if (full.Mounted()) {
+        EXPECT_FALSE(script::AppendStatementHistory(std::string(10000, 'x'), true, full.File("Quarvel.log"),
+                                                    At(1, 1, 2026, 1, 1, 1), &reason));
+        EXPECT_EQ(reason, ENOSPC);
+    }
 }
 
 TEST_F(History, CurrentDirectoryLogUsesTheRealClock) {

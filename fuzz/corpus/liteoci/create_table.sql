@@ -1,0 +1,1 @@
+create table t1 (a number primary key, b varchar2(4000) default 'x', c date)

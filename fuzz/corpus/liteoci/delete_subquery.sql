@@ -1,0 +1,1 @@
+delete from emp where empno in (select empno from emp where sal is null)

@@ -1,0 +1,1 @@
+explain plan set statement_id = 'x' for select * from emp where empno = 7369

@@ -1,0 +1,1 @@
+select decode(ename, 'SMITH', 'clerk', null, 'none', 'other'), lpad(ename, 12, '*'), length(ename) from emp

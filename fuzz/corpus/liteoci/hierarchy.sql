@@ -1,0 +1,1 @@
+select level, lpad(' ', level) || ename from emp start with empno = 7369 connect by nocycle prior empno = sal

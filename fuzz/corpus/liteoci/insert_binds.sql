@@ -1,0 +1,1 @@
+insert into emp (empno, ename) values (:1, :2)

@@ -1,0 +1,1 @@
+select count(*), max(sal), min(hiredate) from emp e join emp f on f.empno = e.empno group by e.ename having count(*) > 0

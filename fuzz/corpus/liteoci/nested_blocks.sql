@@ -1,0 +1,1 @@
+begin begin begin begin null; end; end; end; end;

@@ -1,0 +1,1 @@
+select cast(sal as varchar2(20)), trunc(sal), round(sal, -2), mod(empno, 7), upper(substr(ename, 2, 3)) from emp

@@ -1,0 +1,1 @@
+select 'it''s' || q'[quoted]' from dual -- trailing comment

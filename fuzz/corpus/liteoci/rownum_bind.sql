@@ -1,0 +1,1 @@
+select * from emp where rownum <= :1

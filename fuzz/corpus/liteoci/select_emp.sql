@@ -1,0 +1,1 @@
+select empno, ename, nvl(sal, 0) * 12 annual, to_char(hiredate, 'DD-MON-YYYY') from emp where sal > 500 order by 3 desc

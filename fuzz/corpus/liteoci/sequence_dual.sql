@@ -1,0 +1,1 @@
+select emp_seq.nextval, sysdate, 1 + 2 * 3 / 4 - -5 from dual

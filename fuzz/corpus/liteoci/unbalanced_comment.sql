@@ -1,0 +1,1 @@
+select /* open comment from dual

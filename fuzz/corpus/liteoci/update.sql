@@ -1,0 +1,1 @@
+update emp set sal = sal * 1.1 where ename like 'S%' and hiredate is not null
