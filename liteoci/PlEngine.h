@@ -54,6 +54,20 @@ struct CallTarget {
 
 class Interpreter;
 
+// The statement whose row triggers run now (INSERTING, UPDATING, DELETING answer from it).
+struct TriggerContext {
+    DmlTarget::Event event = DmlTarget::None;
+    const std::vector<std::string>* setColumns = nullptr;
+};
+
+// The rows a statement would change, recorded by the capture triggers: each row is the rowid,
+// then the old values (UPDATE, DELETE), then the new values (INSERT, UPDATE).
+struct CaptureState {
+    std::string table;
+    int event = 0;
+    std::vector<std::vector<Value>> rows;
+};
+
 struct PlState {
     Session* session = nullptr;
     std::map<int64_t, CallTarget> targets;
@@ -66,6 +80,13 @@ struct PlState {
     std::string lastErrorStack, lastBacktrace;  // for DBMS_UTILITY
     std::set<std::string> compiling;  // units being compiled now (a unit that names itself)
     uint64_t randomState = 0x9E3779B97F4A7C15ull;
+    // triggers (PlTriggers.cpp)
+    std::map<std::string, std::shared_ptr<void>> triggers;  // name -> compiled trigger
+    std::vector<TriggerContext> triggerStack;
+    CaptureState* capture = nullptr;
+    std::vector<std::string> mutating;                   // tables whose row triggers run now
+    std::map<std::string, std::string> captureColumns;   // table -> columns its capture triggers record
+    int dmlDepth = 0;                                    // statements with triggers running inside each other
     ~PlState();
 };
 

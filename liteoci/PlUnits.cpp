@@ -6,6 +6,7 @@
 #include "Executor.h"
 #include "Handles.h"
 #include "PlExec.h"
+#include "PlTriggers.h"
 
 namespace liteoci {
 namespace {
@@ -131,6 +132,7 @@ PlState& EngineOf(Session& s) {
         auto st = std::make_shared<PlState>();
         st->session = &s;
         sqlite3_create_function_v2(s.db(), "LITEOCI_PLCALL", -1, SQLITE_UTF8, &s, PlCallFunction, nullptr, nullptr, nullptr);
+        RegisterTriggerFunctions(s);
         slot = st;
     }
     return *static_cast<PlState*>(slot.get());

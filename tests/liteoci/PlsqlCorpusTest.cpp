@@ -86,8 +86,7 @@ const std::vector<Case>& Corpus() {
         {"stored units", "a function without RETURN",
          {"CREATE FUNCTION noret RETURN NUMBER IS\nBEGIN\n  NULL;\nEND;"},
          "DECLARE n NUMBER; BEGIN n := noret; END;", "",
-         "ORA-06503: PL/SQL: Function returned without value\nORA-06512: at \"DEMO.NORET\", line 2\nORA-06512: at line 1",
-         nullptr, nullptr, true},
+         "ORA-06503: PL/SQL: Function returned without value\nORA-06512: at \"DEMO.NORET\", line 2\nORA-06512: at line 1"},
         {"stored units", "CALL of a procedure", {"CREATE PROCEDURE hi2 IS BEGIN DBMS_OUTPUT.PUT_LINE('called'); END;"},
          "CALL hi2()", "called", nullptr},
 
@@ -343,19 +342,18 @@ const std::vector<Case>& Corpus() {
          "BEGIN INSERT INTO t2 VALUES (2); BEGIN INSERT INTO t2 VALUES (1 / 0); EXCEPTION WHEN ZERO_DIVIDE THEN NULL; END; END;",
          "", nullptr, "select count(*) from t2", "1"},
 
-        // ---- triggers (not yet fired by the client) ------------------------------------------
+        // ---- triggers ------------------------------------------------------------------------
         {"triggers", "BEFORE INSERT row trigger refuses a row",
          {"create table accounts (id number, bal number)",
           "CREATE TRIGGER no_negative BEFORE INSERT ON accounts FOR EACH ROW\nBEGIN\n"
           "  IF :NEW.bal < 0 THEN RAISE_APPLICATION_ERROR(-20002, 'negative'); END IF;\nEND;"},
          "BEGIN INSERT INTO accounts VALUES (1, -5); END;", "",
          "ORA-20002: negative\nORA-06512: at \"DEMO.NO_NEGATIVE\", line 2\n"
-         "ORA-04088: error during execution of trigger 'DEMO.NO_NEGATIVE'\nORA-06512: at line 1",
-         nullptr, nullptr, true},
+         "ORA-04088: error during execution of trigger 'DEMO.NO_NEGATIVE'\nORA-06512: at line 1"},
         {"triggers", "sequence-filling trigger",
          {"create table items (id number, name varchar2(10))", "create sequence items_seq",
           "CREATE TRIGGER items_id BEFORE INSERT ON items FOR EACH ROW BEGIN :NEW.id := items_seq.NEXTVAL; END;"},
-         "BEGIN INSERT INTO items (name) VALUES ('a'); END;", "", nullptr, "select id from items", "1", true},
+         "BEGIN INSERT INTO items (name) VALUES ('a'); END;", "", nullptr, "select id from items", "1"},
     };
     return cases;
 }
