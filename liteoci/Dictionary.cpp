@@ -62,7 +62,8 @@ void ForgetErrors(Session& s, const std::string& name, const std::string& type) 
     s.Exec(del.c_str());
 }
 
-void RecordErrors(Session& s, const std::string& name, const std::string& type, const OraError& e) {
+void RecordErrors(Session& s, const std::string& name, const std::string& type, const OraError& e, int startLine,
+                  int startColumn) {
     ForgetErrors(s, name, type);
     if (!e) return;
     sqlite3_stmt* q = nullptr;
@@ -83,6 +84,8 @@ void RecordErrors(Session& s, const std::string& name, const std::string& type, 
         size_t body = t.find(":\n", p);
         if (col == std::string::npos || body == std::string::npos) break;
         int position = std::atoi(t.c_str() + col + 7);
+        if (line == startLine) position -= startColumn - 1;
+        line -= startLine - 1;
         size_t next = t.find("\n" + mark, body);
         std::string msg = t.substr(body + 2, next == std::string::npos ? std::string::npos : next - body - 2);
         int number = msg.rfind("PLS-", 0) == 0 ? std::atoi(msg.c_str() + 4) : 0;

@@ -15,8 +15,10 @@ class Session;
 OraError CreateDictionaryViews(Session& s);
 
 // Replaces the recorded errors of (name, type) by those of `e`, an ORA-06550 text of one or more
-// "line L, column C:" records (none when e is clear).
-void RecordErrors(Session& s, const std::string& name, const std::string& type, const OraError& e);
+// "line L, column C:" records (none when e is clear). Their lines and columns count in the whole
+// CREATE text; the unit's own text starts at (startLine, startColumn), where the views count from.
+void RecordErrors(Session& s, const std::string& name, const std::string& type, const OraError& e, int startLine = 1,
+                  int startColumn = 1);
 void ForgetErrors(Session& s, const std::string& name, const std::string& type);
 
 }  // namespace liteoci

@@ -243,6 +243,13 @@ OraError PrepareVm(StmtHandle* st, Session& s) {
         rc = sqlite3_prepare_v3(s.db(), st->translation.sql.c_str(), static_cast<int>(st->translation.sql.size()),
                                 SQLITE_PREPARE_PERSISTENT, &st->vm, &tail);
     }
+    // a function named without parentheses ("SELECT f FROM dual", "pkg.f") when no column has its name
+    for (int tries = 0; rc != SQLITE_OK && tries < 16 && CallWithoutParentheses(s, st->translation.sql); ++tries) {
+        sqlite3_finalize(st->vm);
+        st->vm = nullptr;
+        rc = sqlite3_prepare_v3(s.db(), st->translation.sql.c_str(), static_cast<int>(st->translation.sql.size()),
+                                SQLITE_PREPARE_PERSISTENT, &st->vm, &tail);
+    }
     if (rc != SQLITE_OK) {
         ErrorContext ctx = ContextOf(st);
         OraError e = s.MapError(rc, &ctx);
@@ -334,6 +341,21 @@ OraError CompileSql(StmtHandle* st, Session& s) {
             if (e > 0 && w(e - 1, "PURGE")) --e;
             if (e > 1 && w(e - 2, "CASCADE") && w(e - 1, "CONSTRAINTS")) e -= 2;
         }
+    }
+    // pkg.f(...) and schema.pkg.f(...): a function of a package, called under a name of its own
+    for (size_t i = b; i + 3 < e; ++i) {
+        auto ident = [&](size_t k) { return k < e && (toks[k].kind == Tok::Word || toks[k].kind == Tok::QIdent); };
+        if (!ident(i) || (i > b && IsOp(text, toks[i - 1], "."))) continue;
+        size_t p = i;
+        if (i + 5 < e && ident(i + 2) && ident(i + 4) && IsOp(text, toks[i + 1], ".") && IsOp(text, toks[i + 3], ".") &&
+            IsOp(text, toks[i + 5], "(") && IdentName(text, toks[i]) == s.user())
+            p = i + 2;
+        if (!(ident(p) && p + 3 < e && IsOp(text, toks[p + 1], ".") && ident(p + 2) && IsOp(text, toks[p + 3], "(")))
+            continue;
+        std::string sqlName;
+        if (!RegisterPackageCallable(s, IdentName(text, toks[p]), IdentName(text, toks[p + 2]), sqlName)) continue;
+        opt.substitutions.push_back({i, p + 3, sqlName});
+        i = p + 2;
     }
     PositionalResolver resolver;
     if (b > 0) st->translation.sql = prefix;
@@ -901,7 +923,10 @@ sword StoreUnit(StmtHandle* st, ErrorHandle* err) {
         trig.name = name;
         if (OraError e = StoreTriggerDef(s, trig)) return Fail(err, std::move(e));
     }
-    RecordErrors(s, name, type, check.code == kOraCompile ? check : OraError{});
+    // a trigger's errors count from its body already; other units' from their kind keyword
+    int startLine = 1, startColumn = 1;
+    if (type != "TRIGGER") LineColumn(text, toks[kindTok].pos, startLine, startColumn);
+    RecordErrors(s, name, type, check.code == kOraCompile ? check : OraError{}, startLine, startColumn);
     st->state = StmtHandle::State::Executed;
     if (check) {
         err->Set(MakeError(24344));

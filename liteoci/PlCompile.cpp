@@ -785,6 +785,13 @@ struct Compiler {
         sqlite3_set_authorizer(s.db(), CollectTables, &x->tables);
         int rc = sqlite3_prepare_v3(s.db(), x->sql.c_str(), static_cast<int>(x->sql.size()), SQLITE_PREPARE_PERSISTENT,
                                     &x->vm, nullptr);
+        // a stored function named without parentheses, where no column has its name
+        for (int tries = 0; rc != SQLITE_OK && tries < 16 && CallWithoutParentheses(s, x->sql); ++tries) {
+            sqlite3_finalize(x->vm);
+            x->vm = nullptr;
+            rc = sqlite3_prepare_v3(s.db(), x->sql.c_str(), static_cast<int>(x->sql.size()), SQLITE_PREPARE_PERSISTENT,
+                                    &x->vm, nullptr);
+        }
         sqlite3_set_authorizer(s.db(), nullptr, nullptr);
         if (rc != SQLITE_OK) {
             std::string msg = sqlite3_errmsg(s.db());

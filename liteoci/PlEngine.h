@@ -134,6 +134,12 @@ OraError RunStatementText(Session& s, const std::string& text);
 const std::vector<Param>* BuiltinParams(const std::string& qualified);
 // Makes a stored function callable from SQL under its name; false when no such function exists.
 bool RegisterSqlCallable(Session& s, const std::string& upperName);
+// Makes function `name` of package `package` callable from SQL; sqlName receives how SQL names it.
+// False when no such package exists.
+bool RegisterPackageCallable(Session& s, const std::string& package, const std::string& name, std::string& sqlName);
+// After "no such column: X" from preparing sql: when X is a stored function, rewrites its use in sql
+// into a call without arguments and returns true (the caller prepares again).
+bool CallWithoutParentheses(Session& s, std::string& sql);
 // Compiles the text of CREATE ... (kind, name) to see whether it compiles; errors as ORA-06550.
 OraError CheckUnit(Session& s, const std::string& kind, const std::string& name, std::string_view text,
                    const std::vector<Token>& toks, size_t kindTok);
