@@ -186,6 +186,20 @@ bool CallWithoutParentheses(Session& s, std::string& sql) {
     std::string name = Upper(msg + 16);
     int off = sqlite3_error_offset(s.db());
     if (off < 0 || static_cast<size_t>(off) >= sql.size()) return false;
+    // the offset may point at the last part of a dotted name
+    auto wordChar = [](char ch) {
+        return std::isalnum(static_cast<unsigned char>(ch)) || ch == '_' || ch == '$' || ch == '#' || ch == '"';
+    };
+    for (;;) {
+        int p = off - 1;
+        while (p >= 0 && sql[static_cast<size_t>(p)] == ' ') --p;
+        if (p < 1 || sql[static_cast<size_t>(p)] != '.') break;
+        --p;
+        while (p >= 0 && sql[static_cast<size_t>(p)] == ' ') --p;
+        if (p < 0 || !wordChar(sql[static_cast<size_t>(p)])) break;
+        while (p > 0 && wordChar(sql[static_cast<size_t>(p) - 1])) --p;
+        off = p;
+    }
     // the name as the statement spells it: words and quoted words joined by dots
     size_t end = static_cast<size_t>(off);
     std::string spelled;
@@ -203,9 +217,12 @@ bool CallWithoutParentheses(Session& s, std::string& sql) {
             if (end == from) return false;
             spelled += sql.substr(from, end - from);
         }
-        if (end + 1 < sql.size() && sql[end] == '.') {
+        size_t dot = end;
+        while (dot < sql.size() && sql[dot] == ' ') ++dot;
+        if (dot + 1 < sql.size() && sql[dot] == '.') {
             spelled += '.';
-            ++end;
+            end = dot + 1;
+            while (end < sql.size() && sql[end] == ' ') ++end;
             continue;
         }
         break;
