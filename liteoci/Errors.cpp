@@ -96,6 +96,7 @@ constexpr Message kMessages[] = {
     {4084, "cannot change NEW values for this trigger type"},
     {4085, "cannot change the value of an OLD reference variable"},
     {4088, "error during execution of trigger '%s'"},
+    {4092, "cannot %s in a trigger"},
     {4091, "table %s is mutating, trigger/function may not see it"},
     {4098, "trigger '%s' is invalid and failed re-validation"},
     {8002, "sequence %s.CURRVAL is not yet defined in this session"},

@@ -499,10 +499,13 @@ OraError Interpreter::Run(Node& n) {
         case Node::Forall: return RunForall(n);
         case Node::Block: return RunBlock(n);
         case Node::Commit:
+            // a trigger's statement must be able to undo what the trigger did
+            if (st_.dmlDepth > 0) return Located(MakeError(4092, "COMMIT"), n.pos);
             savepoint_ = false;
             if (OraError err = s_.Commit()) return Located(err, n.pos);
             return {};
         case Node::Rollback:
+            if (st_.dmlDepth > 0) return Located(MakeError(4092, "ROLLBACK"), n.pos);
             savepoint_ = false;
             if (OraError err = s_.Rollback()) return Located(err, n.pos);
             return {};
@@ -931,6 +934,8 @@ OraError Interpreter::RunExecImmediate(Node& n) {
     }
     // DDL, blocks and the rest: the statement runs as the client runs any statement
     if (!args.empty()) return Located(MakeError(1006), n.pos);
+    // DDL commits, which a trigger may not do
+    if (st_.dmlDepth > 0 && cls.cls != StmtClass::Block) return Located(MakeError(4092, "COMMIT"), n.pos);
     savepoint_ = false;
     OraError e = RunStatementText(s_, q);
     return Located(e, n.pos);

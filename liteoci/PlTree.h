@@ -122,6 +122,7 @@ struct DmlTarget {
     std::string table;                    // upper case
     std::vector<std::string> setColumns;  // UPDATE: the columns of its SET list, upper case
     bool singleRow = false;               // INSERT ... VALUES: one row, its table does not count as mutating
+    bool merge = false;                   // MERGE INTO table: its triggers are not fired (refused)
 };
 
 struct ExcDecl {

@@ -194,6 +194,45 @@ TEST_F(PlsqlTriggerTest, DisabledTriggersDoNotFireAndDroppedOnesAreGone) {
     EXPECT_EQ(Scalar(c_, "SELECT COUNT(*) FROM user_triggers"), "0");
 }
 
+TEST_F(PlsqlTriggerTest, TriggersCascadeAndEndlessRecursionEndsWithAnError) {
+    // the reference's audit example: an AFTER row trigger writes a log row, whose own trigger fires
+    Run("create table emp_log (emp_id number, log_date date, new_salary number, action varchar2(20))");
+    Run("create table log_count (n number)");
+    Run("insert into log_count values (0)");
+    Run("CREATE OR REPLACE TRIGGER log_salary_increase\n  AFTER UPDATE OF sal ON emp\n  FOR EACH ROW\nBEGIN\n"
+        "  INSERT INTO emp_log (emp_id, log_date, new_salary, action)\n"
+        "  VALUES (:NEW.empno, SYSDATE, :NEW.sal, 'New Salary');\nEND;");
+    Run("CREATE TRIGGER count_logs AFTER INSERT ON emp_log FOR EACH ROW BEGIN UPDATE log_count SET n = n + 1; END;");
+    Run("UPDATE emp SET sal = sal + 1000.0 WHERE deptno = 10");
+    EXPECT_EQ(Query(c_, "SELECT emp_id, new_salary, action FROM emp_log ORDER BY emp_id"),
+              (Rows{{"7782", "3450", "New Salary"}, {"7839", "6000", "New Salary"}}));
+    EXPECT_EQ(Scalar(c_, "SELECT n FROM log_count"), "2");
+
+    // a trigger that inserts into its own table with one-row inserts calls itself until the limit
+    Run("create table chain (n number)");
+    Run("CREATE TRIGGER again AFTER INSERT ON chain FOR EACH ROW BEGIN INSERT INTO chain VALUES (:NEW.n + 1); END;");
+    Error e = Exec(c_, "INSERT INTO chain VALUES (1)");
+    EXPECT_EQ(e.code, 36);
+    EXPECT_EQ(e.text.substr(0, e.text.find('\n')), "ORA-00036: maximum number of recursive SQL levels (50) exceeded");
+    EXPECT_EQ(Scalar(c_, "SELECT COUNT(*) FROM chain"), "0");
+}
+
+TEST_F(PlsqlTriggerTest, TriggerMayNotEndTheTransactionAndSeesColumnsAddedLater) {
+    Run("CREATE TRIGGER commits AFTER DELETE ON emp BEGIN COMMIT; END;");
+    Error e = Exec(c_, "DELETE FROM emp WHERE empno = 7369");
+    EXPECT_EQ(e.text, "ORA-04092: cannot COMMIT in a trigger\nORA-06512: at \"DEMO.COMMITS\", line 1\n"
+                      "ORA-04088: error during execution of trigger 'DEMO.COMMITS'");
+    EXPECT_EQ(Scalar(c_, "SELECT COUNT(*) FROM emp"), "3");
+    Run("DROP TRIGGER commits");
+    // a column added to the table after the trigger was made is in its pseudorecords
+    Run("CREATE TRIGGER note BEFORE UPDATE ON emp FOR EACH ROW BEGIN :NEW.ename := :OLD.ename || '*'; END;");
+    Run("UPDATE emp SET sal = sal WHERE empno = 7369");
+    Run("ALTER TABLE emp ADD (comm NUMBER)");
+    Run("CREATE OR REPLACE TRIGGER note BEFORE UPDATE ON emp FOR EACH ROW BEGIN :NEW.comm := 7; END;");
+    Run("UPDATE emp SET sal = sal WHERE empno = 7369");
+    EXPECT_EQ(Query(c_, "SELECT ename, comm FROM emp WHERE empno = 7369"), (Rows{{"SMITH*", "7"}}));
+}
+
 TEST_F(PlsqlTriggerTest, HeaderErrorsRefuseTheTriggerBodyErrorsStoreItInvalid) {
     EXPECT_EQ(Exec(c_, "CREATE TRIGGER h1 INSERT ON emp BEGIN NULL; END;").code, 4071);
     EXPECT_EQ(Exec(c_, "CREATE TRIGGER h2 BEFORE INSERT OF sal ON emp BEGIN NULL; END;").code, 4073);
