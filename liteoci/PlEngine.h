@@ -87,6 +87,7 @@ struct PlState {
     std::vector<std::string> mutating;                   // tables whose row triggers run now
     std::map<std::string, std::string> captureColumns;   // table -> columns its capture triggers record
     int dmlDepth = 0;                                    // statements with triggers running inside each other
+    sqlite3_stmt* triggerLookup = nullptr;               // the triggers of a table (every DML asks)
     ~PlState();
 };
 

@@ -68,20 +68,28 @@ void CaptureFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 struct ColumnInfo {
     std::vector<std::string> names;  // as the table declares them
+    int rowidAlias = -1;             // the INTEGER PRIMARY KEY column, which SQLite keeps as the rowid
 };
 
 bool TableColumns(Session& s, const std::string& table, ColumnInfo& out) {
     sqlite3_stmt* q = nullptr;
-    std::string sql = "SELECT name FROM pragma_table_info(" + QuoteString(table) + ")";
+    std::string sql = "SELECT name, upper(type), pk FROM pragma_table_info(" + QuoteString(table) + ")";
     if (sqlite3_prepare_v2(s.db(), sql.c_str(), -1, &q, nullptr) != SQLITE_OK) {
         sqlite3_finalize(q);
         return false;
     }
+    int keys = 0, integerKey = -1;
     while (sqlite3_step(q) == SQLITE_ROW) {
         const char* n = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
+        const char* t = reinterpret_cast<const char*>(sqlite3_column_text(q, 1));
+        if (sqlite3_column_int(q, 2) > 0) {
+            ++keys;
+            if (t && std::strcmp(t, "INTEGER") == 0) integerKey = static_cast<int>(out.names.size());
+        }
         out.names.emplace_back(n ? n : "");
     }
     sqlite3_finalize(q);
+    if (keys == 1) out.rowidAlias = integerKey;
     return !out.names.empty();
 }
 
@@ -140,13 +148,18 @@ bool Applies(const TriggerDef& d, const DmlTarget& t) {
 void LoadTriggers(Session& s, const DmlTarget& t, std::vector<std::shared_ptr<Compiled>>& out) {
     PlState& st = EngineOf(s);
     std::string columns;  // a trigger compiled for other columns of its table is compiled again
-    sqlite3_stmt* q = nullptr;
-    std::string sql = std::string("SELECT t.name, s.text FROM ") + kTriggersTable + " t JOIN " + kSourceTable +
-                      " s ON s.name = t.name AND s.type = 'TRIGGER' WHERE t.table_name = ?1 AND t.enabled = 1 ORDER BY t.rowid";
-    if (sqlite3_prepare_v2(s.db(), sql.c_str(), -1, &q, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(q);  // a file made before triggers were kept has none
-        return;
+    if (!st.triggerLookup) {
+        std::string sql = std::string("SELECT t.name, s.text FROM ") + kTriggersTable + " t JOIN " + kSourceTable +
+                          " s ON s.name = t.name AND s.type = 'TRIGGER' WHERE t.table_name = ?1 AND t.enabled = 1 "
+                          "ORDER BY t.rowid";
+        if (sqlite3_prepare_v3(s.db(), sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &st.triggerLookup, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(st.triggerLookup);  // a file made before triggers were kept has none
+            st.triggerLookup = nullptr;
+            return;
+        }
     }
+    sqlite3_stmt* q = st.triggerLookup;
+    sqlite3_reset(q);
     sqlite3_bind_text(q, 1, t.table.c_str(), -1, SQLITE_TRANSIENT);
     std::vector<std::pair<std::string, std::string>> found;
     while (sqlite3_step(q) == SQLITE_ROW) {
@@ -154,7 +167,7 @@ void LoadTriggers(Session& s, const DmlTarget& t, std::vector<std::shared_ptr<Co
         const char* x = reinterpret_cast<const char*>(sqlite3_column_text(q, 1));
         found.emplace_back(n ? n : "", x ? x : "");
     }
-    sqlite3_finalize(q);
+    sqlite3_reset(q);
     if (found.empty()) return;
     ColumnInfo info;
     TableColumns(s, t.table, info);
@@ -262,7 +275,15 @@ OraError RunStatement(Session& s, const DmlTarget& t, sqlite3_stmt* vm, const Er
         }
         Datum oldRow, newRow;
         switch (t.event) {
-            case DmlTarget::Insert: oldRow = RowDatum({}, 0, n), newRow = RowDatum(row, 1, n); break;
+            case DmlTarget::Insert:
+                oldRow = RowDatum({}, 0, n), newRow = RowDatum(row, 1, n);
+                // Before the row exists SQLite shows its rowid column as -1 whether it was given as
+                // NULL or left out: both mean "number it", which a NULL in :NEW says.
+                if (cols.rowidAlias >= 0) {
+                    Value& id = newRow.fields[static_cast<size_t>(cols.rowidAlias)].v;
+                    if (id.type == Value::Int && id.i == -1) id = Value{};
+                }
+                break;
             case DmlTarget::Update: oldRow = RowDatum(row, 1, n), newRow = RowDatum(row, 1 + n, n); break;
             default: oldRow = RowDatum(row, 1, n), newRow = RowDatum({}, 0, n); break;
         }

@@ -263,6 +263,7 @@ PlState& EngineOf(Session& s) {
 }
 
 PlState::~PlState() {
+    sqlite3_finalize(triggerLookup);
     // programs unregister their targets while the map still exists
     units.clear();
     packages.clear();

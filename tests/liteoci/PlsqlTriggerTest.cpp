@@ -99,6 +99,13 @@ TEST_F(PlsqlTriggerTest, BeforeRowTriggerChangesTheRowWritten) {
     Run("INSERT INTO emp (ename, sal) SELECT 'ford', 3000 FROM dual UNION ALL SELECT 'james', 950 FROM dual");
     EXPECT_EQ(Query(c_, "SELECT empno, ename FROM emp WHERE empno >= 9000 ORDER BY empno"),
               (Rows{{"9000", "ADAMS"}, {"9001", "FORD"}, {"9002", "JAMES"}}));
+    // an INTEGER PRIMARY KEY left out is numbered as without the trigger
+    Run("create table k (id integer primary key, v varchar2(5))");
+    Run("CREATE TRIGGER k_bir BEFORE INSERT ON k FOR EACH ROW BEGIN :NEW.v := NVL(:NEW.v, 'dflt'); END;");
+    Run("INSERT INTO k (v) VALUES ('a')");
+    Run("INSERT INTO k (v) VALUES (NULL)");
+    Run("INSERT INTO k VALUES (10, 'c')");
+    EXPECT_EQ(Query(c_, "SELECT id, v FROM k ORDER BY id"), (Rows{{"1", "a"}, {"2", "dflt"}, {"10", "c"}}));
     // the column default is in :NEW before the trigger runs
     Run("create table t (id number, status varchar2(10) default 'open')");
     Run("CREATE TRIGGER t_bir BEFORE INSERT ON t FOR EACH ROW BEGIN DBMS_OUTPUT.PUT_LINE(:NEW.status); END;");
