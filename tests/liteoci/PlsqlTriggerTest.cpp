@@ -224,6 +224,17 @@ TEST_F(PlsqlTriggerTest, TriggersCascadeAndEndlessRecursionEndsWithAnError) {
     EXPECT_EQ(Scalar(c_, "SELECT COUNT(*) FROM chain"), "0");
 }
 
+TEST_F(PlsqlTriggerTest, CursorLoopUpdatesRowsOfATableWithTriggers) {
+    // the first statement with triggers prepares their capture while the loop's query is open
+    Run("CREATE TRIGGER up BEFORE UPDATE ON emp FOR EACH ROW BEGIN :NEW.ename := :NEW.ename || '!'; END;");
+    Output();
+    Run("BEGIN FOR r IN (SELECT empno FROM emp ORDER BY empno) LOOP UPDATE emp SET sal = sal + 1 WHERE empno = r.empno;"
+        " DBMS_OUTPUT.PUT_LINE(r.empno || ' ' || SQL%ROWCOUNT); END LOOP; END;");
+    EXPECT_EQ(Output(), (std::vector<std::string>{"7369 1", "7782 1", "7839 1"}));
+    EXPECT_EQ(Query(c_, "SELECT ename, sal FROM emp ORDER BY empno"),
+              (Rows{{"SMITH!", "801"}, {"CLARK!", "2451"}, {"KING!", "5001"}}));
+}
+
 TEST_F(PlsqlTriggerTest, TriggerMayNotEndTheTransactionAndSeesColumnsAddedLater) {
     Run("CREATE TRIGGER commits AFTER DELETE ON emp BEGIN COMMIT; END;");
     Error e = Exec(c_, "DELETE FROM emp WHERE empno = 7369");
