@@ -107,6 +107,18 @@ int CollectTables(void* out, int action, const char* a1, const char*, const char
     return SQLITE_OK;
 }
 
+// Words of SQL expressions that never name a stored function (no lookup is made for them).
+bool SqlWord(const std::string& upper) {
+    static const char* const kWords[] = {
+        "NULL", "AND", "OR", "NOT", "IS", "IN", "LIKE", "BETWEEN", "CASE", "WHEN", "THEN", "ELSE", "END",
+        "SYSDATE", "SYSTIMESTAMP", "CURRENT_DATE", "CURRENT_TIMESTAMP", "USER", "ROWNUM", "LEVEL", "DATE",
+        "TIMESTAMP", "INTERVAL", "DISTINCT", "ESCAPE", "EXISTS", "ANY", "ALL", "SOME", "PRIOR", "SELECT", "FROM",
+        "WHERE", "AS", "DAY", "MONTH", "YEAR", "HOUR", "MINUTE", "SECOND", "TO", "NULLS", "FIRST", "LAST"};
+    for (const char* w : kWords)
+        if (upper == w) return true;
+    return false;
+}
+
 const char* const kStatementStart = "begin case declare exit for goto if loop mod null pragma raise return select update while with <an identifier>";
 
 struct Compiler {
@@ -606,7 +618,7 @@ struct Compiler {
             }
             // A stored function called without parentheses: in an SQL statement a column of that name
             // comes first, so only PL/SQL expressions take the name as the function.
-            if (parts.size() == 1 && !O(j, "(") && !exprOnly) return {};
+            if (parts.size() == 1 && !O(j, "(") && (!exprOnly || SqlWord(parts[0]))) return {};
             if (parts.size() == 1) {
                 OraError err;
                 std::shared_ptr<void> keep;
