@@ -50,5 +50,9 @@ QVariant OutputLines::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole || index.row() >= static_cast<int>(published_))
         return {};
     const std::string& text = lines_[static_cast<size_t>(index.row())];
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    // A notice of a statement on several lines reads on one line: a line end would cut what is shown
+    // at the first of them (the double-click shows the lines as they are).
+    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    shown.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return shown;
 }

@@ -114,6 +114,21 @@ TEST_F(PlsqlTriggerTest, BeforeRowTriggerChangesTheRowWritten) {
     EXPECT_EQ(Output(), (std::vector<std::string>{"open"}));
 }
 
+TEST_F(PlsqlTriggerTest, BodiesCallProceduresWithFieldsAndRenameThePseudorecords) {
+    Run("CREATE PROCEDURE say (what VARCHAR2) IS BEGIN DBMS_OUTPUT.PUT_LINE(what); END;");
+    Run("CREATE TRIGGER named BEFORE UPDATE ON emp REFERENCING NEW AS n OLD AS o FOR EACH ROW WHEN (n.sal <> o.sal)\n"
+        "BEGIN say(:o.ename || ' ' || :o.sal || ' ' || :n.sal); :n.sal := ROUND(:n.sal); END;");
+    Run("CREATE TRIGGER called AFTER DELETE ON emp FOR EACH ROW CALL say(:OLD.ename)");
+    Run("CREATE TRIGGER handled AFTER INSERT ON emp FOR EACH ROW\nDECLARE n NUMBER;\nBEGIN\n  n := 1 / 0;\n"
+        "EXCEPTION WHEN ZERO_DIVIDE THEN say('handled ' || :NEW.empno);\nEND;");
+    Output();
+    Run("UPDATE emp SET sal = sal + 0.4 WHERE empno = 7369");
+    Run("DELETE FROM emp WHERE empno = 7782");
+    Run("INSERT INTO emp (empno) VALUES (3)");
+    EXPECT_EQ(Output(), (std::vector<std::string>{"SMITH 800 800.4", "CLARK", "handled 3"}));
+    EXPECT_EQ(Scalar(c_, "SELECT sal FROM emp WHERE empno = 7369"), "800");
+}
+
 TEST_F(PlsqlTriggerTest, WhenClauseAndUpdateOfColumnsChooseTheRows) {
     Run("CREATE TRIGGER raise_only AFTER UPDATE OF sal ON emp FOR EACH ROW WHEN (NEW.sal > OLD.sal)\n"
         "BEGIN DBMS_OUTPUT.PUT_LINE(:NEW.ename || ' +' || (:NEW.sal - :OLD.sal)); END;");
