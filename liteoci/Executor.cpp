@@ -4,11 +4,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "Dictionary.h"
 #include "Explain.h"
 #include "Hierarchy.h"
 #include "OraFormat.h"
 #include "PlEngine.h"
 #include "PlRunner.h"
+#include "PlTriggers.h"
 #include "SqlFunctions.h"
 
 namespace liteoci {
@@ -241,6 +243,13 @@ OraError PrepareVm(StmtHandle* st, Session& s) {
         rc = sqlite3_prepare_v3(s.db(), st->translation.sql.c_str(), static_cast<int>(st->translation.sql.size()),
                                 SQLITE_PREPARE_PERSISTENT, &st->vm, &tail);
     }
+    // a function named without parentheses ("SELECT f FROM dual", "pkg.f") when no column has its name
+    for (int tries = 0; rc != SQLITE_OK && tries < 16 && CallWithoutParentheses(s, st->translation.sql); ++tries) {
+        sqlite3_finalize(st->vm);
+        st->vm = nullptr;
+        rc = sqlite3_prepare_v3(s.db(), st->translation.sql.c_str(), static_cast<int>(st->translation.sql.size()),
+                                SQLITE_PREPARE_PERSISTENT, &st->vm, &tail);
+    }
     if (rc != SQLITE_OK) {
         ErrorContext ctx = ContextOf(st);
         OraError e = s.MapError(rc, &ctx);
@@ -332,6 +341,21 @@ OraError CompileSql(StmtHandle* st, Session& s) {
             if (e > 0 && w(e - 1, "PURGE")) --e;
             if (e > 1 && w(e - 2, "CASCADE") && w(e - 1, "CONSTRAINTS")) e -= 2;
         }
+    }
+    // pkg.f(...) and schema.pkg.f(...): a function of a package, called under a name of its own
+    for (size_t i = b; i + 3 < e; ++i) {
+        auto ident = [&](size_t k) { return k < e && (toks[k].kind == Tok::Word || toks[k].kind == Tok::QIdent); };
+        if (!ident(i) || (i > b && IsOp(text, toks[i - 1], "."))) continue;
+        size_t p = i;
+        if (i + 5 < e && ident(i + 2) && ident(i + 4) && IsOp(text, toks[i + 1], ".") && IsOp(text, toks[i + 3], ".") &&
+            IsOp(text, toks[i + 5], "(") && IdentName(text, toks[i]) == s.user())
+            p = i + 2;
+        if (!(ident(p) && p + 3 < e && IsOp(text, toks[p + 1], ".") && ident(p + 2) && IsOp(text, toks[p + 3], "(")))
+            continue;
+        std::string sqlName;
+        if (!RegisterPackageCallable(s, IdentName(text, toks[p]), IdentName(text, toks[p + 2]), sqlName)) continue;
+        opt.substitutions.push_back({i, p + 3, sqlName});
+        i = p + 2;
     }
     PositionalResolver resolver;
     if (b > 0) st->translation.sql = prefix;
@@ -708,9 +732,19 @@ sword RunDml(StmtHandle* st, ErrorHandle* err, ub4 iters) {
     if (iters == 0) return Fail(err, MakeError(24333));
     if (OraError e = s.BeginWrite()) return Fail(err, std::move(e));
     st->rowCount = 0;
+    const DmlTarget target = DmlTargetOf(st->text, st->lex.toks, 0, st->lex.toks.size());
     for (ub4 it = 0; it < iters; ++it) {
         sqlite3_reset(st->vm);
         if (OraError e = BindAll(st, it)) return Fail(err, std::move(e));
+        OraError te;
+        int64_t changes = 0;
+        ErrorContext tctx = ContextOf(st);
+        if (RunDmlWithTriggers(s, st->vm, target, &tctx, te, changes)) {
+            sqlite3_reset(st->vm);
+            if (te) return Fail(err, std::move(te));
+            st->rowCount += static_cast<ub4>(changes);
+            continue;
+        }
         int rc = sqlite3_step(st->vm);
         while (rc == SQLITE_ROW) rc = sqlite3_step(st->vm);
         if (rc != SQLITE_DONE) {
@@ -740,6 +774,12 @@ sword RunDdl(StmtHandle* st, ErrorHandle* err) {
     }
     sqlite3_reset(st->vm);
     if (e) return Fail(err, std::move(e));
+    // a dropped table takes its triggers with it
+    const auto& toks = st->lex.toks;
+    if (toks.size() > 2 && IsWord(st->text, toks[0], "DROP") && IsWord(st->text, toks[1], "TABLE")) {
+        size_t k = toks.size() > 4 && IsOp(st->text, toks[3], ".") ? 4 : 2;
+        ForgetTableTriggers(s, Upper(IdentName(st->text, toks[k])));
+    }
     st->rowCount = 0;
     st->state = StmtHandle::State::Executed;
     return OCI_SUCCESS;
@@ -771,11 +811,57 @@ sword RunBlock(StmtHandle* st, ErrorHandle* err) {
     return OCI_SUCCESS;
 }
 
+// DROP PROCEDURE / FUNCTION / PACKAGE [BODY] / TRIGGER name.
+sword DropUnit(StmtHandle* st, ErrorHandle* err) {
+    Session& s = *st->session;
+    const auto& toks = st->lex.toks;
+    std::string_view text = st->text;
+    auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(text, toks[i], word); };
+    std::string type = Upper(TokText(text, toks[1]));
+    size_t k = 2;
+    if (type == "PACKAGE" && w(k, "BODY")) type += " BODY", ++k;
+    if (k >= toks.size() || (toks[k].kind != Tok::Word && toks[k].kind != Tok::QIdent))
+        return Fail(err, MakeErrorAt(k < toks.size() ? static_cast<int>(toks[k].pos) : 0, 900));
+    if (k + 2 < toks.size() && IsOp(text, toks[k + 1], ".")) k += 2;
+    const std::string name = IdentName(text, toks[k]);
+    if (OraError e = s.Commit()) return Fail(err, std::move(e));
+    // a package goes with its body
+    std::vector<std::string> types{type};
+    if (type == "PACKAGE") types.push_back("PACKAGE BODY");
+    int removed = 0;
+    for (const std::string& t : types) {
+        sqlite3_stmt* q = nullptr;
+        std::string sql = std::string("DELETE FROM ") + kSourceTable + " WHERE name = ?1 AND type = ?2";
+        if (sqlite3_prepare_v2(s.db(), sql.c_str(), -1, &q, nullptr) == SQLITE_OK) {
+            sqlite3_bind_text(q, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(q, 2, t.c_str(), -1, SQLITE_TRANSIENT);
+            if (sqlite3_step(q) == SQLITE_DONE) removed += sqlite3_changes(s.db());
+        }
+        sqlite3_finalize(q);
+        ForgetErrors(s, name, t);
+    }
+    if (removed == 0 || (type == "PACKAGE" && removed == 0))
+        return Fail(err, type == "TRIGGER" ? MakeErrorAt(static_cast<int>(toks[k].pos), 4080, s.user() + "." + name)
+                                           : MakeErrorAt(static_cast<int>(toks[k].pos), 4043, s.user() + "." + name));
+    if (type == "TRIGGER") {
+        std::string del = std::string("DELETE FROM ") + kTriggersTable + " WHERE name = " + QuoteString(name);
+        s.Exec(del.c_str());
+    }
+    st->state = StmtHandle::State::Executed;
+    return OCI_SUCCESS;
+}
+
 sword StoreUnit(StmtHandle* st, ErrorHandle* err) {
     Session& s = *st->session;
     const auto& toks = st->lex.toks;
     std::string_view text = st->text;
     auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(text, toks[i], word); };
+    if (w(0, "DROP")) return DropUnit(st, err);
+    if (w(0, "ALTER")) {
+        if (OraError e = AlterTriggers(s, text, toks)) return Fail(err, std::move(e));
+        st->state = StmtHandle::State::Executed;
+        return OCI_SUCCESS;
+    }
     size_t k = 1;
     bool replace = false;
     if (w(k, "OR") && w(k + 1, "REPLACE")) k += 2, replace = true;
@@ -792,9 +878,28 @@ sword StoreUnit(StmtHandle* st, ErrorHandle* err) {
     while (kindTok < toks.size() && !w(kindTok, "PROCEDURE") && !w(kindTok, "FUNCTION") && !w(kindTok, "PACKAGE") &&
            !w(kindTok, "TRIGGER") && !w(kindTok, "TYPE"))
         ++kindTok;
-    OraError check = type == "TRIGGER" || type == "TYPE" || type == "TYPE BODY"
-                         ? MakeError(24344)
-                         : CheckStoredUnit(s, text, toks, kindTok, type, name);
+    TriggerDef trig;
+    OraError check;
+    if (type == "TRIGGER") {
+        // the header must be sound and name a table; only the body may have compilation errors
+        if (OraError e = ParseTriggerDef(text, toks, kindTok, trig)) return Fail(err, std::move(e));
+        sqlite3_stmt* q = nullptr;
+        bool table = false;
+        std::string probe = "SELECT 1 FROM pragma_table_info(" + QuoteString(trig.table) + ")";
+        if (sqlite3_prepare_v2(s.db(), probe.c_str(), -1, &q, nullptr) == SQLITE_OK) table = sqlite3_step(q) == SQLITE_ROW;
+        sqlite3_finalize(q);
+        if (!table) {
+            size_t on = kindTok;
+            while (on < toks.size() && !w(on, "ON")) ++on;
+            return Fail(err, MakeErrorAt(on + 1 < toks.size() ? static_cast<int>(toks[on + 1].pos) : 0, 942));
+        }
+        std::shared_ptr<Program> prog;
+        check = CompileTrigger(s, trig, text, toks, prog);
+    } else if (type == "TYPE" || type == "TYPE BODY") {
+        check = MakeError(24344);
+    } else {
+        check = CheckStoredUnit(s, text, toks, kindTok, type, name);
+    }
     // DDL: the unit is stored in its own committed transaction.
     sqlite3_stmt* q = nullptr;
     std::string sql = std::string(replace ? "INSERT OR REPLACE" : "INSERT") + " INTO " + kSourceTable +
@@ -809,9 +914,19 @@ sword StoreUnit(StmtHandle* st, ErrorHandle* err) {
     }
     sqlite3_finalize(q);
     if (rc != SQLITE_DONE) {
-        if ((rc & 0xff) == SQLITE_CONSTRAINT) return Fail(err, MakeErrorAt(static_cast<int>(toks[k].pos), 955));
+        if ((rc & 0xff) == SQLITE_CONSTRAINT)
+            return Fail(err, type == "TRIGGER" ? MakeErrorAt(static_cast<int>(toks[k].pos), 4081, s.user() + "." + name)
+                                               : MakeErrorAt(static_cast<int>(toks[k].pos), 955));
         return Fail(err, s.MapError(rc));
     }
+    if (type == "TRIGGER") {
+        trig.name = name;
+        if (OraError e = StoreTriggerDef(s, trig)) return Fail(err, std::move(e));
+    }
+    // a trigger's errors count from its body already; other units' from their kind keyword
+    int startLine = 1, startColumn = 1;
+    if (type != "TRIGGER") LineColumn(text, toks[kindTok].pos, startLine, startColumn);
+    RecordErrors(s, name, type, check.code == kOraCompile ? check : OraError{}, startLine, startColumn);
     st->state = StmtHandle::State::Executed;
     if (check) {
         err->Set(MakeError(24344));

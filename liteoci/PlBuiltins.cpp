@@ -193,6 +193,21 @@ OraError CallBuiltinProcedure(Interpreter& in, const std::string& name, std::vec
 OraError CallBuiltinFunction(Interpreter& in, const std::string& name, std::vector<Value>& a, Value& out) {
     PlState& st = EngineOf(in.session());
     out = Value{};
+    if (name == "INSERTING" || name == "UPDATING" || name == "DELETING") {
+        // the innermost statement whose triggers run now
+        const TriggerContext* t = st.triggerStack.empty() ? nullptr : &st.triggerStack.back();
+        DmlTarget::Event want = name == "INSERTING" ? DmlTarget::Insert : name == "UPDATING" ? DmlTarget::Update : DmlTarget::Delete;
+        bool yes = t && t->event == want;
+        if (yes && want == DmlTarget::Update && !a.empty()) {
+            // UPDATING('column'): the statement sets that column
+            std::string col = Upper(ValueText(a[0]));
+            yes = false;
+            if (t->setColumns)
+                for (const std::string& c : *t->setColumns) yes = yes || c == col;
+        }
+        out = Int(yes ? 1 : 0);
+        return {};
+    }
     if (name == "SQLCODE") {
         const OraError* e = in.handling();
         if (!e) out = Int(0);

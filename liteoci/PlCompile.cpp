@@ -10,6 +10,7 @@
 
 #include "PlEngine.h"
 #include "PlScope.h"
+#include "PlTriggers.h"
 #include "StackGuard.h"
 #include "Translate.h"
 
@@ -92,6 +93,32 @@ struct Rewritten {
     }
 };
 
+// Authorizer that only records the tables a statement reads or writes (not those of triggers).
+int CollectTables(void* out, int action, const char* a1, const char*, const char* db, const char* trigger) {
+    if (trigger || !a1 || (db && std::strcmp(db, "temp") == 0)) return SQLITE_OK;
+    if (action != SQLITE_READ && action != SQLITE_INSERT && action != SQLITE_UPDATE && action != SQLITE_DELETE)
+        return SQLITE_OK;
+    if (std::strncmp(a1, "sqlite_", 7) == 0 || std::strncmp(a1, "liteoci$", 8) == 0) return SQLITE_OK;
+    auto& tables = *static_cast<std::vector<std::string>*>(out);
+    std::string t = Upper(a1);
+    for (const std::string& x : tables)
+        if (x == t) return SQLITE_OK;
+    tables.push_back(std::move(t));
+    return SQLITE_OK;
+}
+
+// Words of SQL expressions that never name a stored function (no lookup is made for them).
+bool SqlWord(const std::string& upper) {
+    static const char* const kWords[] = {
+        "NULL", "AND", "OR", "NOT", "IS", "IN", "LIKE", "BETWEEN", "CASE", "WHEN", "THEN", "ELSE", "END",
+        "SYSDATE", "SYSTIMESTAMP", "CURRENT_DATE", "CURRENT_TIMESTAMP", "USER", "ROWNUM", "LEVEL", "DATE",
+        "TIMESTAMP", "INTERVAL", "DISTINCT", "ESCAPE", "EXISTS", "ANY", "ALL", "SOME", "PRIOR", "SELECT", "FROM",
+        "WHERE", "AS", "DAY", "MONTH", "YEAR", "HOUR", "MINUTE", "SECOND", "TO", "NULLS", "FIRST", "LAST"};
+    for (const char* w : kWords)
+        if (upper == w) return true;
+    return false;
+}
+
 const char* const kStatementStart = "begin case declare exit for goto if loop mod null pragma raise return select update while with <an identifier>";
 
 struct Compiler {
@@ -110,6 +137,8 @@ struct Compiler {
     std::vector<std::string> loopLabels;
     int loopDepth = 0;
     Subprogram* currentSub = nullptr;
+    const TriggerDef* trig = nullptr;  // compiling the body of this trigger
+    bool exprOnly = false;             // compiling a PL/SQL expression, not an SQL statement
 
     Compiler(Session& ss, Program& p, size_t b, size_t e)
         : s(ss), prog(p), text(p.text), toks(p.toks), end(e), i(b), match(MatchParens(p.text, p.toks, b, e)) {}
@@ -121,6 +150,14 @@ struct Compiler {
         return k < end ? toks[k].pos : (end > 0 ? toks[end - 1].pos + toks[end - 1].len : 0);
     }
     std::string Name(size_t k) const { return IdentName(text, toks[k]); }
+    // :NEW or :OLD (or their REFERENCING names) in the body of a row trigger.
+    bool TrigRef(size_t k) const {
+        if (!trig || !trig->row || k >= end || toks[k].kind != Tok::Bind) return false;
+        std::string n = Upper(TokText(text, toks[k]).substr(1));
+        return n == trig->newName || n == trig->oldName;
+    }
+    // The name of a part of a name chain; a trigger's pseudorecord keeps its colon.
+    std::string PartName(size_t k) const { return TrigRef(k) ? Upper(TokText(text, toks[k])) : Name(k); }
 
     OraError Err(size_t k, const std::string& m) const { return PlsError(text, Pos(k), m); }
     OraError Unexpected(size_t k, const char* expecting) const {
@@ -443,7 +480,7 @@ struct Compiler {
     // Resolves the name chain at k; true when it rewrote something and moved k.
     OraError RewriteName(size_t& k, size_t e, Rewritten& r, bool& done) {
         done = false;
-        std::vector<std::string> parts{Name(k)};
+        std::vector<std::string> parts{PartName(k)};
         size_t j = k + 1;
         while (j + 1 < e && O(j, ".") && Ident(j + 1)) parts.push_back(Name(j + 1)), j += 2;
         bool pct = j + 1 < e && O(j, "%") && Ident(j + 1);
@@ -525,6 +562,22 @@ struct Compiler {
                     done = true;
                     return {};
                 }
+                if (trig && (n == "INSERTING" || n == "UPDATING" || n == "DELETING")) {
+                    CallTarget t;
+                    t.kind = CallTarget::Builtin;
+                    t.builtin = n;
+                    EmitCall(r, k, std::move(t));
+                    if (O(j, "(")) {
+                        r.text += ",";
+                        size_t after;
+                        if (OraError err = RewriteArgs(j, r, after)) return err;
+                        j = after;
+                    }
+                    r.text += ")";
+                    k = j;
+                    done = true;
+                    return {};
+                }
                 if (n == "SQLCODE" || (n == "SQLERRM" && !O(j, "(")) || n == "SQLERRM") {
                     CallTarget t;
                     t.kind = CallTarget::Builtin;
@@ -563,11 +616,10 @@ struct Compiler {
                 done = true;
                 return {};
             }
-            if (parts.size() == 1 && !O(j, "(") ) {
-                // a stored function without arguments
-                return {};
-            }
-            if (parts.size() == 1 && O(j, "(")) {
+            // A stored function called without parentheses: in an SQL statement a column of that name
+            // comes first, so only PL/SQL expressions take the name as the function.
+            if (parts.size() == 1 && !O(j, "(") && (!exprOnly || SqlWord(parts[0]))) return {};
+            if (parts.size() == 1) {
                 OraError err;
                 std::shared_ptr<void> keep;
                 auto fn = FindStoredSubprogram(s, parts[0], err, keep);
@@ -697,7 +749,7 @@ struct Compiler {
         size_t k = b;
         while (k < e) {
             const Token& t = toks[k];
-            bool chainStart = (t.kind == Tok::Word || t.kind == Tok::QIdent) && !(k > b && O(k - 1, "."));
+            bool chainStart = (t.kind == Tok::Word || t.kind == Tok::QIdent || TrigRef(k)) && !(k > b && O(k - 1, "."));
             if (chainStart) {
                 bool done = false;
                 size_t before = k;
@@ -741,8 +793,18 @@ struct Compiler {
         }
         x->sql = prefix + tr.sql;
         for (const ParamRef& p : tr.params) x->operands.push_back(ops[static_cast<size_t>(p.index)]);
+        // the tables the statement touches, for the mutating-table check of row triggers
+        sqlite3_set_authorizer(s.db(), CollectTables, &x->tables);
         int rc = sqlite3_prepare_v3(s.db(), x->sql.c_str(), static_cast<int>(x->sql.size()), SQLITE_PREPARE_PERSISTENT,
                                     &x->vm, nullptr);
+        // a stored function named without parentheses, where no column has its name
+        for (int tries = 0; rc != SQLITE_OK && tries < 16 && CallWithoutParentheses(s, x->sql); ++tries) {
+            sqlite3_finalize(x->vm);
+            x->vm = nullptr;
+            rc = sqlite3_prepare_v3(s.db(), x->sql.c_str(), static_cast<int>(x->sql.size()), SQLITE_PREPARE_PERSISTENT,
+                                    &x->vm, nullptr);
+        }
+        sqlite3_set_authorizer(s.db(), nullptr, nullptr);
         if (rc != SQLITE_OK) {
             std::string msg = sqlite3_errmsg(s.db());
             int off = sqlite3_error_offset(s.db());
@@ -764,12 +826,18 @@ struct Compiler {
         return {};
     }
 
-    OraError CompileExpr(size_t b, size_t e, ExprP& out) { return CompileSql(b, e, "SELECT ", false, out); }
+    OraError CompileExpr(size_t b, size_t e, ExprP& out) {
+        bool saved = exprOnly;
+        exprOnly = true;
+        OraError err = CompileSql(b, e, "SELECT ", false, out);
+        exprOnly = saved;
+        return err;
+    }
 
     // ---- assignment targets --------------------------------------------------------------------
 
     OraError Target(size_t& k, size_t e, LValue& lv) {
-        if (k < e && toks[k].kind == Tok::Bind) {
+        if (k < e && toks[k].kind == Tok::Bind && !TrigRef(k)) {
             lv.bind = true;
             std::vector<Operand> tmp;
             RewriteResolver res(prog, tmp);
@@ -779,11 +847,17 @@ struct Compiler {
             ++k;
             return {};
         }
-        if (!(k < e && Ident(k))) return Err(k, "PLS-00103: Encountered the symbol \"" +
+        if (!(k < e && (Ident(k) || TrigRef(k)))) return Err(k, "PLS-00103: Encountered the symbol \"" +
                                                     (k < end ? Upper(TokText(text, toks[k])) : std::string("end-of-file")) +
                                                     "\" when expecting one of the following:\n\n   <an identifier>");
-        std::string first = Name(k);
+        std::string first = PartName(k);
         lv.name = first;
+        if (TrigRef(k)) {
+            // OLD is never assigned; NEW only before the row is written
+            if (first == ":" + trig->oldName) return Err(k, "ORA-04085: cannot change the value of an OLD reference variable");
+            if (!trig->before || (!trig->onInsert && !trig->onUpdate))
+                return Err(k, "ORA-04084: cannot change NEW values for this trigger type");
+        }
         int at = 0;
         const Entry* en = scopes.Find(first, at);
         size_t start = k;
@@ -1490,6 +1564,7 @@ struct Compiler {
             ExprP x;
             if (OraError err = CompileSql(i, e, "", false, x)) return err;
             n.exprs.push_back(std::move(x));
+            n.dml = DmlTargetOf(text, toks, i, e);
             i = e;
             return Expect(";", ";");
         }
@@ -1867,6 +1942,7 @@ struct Compiler {
                 n.exprs.push_back(std::move(lo));
                 n.exprs.push_back(std::move(hi));
                 n.exprs.push_back(std::move(dml));
+                n.dml = DmlTargetOf(text, toks, i, e);
                 i = e;
             }
         }
@@ -2226,6 +2302,92 @@ OraError CompileUnit(Session& s, const std::string& kind, const std::string& nam
         }
     }
     if (!err && c.i < e) err = c.Unexpected(c.i, "end-of-file");
+    if (err) return err;
+    out = std::move(prog);
+    return {};
+}
+
+}  // namespace liteoci
+
+namespace liteoci {
+
+OraError CompileTrigger(Session& s, const TriggerDef& def, std::string_view text, const std::vector<Token>& toks,
+                        std::shared_ptr<Program>& out) {
+    // The program's text is the body, so that its lines count from the body's first line as the
+    // server counts them for triggers; the WHEN condition follows on a line of its own.
+    if (def.bodyBegin >= toks.size()) return MakeError(4075);
+    const uint32_t from = toks[def.bodyBegin].pos;
+    std::string all(text.substr(from));
+    const size_t bodyLen = all.size();
+    if (def.whenEnd > def.whenBegin) {
+        uint32_t wb = toks[def.whenBegin].pos, we = toks[def.whenEnd - 1].pos + toks[def.whenEnd - 1].len;
+        all += "\n" + std::string(text.substr(wb, we - wb));
+    }
+    Lexed lx = Lex(all);
+    if (lx.error) return lx.error;
+    size_t nBody = 0;
+    while (nBody < lx.toks.size() && lx.toks[nBody].pos < bodyLen) ++nBody;
+    auto prog = std::make_shared<Program>();
+    prog->text = all;
+    prog->toks = lx.toks;
+    prog->unitName = s.user() + "." + def.name;
+    prog->engine = &EngineOf(s);
+    Compiler c(s, *prog, 0, nBody);
+    c.match = MatchParens(prog->text, prog->toks, 0, prog->toks.size());
+    c.trig = &def;
+    prog->main = std::make_shared<Subprogram>();
+    prog->main->owner = prog.get();
+    Subprogram& m = *prog->main;
+    c.frames.emplace_back();
+    c.scopes.Push(0);
+    OraError err;
+    if (def.row) {
+        // :NEW and :OLD are records of the table's row; the WHEN condition names them without colons
+        TypeP rt;
+        err = c.TableRowType(0, def.table, rt);
+        if (!err) {
+            Entry en;
+            en.kind = Entry::Var;
+            en.type = rt;
+            en.slot = c.NewSlot(rt);
+            prog->newSlot = en.slot;
+            c.Declare(":" + def.newName, en);
+            Entry eo = en;
+            eo.slot = c.NewSlot(rt);
+            prog->oldSlot = eo.slot;
+            c.Declare(":" + def.oldName, eo);
+            if (nBody < prog->toks.size()) {
+                c.scopes.Push(0);
+                c.Declare(def.newName, en);
+                c.Declare(def.oldName, eo);
+                c.end = prog->toks.size();
+                err = c.CompileExpr(nBody, prog->toks.size(), prog->when);
+                c.end = nBody;
+                c.scopes.Pop();
+            }
+        }
+    }
+    if (!err && c.W(0, "CALL")) {
+        c.i = 1;
+        m.body.kind = Node::Block;
+        m.body.bodies.emplace_back();
+        Node n;
+        n.pos = c.Pos(c.i);
+        err = c.ParseCall(n, c.i);
+        if (err && err.text.find("PLS-00103") != std::string::npos && c.i >= nBody) err = {};
+        m.body.bodies[0].push_back(std::move(n));
+    } else if (!err) {
+        if (c.W(c.i, "DECLARE")) {
+            ++c.i;
+            err = c.ParseDeclarations(m.body);
+        }
+        if (!err) err = c.ParseBody(m.body);
+        if (!err && c.i < nBody) err = c.Unexpected(c.i, "end-of-file");
+    }
+    c.scopes.Pop();
+    m.frameSize = c.frames.back().size;
+    m.slotTypes = c.frames.back().types;
+    m.defined = true;
     if (err) return err;
     out = std::move(prog);
     return {};

@@ -54,6 +54,20 @@ struct CallTarget {
 
 class Interpreter;
 
+// The statement whose row triggers run now (INSERTING, UPDATING, DELETING answer from it).
+struct TriggerContext {
+    DmlTarget::Event event = DmlTarget::None;
+    const std::vector<std::string>* setColumns = nullptr;
+};
+
+// The rows a statement would change, recorded by the capture triggers: each row is the rowid,
+// then the old values (UPDATE, DELETE), then the new values (INSERT, UPDATE).
+struct CaptureState {
+    std::string table;
+    int event = 0;
+    std::vector<std::vector<Value>> rows;
+};
+
 struct PlState {
     Session* session = nullptr;
     std::map<int64_t, CallTarget> targets;
@@ -66,6 +80,14 @@ struct PlState {
     std::string lastErrorStack, lastBacktrace;  // for DBMS_UTILITY
     std::set<std::string> compiling;  // units being compiled now (a unit that names itself)
     uint64_t randomState = 0x9E3779B97F4A7C15ull;
+    // triggers (PlTriggers.cpp)
+    std::map<std::string, std::shared_ptr<void>> triggers;  // name -> compiled trigger
+    std::vector<TriggerContext> triggerStack;
+    CaptureState* capture = nullptr;
+    std::vector<std::string> mutating;                   // tables whose row triggers run now
+    std::map<std::string, std::string> captureColumns;   // table -> columns its capture triggers record
+    int dmlDepth = 0;                                    // statements with triggers running inside each other
+    sqlite3_stmt* triggerLookup = nullptr;               // the triggers of a table (every DML asks)
     ~PlState();
 };
 
@@ -113,6 +135,12 @@ OraError RunStatementText(Session& s, const std::string& text);
 const std::vector<Param>* BuiltinParams(const std::string& qualified);
 // Makes a stored function callable from SQL under its name; false when no such function exists.
 bool RegisterSqlCallable(Session& s, const std::string& upperName);
+// Makes function `name` of package `package` callable from SQL; sqlName receives how SQL names it.
+// False when no such package exists.
+bool RegisterPackageCallable(Session& s, const std::string& package, const std::string& name, std::string& sqlName);
+// After "no such column: X" from preparing sql: when X is a stored function, rewrites its use in sql
+// into a call without arguments and returns true (the caller prepares again).
+bool CallWithoutParentheses(Session& s, std::string& sql);
 // Compiles the text of CREATE ... (kind, name) to see whether it compiles; errors as ORA-06550.
 OraError CheckUnit(Session& s, const std::string& kind, const std::string& name, std::string_view text,
                    const std::vector<Token>& toks, size_t kindTok);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "PlTriggers.h"
 #include "StackGuard.h"
 #include "Translate.h"
 
@@ -141,6 +142,8 @@ OraError Interpreter::EvalRow(Expr& x, sqlite3_stmt*& vm, bool& owned) {
     if (s_.cancelled()) return MakeError(kOraCancelled);
     owned = false;
     vm = x.vm;
+    if (!st_.mutating.empty() && !x.tables.empty())
+        if (OraError e = CheckMutating(s_, x.tables)) return e;
     if (x.busy || !vm) {
         if (sqlite3_prepare_v2(s_.db(), x.sql.c_str(), static_cast<int>(x.sql.size()), &vm, nullptr) != SQLITE_OK) {
             OraError e = s_.MapError(sqlite3_errcode(s_.db()));
@@ -496,10 +499,13 @@ OraError Interpreter::Run(Node& n) {
         case Node::Forall: return RunForall(n);
         case Node::Block: return RunBlock(n);
         case Node::Commit:
+            // a trigger's statement must be able to undo what the trigger did
+            if (st_.dmlDepth > 0) return Located(MakeError(4092, "COMMIT"), n.pos);
             savepoint_ = false;
             if (OraError err = s_.Commit()) return Located(err, n.pos);
             return {};
         case Node::Rollback:
+            if (st_.dmlDepth > 0) return Located(MakeError(4092, "ROLLBACK"), n.pos);
             savepoint_ = false;
             if (OraError err = s_.Rollback()) return Located(err, n.pos);
             return {};
@@ -514,14 +520,23 @@ OraError Interpreter::RunSql(Node& n) {
     bool owned;
     if (OraError e = EvalRow(x, vm, owned)) return Located(e, n.pos);
     pendingCallError = OraError{};
-    int rc = sqlite3_step(vm);
-    while (rc == SQLITE_ROW) rc = sqlite3_step(vm);
     OraError e;
-    if (rc != SQLITE_DONE) e = pendingCallError ? pendingCallError : s_.MapError(rc);
-    else {
-        sqlRowCount_ = sqlite3_changes64(s_.db());
-        sqlFound_ = sqlRowCount_ > 0;
-        sqlUsed_ = true;
+    int64_t changes = 0;
+    if (RunDmlWithTriggers(s_, vm, n.dml, nullptr, e, changes)) {
+        if (!e) {
+            sqlRowCount_ = changes;
+            sqlFound_ = changes > 0;
+            sqlUsed_ = true;
+        }
+    } else {
+        int rc = sqlite3_step(vm);
+        while (rc == SQLITE_ROW) rc = sqlite3_step(vm);
+        if (rc != SQLITE_DONE) e = pendingCallError ? pendingCallError : s_.MapError(rc);
+        else {
+            sqlRowCount_ = sqlite3_changes64(s_.db());
+            sqlFound_ = sqlRowCount_ > 0;
+            sqlUsed_ = true;
+        }
     }
     if (owned) sqlite3_finalize(vm);
     else sqlite3_reset(vm);
@@ -814,6 +829,7 @@ OraError Interpreter::RunForall(Node& n) {
     dml.kind = Node::Sql;
     dml.pos = n.pos;
     dml.exprs.push_back(std::move(n.exprs[2]));
+    dml.dml = n.dml;
     OraError e;
     for (int64_t k = a; k <= b && !e; ++k) {
         Datum& d = frame_->slots[static_cast<size_t>(n.varSlot)];
@@ -870,6 +886,18 @@ OraError Interpreter::RunExecImmediate(Node& n) {
         std::vector<LValue> into;
         for (size_t k = 0; k < intoCount; ++k) into.push_back(std::move(n.targets[k]));
         OraError e;
+        int64_t changes = 0;
+        DmlTarget target = cls.cls == StmtClass::Dml ? DmlTargetOf(q, lx.toks, 0, lx.toks.size()) : DmlTarget{};
+        if (RunDmlWithTriggers(s_, vm, target, nullptr, e, changes)) {
+            if (!e) {
+                sqlRowCount_ = changes;
+                sqlFound_ = changes > 0;
+                sqlUsed_ = true;
+            }
+            sqlite3_finalize(vm);
+            for (size_t k = 0; k < intoCount; ++k) n.targets[k] = std::move(into[k]);
+            return Located(e, n.pos);
+        }
         int rc = sqlite3_step(vm);
         if (cls.cls == StmtClass::Query) {
             if (n.bulk) {
@@ -906,6 +934,8 @@ OraError Interpreter::RunExecImmediate(Node& n) {
     }
     // DDL, blocks and the rest: the statement runs as the client runs any statement
     if (!args.empty()) return Located(MakeError(1006), n.pos);
+    // DDL commits, which a trigger may not do
+    if (st_.dmlDepth > 0 && cls.cls != StmtClass::Block) return Located(MakeError(4092, "COMMIT"), n.pos);
     savepoint_ = false;
     OraError e = RunStatementText(s_, q);
     return Located(e, n.pos);
@@ -1116,6 +1146,34 @@ OraError Interpreter::RunPackageInit(Package& pkg) {
         }
     }
     return {};
+}
+
+OraError Interpreter::RunTrigger(Program& prog, Datum* newRow, Datum* oldRow, bool& fired) {
+    prog_ = &prog;
+    Subprogram& m = *prog.main;
+    Frame f;
+    f.slots.resize(static_cast<size_t>(m.frameSize));
+    for (size_t k = 0; k < m.slotTypes.size() && k < f.slots.size(); ++k)
+        if (m.slotTypes[k]) f.slots[k] = InitialDatum(*m.slotTypes[k]);
+    f.sub = &m;
+    if (newRow && prog.newSlot >= 0) f.slots[static_cast<size_t>(prog.newSlot)] = CopyDatum(*newRow);
+    if (oldRow && prog.oldSlot >= 0) f.slots[static_cast<size_t>(prog.oldSlot)] = CopyDatum(*oldRow);
+    frame_ = &f;
+    fired = true;
+    OraError e;
+    if (prog.when) {
+        bool t = false;
+        e = Truth(*prog.when, t);
+        fired = !e && t;
+    }
+    if (!e && fired) e = RunBlock(m.body);
+    if (e && e.code != kOraCancelled) {
+        std::string w = Where(f);
+        if (!w.empty()) e.text += "\nORA-06512: " + w;
+    }
+    if (!e && fired && newRow && prog.newSlot >= 0) *newRow = std::move(f.slots[static_cast<size_t>(prog.newSlot)]);
+    frame_ = nullptr;
+    return e;
 }
 
 OraError Interpreter::RunMain(Program& prog) {

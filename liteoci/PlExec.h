@@ -42,6 +42,10 @@ public:
     OraError Call(const Subprogram& sp, Frame* link, std::vector<Datum>& args, const std::vector<bool>& given,
                   Value* result);
     OraError RunPackageInit(Package& pkg);
+    // Runs a trigger's program with its :NEW and :OLD records (either may be null for a statement
+    // trigger); newRow receives what the body left in :NEW. fired is false when the WHEN condition
+    // did not hold.
+    OraError RunTrigger(Program& prog, Datum* newRow, Datum* oldRow, bool& fired);
     Frame* Climb(int up);
 
     Session& session() { return s_; }

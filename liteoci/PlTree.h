@@ -98,6 +98,7 @@ struct Expr {
     sqlite3_stmt* vm = nullptr;
     bool busy = false;  // stepping now: a recursive use prepares a statement of its own
     TypeP type;         // what the value is assigned as, when known (for INTO lists and records)
+    std::vector<std::string> tables;  // tables the statement reads or writes (upper case), for ORA-04091
     ~Expr() { sqlite3_finalize(vm); }
 };
 using ExprP = std::unique_ptr<Expr>;
@@ -113,6 +114,15 @@ struct LValue {
     bool textKeys = false;       // the collection is indexed by VARCHAR2
     bool bounded = false;        // a nested table or varray: subscripts lie in 1..extent
     std::string name;
+};
+
+// What a DML statement changes: its table, its kind and, for UPDATE, the columns it sets.
+struct DmlTarget {
+    enum Event : uint8_t { None, Insert, Update, Delete } event = None;
+    std::string table;                    // upper case
+    std::vector<std::string> setColumns;  // UPDATE: the columns of its SET list, upper case
+    bool singleRow = false;               // INSERT ... VALUES: one row, its table does not count as mutating
+    bool merge = false;                   // MERGE INTO table: its triggers are not fired (refused)
 };
 
 struct ExcDecl {
@@ -179,6 +189,7 @@ struct Node {
     std::vector<std::pair<int, ExprP>> inits;  // Block: variables to initialise on entry (slot, expr or null)
     std::vector<std::pair<int, TypeP>> fresh;  // Block: variables reset on entry
     bool usingOut = false;
+    DmlTarget dml;                 // Sql: what the statement changes, for the triggers of its table
 };
 
 enum class ParamMode : uint8_t { In, Out, InOut };
@@ -235,6 +246,8 @@ struct Program {
     std::vector<int64_t> callTargets;          // ids registered with the session
     std::string unitName;                      // "DEMO.P" of a stored unit, empty for a block
     Node initBlock;                            // package body's initialisation part
+    int newSlot = -1, oldSlot = -1;            // a row trigger: its :NEW and :OLD records in the main frame
+    ExprP when;                                // a row trigger's WHEN condition, or null
     PlState* engine = nullptr;
     ~Program();
 };

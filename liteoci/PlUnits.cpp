@@ -1,11 +1,13 @@
 // Stored units and the session's engine: finding, compiling and caching procedures, functions and
 // packages from the source table, the LITEOCI_PLCALL bridge from SQL into PL/SQL, and stored
 // functions made callable from SQL.
+#include <cctype>
 #include <cstring>
 
 #include "Executor.h"
 #include "Handles.h"
 #include "PlExec.h"
+#include "PlTriggers.h"
 
 namespace liteoci {
 namespace {
@@ -123,7 +125,130 @@ void SqlCallableFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     CallFunctionFromSql(ctx, s, in, *fn, nullptr, 0, argc, argv);
 }
 
+struct PackageCallable {
+    Session* session;
+    std::string package, name;
+};
+
+// A function of a package called from SQL: pkg.f(args).
+void PackageFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    auto* c = static_cast<PackageCallable*>(sqlite3_user_data(ctx));
+    Session& s = *c->session;
+    OraError err;
+    auto pkg = FindPackage(s, c->package, err);
+    std::shared_ptr<Subprogram> fn;
+    if (pkg) {
+        auto it = pkg->subs.find(c->name);
+        if (it != pkg->subs.end())
+            for (auto& sp : it->second)
+                if (sp->isFunction && sp->params.size() >= static_cast<size_t>(argc) && (!fn || sp->params.size() < fn->params.size()))
+                    fn = sp;
+    }
+    if (err || !fn) {
+        err = err ? MakeRawError(kOraStoredInvalid, "Package or function " + c->package + " is in an invalid state")
+                  : MakeError(904, "\"" + c->package + "\".\"" + c->name + "\"");
+        sqlite3_result_error(ctx, err.text.c_str(), -1);
+        return;
+    }
+    PlState& st = EngineOf(s);
+    std::unique_ptr<Interpreter> own;
+    Interpreter* in = st.current;
+    if (!in) {
+        own = std::make_unique<Interpreter>(s, nullptr, nullptr);
+        in = own.get();
+    }
+    if (!pkg->initialised) {
+        if (OraError e = in->RunPackageInit(*pkg)) {
+            in->pendingCallError = e;
+            sqlite3_result_error(ctx, e.text.c_str(), -1);
+            return;
+        }
+    }
+    CallFunctionFromSql(ctx, s, *in, *fn, nullptr, 0, argc, argv);
+}
+
 }  // namespace
+
+bool RegisterPackageCallable(Session& s, const std::string& package, const std::string& name, std::string& sqlName) {
+    std::string text;
+    bool valid = false;
+    if (!LoadSource(s, package, "PACKAGE", text, valid)) return false;
+    sqlName = "\"" + package + "." + name + "\"";
+    auto* c = new PackageCallable{&s, package, name};
+    int rc = sqlite3_create_function_v2(s.db(), (package + "." + name).c_str(), -1, SQLITE_UTF8, c, PackageFunction,
+                                        nullptr, nullptr, [](void* p) { delete static_cast<PackageCallable*>(p); });
+    return rc == SQLITE_OK;
+}
+
+bool CallWithoutParentheses(Session& s, std::string& sql) {
+    const char* msg = sqlite3_errmsg(s.db());
+    if (std::strncmp(msg, "no such column: ", 16) != 0) return false;
+    std::string name = Upper(msg + 16);
+    int off = sqlite3_error_offset(s.db());
+    if (off < 0 || static_cast<size_t>(off) >= sql.size()) return false;
+    // the offset may point at the last part of a dotted name
+    auto wordChar = [](char ch) {
+        return std::isalnum(static_cast<unsigned char>(ch)) || ch == '_' || ch == '$' || ch == '#' || ch == '"';
+    };
+    for (;;) {
+        int p = off - 1;
+        while (p >= 0 && sql[static_cast<size_t>(p)] == ' ') --p;
+        if (p < 1 || sql[static_cast<size_t>(p)] != '.') break;
+        --p;
+        while (p >= 0 && sql[static_cast<size_t>(p)] == ' ') --p;
+        if (p < 0 || !wordChar(sql[static_cast<size_t>(p)])) break;
+        while (p > 0 && wordChar(sql[static_cast<size_t>(p) - 1])) --p;
+        off = p;
+    }
+    // the name as the statement spells it: words and quoted words joined by dots
+    size_t end = static_cast<size_t>(off);
+    std::string spelled;
+    for (;;) {
+        if (end < sql.size() && sql[end] == '"') {
+            size_t close = sql.find('"', end + 1);
+            if (close == std::string::npos) return false;
+            spelled += sql.substr(end + 1, close - end - 1);
+            end = close + 1;
+        } else {
+            size_t from = end;
+            while (end < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[end])) || sql[end] == '_' ||
+                                        sql[end] == '$' || sql[end] == '#'))
+                ++end;
+            if (end == from) return false;
+            spelled += sql.substr(from, end - from);
+        }
+        size_t dot = end;
+        while (dot < sql.size() && sql[dot] == ' ') ++dot;
+        if (dot + 1 < sql.size() && sql[dot] == '.') {
+            spelled += '.';
+            end = dot + 1;
+            while (end < sql.size() && sql[end] == ' ') ++end;
+            continue;
+        }
+        break;
+    }
+    if (Upper(spelled) != name) return false;
+    size_t dot = name.find('.');
+    std::string call;
+    bool known;
+    if (dot == std::string::npos) {
+        known = RegisterSqlCallable(s, name);
+        call = sql.substr(static_cast<size_t>(off), end - static_cast<size_t>(off)) + "()";
+    } else {
+        known = name.find('.', dot + 1) == std::string::npos &&
+                RegisterPackageCallable(s, name.substr(0, dot), name.substr(dot + 1), call);
+        call += "()";
+    }
+    if (!known) {
+        // looking the name up overwrote the connection's error; the caller reports the statement's own
+        sqlite3_stmt* again = nullptr;
+        sqlite3_prepare_v2(s.db(), sql.c_str(), static_cast<int>(sql.size()), &again, nullptr);
+        sqlite3_finalize(again);
+        return false;
+    }
+    sql.replace(static_cast<size_t>(off), end - static_cast<size_t>(off), call);
+    return true;
+}
 
 PlState& EngineOf(Session& s) {
     auto& slot = s.plEngine();
@@ -131,12 +256,14 @@ PlState& EngineOf(Session& s) {
         auto st = std::make_shared<PlState>();
         st->session = &s;
         sqlite3_create_function_v2(s.db(), "LITEOCI_PLCALL", -1, SQLITE_UTF8, &s, PlCallFunction, nullptr, nullptr, nullptr);
+        RegisterTriggerFunctions(s);
         slot = st;
     }
     return *static_cast<PlState*>(slot.get());
 }
 
 PlState::~PlState() {
+    sqlite3_finalize(triggerLookup);
     // programs unregister their targets while the map still exists
     units.clear();
     packages.clear();

@@ -10,6 +10,7 @@
 #include <random>
 #include <thread>
 
+#include "Dictionary.h"
 #include "OraCodes.h"
 #include "Sha256.h"
 
@@ -26,7 +27,12 @@ const char* const kSchema =
 // Run at every logon as well: files made before sequences existed get their table then.
 const char* const kSequenceSchema =
     "CREATE TABLE IF NOT EXISTS \"liteoci$sequences\" (name TEXT PRIMARY KEY, next INTEGER NOT NULL, "
-    "step INTEGER NOT NULL)";
+    "step INTEGER NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS \"liteoci$errors\" (name TEXT NOT NULL, type TEXT NOT NULL, sequence INTEGER NOT NULL, "
+    "line INTEGER NOT NULL, position INTEGER NOT NULL, text TEXT NOT NULL, attribute TEXT NOT NULL, "
+    "message_number INTEGER, PRIMARY KEY (name, type, sequence));"
+    "CREATE TABLE IF NOT EXISTS \"liteoci$triggers\" (name TEXT PRIMARY KEY, table_name TEXT NOT NULL, "
+    "trigger_type TEXT NOT NULL, triggering_event TEXT NOT NULL, enabled INTEGER NOT NULL)";
 
 std::string RandomSalt() {
     std::random_device rd;
@@ -287,6 +293,7 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
     s->Exec("PRAGMA foreign_keys=ON");
     if (RegisterSqlFunctions(s->db_, &s->settings_) != SQLITE_OK) return MakeError(600, "functions");
     if (OraError e = s->Exec("CREATE TEMP TABLE DUAL (DUMMY VARCHAR2(1)); INSERT INTO temp.DUAL VALUES ('X')")) return e;
+    if (OraError e = CreateDictionaryViews(*s)) return e;
     if (OraError e = s->RegisterStatistics()) return e;
     out = std::move(s);
     return {};

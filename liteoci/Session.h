@@ -31,6 +31,8 @@ namespace liteoci {
 // Tables of the client's own, named so that no Oracle identifier of a user can reach them.
 inline constexpr const char* kUsersTable = "\"liteoci$users\"";
 inline constexpr const char* kSourceTable = "\"liteoci$source\"";
+inline constexpr const char* kErrorsTable = "\"liteoci$errors\"";      // compilation errors of stored units
+inline constexpr const char* kTriggersTable = "\"liteoci$triggers\"";  // trigger name -> table, kind, enabled
 
 class DbmsOutput {
 public:

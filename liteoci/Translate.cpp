@@ -300,11 +300,21 @@ Classification Classify(std::string_view text, const std::vector<Token>& toks) {
     else if (w(0, "COMMIT")) c = {StmtClass::Commit, 21};
     else if (w(0, "EXPLAIN")) c = {StmtClass::Explain, 15};
     else if (w(0, "ROLLBACK")) c = {StmtClass::Rollback, 17};
-    else if (w(0, "DROP")) c = {StmtClass::Ddl, 6};
+    else if (w(0, "DROP"))
+        c = {w(1, "PROCEDURE") || w(1, "FUNCTION") || w(1, "PACKAGE") || w(1, "TRIGGER") ? StmtClass::PlsqlUnit
+                                                                                       : StmtClass::Ddl,
+             6};
     else if (w(0, "TRUNCATE") || w(0, "RENAME")) c = {StmtClass::Ddl, 0};
     else if (w(0, "COMMENT") || w(0, "GRANT") || w(0, "REVOKE") || w(0, "ANALYZE")) c = {StmtClass::Ignored, 0};
     else if (w(0, "SET") && w(1, "TRANSACTION")) c = {StmtClass::Ignored, 0};
-    else if (w(0, "ALTER")) c = {w(1, "SESSION") ? StmtClass::AlterSession : StmtClass::Ddl, 7};
+    else if (w(0, "ALTER") && w(1, "SESSION")) c = {StmtClass::AlterSession, 7};
+    else if (w(0, "ALTER")) {
+        // ALTER TRIGGER and ALTER TABLE ... ENABLE|DISABLE ALL TRIGGERS change stored triggers
+        bool triggers = w(1, "TRIGGER");
+        for (size_t k = 2; k + 2 < toks.size() && !triggers; ++k)
+            triggers = (w(k, "ENABLE") || w(k, "DISABLE")) && w(k + 1, "ALL") && w(k + 2, "TRIGGERS");
+        c = {triggers ? StmtClass::PlsqlUnit : StmtClass::Ddl, 7};
+    }
     else if (w(0, "CREATE")) {
         size_t k = 1;
         if (w(k, "OR") && w(k + 1, "REPLACE")) k += 2;

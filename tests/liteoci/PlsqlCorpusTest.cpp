@@ -86,8 +86,11 @@ const std::vector<Case>& Corpus() {
         {"stored units", "a function without RETURN",
          {"CREATE FUNCTION noret RETURN NUMBER IS\nBEGIN\n  NULL;\nEND;"},
          "DECLARE n NUMBER; BEGIN n := noret; END;", "",
-         "ORA-06503: PL/SQL: Function returned without value\nORA-06512: at \"DEMO.NORET\", line 2\nORA-06512: at line 1",
-         nullptr, nullptr, true},
+         "ORA-06503: PL/SQL: Function returned without value\nORA-06512: at \"DEMO.NORET\", line 2\nORA-06512: at line 1"},
+        {"stored units", "a function without parameters called without parentheses",
+         {"CREATE FUNCTION answer RETURN NUMBER IS BEGIN RETURN 42; END;"},
+         "DECLARE n NUMBER; BEGIN n := answer; SELECT answer + 1 INTO n FROM dual; DBMS_OUTPUT.PUT_LINE(n); END;", "43",
+         nullptr, "SELECT answer FROM dual", "42"},
         {"stored units", "CALL of a procedure", {"CREATE PROCEDURE hi2 IS BEGIN DBMS_OUTPUT.PUT_LINE('called'); END;"},
          "CALL hi2()", "called", nullptr},
 
@@ -110,6 +113,11 @@ const std::vector<Case>& Corpus() {
           " balance := balance - amount; END; END;"},
          "BEGIN acct.take(60); acct.take(60); EXCEPTION WHEN acct.insufficient THEN DBMS_OUTPUT.PUT_LINE('refused'); END;",
          "refused", nullptr},
+        {"packages", "a package function called from SQL",
+         {"CREATE PACKAGE emp_util AS FUNCTION double_it(n NUMBER) RETURN NUMBER; END;",
+          "CREATE PACKAGE BODY emp_util AS FUNCTION double_it(n NUMBER) RETURN NUMBER IS BEGIN RETURN n * 2; END; END;"},
+         "DECLARE n NUMBER; BEGIN SELECT emp_util.double_it(4) INTO n FROM dual; DBMS_OUTPUT.PUT_LINE(n); END;", "8",
+         nullptr, "SELECT emp_util.double_it(21) FROM dual", "42"},
         {"packages", "a component that is not declared", {"CREATE PACKAGE small AS x NUMBER; END;"},
          "BEGIN small.y := 1; END;", "",
          "ORA-06550: line 1, column 13:\nPLS-00302: component 'Y' must be declared\n"
@@ -343,19 +351,60 @@ const std::vector<Case>& Corpus() {
          "BEGIN INSERT INTO t2 VALUES (2); BEGIN INSERT INTO t2 VALUES (1 / 0); EXCEPTION WHEN ZERO_DIVIDE THEN NULL; END; END;",
          "", nullptr, "select count(*) from t2", "1"},
 
-        // ---- triggers (not yet fired by the client) ------------------------------------------
+        // ---- triggers ------------------------------------------------------------------------
         {"triggers", "BEFORE INSERT row trigger refuses a row",
          {"create table accounts (id number, bal number)",
           "CREATE TRIGGER no_negative BEFORE INSERT ON accounts FOR EACH ROW\nBEGIN\n"
           "  IF :NEW.bal < 0 THEN RAISE_APPLICATION_ERROR(-20002, 'negative'); END IF;\nEND;"},
          "BEGIN INSERT INTO accounts VALUES (1, -5); END;", "",
          "ORA-20002: negative\nORA-06512: at \"DEMO.NO_NEGATIVE\", line 2\n"
-         "ORA-04088: error during execution of trigger 'DEMO.NO_NEGATIVE'\nORA-06512: at line 1",
-         nullptr, nullptr, true},
+         "ORA-04088: error during execution of trigger 'DEMO.NO_NEGATIVE'\nORA-06512: at line 1"},
         {"triggers", "sequence-filling trigger",
          {"create table items (id number, name varchar2(10))", "create sequence items_seq",
           "CREATE TRIGGER items_id BEFORE INSERT ON items FOR EACH ROW BEGIN :NEW.id := items_seq.NEXTVAL; END;"},
-         "BEGIN INSERT INTO items (name) VALUES ('a'); END;", "", nullptr, "select id from items", "1", true},
+         "BEGIN INSERT INTO items (name) VALUES ('a'); END;", "", nullptr, "select id from items", "1"},
+        {"triggers", "conditional predicates in a statement trigger",
+         {kEmp, kEmpRows,
+          "CREATE OR REPLACE TRIGGER t\n  BEFORE\n    INSERT OR\n    UPDATE OF sal, deptno OR\n    DELETE\n  ON emp\nBEGIN\n"
+          "  CASE\n    WHEN INSERTING THEN\n      DBMS_OUTPUT.PUT_LINE('Inserting');\n"
+          "    WHEN UPDATING('sal') THEN\n      DBMS_OUTPUT.PUT_LINE('Updating salary');\n"
+          "    WHEN UPDATING('deptno') THEN\n      DBMS_OUTPUT.PUT_LINE('Updating department ID');\n"
+          "    WHEN DELETING THEN\n      DBMS_OUTPUT.PUT_LINE('Deleting');\n  END CASE;\nEND;"},
+         "BEGIN INSERT INTO emp (empno) VALUES (1); UPDATE emp SET sal = 1 WHERE empno = 1;"
+         " UPDATE emp SET deptno = 30 WHERE empno = 1; DELETE FROM emp WHERE empno = 1; END;",
+         "Inserting\nUpdating salary\nUpdating department ID\nDeleting", nullptr},
+        {"triggers", "conditional trigger prints salary changes",
+         {kEmp, kEmpRows,
+          "CREATE OR REPLACE TRIGGER print_salary_changes\n  BEFORE DELETE OR INSERT OR UPDATE ON emp\n  FOR EACH ROW\n"
+          "  WHEN (NEW.job <> 'PRESIDENT')\nDECLARE\n  sal_diff  NUMBER;\nBEGIN\n  sal_diff  := :NEW.sal  - :OLD.sal;\n"
+          "  DBMS_OUTPUT.PUT(:NEW.ename || ': ');\n  DBMS_OUTPUT.PUT('Old salary = ' || :OLD.sal || ', ');\n"
+          "  DBMS_OUTPUT.PUT('New salary = ' || :NEW.sal || ', ');\n  DBMS_OUTPUT.PUT_LINE('Difference: ' || sal_diff);\nEND;"},
+         "BEGIN UPDATE emp SET sal = sal * 1.05 WHERE deptno = 10; END;",
+         "CLARK: Old salary = 2450, New salary = 2572.5, Difference: 122.5", nullptr},
+        {"triggers", "AFTER row trigger logs each change",
+         {kEmp, kEmpRows, "create table emp_log (emp_id number, new_salary number, action varchar2(20))",
+          "CREATE OR REPLACE TRIGGER log_salary_increase\n  AFTER UPDATE OF sal ON emp\n  FOR EACH ROW\nBEGIN\n"
+          "  INSERT INTO emp_log (emp_id, new_salary, action)\n  VALUES (:NEW.empno, :NEW.sal, 'New Salary');\nEND;"},
+         "BEGIN UPDATE emp SET sal = sal + 1000.0 WHERE deptno = 10; DBMS_OUTPUT.PUT_LINE(SQL%ROWCOUNT); END;", "2", nullptr,
+         "select sum(new_salary) from emp_log", "9450"},
+        {"triggers", "a row trigger that queries its own table",
+         {kEmp, kEmpRows,
+          "CREATE TRIGGER max_sal BEFORE UPDATE OF sal ON emp FOR EACH ROW\nDECLARE\n  m NUMBER;\nBEGIN\n"
+          "  SELECT MAX(sal) INTO m FROM emp;\nEND;"},
+         "BEGIN\n  UPDATE emp SET sal = 6000 WHERE empno = 7839;\nEND;", "",
+         "ORA-04091: table DEMO.EMP is mutating, trigger/function may not see it\nORA-06512: at \"DEMO.MAX_SAL\", line 4\n"
+         "ORA-04088: error during execution of trigger 'DEMO.MAX_SAL'\nORA-06512: at line 2", "select sal from emp where empno = 7839", "5000"},
+        {"triggers", "a trigger that does not compile blocks its statements",
+         {kEmp, "CREATE TRIGGER broken_t BEFORE INSERT ON emp FOR EACH ROW BEGIN nothing_here; END;"},
+         "BEGIN INSERT INTO emp (empno) VALUES (1); END;", "",
+         "ORA-04098: trigger 'DEMO.BROKEN_T' is invalid and failed re-validation\nORA-06512: at line 1",
+         "select count(*) from emp", "0"},
+        {"triggers", "a disabled trigger does not fire",
+         {"create table accounts2 (id number, bal number)",
+          "CREATE TRIGGER no_neg2 BEFORE INSERT ON accounts2 FOR EACH ROW BEGIN"
+          " IF :NEW.bal < 0 THEN RAISE_APPLICATION_ERROR(-20002, 'negative'); END IF; END;",
+          "ALTER TRIGGER no_neg2 DISABLE"},
+         "BEGIN INSERT INTO accounts2 VALUES (1, -5); END;", "", nullptr, "select count(*) from accounts2", "1"},
     };
     return cases;
 }
