@@ -26,6 +26,8 @@ namespace {
 // A long export shows its progress: at once when it has this many rows, else once it has run this long.
 constexpr size_t kProgressAtOnceRows = 50000;
 constexpr qint64 kProgressAfterMs = 300;
+// Laying out the progress text at every report would cost more than the rows between two reports.
+constexpr qint64 kProgressEveryMs = 50;
 
 // The grid's rows as the export reads them: the query's columns (the fetch number is the grid's own),
 // either every row or the chosen ones, in list order.
@@ -96,10 +98,14 @@ public:
         if (!dialog_ && (total_ >= kProgressAtOnceRows || clock_.elapsed() >= kProgressAfterMs)) {
             dialog_ = new cExportProgress(total_, grid_);
             dialog_->show();
+            shown_.start();
         }
         if (!dialog_)
             return true;
-        dialog_->SetRows(rows);
+        if (shown_.elapsed() >= kProgressEveryMs) {
+            dialog_->SetRows(rows);
+            shown_.start();
+        }
         QCoreApplication::processEvents();
         return grid_ && dialog_ && !dialog_->Cancelled();
     }
@@ -108,6 +114,7 @@ private:
     QPointer<CQuarvelView> grid_;
     size_t total_;
     QElapsedTimer clock_;
+    QElapsedTimer shown_; // since the progress text was last set
     QPointer<cExportProgress> dialog_;
 };
 
@@ -154,21 +161,27 @@ void ExportGridRows(CQuarvelView& view) {
             return;
     }
 
-    platform::CFileAccess& files = platform::CFileAccess::System();
     platform::CFileAccess::SFileInfo existing;
-    if (files.Stat(path, existing)) {
+    if (platform::CFileAccess::System().Stat(path, existing)) {
         if (MessageBoxText("File " + path + " already exists. Replace?", 1) != IDOK || !grid)
             return;
     }
 
-    const GridRows rows(*grid->Model(), std::move(chosenRows));
-    Progress progress(grid, rows.RowCount());
+    const script::ExportOutcome outcome = WriteGridRows(*grid, std::move(chosenRows), target->format, path);
+    if (outcome.cancelled)
+        return;
+    MessageBoxText(outcome.saved ? script::SavedText(outcome) : outcome.error);
+}
+
+script::ExportOutcome WriteGridRows(CQuarvelView& view, std::optional<std::vector<int>> rows,
+                                    script::ExportFormat format, const std::string& path) {
+    QPointer<CQuarvelView> grid(&view);
+    const GridRows source(*view.Model(), std::move(rows));
+    Progress progress(grid, source.RowCount());
+    platform::CFileAccess& files = platform::CFileAccess::System();
     script::ExportOptions options;
     options.progress = [&progress](size_t done) { return progress.Report(done); };
     options.files = &files;
     // Replacing a symbolic link's target, not the link.
-    const script::ExportOutcome outcome = script::ExportRows(rows, target->format, files.ResolveLinks(path), options);
-    if (outcome.cancelled)
-        return;
-    MessageBoxText(outcome.saved ? script::SavedText(outcome) : outcome.error);
+    return script::ExportRows(source, format, files.ResolveLinks(path), options);
 }

@@ -7,6 +7,18 @@
 // the command then ends without writing.
 #pragma once
 
+#include "ExportRows.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
 class CQuarvelView;
 
 void ExportGridRows(CQuarvelView& grid);
+
+// The command's writing step: the grid's query columns for the rows `rows` (list rows, in list order;
+// every row when absent) to `path` in `format`, with the progress dialog of a long export. An existing
+// file at `path` (or at the file a link there names) is replaced.
+script::ExportOutcome WriteGridRows(CQuarvelView& grid, std::optional<std::vector<int>> rows,
+                                    script::ExportFormat format, const std::string& path);
