@@ -241,12 +241,17 @@ void BM_Export(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_PlainLoop)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_PlainLoop)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 BENCHMARK(BM_LibraryWorkbookLoop)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 BENCHMARK(BM_Export)
     ->ArgName("format")
     ->Arg(static_cast<int>(script::ExportFormat::Text))
     ->Arg(static_cast<int>(script::ExportFormat::QuotedCsv))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->UseRealTime();
+BENCHMARK(BM_Export)
+    ->ArgName("format")
     ->Arg(static_cast<int>(script::ExportFormat::Workbook))
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2)
