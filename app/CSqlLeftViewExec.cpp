@@ -1,7 +1,7 @@
 // The execution commands of the SQL text pane. Execute runs the pane's selection as one statement;
 // Commit, Rollback, Stop and the server-output switch go to the same handlers as the grid's; Show SQL
 // Statement history opens the log in the text viewer. Execute As Script runs the selection statement
-// by statement. Explain Plan is not built yet: it stays routed and does nothing.
+// by statement; Explain Plan shows the server's plan for the selection in the grid.
 #include "CSqlLeftView.h"
 
 #include "CQuarvelDoc.h"
@@ -42,7 +42,12 @@ void CSqlLeftView::OnExecuteScript() {
     }
 }
 
-void CSqlLeftView::OnExplainPlan() {}
+void CSqlLeftView::OnExplainPlan() {
+    if (CQuarvelDoc* doc = Document()) {
+        const Selected selected = SelectionOf(*this);
+        ExplainPlanSql(*doc, selected.text, selected.firstLine);
+    }
+}
 
 void CSqlLeftView::OnStopSql() {
     if (CQuarvelDoc* doc = Document())

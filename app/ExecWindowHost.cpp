@@ -3,6 +3,7 @@
 #include "CQuarvelDoc.h"
 #include "CSqlLeftView.h"
 #include "CSqlMainFrame.h"
+#include "CommandIds.h"
 #include "MessageBox.h"
 #include "StatementHistory.h"
 #include "TextView.h"
@@ -54,6 +55,10 @@ void ExecWindowHost::WriteHistory(const std::string& text) {
 void ExecWindowHost::UpdateViews() {
     if (frame_ && frame_->Document())
         frame_->Document()->UpdateAllViews(nullptr);
+}
+
+bool ExecWindowHost::AskOkCancel(const std::string& text) {
+    return MessageBoxText(text, 1, 1) == IDOK;
 }
 
 void ExecWindowHost::RestoreCaret() {

@@ -30,6 +30,7 @@ public:
     void DisableInput() override;
     void WriteHistory(const std::string& text) override;
     void UpdateViews() override;
+    bool AskOkCancel(const std::string& text) override;
     void RestoreCaret() override;
     void MarkExecLine(int32_t selectionLine) override;
     void PlaceCaret(int32_t line, int32_t column) override;

@@ -25,6 +25,8 @@ public:
     virtual void WriteHistory(const std::string& text) = 0;
     // Asks every view of the document to update (the grid starts execution while the start flag is 1).
     virtual void UpdateViews() = 0;
+    // The message dialog with OK and Cancel; true for OK.
+    virtual bool AskOkCancel(const std::string& text) = 0;
 
     // Any thread: gives input back to the text pane, shows its caret and repaints it.
     virtual void RestoreCaret() = 0;

@@ -43,6 +43,10 @@ struct StatementState {
     platform::MessageHandle frameWindow;
     // The text pane line where the executed selection starts; a parse error's line counts from it.
     int32_t selectionFirstLine = 0;
+    // Explain Plan: the id of the current plan in the plan table, and the EXPLAIN PLAN statement's
+    // text (the current statement borrows it while it lives).
+    std::string statementId;
+    std::string planStatementText;
 };
 
 } // namespace exec

@@ -5,6 +5,7 @@
 #include "CommandIds.h"
 #include "ExecCommands.h"
 #include "Execution.h"
+#include "ExplainPlan.h"
 #include "RunEnd.h"
 #include "RegisteredMessages.h"
 #include "ResultModel.h"
@@ -112,6 +113,50 @@ intptr_t CQuarvelView::HandleRegisteredMessage(uint32_t id) {
         return AppendRow();
     if (id == SB_SQL_ROWS_MESSAGE)
         ShowAllRowsFetched();
+    if (id == EXPLAIN_PLAN_MESSAGE)
+        return ShowPlan();
+    return 0;
+}
+
+intptr_t CQuarvelView::ShowPlan() {
+    CQuarvelDoc* doc = Document();
+    if (!doc)
+        return 1;
+    exec::ExecContext& cx = doc->Exec();
+    exec::StatementState& state = cx.state;
+    if (cx.host)
+        cx.host->ShowResultPane();
+    model_->Clear();
+    lengths_.Reset(0);
+    const std::vector<std::string> titles = {"ID", "OPERATION"};
+    model_->SetPlainColumns(titles);
+    setColumnWidth(0, exec::kPlanIdWidth);
+    setColumnWidth(1, std::max(exec::kPlanIdWidth, viewport()->width() - exec::kPlanOperationMargin));
+    state.resultCaptionText = exec::kPlanCaption;
+    platform::Send(state.frameWindow, SQL_REPORT_STATUS);
+
+    const exec::PlanRead read = exec::ReadPlan(cx);
+    exec::ColumnLengths lengths;
+    lengths.Reset(titles.size());
+    uint32_t number = 0;
+    for (const exec::PlanRow& row : read.rows) {
+        model_->AppendRow(++number, {row.id, row.operation});
+        lengths.Note(0, row.id.size());
+        lengths.Note(1, std::min(row.operation.size(), exec::kCellReadCap));
+    }
+    Publish();
+    if (!read.ok) {
+        if (cx.host)
+            cx.host->ShowMessageText(read.error);
+        return 1;
+    }
+    exec::SendOutput(cx, "Statement processed.");
+    for (size_t c = 0; c < titles.size(); ++c) {
+        const int width = exec::AutoformatWidth(titles[c].size(), lengths.Longest(c), state.autoformatByData != 0,
+                                                state.autoformatByName != 0);
+        setColumnWidth(static_cast<int>(c), std::max(width, c == 0 ? exec::kPlanIdWidth : width));
+    }
+    state.allFetched = 1;
     return 0;
 }
 
@@ -322,10 +367,16 @@ bool CQuarvelView::CopySelectedRows() {
     exec::AppendCopyLine(text, fields);
     std::string rowNumber;
     for (int r : rows) {
-        rowNumber = model_->Cell(r, 0);
-        fields.assign(1, rowNumber);
-        for (int c = 1; c < columns; ++c)
-            fields.push_back(model_->QueryCell(r, c - 1));
+        fields.clear();
+        for (int c = 0; c < columns; ++c) {
+            const int queryColumn = model_->QueryColumnOf(c);
+            if (queryColumn < 0) {
+                rowNumber = model_->Cell(r, c);
+                fields.push_back(rowNumber);
+            } else {
+                fields.push_back(model_->QueryCell(r, queryColumn));
+            }
+        }
         exec::AppendCopyLine(text, fields);
     }
     QApplication::clipboard()->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));

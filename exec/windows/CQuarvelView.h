@@ -3,7 +3,8 @@
 // fitted to names and data, sorting by a clicked header, copying of selected rows and the cell viewer.
 //
 // Thread contract: a widget, UI thread only. The worker reaches it through INSERT_SQL_REPORT_MESSAGE
-// (one more row) and SB_SQL_ROWS_MESSAGE (every row is there) only, while it waits in the send, so the
+// (one more row), SB_SQL_ROWS_MESSAGE (every row is there) and EXPLAIN_PLAN_MESSAGE (the plan
+// is in the plan table) only, while it waits in the send, so the
 // fetched buffers are stable while the grid reads them. The grid never drops the statement: a row it
 // cannot show is refused in its answer, and the worker's end of run drops it.
 #pragma once
@@ -73,6 +74,8 @@ protected:
 private:
     void StartOfExecution();
     intptr_t AppendRow();
+    // The plan of the document's statement id, read while the explain worker waits (0; 1 on failure).
+    intptr_t ShowPlan();
     void ShowAllRowsFetched();
     void SelectOnly(int row);
     void FitColumn(size_t queryColumn);

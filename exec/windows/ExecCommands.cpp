@@ -3,6 +3,7 @@
 #include "CQuarvelDoc.h"
 #include "CommandIds.h"
 #include "Execution.h"
+#include "ExplainPlan.h"
 #include "MessageBox.h"
 #include "SessionCommands.h"
 #include "StringTable.h"
@@ -31,6 +32,10 @@ bool ShowOutcome(exec::Outcome outcome) {
 
 bool ExecuteSql(CQuarvelDoc& doc, const std::string& selectedText, int32_t selectionFirstLine) {
     return ShowOutcome(exec::ExecuteCommand(doc.Exec(), selectedText, selectionFirstLine));
+}
+
+bool ExplainPlanSql(CQuarvelDoc& doc, const std::string& selectedText, int32_t selectionFirstLine) {
+    return ShowOutcome(exec::ExplainPlan(doc.Exec(), selectedText, selectionFirstLine));
 }
 
 bool IsSessionCommand(uint32_t id) {

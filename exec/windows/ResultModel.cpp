@@ -39,9 +39,19 @@ void ResultModel::SetColumns(const std::vector<std::string>& queryTitles) {
     rows_.clear();
     published_ = 0;
     titles_.clear();
+    numbered_ = true;
     titles_.reserve(queryTitles.size() + 1);
     titles_.emplace_back("ROW#");
     titles_.insert(titles_.end(), queryTitles.begin(), queryTitles.end());
+    endResetModel();
+}
+
+void ResultModel::SetPlainColumns(const std::vector<std::string>& titles) {
+    beginResetModel();
+    rows_.clear();
+    published_ = 0;
+    titles_ = titles;
+    numbered_ = false;
     endResetModel();
 }
 
@@ -74,7 +84,7 @@ void ResultModel::SortRows(int column, bool descending) {
         return;
     Publish();
     emit layoutAboutToBeChanged();
-    if (column == 0) {
+    if (QueryColumnOf(column) < 0) {
         std::stable_sort(rows_.begin(), rows_.end(), [descending](const Row& a, const Row& b) {
             return descending ? a.fetchNumber > b.fetchNumber : a.fetchNumber < b.fetchNumber;
         });
@@ -89,7 +99,7 @@ void ResultModel::SortRows(int column, bool descending) {
         std::vector<Keyed> keys;
         keys.reserve(rows_.size());
         for (size_t i = 0; i < rows_.size(); ++i)
-            keys.push_back({exec::MakeSortKey(CellOf(rows_[i], column - 1)), static_cast<uint32_t>(i)});
+            keys.push_back({exec::MakeSortKey(CellOf(rows_[i], QueryColumnOf(column))), static_cast<uint32_t>(i)});
         std::stable_sort(keys.begin(), keys.end(), [descending](const Keyed& a, const Keyed& b) {
             const int c = exec::CompareSortKeys(a.key, b.key);
             return descending ? c > 0 : c < 0;
@@ -127,9 +137,9 @@ std::string_view ResultModel::QueryCell(int row, int queryColumn) const {
 std::string ResultModel::Cell(int row, int column) const {
     if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount())
         return std::string();
-    if (column == 0)
+    if (QueryColumnOf(column) < 0)
         return std::to_string(rows_[static_cast<size_t>(row)].fetchNumber);
-    return std::string(QueryCell(row, column - 1));
+    return std::string(QueryCell(row, QueryColumnOf(column)));
 }
 
 int ResultModel::rowCount(const QModelIndex& parent) const {
@@ -144,9 +154,9 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
     if (role == Qt::DisplayRole) {
-        if (index.column() == 0)
+        if (QueryColumnOf(index.column()) < 0)
             return QString::number(rows_[static_cast<size_t>(index.row())].fetchNumber);
-        const std::string_view text = QueryCell(index.row(), index.column() - 1);
+        const std::string_view text = QueryCell(index.row(), QueryColumnOf(index.column()));
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
     if (role == Qt::DecorationRole && index.column() == 0)

@@ -1,12 +1,14 @@
 // The rows of the result grid, kept by the grid itself (no object per cell): each row holds its fetch
 // number and its cell texts in one string, so a million rows cost a little over their text.
 //
-// Column 0 is "ROW#", the row's position in fetch order; columns 1.. are the query's columns.
+// For a query, column 0 is "ROW#", the row's position in fetch order, and columns 1.. are the query's
+// columns. A plan has no "ROW#" column: its columns are all its own.
 #pragma once
 
 #include <QAbstractTableModel>
 #include <QIcon>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,6 +22,11 @@ public:
     void Clear();
     // "ROW#" followed by the query's column names.
     void SetColumns(const std::vector<std::string>& queryTitles);
+    // Columns without "ROW#" (the plan's).
+    void SetPlainColumns(const std::vector<std::string>& titles);
+    // The query column that a grid column shows; -1 for "ROW#".
+    int QueryColumnOf(int column) const { return numbered_ ? column - 1 : column; }
+    int QueryColumnCount() const { return numbered_ ? std::max(0, ColumnCount() - 1) : ColumnCount(); }
     // Appends a row; `cells` holds one text per query column. The views learn of appended rows only
     // at the next Publish, so that a fast fetch does not repaint the grid once per row.
     void AppendRow(uint32_t fetchNumber, const std::vector<std::string_view>& cells);
@@ -33,7 +40,7 @@ public:
     int RowCount() const { return static_cast<int>(rows_.size()); }
     int ColumnCount() const { return static_cast<int>(titles_.size()); }
     const std::string& Title(int column) const { return titles_[static_cast<size_t>(column)]; }
-    // The text of a cell; column 0 is the fetch number.
+    // The text of a cell ("ROW#" is the fetch number).
     std::string Cell(int row, int column) const;
     std::string_view QueryCell(int row, int queryColumn) const;
 
@@ -52,5 +59,6 @@ private:
     std::vector<std::string> titles_;
     std::vector<Row> rows_;
     size_t published_ = 0; // rows the views know of
+    bool numbered_ = true; // column 0 is "ROW#"
     QIcon rowImage_;
 };

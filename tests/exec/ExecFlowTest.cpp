@@ -1,7 +1,7 @@
 // Running statements through the real editor window on a fresh embedded database: F9 in the text pane,
 // the grid's batches and navigation keys, the progress dialog with Cancel, Stop, message 958, commit and
 // rollback seen from a second session, server output, the caret on an error line, sorting, copying,
-// and closing a window while a fetch-all runs.
+// closing a window while a fetch-all runs, and Explain Plan (F6).
 #include "CMainFrame.h"
 #include "CNoGripStatusBar.h"
 #include "CQuarvelDoc.h"
@@ -14,6 +14,7 @@
 #include "CommandIds.h"
 #include "ExecCommands.h"
 #include "Execution.h"
+#include "ExplainPlan.h"
 #include "GuiTestSupport.h"
 #include "IniSettingsKey.h"
 #include "ResultModel.h"
@@ -111,6 +112,14 @@ struct Editor {
     }
     bool WaitIdle() {
         return QTest::qWaitFor([this] { return !doc->IsWorkerRunning(); }, 60000);
+    }
+    // A closed modal dialog leaves no window active offscreen (a window manager would give the
+    // activation back): the window is activated again, as the user's click into it would.
+    bool Reactivate() {
+        frame->activateWindow();
+        const bool active = QTest::qWaitForWindowActive(frame);
+        pane->setFocus();
+        return active;
     }
     void Key(int key) {
         grid->setFocus();
@@ -468,6 +477,98 @@ private slots:
         QTimer::singleShot(0, grid, [grid] { grid->LastRow(); });
         QVERIFY(QTest::qWaitFor([&] { return frame.isNull(); }, 30000));
         QVERIFY(e.app->MainFrame()->Editors().isEmpty());
+    }
+
+    // F6 with no plan table: Cancel to the question creates nothing; OK creates it and shows the tree.
+    void explainPlanAsksForThePlanTableThenShowsTheTree() {
+        Editor e;
+        e.Admin("create index t_id on t (id)");
+        QString question;
+        {
+            ModalDriver driver;
+            driver.Then(Is<cMsgDialog>, [&](QWidget* box) {
+                question = MessageText(box);
+                box->findChild<QPushButton*>(QString::number(cMsgDialog::kAltCancelId))->click();
+            });
+            e.Type("select name from t where id = 7");
+            QTest::keyClick(e.pane, Qt::Key_F6);
+            QVERIFY(QTest::qWaitFor([&] { return driver.Done(); }, 5000));
+        }
+        QVERIFY(e.WaitIdle());
+        QCOMPARE(question, QStringLiteral("Explain Plan Table (PLAN_TABLE) not exists. Create table?"));
+        QVERIFY(e.Output().isEmpty());
+        QVERIFY(e.frame->CommandEnabled(cmd::kExecuteSql).value_or(false));
+        QVERIFY(e.Reactivate());
+
+        {
+            ModalDriver driver;
+            driver.Then(Is<cMsgDialog>, [&](QWidget* box) {
+                box->findChild<QPushButton*>(QString::number(cMsgDialog::kAltOkId))->click();
+            });
+            QTest::keyClick(e.pane, Qt::Key_F6);
+            QVERIFY(QTest::qWaitFor([&] { return driver.Done(); }, 5000));
+        }
+        QVERIFY(e.WaitIdle());
+        QVERIFY(QTest::qWaitFor([&] { return e.LastOutput() == QStringLiteral("Statement processed."); }, 5000));
+        QCOMPARE(e.Output().mid(0, 2), (QStringList{"Explain plan for statement:", "select name from t where id = 7"}));
+        ResultModel* model = e.grid->Model();
+        QCOMPARE(model->ColumnCount(), 2);
+        QCOMPARE(QString::fromStdString(model->Title(0)), QStringLiteral("ID"));
+        QCOMPARE(QString::fromStdString(model->Title(1)), QStringLiteral("OPERATION"));
+        QCOMPARE(model->RowCount(), 3);
+        QVERIFY(QString::fromStdString(model->Cell(0, 1)).startsWith(QStringLiteral("  SELECT STATEMENT")));
+        QCOMPARE(QString::fromStdString(model->Cell(1, 1)), QStringLiteral("    TABLE ACCESS BY INDEX ROWID T"));
+        QCOMPARE(QString::fromStdString(model->Cell(2, 1)), QStringLiteral("      INDEX RANGE SCAN T_ID"));
+        QCOMPARE(QString::fromStdString(model->Cell(2, 0)), QStringLiteral("2"));
+        QCOMPARE(e.Caption(), QStringLiteral("Explain Plan Statement"));
+        QVERIFY(e.frame->SplitFrame()->Grid()->isVisible());
+        QCOMPARE(e.doc->State().allFetched, 1);
+        // The plan table exists from now on, seen by any session.
+        QCOMPARE(e.CountOnSecondSession("id = 7"), 1);
+        DBConnect other;
+        other.Logon("DEMO", "demo", e.db.Path().c_str());
+        RunOnSession(other, "select count(*) from plan_table");
+
+        QVERIFY(e.Reactivate());
+        // F6 again at once: no question, the same tree, not doubled.
+        QTest::keyClick(e.pane, Qt::Key_F6);
+        QVERIFY(e.WaitIdle());
+        QVERIFY(QTest::qWaitFor([&] { return e.grid->Model()->RowCount() == 3; }, 5000));
+        // And F9 afterwards gets the query's columns back, "ROW#" first.
+        QVERIFY(e.Run("select id, name from t where id <= 2 order by id"));
+        QCOMPARE(QString::fromStdString(e.grid->Model()->Title(0)), QStringLiteral("ROW#"));
+        QCOMPARE(e.Rows(), 2);
+    }
+
+    void explainPlanOfABlockReportsTheErrorAndF6DuringAFetchIsRefused() {
+        Editor e(true);
+        e.Admin(exec::PlanTableCreateText("PLAN_TABLE"));
+        e.Type("begin null; end;");
+        QTest::keyClick(e.pane, Qt::Key_F6);
+        QVERIFY(e.WaitIdle());
+        QVERIFY(QTest::qWaitFor([&] { return e.LastOutput().startsWith(QStringLiteral("ORA-")); }, 5000));
+        QVERIFY(e.frame->CommandEnabled(cmd::kExplainPlan).value_or(false));
+
+        QVERIFY(e.Run("select a.id from big a, big b"));
+        QString message;
+        ModalDriver driver;
+        driver
+            .Then(Is<cFetchStatus>,
+                  [&](QWidget*) {
+                      QVERIFY(!e.frame->CommandEnabled(cmd::kExplainPlan).value_or(true));
+                      QTimer::singleShot(0, [&] { ExplainPlanSql(*e.doc, "select 1 from dual", 0); });
+                  })
+            .Then(Is<cMsgDialog>,
+                  [&](QWidget* box) {
+                      message = MessageText(box);
+                      Acknowledge(box);
+                  })
+            .Then(Is<cFetchStatus>, [&](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
+        e.Key(Qt::Key_End);
+        QVERIFY(QTest::qWaitFor([&] { return driver.Done(); }, 20000));
+        QVERIFY(e.WaitIdle());
+        QCOMPARE(message,
+                 QStringLiteral("Previous SQL statement is running now. Wait for execution complete or stop it first."));
     }
 
     // Last: the double-click of this test leaves the next window of the run deaf to typed keys.

@@ -2,6 +2,8 @@
 // given through the editor window and saves the window with the grid's rows and the output list, then
 // starts Last Row on the last query and saves the progress dialog part-way.
 //   quarvel-exec-screenshot DATABASE-FILE OUTPUT-PREFIX QUERY...
+// A QUERY that starts with "F6:" is explained instead (OK to the plan table's question), one that
+// starts with "F8:" runs as a script.
 // Writes OUTPUT-PREFIX-1.png ... for the queries and OUTPUT-PREFIX-progress.png. Offscreen.
 #include "CMainFrame.h"
 #include "CQuarvelDoc.h"
@@ -14,10 +16,12 @@
 #include "GuiTestSupport.h"
 #include "IniSettingsKey.h"
 #include "cFetchStatus.h"
+#include "cMsgDialog.h"
 #include "cSqlConnect.h"
 
 #include <QApplication>
 #include <QPainter>
+#include <QPushButton>
 #include <QTest>
 
 #include <cstdio>
@@ -53,12 +57,32 @@ int main(int argc, char** argv) {
     CSqlLeftView* pane = frame->TextPane();
     const QString prefix = QString::fromLocal8Bit(argv[2]);
     for (int q = 3; q < argc; ++q) {
+        QString text = QString::fromLocal8Bit(argv[q]);
+        Qt::Key key = Qt::Key_F9;
+        if (text.startsWith("F6:") || text.startsWith("F8:")) {
+            key = text.startsWith("F6:") ? Qt::Key_F6 : Qt::Key_F8;
+            text = text.mid(3);
+        }
+        frame->activateWindow();
+        (void)QTest::qWaitForWindowActive(frame);
         pane->setFocus();
         QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(pane, Qt::Key_Delete);
-        QTest::keyClicks(pane, QString::fromLocal8Bit(argv[q]));
+        const QStringList lines = text.split('\n');
+        for (int i = 0; i < lines.size(); ++i) {
+            if (i)
+                QTest::keyClick(pane, Qt::Key_Return);
+            QTest::keyClicks(pane, lines[i]);
+        }
         QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(pane, Qt::Key_F9);
+        ModalDriver question;
+        question.Then(Is<cMsgDialog>, [](QWidget* box) {
+            if (auto* ok = box->findChild<QPushButton*>(QString::number(cMsgDialog::kAltOkId)))
+                ok->click();
+            else
+                static_cast<QDialog*>(box)->reject();
+        });
+        QTest::keyClick(pane, key);
         (void)QTest::qWaitFor([doc] { return !doc->IsWorkerRunning(); }, 30000);
         QTest::qWait(300);
         const QString file = prefix + "-" + QString::number(q - 2) + ".png";

@@ -6,6 +6,7 @@
 #include "ExecContext.h"
 #include "ExecRules.h"
 #include "Execution.h"
+#include "ExplainPlan.h"
 #include "IniSettingsKey.h"
 #include "RegisteredMessages.h"
 #include "RunEnd.h"
@@ -48,6 +49,13 @@ public:
                 return exec::kRowRefused; // what the grid answers for a row it cannot show
         } else if (id == SB_SQL_SERVER_OUTPUT_MESSAGE) {
             ++serverOutputNotices;
+        } else if (id == EXPLAIN_PLAN_MESSAGE) {
+            // What the grid does: the plan is read back while the worker waits.
+            plan = exec::ReadPlan(cx_);
+            ++plansShown;
+            if (plan.ok)
+                exec::SendOutput(cx_, "Statement processed.");
+            return plan.ok ? 0 : 1;
         }
         return 0;
     }
@@ -62,6 +70,8 @@ public:
     std::vector<std::vector<std::string>> rows;
     int finals = 0;
     int serverOutputNotices = 0;
+    exec::PlanRead plan;
+    int plansShown = 0;
 
 private:
     exec::ExecContext& cx_;
@@ -82,6 +92,10 @@ public:
         exec::StartExecution(cx_, titles);
         windows_.columns = titles.size();
     }
+    bool AskOkCancel(const std::string& text) override {
+        questions.push_back(text);
+        return answerOk;
+    }
     void RestoreCaret() override { ++caretRestored; }
     void MarkExecLine(int32_t line) override { marks.push_back(line); }
     void PlaceCaret(int32_t line, int32_t column) override {
@@ -98,6 +112,8 @@ public:
     bool outputShown = true;
     std::atomic<int> caretRestored{0};
     std::vector<std::string> history;
+    std::vector<std::string> questions;
+    bool answerOk = true;
     std::vector<int32_t> marks;
     std::vector<std::string> titles;
     std::mutex mutex;
