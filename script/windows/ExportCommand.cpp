@@ -29,16 +29,18 @@ constexpr qint64 kProgressAfterMs = 300;
 // Laying out the progress text at every report would cost more than the rows between two reports.
 constexpr qint64 kProgressEveryMs = 50;
 
-// The grid's rows as the export reads them: the query's columns (the fetch number is the grid's own),
-// either every row or the chosen ones, in list order.
+// The grid's rows as the export reads them: the query's columns (a query's fetch number is the grid's
+// own; a plan's columns are all its own), either every row or the chosen ones, in list order.
 class GridRows : public script::ExportSource {
 public:
     GridRows(const ResultModel& model, std::optional<std::vector<int>> rows)
-        : model_(model), rows_(std::move(rows)),
-          columns_(model.ColumnCount() > 0 ? static_cast<size_t>(model.ColumnCount() - 1) : 0) {}
+        : model_(model), rows_(std::move(rows)), columns_(static_cast<size_t>(model.QueryColumnCount())),
+          firstColumn_(model.ColumnCount() - model.QueryColumnCount()) {}
 
     size_t ColumnCount() const override { return columns_; }
-    std::string_view Heading(size_t column) const override { return model_.Title(static_cast<int>(column) + 1); }
+    std::string_view Heading(size_t column) const override {
+        return model_.Title(firstColumn_ + static_cast<int>(column));
+    }
     size_t RowCount() const override { return rows_ ? rows_->size() : static_cast<size_t>(model_.RowCount()); }
     std::string_view Cell(size_t row, size_t column) const override {
         const int listRow = rows_ ? (*rows_)[row] : static_cast<int>(row);
@@ -49,6 +51,7 @@ private:
     const ResultModel& model_;
     std::optional<std::vector<int>> rows_;
     size_t columns_;
+    int firstColumn_; // the grid column of the first exported one
 };
 
 struct Target {

@@ -11,6 +11,7 @@
 #include "CTavrelApp.h"
 #include "CommandIds.h"
 #include "GuiTestSupport.h"
+#include "ExplainPlan.h"
 #include "IniSettingsKey.h"
 #include "ResultModel.h"
 #include "SecondSession.h"
@@ -451,6 +452,32 @@ private slots:
         QCOMPARE(saved, QStringLiteral("File Saved. 2 Row(s) Exported."));
         const std::string note = "a" + std::string(kLongNote - 1, 'b');
         QCOMPARE(ReadFile(e.Out("notes.csv")), "ID;NOTE\r\n1;" + note + "\r\n2;x;y \xC3\xA9t\xC3\xA9\r\n");
+    }
+
+    // A plan in the grid has no fetch number of its own: its two columns are exported as they are.
+    void aPlanIsExportedWithItsOwnColumns() {
+        Editor e;
+        e.Admin("create index t_id on t (id)");
+        e.Admin(exec::PlanTableCreateText("PLAN_TABLE"));
+        e.pane->setFocus();
+        QTest::keyClicks(e.pane, QStringLiteral("select name from t where id = 7"));
+        QTest::keyClick(e.pane, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(e.pane, Qt::Key_F6);
+        QVERIFY(e.WaitIdle());
+        QVERIFY(QTest::qWaitFor([&] { return e.Rows() == 3; }, 5000));
+        QString saved;
+        ModalDriver driver;
+        driver.Then(Is<cExportRowsDlg>, Answer(cExportRowsDlg::kAllRowsId))
+            .Then(Is<QFileDialog>, Save(e.Out("plan"), 1))
+            .Then(Is<cMsgDialog>, Note(saved));
+        e.ClickExport();
+        QVERIFY(QTest::qWaitFor([&] { return driver.Done(); }, 10000));
+        QCOMPARE(saved, QStringLiteral("File Saved. 3 Row(s) Exported."));
+        std::string expected = "ID;OPERATION\r\n";
+        for (int r = 0; r < 3; ++r)
+            expected += e.grid->Model()->Cell(r, 0) + ";" + e.grid->Model()->Cell(r, 1) + "\r\n";
+        QCOMPARE(ReadFile(e.Out("plan.csv")), expected);
+        QVERIFY(expected.find("INDEX RANGE SCAN T_ID") != std::string::npos);
     }
 };
 
