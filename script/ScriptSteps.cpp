@@ -32,7 +32,12 @@ bool ScriptSteps::Next(ScriptStep& step) {
 }
 
 exec::CaretPlace ScriptErrorPlace(std::string_view script, size_t statementStart, uint32_t errorOffset) {
-    const size_t at = std::min(script.size(), statementStart + errorOffset);
+    size_t at = std::min(script.size(), statementStart + errorOffset);
+    // An error without a position (offset 0) would leave the caret on the blanks and line ends that
+    // come before the statement, usually at the end of the previous one: the statement's first
+    // character is where the user looks for it.
+    while (at < script.size() && (script[at] == ' ' || script[at] == '\t' || script[at] == '\r' || script[at] == '\n'))
+        ++at;
     return exec::CaretForParseError(script, static_cast<uint32_t>(at));
 }
 

@@ -44,7 +44,7 @@ private:
 };
 
 // Line and column in the script of the error at `errorOffset` within the statement that starts at
-// `statementStart`.
+// `statementStart`; an offset on blanks before the statement moves on to its first character.
 exec::CaretPlace ScriptErrorPlace(std::string_view script, size_t statementStart, uint32_t errorOffset);
 
 } // namespace script

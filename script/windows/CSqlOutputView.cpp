@@ -3,6 +3,7 @@
 #include "CQuarvelDoc.h"
 #include "CommandIds.h"
 #include "ExecCommands.h"
+#include "OutputLines.h"
 #include "OutputNotices.h"
 #include "RegisteredMessages.h"
 #include "SyncSend.h"
@@ -19,28 +20,18 @@ namespace {
 
 constexpr int kActivePaneOutput = 5;
 
+constexpr int kPublishIntervalMs = 100;
+
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-// At most `limit` bytes of UTF-8, never ending inside a character.
-std::string CutUtf8(std::string text, size_t limit) {
-    if (text.size() <= limit)
-        return text;
-    size_t end = limit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    text.resize(end);
-    return text;
-}
-
 } // namespace
 
-CSqlOutputView::CSqlOutputView(QWidget* parent) : QTreeWidget(parent) {
+CSqlOutputView::CSqlOutputView(QWidget* parent) : QTreeView(parent), lines_(new OutputLines(this)) {
     // One column in report mode, without a heading row; long lines are cut at the column's edge and
     // read in full with a double-click.
-    setColumnCount(1);
-    setHeaderLabels({QString::fromLatin1(kColumnHeading)});
+    setModel(lines_);
     setHeaderHidden(true);
     header()->setStretchLastSection(false);
     setRootIsDecorated(false);
@@ -58,6 +49,12 @@ CSqlOutputView::CSqlOutputView(QWidget* parent) : QTreeWidget(parent) {
     colours.setColor(QPalette::AlternateBase, colours.color(QPalette::Button));
     setPalette(colours);
     ResetColumnWidth();
+    publish_.setSingleShot(true);
+    publish_.setInterval(kPublishIntervalMs);
+    connect(&publish_, &QTimer::timeout, this, [this] {
+        if (lines_->HasUnpublishedLines())
+            PublishLines();
+    });
 }
 
 CSqlOutputView::~CSqlOutputView() {
@@ -75,7 +72,7 @@ void CSqlOutputView::OnInitialUpdate() {
 }
 
 void CSqlOutputView::showEvent(QShowEvent* event) {
-    QTreeWidget::showEvent(event);
+    QTreeView::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
         ResetColumnWidth();
@@ -86,9 +83,18 @@ void CSqlOutputView::ResetColumnWidth() {
     setColumnWidth(0, std::max(viewport()->width() - 20, 20));
 }
 
+int CSqlOutputView::LineCount() const {
+    return lines_->Count();
+}
+
 QString CSqlOutputView::LineText(int row) const {
-    const QTreeWidgetItem* line = topLevelItem(row);
-    return line ? line->text(0) : QString();
+    return FromUtf8(lines_->Text(row));
+}
+
+void CSqlOutputView::PublishLines() {
+    lines_->Publish();
+    scrollToBottom();
+    publish_.start();
 }
 
 intptr_t CSqlOutputView::HandleRegisteredMessage(uint32_t id) {
@@ -104,7 +110,8 @@ void CSqlOutputView::AddNotice() {
     exec::StatementState& state = doc->State();
     script::NoticeInput notice;
     notice.prefix = script::OutputLinePrefix(script::LocalTimeNow());
-    notice.outputText = state.outputText;
+    // Only what the list keeps of a line is copied, however long the text (a huge statement).
+    notice.outputText = std::string(CutUtf8(state.outputText, kCellTextLimit));
     notice.pendingChanges = state.pendingChanges;
     notice.serverOutputOn = state.serverOutputOn;
     notice.serverOutputLines = &state.serverOutputLines;
@@ -112,14 +119,14 @@ void CSqlOutputView::AddNotice() {
 
     if (plan.firstNotice)
         ResetColumnWidth();
-    for (const script::NoticeLine& line : plan.lines) {
-        auto* item = new QTreeWidgetItem(QStringList{FromUtf8(line.text)});
-        insertTopLevelItem(std::clamp(line.index, 0, LineCount()), item);
-    }
+    for (const script::NoticeLine& line : plan.lines)
+        lines_->Insert(line.index, line.text);
     nextIndex_ = plan.nextIndex;
     if (plan.clearSelection)
         clearSelection();
-    scrollToBottom();
+    // The first line of a burst shows at once, the rest when the timer runs out.
+    if (!publish_.isActive())
+        PublishLines();
     platform::Send(state.frameWindow, SB_SQL_STATUS_MESSAGE);
 }
 
@@ -162,23 +169,23 @@ void CSqlOutputView::MarkActive(bool notifyMainWindow) {
 
 void CSqlOutputView::focusInEvent(QFocusEvent* event) {
     MarkActive(false);
-    QTreeWidget::focusInEvent(event);
+    QTreeView::focusInEvent(event);
 }
 
 void CSqlOutputView::mousePressEvent(QMouseEvent* event) {
     MarkActive(true);
-    QTreeWidget::mousePressEvent(event);
+    QTreeView::mousePressEvent(event);
 }
 
 void CSqlOutputView::mouseDoubleClickEvent(QMouseEvent* event) {
     MarkActive(false);
     event->accept();
-    QTreeWidgetItem* line = itemAt(event->position().toPoint());
+    const QModelIndex line = indexAt(event->position().toPoint());
     CQuarvelDoc* doc = Document();
-    if (!line || !doc)
+    if (!line.isValid() || !doc)
         return;
     ApplicationFields& app = doc->App();
     app.cellColumnName = kColumnHeading;
-    app.cellValue = CutUtf8(line->text(0).toStdString(), kCellTextLimit);
+    app.cellValue = std::string(CutUtf8(lines_->Text(line.row()), kCellTextLimit));
     ShowCellViewer(app, this);
 }

@@ -6,6 +6,9 @@
 // SQL_OUTPUT_MESSAGE to the list's window (synchronously, also from the worker). Where the lines go is
 // decided by script::PlanNotice; this class carries it out.
 //
+// The lines live in the list's own model (OutputLines): a notice costs constant time however many
+// lines the list holds, and appended lines are shown a few times a second while a run reports fast.
+//
 // The list also handles the window's Commit and Rollback while it is the active view, and a
 // double-click shows the line under the pointer in the cell viewer.
 #pragma once
@@ -13,16 +16,19 @@
 #include "CView.h"
 #include "MessageTarget.h"
 
-#include <QTreeWidget>
+#include <QTimer>
+#include <QTreeView>
 
 #include <string>
 
 class CQuarvelDoc;
+class OutputLines;
 
-class CSqlOutputView : public QTreeWidget, public CView, public platform::MessageTarget {
+class CSqlOutputView : public QTreeView, public CView, public platform::MessageTarget {
 public:
     static constexpr const char* kColumnHeading = "OUTPUT";
-    // The longest line text handed to the cell viewer, in bytes (cut at a character boundary).
+    // The longest line text handed to the cell viewer, in bytes (cut at a character boundary); the
+    // list keeps no more of a line than this.
     static constexpr size_t kCellTextLimit = 4000;
 
     explicit CSqlOutputView(QWidget* parent = nullptr);
@@ -42,10 +48,11 @@ public:
     bool OnCommand(uint32_t id) override;
     bool HandlesCommand(uint32_t id) const override;
 
-    // The lines as shown, for the other windows' tests.
-    int LineCount() const { return topLevelItemCount(); }
+    // Every line the list holds (also those not shown yet), for the other windows' tests.
+    int LineCount() const;
     QString LineText(int row) const;
     int count() const { return LineCount(); }
+    OutputLines* Lines() const { return lines_; }
     int NextIndex() const { return nextIndex_; }
 
 protected:
@@ -57,7 +64,10 @@ protected:
 private:
     void ResetColumnWidth();
     void MarkActive(bool notifyMainWindow);
+    void PublishLines();
 
+    OutputLines* lines_;
+    QTimer publish_; // shows appended lines a few times a second while notices come fast
     int nextIndex_ = 0;
     bool shownOnce_ = false;
 };

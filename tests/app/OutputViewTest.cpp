@@ -171,12 +171,13 @@ private slots:
         QCOMPARE(out->LineCount(), 4);
 
         // A run notice clears the selection; the last line is scrolled into view.
-        out->setCurrentItem(out->topLevelItem(0));
-        QVERIFY(!out->selectedItems().isEmpty());
+        QTRY_COMPARE(out->model()->rowCount(), out->LineCount());
+        out->setCurrentIndex(out->model()->index(0, 0));
+        QVERIFY(!out->selectionModel()->selectedIndexes().isEmpty());
         state.pendingChanges = 1;
         state.outputText = "Executing..";
         platform::Send(state.outputWindow, SQL_OUTPUT_MESSAGE);
-        QVERIFY(out->selectedItems().isEmpty());
+        QVERIFY(out->selectionModel()->selectedIndexes().isEmpty());
         QCOMPARE(Body(out->LineText(out->LineCount() - 1)), QStringLiteral("Executing.."));
     }
 
@@ -277,7 +278,7 @@ private slots:
         // Below the last line: nothing opens.
         c.Doc()->App().cellValue = "untouched";
         const QPoint below(10, out->viewport()->height() - 3);
-        QVERIFY(!out->itemAt(below));
+        QVERIFY(!out->indexAt(below).isValid());
         QTest::mouseDClick(out->viewport(), Qt::LeftButton, {}, below);
         QTest::qWait(50);
         QVERIFY(!QApplication::activeModalWidget());
@@ -287,7 +288,7 @@ private slots:
         for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
             state.activePaneKind = 3;
             const int notices = c.app->MainFrame()->StatusNoticesReceived();
-            QTest::mouseClick(out->viewport(), button, {}, out->visualItemRect(out->topLevelItem(0)).center());
+            QTest::mouseClick(out->viewport(), button, {}, out->visualRect(out->model()->index(0, 0)).center());
             QCOMPARE(state.activePaneKind, 5);
             QCOMPARE(c.app->MainFrame()->StatusNoticesReceived(), notices + 1);
         }
@@ -304,7 +305,7 @@ private slots:
             valueFocused = viewer->focusWidget() == viewer->ValueField();
             QTest::mouseClick(viewer->CancelButton(), Qt::LeftButton);
         });
-        const QPoint first = out->visualItemRect(out->topLevelItem(0)).center();
+        const QPoint first = out->visualRect(out->model()->index(0, 0)).center();
         QTest::mouseDClick(out->viewport(), Qt::LeftButton, {}, first);
         QTRY_VERIFY(driver.Done());
         QCOMPARE(state.activePaneKind, 5);
@@ -323,12 +324,45 @@ private slots:
         // The long line reaches the viewer cut to the limit, never inside a character.
         ModalDriver second;
         second.Then(Is<cReportValue>, [](QWidget* w) { static_cast<cReportValue*>(w)->reject(); });
-        QTest::mouseDClick(out->viewport(), Qt::LeftButton, {}, out->visualItemRect(out->topLevelItem(1)).center());
+        QTRY_COMPARE(out->model()->rowCount(), 2);
+        QTest::mouseDClick(out->viewport(), Qt::LeftButton, {}, out->visualRect(out->model()->index(1, 0)).center());
         QTRY_VERIFY(second.Done());
         const std::string& cell = c.Doc()->App().cellValue;
         QVERIFY(cell.size() <= CSqlOutputView::kCellTextLimit);
         QVERIFY(cell.size() >= CSqlOutputView::kCellTextLimit - 1);
         QVERIFY(IsValidUtf8(cell));
+    }
+
+    // A script's worth of notices all arrive in order, and a notice carrying a huge statement is kept
+    // as its first few kilobytes, so the list never lays it out whole.
+    void manyNoticesAndAHugeOneStayCheap() {
+        Connected c;
+        QVERIFY(c.frame);
+        CSqlOutputView* out = c.Output();
+        exec::StatementState& state = c.Doc()->State();
+        state.pendingChanges = 1;
+        const int before = out->LineCount();
+        for (int i = 0; i < 50000; ++i) {
+            state.outputText = "[" + std::to_string(i + 1) + "]: insert into t values (" + std::to_string(i) + ")";
+            platform::Send(state.outputWindow, SQL_OUTPUT_MESSAGE);
+        }
+        QCOMPARE(out->LineCount(), before + 50000);
+        QCOMPARE(Body(out->LineText(before + 49999)), QStringLiteral("[50000]: insert into t values (49999)"));
+        QCOMPARE(Body(out->LineText(before + 12345)), QStringLiteral("[12346]: insert into t values (12345)"));
+        // The view catches up within a moment and ends scrolled to the last line.
+        QTRY_COMPARE(out->model()->rowCount(), out->LineCount());
+        QTRY_VERIFY(out->visualRect(out->model()->index(out->LineCount() - 1, 0)).bottom() <= out->viewport()->height());
+
+        std::string huge = "select '";
+        huge.append(20u << 20, 'x');
+        huge += "\xc3\xa4' from dual";
+        state.outputText = huge;
+        platform::Send(state.outputWindow, SQL_OUTPUT_MESSAGE);
+        const std::string kept = out->LineText(out->LineCount() - 1).toStdString();
+        QVERIFY(kept.size() <= CSqlOutputView::kCellTextLimit);
+        QVERIFY(kept.size() > 3000);
+        QVERIFY(IsValidUtf8(kept));
+        QVERIFY(Body(QString::fromStdString(kept)).startsWith(QStringLiteral("select 'xxx")));
     }
 
     void cellViewerKeepsItsControlsAnchored() {

@@ -15,6 +15,8 @@
 #include "ExecCommands.h"
 #include "Execution.h"
 #include "ExplainPlan.h"
+#include "ScriptCommands.h"
+#include "TextBuffer.h"
 #include "GuiTestSupport.h"
 #include "IniSettingsKey.h"
 #include "ResultModel.h"
@@ -97,6 +99,15 @@ struct Editor {
         }
         QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
     }
+    // Pastes a script into the emptied text pane and selects it (typing would indent its lines).
+    void Paste(const QString& text) {
+        pane->setFocus();
+        QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(pane, Qt::Key_Delete);
+        QApplication::clipboard()->setText(text);
+        QTest::keyClick(pane, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
+    }
     void PressF9() { QTest::keyClick(pane, Qt::Key_F9); }
     // A command of the grid's tool bar (the grid handles Commit, Rollback, Stop and the switch too).
     bool GridCommand(uint32_t id) { return frame->SplitFrame()->Chain().Route(id); }
@@ -130,10 +141,10 @@ struct Editor {
     // The output list's lines without their time prefix.
     QStringList Output() const {
         QStringList lines;
-        QAbstractItemModel* model = frame->OutputView()->model();
+        const CSqlOutputView* output = frame->OutputView();
         static const QRegularExpression prefix(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\]: "));
-        for (int i = 0; i < model->rowCount(); ++i)
-            lines << model->index(i, 0).data().toString().remove(prefix);
+        for (int i = 0; i < output->LineCount(); ++i)
+            lines << output->LineText(i).remove(prefix);
         return lines;
     }
     QString LastOutput() const { return Output().value(Output().size() - 1); }
@@ -477,6 +488,148 @@ private slots:
         QTimer::singleShot(0, grid, [grid] { grid->LastRow(); });
         QVERIFY(QTest::qWaitFor([&] { return frame.isNull(); }, 30000));
         QVERIFY(e.app->MainFrame()->Editors().isEmpty());
+    }
+
+    // The line of the text pane that carries the execution mark; -1 when none does.
+    static int MarkedLine(Editor& e) {
+        editor::CTextBuffer* buffer = e.pane->Buffer();
+        for (int32_t line = 0; line < buffer->LineCount(); ++line)
+            if (buffer->LineFlags(line) & editor::LF_EXEC_MARK)
+                return line;
+        return -1;
+    }
+
+    void scriptWithF8ReportsEachStepMarksTheLastTerminatorAndCommitsNothingByItself() {
+        Editor e;
+        e.Type("insert into t values (101, 'a');\ninsert into t values (102, 'b');\n");
+        QTest::keyClick(e.pane, Qt::Key_F8);
+        QVERIFY(e.WaitIdle());
+        QCOMPARE(e.Output(), (QStringList{"Execute script..", "[1]: insert into t values (101, 'a')", "Statement processed.",
+                                          "[2]:  \ninsert into t values (102, 'b')", "Statement processed."}));
+        QCOMPARE(MarkedLine(e), 1);
+        QVERIFY(e.pane->IsInputEnabled());
+        QCOMPARE(e.CountOnSecondSession("id > 100"), 0); // the script's changes wait for Commit
+        QVERIFY(e.PaneCommand(cmd::kCommit));
+        QCOMPARE(e.CountOnSecondSession("id > 100"), 2);
+
+        // A block ended by "/" runs as one statement, the DDL after it next; a SELECT stops the script.
+        e.Paste("begin\n  insert into t values (103, 'c');\nend;\n/\ncreate table s2 (x number);\n"
+                "select * from t;\ninsert into t values (104, 'd');\n");
+        QTest::keyClick(e.pane, Qt::Key_F8);
+        QVERIFY(e.WaitIdle());
+        const QStringList out = e.Output().mid(e.Output().lastIndexOf(QStringLiteral("Execute script..")));
+        QCOMPARE(out.size(), 7);
+        QVERIFY2(out[1].startsWith(QStringLiteral("[1]: begin")) && out[1].trimmed().endsWith(QStringLiteral("end;")),
+                 qPrintable(out[1])); // without its "/"
+        QCOMPARE(out[2], QStringLiteral("Statement processed."));
+        QVERIFY(out[3].startsWith(QStringLiteral("[2]: ")) && out[3].endsWith(QStringLiteral("create table s2 (x number)")));
+        QVERIFY(out[5].startsWith(QStringLiteral("[3]: ")));
+        QCOMPARE(out[6], QStringLiteral("Select statement in script not supported."));
+        QCOMPARE(e.CountOnSecondSession("id = 104"), 0);
+        QVERIFY(e.pane->IsInputEnabled());
+    }
+
+    void scriptFailureInTheMiddlePutsTheCaretOnTheErrorAndServerOutputFollows() {
+        Editor e;
+        e.Type("insert into t values (201, 'a');\nupdate t\n   set name = = 'x';\ninsert into t values (202, 'b');\n");
+        QTest::keyClick(e.pane, Qt::Key_F8);
+        QVERIFY(e.WaitIdle());
+        QVERIFY2(e.LastOutput().startsWith(QStringLiteral("ORA-")), qPrintable(e.LastOutput()));
+        QCOMPARE(e.pane->CaretPosition().y, 2);
+        QVERIFY(e.pane->CaretPosition().x >= 3);
+        QVERIFY(e.pane->IsInputEnabled());
+        QCOMPARE(e.Output().count(QStringLiteral("Statement processed.")), 1);
+
+        QVERIFY(e.PaneCommand(cmd::kServerOutput));
+        QCOMPARE(e.doc->State().serverOutputOn, 1);
+        const std::string longLine(1000, 'z');
+        e.Paste(QString::fromStdString("begin\n  dbms_output.put_line('one');\n  dbms_output.put_line('" + longLine +
+                                       "');\nend;\n/\n"));
+        QTest::keyClick(e.pane, Qt::Key_F8);
+        QVERIFY(e.WaitIdle());
+        const QStringList out = e.Output();
+        const int heading = out.lastIndexOf(QStringLiteral("Server output:"));
+        QVERIFY(heading > 0);
+        QCOMPARE(out[heading - 1], QStringLiteral("Statement processed."));
+        QVERIFY(out.mid(heading + 1).contains(QStringLiteral("one")));
+        QVERIFY(out.mid(heading + 1).contains(QString::fromStdString(longLine)));
+    }
+
+    void scriptWhileAFetchRunsIsRefusedAndClosingMidScriptNeitherHangsNorCrashes() {
+        Editor e(true);
+        QVERIFY(e.Run("select a.id from big a, big b"));
+        QString message;
+        {
+            ModalDriver driver;
+            driver
+                .Then(Is<cFetchStatus>,
+                      [&](QWidget*) {
+                          QTimer::singleShot(0, [&] { ExecuteScriptSql(*e.doc, "insert into t values (1, 'x');\n", 0); });
+                      })
+                .Then(Is<cMsgDialog>,
+                      [&](QWidget* box) {
+                          message = MessageText(box);
+                          Acknowledge(box);
+                      })
+                .Then(Is<cFetchStatus>, [&](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
+            e.Key(Qt::Key_End);
+            QVERIFY(QTest::qWaitFor([&] { return driver.Done(); }, 20000));
+        }
+        QVERIFY(e.WaitIdle());
+        QCOMPARE(message,
+                 QStringLiteral("Previous SQL statement is running now. Wait for execution complete or stop it first."));
+        QCOMPARE(e.CountOnSecondSession("id = 1 and name = 'x'"), 0);
+
+        // A long script, and the window closes while it runs (No to saving the text).
+        QVERIFY(e.Reactivate());
+        QString script;
+        for (int i = 0; i < 3000; ++i)
+            script += QStringLiteral("update t set name = 'r%1' where id = %2;\n").arg(i).arg(i % 60 + 1);
+        e.Paste(script);
+        QPointer<CSqlMainFrame> frame(e.frame);
+        ModalDriver closing;
+        closing.Then(Is<QMessageBox>, [](QWidget* box) {
+            static_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
+        });
+        QTest::keyClick(e.pane, Qt::Key_F8);
+        QVERIFY(QTest::qWaitFor([&] { return e.Output().size() > 20; }, 20000));
+        QVERIFY(e.doc->IsWorkerRunning());
+        QTimer::singleShot(0, frame, [frame] { frame->close(); });
+        QVERIFY(QTest::qWaitFor([&] { return frame.isNull(); }, 30000));
+        QVERIFY(e.app->MainFrame()->Editors().isEmpty());
+    }
+
+    void scriptsInTwoWindowsRunAtOnceEachInItsOwnOutputList() {
+        Editor e;
+        e.app->Fields().pendingConnection = std::make_unique<DBConnect>();
+        e.app->Fields().pendingConnection->Logon("DEMO", "demo", e.db.Path().c_str());
+        CSqlMainFrame* second = e.app->OpenNewDocument();
+        QVERIFY(second);
+        CQuarvelDoc* other = second->Document();
+        // The embedded client lets one session at a time write to a database file, so the second
+        // window's script only reads.
+        std::string first, next;
+        for (int i = 0; i < 400; ++i) {
+            first += "insert into t values (" + std::to_string(1000 + i) + ", 'a');\n";
+            next += "begin dbms_output.put_line('b" + std::to_string(i) + "'); end;\n/\n";
+        }
+        // The second window starts while the first still runs.
+        QVERIFY(ExecuteScriptSql(*e.doc, first, 0));
+        QVERIFY(ExecuteScriptSql(*other, next, 0));
+        QVERIFY(e.WaitIdle());
+        QVERIFY(QTest::qWaitFor([other] { return !other->IsWorkerRunning(); }, 60000));
+        QCOMPARE(e.Output().count(QStringLiteral("Statement processed.")), 400);
+        QCOMPARE(e.Output().filter(QStringLiteral("dbms_output")).size(), 0);
+        const CSqlOutputView* otherOutput = second->OutputView();
+        int processed = 0;
+        for (int i = 0; i < otherOutput->LineCount(); ++i) {
+            QVERIFY(!otherOutput->LineText(i).contains(QStringLiteral("'a')")));
+            processed += otherOutput->LineText(i).endsWith(QStringLiteral("Statement processed.")) ? 1 : 0;
+        }
+        QCOMPARE(processed, 400);
+        QVERIFY(e.PaneCommand(cmd::kCommit));
+        QCOMPARE(e.CountOnSecondSession("id between 1000 and 1399"), 400);
+        QVERIFY(second->close());
     }
 
     // F6 with no plan table: Cancel to the question creates nothing; OK creates it and shows the tree.

@@ -20,6 +20,7 @@
 #include "cSqlConnect.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QPainter>
 #include <QPushButton>
 #include <QTest>
@@ -68,12 +69,9 @@ int main(int argc, char** argv) {
         pane->setFocus();
         QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(pane, Qt::Key_Delete);
-        const QStringList lines = text.split('\n');
-        for (int i = 0; i < lines.size(); ++i) {
-            if (i)
-                QTest::keyClick(pane, Qt::Key_Return);
-            QTest::keyClicks(pane, lines[i]);
-        }
+        // Pasted, as a user brings a script in (typing would indent its lines).
+        QApplication::clipboard()->setText(text);
+        QTest::keyClick(pane, Qt::Key_V, Qt::ControlModifier);
         QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
         ModalDriver question;
         question.Then(Is<cMsgDialog>, [](QWidget* box) {

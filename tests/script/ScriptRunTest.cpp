@@ -223,6 +223,11 @@ TEST(ScriptSteps, TheErrorPlaceCountsLinesOfTheScriptAndColumnsWithinTheLine) {
     const exec::CaretPlace same = script::ScriptErrorPlace(oneLine, second, static_cast<uint32_t>(oneLine.rfind(",,") - second));
     EXPECT_EQ(same.line, 0);
     EXPECT_EQ(same.column, static_cast<int32_t>(oneLine.rfind(",,")));
+    // An error without a position (a constraint violated) marks the statement's first character,
+    // not the line end before it.
+    const exec::CaretPlace unplaced = script::ScriptErrorPlace(text, start, 0);
+    EXPECT_EQ(unplaced.line, 1);
+    EXPECT_EQ(unplaced.column, 0);
 }
 
 } // namespace
