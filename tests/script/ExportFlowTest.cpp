@@ -272,6 +272,28 @@ private slots:
         QVERIFY(text.rfind("ID;NAME\r\n", 0) == 0);
     }
 
+    // A fetch that fails part-way (ORA-01476 at id 55) leaves part of the rows too: the same question,
+    // and OK writes the 54 rows there are.
+    void aFetchThatFailsPartWayAlsoAsks() {
+        Editor e;
+        QVERIFY(e.Run("select id, 1/(id-55) q from t"));
+        QCOMPARE(e.Rows(), 50);
+        QString question, saved;
+        ModalDriver driver;
+        driver.Then(Is<cExportRowsDlg>, Answer(cExportRowsDlg::kAllRowsId))
+            .Then(Is<QFileDialog>, Save(e.Out("failed"), 1))
+            .Then(Is<cMsgDialog>, Note(question, IDOK))
+            .Then(Is<cMsgDialog>, Note(saved));
+        e.ClickExport();
+        QVERIFY(QTest::qWaitFor([&] { return driver.Done(); }, 10000));
+        QCOMPARE(question, QStringLiteral("Do You Want to Save Result of Partial Fetch?"));
+        QCOMPARE(e.Rows(), 54);
+        QCOMPARE(saved, QStringLiteral("File Saved. 54 Row(s) Exported."));
+        const std::string text = ReadFile(e.Out("failed.csv"));
+        QCOMPARE(LinesOf(text), size_t(55));
+        QVERIFY(text.find("\r\n54;-1\r\n") != std::string::npos);
+    }
+
     // "Selected" without a selection says so before any file dialog; with rows selected by the mouse,
     // those rows go out in list order, here as quoted CSV.
     void selectedRowsAndNoSelection() {
