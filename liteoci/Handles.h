@@ -6,6 +6,7 @@
 #ifndef LITEOCI_HANDLES_H
 #define LITEOCI_HANDLES_H
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -52,6 +53,7 @@ struct ServerHandle : HandleHeader {
     ServerHandle() : HandleHeader(OCI_HTYPE_SERVER) {}
     std::string path;
     bool attached = false;
+    std::chrono::microseconds roundTripTime{0};  // of the sessions begun on this server
 };
 
 struct SessionHandle : HandleHeader {
@@ -140,6 +142,14 @@ struct StmtHandle : HandleHeader {
     ub4 rowsFetched = 0;
     ub2 parseErrorOffset = 0;
     std::string scratch;  // reused for long converted values
+
+    // Prefetching as the client interface does it: each round trip of a query brings the rows asked
+    // for plus the prefetch (PREFETCH_ROWS, bounded by PREFETCH_MEMORY), and fetches within what the
+    // client holds need no round trip. Rows are counted, not copied: the database is local.
+    ub4 prefetchRows = 1;
+    ub4 prefetchMemory = 0;
+    uint64_t rowsDelivered = 0;  // rows handed to the program since the execute
+    uint64_t rowsCovered = 0;    // rows the round trips so far have brought (or would have)
 };
 
 }  // namespace liteoci

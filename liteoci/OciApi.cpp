@@ -1,6 +1,7 @@
 // The exported entry points of the client library, with the published prototypes and C linkage.
 // Each one checks its handles, clears the error handle it was given, and leaves at most one
 // diagnostic record behind.
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -46,6 +47,24 @@ std::shared_ptr<Session> SessionOf(SvcCtxHandle* svc) {
     if (!svc) return nullptr;
     SessionHandle* sh = Checked<SessionHandle>(svc->session, OCI_HTYPE_SESSION);
     return sh ? sh->session : nullptr;
+}
+
+// The rows one round trip brings beyond those asked for.
+uint64_t PrefetchOf(const StmtHandle* st) {
+    uint64_t rows = st->prefetchRows;
+    if (st->prefetchMemory > 0) {
+        uint64_t width = 0;
+        for (const Column& c : st->columns) width += c.size;
+        const uint64_t byMemory = st->prefetchMemory / (width > 0 ? width : 1);
+        rows = rows == 0 ? byMemory : std::min<uint64_t>(rows, byMemory);
+    }
+    return rows;
+}
+
+// One round trip of the session; ORA-01013 when a break ended it.
+sword PayRoundTrip(const std::shared_ptr<Session>& s, ErrorHandle* err) {
+    if (s && !s->RoundTrip()) return Fail(err, MakeError(1013));
+    return OCI_SUCCESS;
 }
 
 template <class T>
@@ -143,8 +162,10 @@ LITEOCI_EXPORT sword OCIServerAttach(OCIServer* srvhp, OCIError* errhp, const Or
     std::string path;
     if (dblink) path = dblink_len > 0 ? std::string(reinterpret_cast<const char*>(dblink), static_cast<size_t>(dblink_len))
                                       : std::string(reinterpret_cast<const char*>(dblink));
-    if (OraError e = CheckDatabaseFile(path)) return Fail(err, std::move(e));
-    srv->path = path;
+    const ConnectString connect = ParseConnectString(path);
+    if (OraError e = CheckDatabaseFile(connect.path)) return Fail(err, std::move(e));
+    srv->path = connect.path;
+    srv->roundTripTime = connect.hasRoundTripTime ? connect.roundTripTime : ProcessRoundTripTime();
     srv->attached = true;
     return OCI_SUCCESS;
 }
@@ -188,7 +209,13 @@ LITEOCI_EXPORT sword OCIAttrSet(void* trgthndlp, ub4 trghndltyp, void* attribute
         case OCI_HTYPE_STMT: {
             auto* st = Checked<StmtHandle>(trgthndlp, trghndltyp);
             if (!st) return OCI_INVALID_HANDLE;
-            if (attrtype == OCI_ATTR_PREFETCH_ROWS || attrtype == 13 /* PREFETCH_MEMORY */) return OCI_SUCCESS;
+            if (attrtype == OCI_ATTR_PREFETCH_ROWS || attrtype == OCI_ATTR_PREFETCH_MEMORY) {
+                if (!attributep) return Fail(err, MakeError(24315));
+                ub4 value = 0;
+                std::memcpy(&value, attributep, sizeof value);
+                (attrtype == OCI_ATTR_PREFETCH_ROWS ? st->prefetchRows : st->prefetchMemory) = value;
+                return OCI_SUCCESS;
+            }
             break;
         }
         case OCI_HTYPE_SERVER:
@@ -219,7 +246,8 @@ LITEOCI_EXPORT sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* att
                 case OCI_ATTR_STMT_TYPE: return WriteAttr<ub2>(attributep, sizep, st->cls.ociType);
                 case OCI_ATTR_PARSE_ERROR_OFFSET: return WriteAttr<ub2>(attributep, sizep, st->parseErrorOffset);
                 case OCI_ATTR_ROWS_FETCHED: return WriteAttr<ub4>(attributep, sizep, st->rowsFetched);
-                case OCI_ATTR_PREFETCH_ROWS: return WriteAttr<ub4>(attributep, sizep, 1);
+                case OCI_ATTR_PREFETCH_ROWS: return WriteAttr<ub4>(attributep, sizep, st->prefetchRows);
+                case OCI_ATTR_PREFETCH_MEMORY: return WriteAttr<ub4>(attributep, sizep, st->prefetchMemory);
                 default: break;
             }
             break;
@@ -283,6 +311,8 @@ LITEOCI_EXPORT sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISessi
     std::shared_ptr<Session> s;
     if (OraError e = Session::Open(srv->path, ses->user, ses->password, (mode & OCI_SYSDBA) != 0, s))
         return Fail(err, std::move(e));
+    s->SetRoundTripTime(srv->roundTripTime);
+    s->RoundTrip();  // the logon
     ses->session = std::move(s);
     svc->session = ses;
     return OCI_SUCCESS;
@@ -369,8 +399,18 @@ LITEOCI_EXPORT sword OCIStmtExecute(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* 
     auto* st = Checked<StmtHandle>(stmtp, OCI_HTYPE_STMT);
     ErrorHandle* err = Err(errhp);
     if (!svc || !st || !err) return OCI_INVALID_HANDLE;
-    CallScope call(SessionOf(svc));
-    return ExecuteStatement(svc, st, err, iters, mode);
+    std::shared_ptr<Session> s = SessionOf(svc);
+    CallScope call(s);
+    // Parse, execute and the first rows with their prefetch travel together.
+    if (sword rc = PayRoundTrip(s, err); rc != OCI_SUCCESS) return rc;
+    const sword rc = ExecuteStatement(svc, st, err, iters, mode);
+    st->rowsDelivered = 0;
+    st->rowsCovered = 0;
+    if ((rc == OCI_SUCCESS || rc == OCI_SUCCESS_WITH_INFO) && (mode & OCI_DESCRIBE_ONLY) == 0) {
+        st->rowsDelivered = st->rowsFetched;
+        st->rowsCovered = iters + PrefetchOf(st);
+    }
+    return rc;
 }
 
 LITEOCI_EXPORT sword OCIStmtFetch2(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation, sb4 scrollOffset,
@@ -380,7 +420,14 @@ LITEOCI_EXPORT sword OCIStmtFetch2(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, u
     ErrorHandle* err = Err(errhp);
     if (!st || !err) return OCI_INVALID_HANDLE;
     CallScope call(st->session);
-    return FetchStatement(st, err, nrows, orientation);
+    // Rows beyond what the client holds need a round trip, which brings the prefetch along.
+    if (nrows > 0 && st->rowsDelivered + nrows > st->rowsCovered) {
+        if (sword rc = PayRoundTrip(st->session, err); rc != OCI_SUCCESS) return rc;
+        st->rowsCovered = st->rowsDelivered + nrows + PrefetchOf(st);
+    }
+    const sword rc = FetchStatement(st, err, nrows, orientation);
+    if (rc == OCI_SUCCESS || rc == OCI_SUCCESS_WITH_INFO) st->rowsDelivered += st->rowsFetched;
+    return rc;
 }
 
 LITEOCI_EXPORT sword OCIStmtFetch(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation, ub4 mode) {
@@ -505,6 +552,7 @@ LITEOCI_EXPORT sword OCITransCommit(OCISvcCtx* svchp, OCIError* errhp, ub4 flags
     std::shared_ptr<Session> s = SessionOf(svc);
     if (!s || !s->isOpen()) return Fail(err, MakeError(3114));
     CallScope call(s);
+    if (sword rc = PayRoundTrip(s, err); rc != OCI_SUCCESS) return rc;
     if (OraError e = s->Commit()) return Fail(err, std::move(e));
     return OCI_SUCCESS;
 }
@@ -517,6 +565,7 @@ LITEOCI_EXPORT sword OCITransRollback(OCISvcCtx* svchp, OCIError* errhp, ub4 fla
     std::shared_ptr<Session> s = SessionOf(svc);
     if (!s || !s->isOpen()) return Fail(err, MakeError(3114));
     CallScope call(s);
+    if (sword rc = PayRoundTrip(s, err); rc != OCI_SUCCESS) return rc;
     if (OraError e = s->Rollback()) return Fail(err, std::move(e));
     return OCI_SUCCESS;
 }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <thread>
@@ -286,6 +287,7 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
     s->Exec("PRAGMA foreign_keys=ON");
     if (RegisterSqlFunctions(s->db_, &s->settings_) != SQLITE_OK) return MakeError(600, "functions");
     if (OraError e = s->Exec("CREATE TEMP TABLE DUAL (DUMMY VARCHAR2(1)); INSERT INTO temp.DUAL VALUES ('X')")) return e;
+    if (OraError e = s->RegisterStatistics()) return e;
     out = std::move(s);
     return {};
 }
@@ -392,6 +394,89 @@ OraError Session::Rollback() {
     OraError e = Exec("ROLLBACK");
     if (sqlite3_get_autocommit(db_)) inTxn_ = false;
     return e;
+}
+
+ConnectString ParseConnectString(const std::string& text) {
+    ConnectString out;
+    out.path = text;
+    const size_t question = text.find('?');
+    struct stat st{};
+    if (question == std::string::npos || ::stat(text.c_str(), &st) == 0) return out;
+    out.path = text.substr(0, question);
+    std::string_view options(text);
+    options.remove_prefix(question + 1);
+    while (!options.empty()) {
+        const size_t amp = options.find('&');
+        std::string_view option = options.substr(0, amp);
+        options = amp == std::string_view::npos ? std::string_view() : options.substr(amp + 1);
+        if (option.rfind("rtt=", 0) == 0 && ParseDuration(option.substr(4), out.roundTripTime))
+            out.hasRoundTripTime = true;
+    }
+    return out;
+}
+
+bool ParseDuration(std::string_view text, std::chrono::microseconds& out) {
+    size_t digits = 0;
+    uint64_t value = 0;
+    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9' && digits < 9)
+        value = value * 10 + static_cast<uint64_t>(text[digits++] - '0');
+    if (digits == 0) return false;
+    const std::string_view unit = text.substr(digits);
+    if (unit == "us") out = std::chrono::microseconds(value);
+    else if (unit == "ms") out = std::chrono::microseconds(value * 1000);
+    else if (unit == "s") out = std::chrono::microseconds(value * 1000000);
+    else if (unit.empty() && value == 0) out = std::chrono::microseconds(0);
+    else return false;
+    return true;
+}
+
+std::chrono::microseconds ProcessRoundTripTime() {
+    static const std::chrono::microseconds rtt = [] {
+        std::chrono::microseconds value{0};
+        const char* text = std::getenv("LITEOCI_RTT");
+        if (text && !ParseDuration(text, value)) value = std::chrono::microseconds(0);
+        return value;
+    }();
+    return rtt;
+}
+
+namespace {
+// Oracle's number and class of the statistic (class 1: user).
+constexpr int kRoundTripsStatistic = 12;
+
+void MyStatFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    auto* session = static_cast<Session*>(sqlite3_user_data(ctx));
+    if (argc == 1 && sqlite3_value_int(argv[0]) == kRoundTripsStatistic)
+        sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(session->statistics().roundTrips.load()));
+    else
+        sqlite3_result_int(ctx, 0);
+}
+}  // namespace
+
+OraError Session::RegisterStatistics() {
+    if (sqlite3_create_function_v2(db_, "LITEOCI_MYSTAT", 1, SQLITE_UTF8, this, MyStatFunction, nullptr, nullptr,
+                                   nullptr) != SQLITE_OK)
+        return MakeError(600, "statistics");
+    const std::string views =
+        "CREATE TEMP TABLE \"V$STATNAME\" (\"STATISTIC#\" NUMBER, NAME VARCHAR2(64), CLASS NUMBER);"
+        "INSERT INTO temp.\"V$STATNAME\" VALUES (" + std::to_string(kRoundTripsStatistic) +
+        ", 'SQL*Net roundtrips to/from client', 1);"
+        "CREATE TEMP VIEW \"V$MYSTAT\" AS SELECT 1 AS SID, \"STATISTIC#\", "
+        "LITEOCI_MYSTAT(\"STATISTIC#\") AS VALUE FROM temp.\"V$STATNAME\"";
+    return Exec(views.c_str());
+}
+
+bool Session::RoundTrip() {
+    stats_.roundTrips.fetch_add(1, std::memory_order_relaxed);
+    if (rtt_.count() <= 0) return true;
+    // Waited in short steps, so that a break ends the wait as it would end a call on the wire.
+    const auto until = std::chrono::steady_clock::now() + rtt_;
+    for (;;) {
+        if (cancelled()) return false;
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= until) return true;
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(until - now, std::chrono::milliseconds(5)));
+    }
 }
 
 void Session::EnterCall() {

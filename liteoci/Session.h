@@ -12,6 +12,8 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -53,6 +55,25 @@ private:
     std::string partial_;
     bool readSincePut_ = false;
 };
+
+// A session's statistics as Oracle's V$MYSTAT shows them, with the names of V$STATNAME.
+struct SessionStatistics {
+    std::atomic<uint64_t> roundTrips{0};  // 'SQL*Net roundtrips to/from client'
+};
+
+// The connect string of the embedded client: the database file's path, then options after a "?"
+// ("demo.db?rtt=2ms"). A string that names an existing file is a path as a whole.
+struct ConnectString {
+    std::string path;
+    // The simulated round-trip time; unset when the string gives none (LITEOCI_RTT applies).
+    bool hasRoundTripTime = false;
+    std::chrono::microseconds roundTripTime{0};
+};
+ConnectString ParseConnectString(const std::string& text);
+// "2ms", "500us", "0": false for anything else.
+bool ParseDuration(std::string_view text, std::chrono::microseconds& out);
+// The process-wide round-trip time of LITEOCI_RTT (zero when unset or unreadable).
+std::chrono::microseconds ProcessRoundTripTime();
 
 // What an error mapper needs to know of the statement that failed.
 struct ErrorContext {
@@ -99,6 +120,14 @@ public:
     OraError Exec(const char* sql);
     OraError MapError(int rc, const ErrorContext* ctx = nullptr);
 
+    // The network to the "server", simulated: every call that would reach a server pays the round
+    // trip once (RoundTrip), so that what a real network costs can be measured and counted here.
+    void SetRoundTripTime(std::chrono::microseconds rtt) { rtt_ = rtt; }
+    std::chrono::microseconds roundTripTime() const { return rtt_; }
+    // Counts one round trip and waits its time; false when a break arrived meanwhile.
+    bool RoundTrip();
+    SessionStatistics& statistics() { return stats_; }
+
     // Call bracket for Break(): see the class comment.
     void EnterCall();
     // Returns true when a break arrived during the call.
@@ -115,6 +144,8 @@ private:
     // ORA-01578 naming the file when rc says the file is damaged, else `otherwise`.
     OraError DamageOr(int rc, OraError otherwise) const;
     OraError ReadOnlyError() const;
+    // V$STATNAME and V$MYSTAT of this session.
+    OraError RegisterStatistics();
 
     sqlite3* db_ = nullptr;
     std::string path_;
@@ -125,6 +156,9 @@ private:
     DbmsOutput output_;
     bool inTxn_ = false;
     std::shared_ptr<void> plEngine_;
+
+    std::chrono::microseconds rtt_{0};
+    SessionStatistics stats_;
 
     std::mutex callMutex_;
     bool inCall_ = false;

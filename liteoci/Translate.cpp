@@ -637,7 +637,8 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                             if (w == rn.oracle) sql += rn.sqlite, renamed = true;
                     for (const Rename& rn : kWordRenames)
                         if (rn.sqlite && w == rn.oracle) sql += rn.sqlite, renamed = true;
-                    if (!renamed) sql += w;
+                    // "#" may stand in an Oracle name (STATISTIC#) but not in an unquoted SQLite one.
+                    if (!renamed) sql += w.find('#') == std::string::npos ? w : "\"" + w + "\"";
                     break;
                 }
                 case Tok::QIdent: {
