@@ -15,6 +15,7 @@
 #include "TerminateHandler.h"
 #include "UserProfile.h"
 #include "WindowTitles.h"
+#include "cPropertiesDlg.h"
 #include "cSqlConnect.h"
 
 #include <QApplication>
@@ -119,12 +120,18 @@ void CTavrelApp::OpenCommandLineFiles(CSqlMainFrame* frame) {
 }
 
 bool CTavrelApp::HandlesCommand(uint32_t id) const {
-    return id == cmd::kNewConnection || id == cmd::kAbout;
+    return id == cmd::kNewConnection || id == cmd::kSettings || id == cmd::kAbout;
 }
 
 bool CTavrelApp::OnCommand(uint32_t id) {
     if (id == cmd::kNewConnection) {
         NewConnection();
+        return true;
+    }
+    if (id == cmd::kSettings) {
+        // No owner: the dialog stands on its own above every window; what it returns is not needed.
+        cPropertiesDlg settings;
+        settings.exec();
         return true;
     }
     if (id == cmd::kAbout) {

@@ -1,6 +1,6 @@
 // The application object: start-up, the fields that pass from the connect dialog to the next document
 // and from the execution commands to their workers, the one document type, and the application's
-// commands (new connection, about).
+// commands (new connection, settings, about).
 //
 // Build it after the QApplication, on the UI thread; one per process.
 #pragma once

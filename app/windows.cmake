@@ -12,7 +12,7 @@ add_library(quarvel_shell_windows STATIC
 )
 target_link_libraries(quarvel_shell_windows PUBLIC quarvel_shell quarvel_widgets Qt6::Widgets)
 
-# The frames, the text pane and the program.
+# The frames, the text pane, the application's dialogs and the program.
 add_library(quarvel_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CAboutDlg.cpp ${CMAKE_CURRENT_LIST_DIR}/CAboutDlg.h
   ${CMAKE_CURRENT_LIST_DIR}/CMainFrame.cpp ${CMAKE_CURRENT_LIST_DIR}/CMainFrame.h
@@ -22,6 +22,8 @@ add_library(quarvel_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CSqlMainFrame.cpp ${CMAKE_CURRENT_LIST_DIR}/CSqlMainFrame.h
   ${CMAKE_CURRENT_LIST_DIR}/CTavrelApp.cpp ${CMAKE_CURRENT_LIST_DIR}/CTavrelApp.h
   ${CMAKE_CURRENT_LIST_DIR}/TerminateHandler.cpp ${CMAKE_CURRENT_LIST_DIR}/TerminateHandler.h
+  ${CMAKE_CURRENT_LIST_DIR}/cPropertiesDlg.cpp ${CMAKE_CURRENT_LIST_DIR}/cPropertiesDlg.h
+  ${CMAKE_CURRENT_LIST_DIR}/cPropertiesSql.cpp ${CMAKE_CURRENT_LIST_DIR}/cPropertiesSql.h
 )
 target_link_libraries(quarvel_app PUBLIC quarvel_shell quarvel_shell_windows quarvel_exec_windows quarvel_script_windows
   quarvel_exec_core quarvel_editor_view quarvel_script quarvel_widgets quarvel_platform_gui Qt6::Widgets)

@@ -72,6 +72,7 @@ void DBConnect::LoadClient() {
     Resolve(lib, stmtFn_.NumberToText, "OCINumberToText");
     Resolve(lib, stmtFn_.DefineObject, "OCIDefineObject");
     Resolve(lib, stmtFn_.DescriptorFree, "OCIDescriptorFree");
+    Resolve(lib, stmtFn_.AttrSet, "OCIAttrSet");
 }
 
 void DBConnect::ReadErrorRecord() {

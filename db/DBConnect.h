@@ -35,6 +35,7 @@ struct OciStatementFunctions {
     OCIDescriptorAlloc_t DescriptorAlloc = nullptr;
     OCIDefineObject_t DefineObject = nullptr; // looked up, never called; may be absent
     OCIDescriptorFree_t DescriptorFree = nullptr; // frees LOB locators with their statement; may be absent
+    OCIAttrSet_t AttrSet = nullptr; // the statement's prefetch; may be absent
 };
 
 class DBConnect {

@@ -188,6 +188,19 @@ uint16_t DBStmt::ParseErrorOffset() {
 }
 
 // Checked like every other call: a commit or rollback the server refused must not read as done.
+void DBStmt::SetPrefetch(uint32_t rows, uint32_t memoryBytes) {
+    if (!stmt_ || !fn_.AttrSet || !session_)
+        return;
+    ub4 value = rows;
+    const sword rowsSet = fn_.AttrSet(stmt_, OCI_HTYPE_STMT, &value, 0, OCI_ATTR_PREFETCH_ROWS, session_->ErrorHandle());
+    ub4 memory = memoryBytes;
+    const sword memorySet =
+        fn_.AttrSet(stmt_, OCI_HTYPE_STMT, &memory, 0, OCI_ATTR_PREFETCH_MEMORY, session_->ErrorHandle());
+    // A refusal must not be read as the next call's failure.
+    if (rowsSet != OCI_SUCCESS || memorySet != OCI_SUCCESS)
+        session_->ResetErrorHandle();
+}
+
 void DBStmt::Commit() {
     fn_.TransCommit(session_->ServiceContext(), session_->ErrorHandle(), OCI_DEFAULT);
     Check();

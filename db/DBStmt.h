@@ -51,6 +51,10 @@ public:
     uint32_t RowCount();
     StatementKind StatementType();
     uint16_t ParseErrorOffset();
+    // Rows the client brings with each round trip beyond those fetched, bounded by `memoryBytes` of
+    // row data (0: no bound). Takes effect from the next round trip; a client that refuses it
+    // fetches as before.
+    void SetPrefetch(uint32_t rows, uint32_t memoryBytes);
     void Commit();
     void Rollback();
 

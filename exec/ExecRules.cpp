@@ -149,4 +149,25 @@ void AppendCopyLine(std::string& out, const std::vector<std::string_view>& field
     out += "\r\n";
 }
 
+// The program fetches one row per call; the client brings rows in arrays underneath, one round
+// trip to the server per array. A round trip costs the network's latency (1-2 ms on a LAN, tens of
+// milliseconds across a WAN) and a prefetched row only its bytes, so the array is sized by what the
+// batch is about to do:
+// - a batch of n rows (the first batch, a page) brings n rows beyond the first: the whole batch
+//   travels with the execute, and the row after it (Next Row, a scroll) is already there;
+// - one more row at a time (scrolling on) brings 64, a few pages, so that scrolling costs a round
+//   trip only every 64 rows;
+// - Last Row brings 5,000 rows a round trip: 100,000 rows of BIG_LOG at a simulated 2 ms take 20
+//   round trips (40 ms) instead of 100,000 (200 s), well within the time the grid takes for them.
+// Every array is bounded by 8 MB of row data, so that wide rows (many long VARCHAR2 columns) do not
+// make the client hold more than that.
+Prefetch PrefetchForBatch(int32_t rows) {
+    constexpr uint32_t kMemory = 8u << 20;
+    if (rows >= kAllRows)
+        return {5000, kMemory};
+    if (rows <= 1)
+        return {64, kMemory};
+    return {static_cast<uint32_t>(rows), kMemory};
+}
+
 } // namespace exec

@@ -84,6 +84,13 @@ SortState& SharedSortState();
 
 // The clipboard text of rows is the titles joined by ";" and ended by CR LF, then each row the same
 // way: this appends one such line to `out`, so that a copy of many rows never holds them twice.
+// The prefetch of a batch of `rows` (kAllRows for Last Row), set before the batch's first fetch.
+struct Prefetch {
+    uint32_t rows = 0;
+    uint32_t memoryBytes = 0;
+};
+Prefetch PrefetchForBatch(int32_t rows);
+
 void AppendCopyLine(std::string& out, const std::vector<std::string_view>& fields);
 
 } // namespace exec

@@ -91,6 +91,11 @@ RunEnd RunBatch(ExecContext& cx) {
     return {};
 }
 
+void SetBatchPrefetch(DBStmt& stmt, int32_t rows) {
+    const Prefetch prefetch = PrefetchForBatch(rows);
+    stmt.SetPrefetch(prefetch.rows, prefetch.memoryBytes);
+}
+
 bool Launch(ExecContext& cx) {
     if (cx.run.Launch([&cx] { EndRun(cx, RunBatch(cx)); }))
         return true;
@@ -194,6 +199,7 @@ bool StartExecution(ExecContext& cx, std::vector<std::string>& titles) {
                        .errorPlace = CaretForParseError(state.executedText, stmt.ParseErrorOffset())});
     }
     state.rowsThisBatch = cx.settings.firstFetchCount;
+    SetBatchPrefetch(stmt, state.rowsThisBatch);
     return Launch(cx);
 }
 
@@ -204,6 +210,7 @@ bool StartBatch(ExecContext& cx, int32_t rows, bool selectNewRow) {
     cx.run.SetProgressDialog({});
     state.selectNewRow = selectNewRow ? 1 : 0;
     state.rowsThisBatch = rows;
+    SetBatchPrefetch(*state.statement, rows);
     return Launch(cx);
 }
 

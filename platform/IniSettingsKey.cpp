@@ -1,10 +1,12 @@
 #include "IniSettingsKey.h"
 
+#include "SettingsFileWrite.h"
 #include "SettingsLocation.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QStringList>
 
@@ -46,6 +48,20 @@ std::unique_ptr<IniSettingsKey> IniSettingsKey::OpenProgramForReading() {
 
 std::unique_ptr<IniSettingsKey> IniSettingsKey::OpenProgramCreating() {
     return OpenCreating(ProgramSettingsFile());
+}
+
+std::string IniSettingsKey::WriteValues(const std::string& file, const std::vector<IniValue>& values,
+                                        CFileAccess& files) {
+    // The lock QSettings takes while it writes the same file, so that neither writer loses the other's values.
+    // Without it (a read-only folder, a writer that holds it too long) the write goes ahead: the file
+    // itself is replaced in one step either way.
+    QLockFile lock(QString::fromStdString(file) + QStringLiteral(".lock"));
+    (void)lock.tryLock(5000);
+    return WriteSettingsFile(file, values, files);
+}
+
+std::string IniSettingsKey::WriteProgramValues(const std::vector<IniValue>& values) {
+    return WriteValues(ProgramSettingsFile(), values);
 }
 
 std::optional<std::string> IniSettingsKey::ReadStored(const std::string& name) const {

@@ -7,10 +7,13 @@
 // Thread contract: one object per thread; separate objects on the same file may live on several threads.
 #pragma once
 
+#include "FileAccess.h"
+#include "IniText.h"
 #include "SettingsKey.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QSettings;
 
@@ -26,6 +29,13 @@ public:
     // The program's own key (VORANTE.ini in the settings folder).
     static std::unique_ptr<IniSettingsKey> OpenProgramForReading();
     static std::unique_ptr<IniSettingsKey> OpenProgramCreating();
+
+    // Sets several values of `file` in one step (all of them or, on a failure, none; the old file stays
+    // whole), in turn with other writers of the same file. Empty on success, else the reason with the
+    // system's error text.
+    static std::string WriteValues(const std::string& file, const std::vector<IniValue>& values,
+                                   CFileAccess& files = CFileAccess::System());
+    static std::string WriteProgramValues(const std::vector<IniValue>& values);
 
     ~IniSettingsKey() override;
 

@@ -9,6 +9,8 @@
 //   ExplainPlanTableName    text                 "PLAN_TABLE"   document: the text as stored
 //   SaveSqlHistory          "1" or "0"           on             text pane: on only when exactly 1
 //   ChildWndStatus          "1" or "0"           (not read)     written when an editor window closes
+//
+// The settings dialog writes the first five, all at once: the texts as typed, the switches as "1"/"0".
 #pragma once
 
 #include "SettingsKey.h"

@@ -18,6 +18,10 @@ if(TARGET quarvel_test_database)
   set_target_properties(output_view_tests PROPERTIES AUTOMOC ON)
   target_link_libraries(output_view_tests PRIVATE quarvel_test_database)
   add_dependencies(output_view_tests liteoci liteoci-admin)
+  quarvel_add_qtest(settings_dialog_tests SOURCES SettingsDialogTest.cpp GuiTestSupport.h StartedProgram.h LIBS quarvel_app)
+  set_target_properties(settings_dialog_tests PROPERTIES AUTOMOC ON)
+  target_link_libraries(settings_dialog_tests PRIVATE quarvel_test_database)
+  add_dependencies(settings_dialog_tests liteoci liteoci-admin)
 else()
   message(STATUS "start-up window tests wait for the embedded client")
 endif()
@@ -25,3 +29,7 @@ endif()
 # A picture of the connected editor window, for the README (not a test).
 add_executable(quarvel-screenshot Screenshot.cpp GuiTestSupport.h)
 target_link_libraries(quarvel-screenshot PRIVATE quarvel_app Qt6::Test)
+
+# A picture of the settings dialog (not a test).
+add_executable(quarvel-settings-screenshot SettingsScreenshot.cpp GuiTestSupport.h)
+target_link_libraries(quarvel-settings-screenshot PRIVATE quarvel_app Qt6::Test)
