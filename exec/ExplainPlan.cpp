@@ -217,6 +217,8 @@ PlanRead ReadPlan(ExecContext& cx) {
     DBStmt query;
     try {
         query.Prepare(cx.session, queryText.c_str());
+        // A plan is a few dozen rows: they all come with the execute.
+        query.SetPrefetch(500, 1u << 20);
         for (uint32_t i = 0; i < 3; ++i)
             query.BindChars(i + 1, binds[i].data(), static_cast<int32_t>(binds[i].size()));
         query.DefineChars(1, idText, 20, &idLength, &idIndicator, &idCode);

@@ -273,6 +273,15 @@ void FnLastDay(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     ResultText(ctx, StoreDate(dt));
 }
 
+// LENGTHB(char): the length in bytes of the text in the database character set (UTF-8 here).
+void FnLengthb(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    const unsigned char* text = sqlite3_value_text(argv[0]);
+    const int bytes = sqlite3_value_bytes(argv[0]);
+    if (!text || bytes == 0) return sqlite3_result_null(ctx);  // '' is NULL
+    sqlite3_result_int(ctx, bytes);
+}
+
 void FnInitcap(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     std::string s = ToText(ctx, argv[0]);
@@ -508,7 +517,7 @@ constexpr Fn kFunctions[] = {
     {"INSTR", 3, FnInstr, true},             {"INSTR", 4, FnInstr, true},
     {"TRUNC", 1, FnTrunc, true},             {"TRUNC", 2, FnTrunc, true},
     {"ADD_MONTHS", 2, FnAddMonths, true},    {"LAST_DAY", 1, FnLastDay, true},
-    {"INITCAP", 1, FnInitcap, true},
+    {"INITCAP", 1, FnInitcap, true},         {"LENGTHB", 1, FnLengthb, true},
     {"LITEOCI_ADD", 2, FnAdd, true},         {"LITEOCI_SUB", 2, FnSubtract, true},
     {"LITEOCI_NEXTVAL", 1, FnNextval, false}, {"LITEOCI_CURRVAL", 1, FnCurrval, false},
     {"LITEOCI_SEQUENCE_CHECK", 2, FnSequenceCheck, false},

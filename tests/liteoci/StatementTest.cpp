@@ -369,4 +369,12 @@ TEST_F(RownumTest, UnderAnOrItIsNoLimit) {
     else EXPECT_EQ(rows.size(), 0u);  // refused rather than answered wrongly
 }
 
+// LENGTHB counts bytes of the database character set (AL32UTF8 here): Oracle's example gives 7 for
+// 'CANDIDE'; a two-byte character counts 2, and NULL stays NULL.
+TEST_F(StatementTest, LengthbCountsBytes) {
+    EXPECT_EQ(Scalar(c_, "select lengthb('CANDIDE') from dual"), "7");
+    EXPECT_EQ(Scalar(c_, "select lengthb('\xc3\xa4" "b') || '/' || length('\xc3\xa4" "b') from dual"), "3/2");
+    EXPECT_EQ(Scalar(c_, "select nvl(to_char(lengthb(null)), 'null') from dual"), "null");
+}
+
 }  // namespace
