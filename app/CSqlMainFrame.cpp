@@ -13,6 +13,7 @@
 #include "CommandIds.h"
 #include "CommandRules.h"
 #include "ExecWindowHost.h"
+#include "ExportCommand.h"
 #include "IniSettingsKey.h"
 #include "KeyboardLocks.h"
 #include "ProgramSettings.h"
@@ -92,6 +93,7 @@ bool CSqlMainFrame::Build() {
     outer_ = new widgets::CPaneSplitter(Qt::Vertical, widgets::KeepPane::First, 300, 3, area_);
     inner_ = new widgets::CPaneSplitter(Qt::Vertical, widgets::KeepPane::Second, 48, 1, outer_);
     splitFrame_ = new CSplitFrame(doc_.get(), outer_);
+    splitFrame_->SetOuterTarget(this);
     splitFrame_->setObjectName(QStringLiteral("Pane%1").arg(res::kPaneResult));
     textPane_ = new CSqlLeftView(inner_);
     textPane_->setObjectName(QStringLiteral("Pane%1").arg(res::kPaneSqlText));
@@ -202,6 +204,17 @@ void CSqlMainFrame::UpdateCommandUI() {
 
 std::optional<bool> CSqlMainFrame::CommandEnabled(uint32_t id) const {
     return SqlMainFrameRule(id, doc_ && doc_->IsWorkerRunning());
+}
+
+bool CSqlMainFrame::HandlesCommand(uint32_t id) const {
+    return id == cmd::kExportData && splitFrame_ != nullptr;
+}
+
+bool CSqlMainFrame::OnCommand(uint32_t id) {
+    if (id != cmd::kExportData || !splitFrame_)
+        return false;
+    ExportGridRows(*splitFrame_->Grid());
+    return true;
 }
 
 intptr_t CSqlMainFrame::HandleRegisteredMessage(uint32_t id) {

@@ -60,6 +60,9 @@ public:
 
     intptr_t HandleRegisteredMessage(uint32_t id) override;
     std::optional<bool> CommandEnabled(uint32_t id) const override;
+    // Export Rows of the grid (its tool bar and its context menu reach it through the grid's chain).
+    bool HandlesCommand(uint32_t id) const override;
+    bool OnCommand(uint32_t id) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -296,24 +296,37 @@ void CQuarvelView::FirstRow() {
 }
 
 void CQuarvelView::LastRow() {
+    QPointer<CQuarvelView> self(this);
+    FetchRemainingRows();
+    if (!self)
+        return;
+    SelectOnly(model_->RowCount() - 1);
+    UpdateStatus();
+}
+
+bool CQuarvelView::FetchRemainingRows() {
     CQuarvelDoc* doc = Document();
     if (!doc)
-        return;
+        return false;
     if (exec::StartBatch(doc->Exec(), exec::kAllRows, false)) {
         // The window may be closed while the dialog runs; then this grid (and the dialog, its child)
         // are gone when the dialog's loop returns.
         QPointer<CQuarvelView> self(this);
         QPointer<cFetchStatus> dialog = new cFetchStatus(doc->Exec().run, this);
-        dialog->exec();
+        const int result = dialog->exec();
         if (!self)
-            return;
+            return false;
         delete dialog.data();
         // After Cancel or the final report the worker ends within a row; let it deliver what it has,
         // so that the selection and the caption below see every row.
         doc->WaitForWorker();
+        if (result != IDOK)
+            return false;
     }
-    SelectOnly(model_->RowCount() - 1);
-    UpdateStatus();
+    Publish();
+    // A grid without a query has nothing to fetch; one whose statement ended early (an error, Stop,
+    // Cancel) holds only part of its rows.
+    return model_->ColumnCount() == 0 || doc->State().allFetched != 0;
 }
 
 void CQuarvelView::SortByColumn(int column) {
@@ -327,16 +340,21 @@ void CQuarvelView::SortByColumn(int column) {
         scrollTo(model_->index(0, 0));
 }
 
-bool CQuarvelView::CopySelectedRows() {
-    Publish();
-    if (!selectionModel() || !selectionModel()->hasSelection())
-        return false;
+std::vector<int> CQuarvelView::SelectedRows() const {
     std::vector<int> rows;
+    if (!selectionModel())
+        return rows;
     for (const QItemSelectionRange& range : selectionModel()->selection())
         for (int r = range.top(); r <= range.bottom(); ++r)
             rows.push_back(r);
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+bool CQuarvelView::CopySelectedRows() {
+    Publish();
+    const std::vector<int> rows = SelectedRows();
     if (rows.empty())
         return false;
     // The text is built line by line from the rows in place: a copy of every selected row would hold

@@ -46,11 +46,17 @@ public:
     void PreviousRow();
     void FirstRow();
     void LastRow();
+    // Last Row's fetch without moving the selection: every remaining row under the progress dialog.
+    // True when the grid holds every row of its query afterwards (or has no query); false when the
+    // fetch was cancelled, failed or could not start, or the statement is gone with rows left.
+    bool FetchRemainingRows();
     // Sets the two autoformat flags of the document and fits every column.
     void SetAutoformat(bool byData, bool byName);
     void SortByColumn(int column);
     // False (clipboard untouched) without a selected row.
     bool CopySelectedRows();
+    // The selected rows in list order.
+    std::vector<int> SelectedRows() const;
     void SelectAllRows();
     // The cell under the last clicked position into the cell-viewer fields, then the viewer (modal).
     void ViewCellData();

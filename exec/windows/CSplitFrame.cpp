@@ -34,7 +34,7 @@ CSplitFrame::CSplitFrame(CQuarvelDoc* doc, QWidget* parent) : QMainWindow(parent
 }
 
 CommandChain CSplitFrame::Chain() {
-    return CommandChain{grid_, doc_, this};
+    return CommandChain{grid_, doc_, this, outer_};
 }
 
 void CSplitFrame::UpdateCommandUI() {

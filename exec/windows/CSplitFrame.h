@@ -1,5 +1,6 @@
 // The small frame in the lower pane of an editor window: the grid tool bar (401) over the result grid.
-// Its tool bar's commands are offered to the grid first, then to the document, then to this frame.
+// Its tool bar's commands are offered to the grid first, then to the document, then to this frame, then
+// to the window around it (which handles what the grid cannot do on its own, such as exporting rows).
 #pragma once
 
 #include "CCmdTarget.h"
@@ -18,6 +19,8 @@ public:
     CQuarvelView* Grid() const { return grid_; }
     CCommandToolBar* ToolBar() const { return toolBar_; }
     CommandChain Chain();
+    // The target after this frame in the chain (the editor window); not owned, may be null.
+    void SetOuterTarget(CCmdTarget* target) { outer_ = target; }
     void UpdateCommandUI();
 
     std::optional<bool> CommandEnabled(uint32_t id) const override;
@@ -26,4 +29,5 @@ private:
     CQuarvelDoc* doc_;
     CQuarvelView* grid_;
     CCommandToolBar* toolBar_;
+    CCmdTarget* outer_ = nullptr;
 };
