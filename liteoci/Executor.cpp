@@ -4,9 +4,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "Catalog.h"
 #include "Dictionary.h"
 #include "Explain.h"
 #include "Hierarchy.h"
+#include "OraCodes.h"
 #include "OraFormat.h"
 #include "PlEngine.h"
 #include "PlRunner.h"
@@ -774,6 +776,7 @@ sword RunDdl(StmtHandle* st, ErrorHandle* err) {
     }
     sqlite3_reset(st->vm);
     if (e) return Fail(err, std::move(e));
+    NoteDdl(s, st->text, st->lex.toks);
     // a dropped table takes its triggers with it
     const auto& toks = st->lex.toks;
     if (toks.size() > 2 && IsWord(st->text, toks[0], "DROP") && IsWord(st->text, toks[1], "TABLE")) {
@@ -847,6 +850,7 @@ sword DropUnit(StmtHandle* st, ErrorHandle* err) {
         std::string del = std::string("DELETE FROM ") + kTriggersTable + " WHERE name = " + QuoteString(name);
         s.Exec(del.c_str());
     }
+    NoteDdl(s, text, toks);
     st->state = StmtHandle::State::Executed;
     return OCI_SUCCESS;
 }
@@ -927,6 +931,7 @@ sword StoreUnit(StmtHandle* st, ErrorHandle* err) {
     int startLine = 1, startColumn = 1;
     if (type != "TRIGGER") LineColumn(text, toks[kindTok].pos, startLine, startColumn);
     RecordErrors(s, name, type, check.code == kOraCompile ? check : OraError{}, startLine, startColumn);
+    NoteDdl(s, text, toks);
     st->state = StmtHandle::State::Executed;
     if (check) {
         err->Set(MakeError(24344));
@@ -1058,8 +1063,39 @@ sword ExecuteStatement(SvcCtxHandle* svc, StmtHandle* st, ErrorHandle* err, ub4 
             if (OraError e = session->Commit()) return Fail(err, std::move(e));
             st->state = StmtHandle::State::Executed;
             break;
-        case StmtClass::Rollback:
-            if (OraError e = session->Rollback()) return Fail(err, std::move(e));
+        case StmtClass::Rollback: {
+            // ROLLBACK [WORK] [TO [SAVEPOINT] name]
+            const auto& toks = st->lex.toks;
+            size_t k = 1;
+            if (k < toks.size() && IsWord(st->text, toks[k], "WORK")) ++k;
+            OraError e;
+            if (k < toks.size() && IsWord(st->text, toks[k], "TO")) {
+                ++k;
+                if (k < toks.size() && IsWord(st->text, toks[k], "SAVEPOINT")) ++k;
+                if (k >= toks.size() || (toks[k].kind != Tok::Word && toks[k].kind != Tok::QIdent))
+                    return Fail(err, MakeErrorAt(k < toks.size() ? static_cast<int>(toks[k].pos) : 0, kOraMissingExpression));
+                if (k + 1 < toks.size()) return Fail(err, MakeErrorAt(static_cast<int>(toks[k + 1].pos), kOraNotProperlyEnded));
+                e = session->RollbackTo(IdentName(st->text, toks[k]));
+            } else if (k < toks.size()) {
+                return Fail(err, MakeErrorAt(static_cast<int>(toks[k].pos), kOraNotProperlyEnded));
+            } else {
+                e = session->Rollback();
+            }
+            if (e) return Fail(err, std::move(e));
+            st->state = StmtHandle::State::Executed;
+            break;
+        }
+        case StmtClass::Savepoint: {
+            const auto& toks = st->lex.toks;
+            if (toks.size() < 2 || (toks[1].kind != Tok::Word && toks[1].kind != Tok::QIdent))
+                return Fail(err, MakeErrorAt(toks.size() > 1 ? static_cast<int>(toks[1].pos) : 0, kOraMissingExpression));
+            if (toks.size() > 2) return Fail(err, MakeErrorAt(static_cast<int>(toks[2].pos), kOraNotProperlyEnded));
+            if (OraError e = session->Savepoint(IdentName(st->text, toks[1]))) return Fail(err, std::move(e));
+            st->state = StmtHandle::State::Executed;
+            break;
+        }
+        case StmtClass::Comment:
+            if (OraError e = RunComment(*session, st->text, st->lex.toks)) return Fail(err, std::move(e));
             st->state = StmtHandle::State::Executed;
             break;
         case StmtClass::AlterSession: rc = AlterSession(st, err); break;

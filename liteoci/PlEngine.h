@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "OraCodes.h"
 #include "PlTree.h"
 
 namespace liteoci {
@@ -34,7 +35,6 @@ constexpr int kOraCollectionIsNull = 6531;
 constexpr int kOraFunctionNoReturn = 6503;
 constexpr int kOraCompile = 6550;
 constexpr int kOraAppErrorRange = 21000;
-constexpr int kOraCancelled = 1013;
 constexpr int kOraStoredInvalid = 6575;
 constexpr int kOraProgramError = 6501;
 constexpr int kOraStorageError = 6500;

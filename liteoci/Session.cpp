@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <thread>
 
+#include "Catalog.h"
 #include "Dictionary.h"
 #include "OraCodes.h"
 #include "Sha256.h"
@@ -32,7 +34,11 @@ const char* const kSequenceSchema =
     "line INTEGER NOT NULL, position INTEGER NOT NULL, text TEXT NOT NULL, attribute TEXT NOT NULL, "
     "message_number INTEGER, PRIMARY KEY (name, type, sequence));"
     "CREATE TABLE IF NOT EXISTS \"liteoci$triggers\" (name TEXT PRIMARY KEY, table_name TEXT NOT NULL, "
-    "trigger_type TEXT NOT NULL, triggering_event TEXT NOT NULL, enabled INTEGER NOT NULL)";
+    "trigger_type TEXT NOT NULL, triggering_event TEXT NOT NULL, enabled INTEGER NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS \"liteoci$objects\" (name TEXT NOT NULL, type TEXT NOT NULL, created DATE, "
+    "last_ddl DATE, text TEXT, PRIMARY KEY (name, type));"
+    "CREATE TABLE IF NOT EXISTS \"liteoci$comments\" (table_name TEXT NOT NULL, column_name TEXT NOT NULL, "
+    "text TEXT, PRIMARY KEY (table_name, column_name))";
 
 std::string RandomSalt() {
     std::random_device rd;
@@ -294,6 +300,7 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
     if (RegisterSqlFunctions(s->db_, &s->settings_) != SQLITE_OK) return MakeError(600, "functions");
     if (OraError e = s->Exec("CREATE TEMP TABLE DUAL (DUMMY VARCHAR2(1)); INSERT INTO temp.DUAL VALUES ('X')")) return e;
     if (OraError e = CreateDictionaryViews(*s)) return e;
+    if (OraError e = CreateCatalogViews(*s)) return e;
     if (OraError e = s->RegisterStatistics()) return e;
     out = std::move(s);
     return {};
@@ -393,6 +400,7 @@ OraError Session::Commit() {
     }
     if (OraError e = Exec("COMMIT")) return e;
     inTxn_ = false;
+    savepoints_.clear();
     return {};
 }
 
@@ -400,7 +408,36 @@ OraError Session::Rollback() {
     if (!inTxn_) return {};
     OraError e = Exec("ROLLBACK");
     if (sqlite3_get_autocommit(db_)) inTxn_ = false;
+    savepoints_.clear();
     return e;
+}
+
+namespace {
+std::string SavepointSql(const char* verb, const std::string& name) {
+    std::string quoted = "\"liteoci$sp$";
+    for (char c : name) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return std::string(verb) + " " + quoted + "\"";
+}
+}  // namespace
+
+OraError Session::Savepoint(const std::string& name) {
+    if (OraError e = BeginWrite()) return e;
+    if (OraError e = Exec(SavepointSql("SAVEPOINT", name).c_str())) return e;
+    // a name used again moves the savepoint: the older one is gone
+    savepoints_.erase(std::remove(savepoints_.begin(), savepoints_.end(), name), savepoints_.end());
+    savepoints_.push_back(name);
+    return {};
+}
+
+OraError Session::RollbackTo(const std::string& name) {
+    auto it = std::find(savepoints_.begin(), savepoints_.end(), name);
+    if (!inTxn_ || it == savepoints_.end()) return MakeError(kOraSavepointNeverEstablished, name);
+    if (OraError e = Exec(SavepointSql("ROLLBACK TO", name).c_str())) return e;
+    savepoints_.erase(it + 1, savepoints_.end());
+    return {};
 }
 
 ConnectString ParseConnectString(const std::string& text) {

@@ -117,6 +117,10 @@ public:
     OraError Commit();
     OraError Rollback();
     bool inTransaction() const { return inTxn_; }
+    // SAVEPOINT name (opening the transaction when none is open) and ROLLBACK TO SAVEPOINT name, which
+    // undoes what followed the savepoint and keeps it, erasing the savepoints made after it.
+    OraError Savepoint(const std::string& name);
+    OraError RollbackTo(const std::string& name);
 
     // Runs an internal statement (no results).
     OraError Exec(const char* sql);
@@ -157,6 +161,7 @@ private:
     SessionSettings settings_;
     DbmsOutput output_;
     bool inTxn_ = false;
+    std::vector<std::string> savepoints_;  // of the open transaction, oldest first
     std::shared_ptr<void> plEngine_;
 
     std::chrono::microseconds rtt_{0};

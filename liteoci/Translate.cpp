@@ -305,7 +305,9 @@ Classification Classify(std::string_view text, const std::vector<Token>& toks) {
                                                                                        : StmtClass::Ddl,
              6};
     else if (w(0, "TRUNCATE") || w(0, "RENAME")) c = {StmtClass::Ddl, 0};
-    else if (w(0, "COMMENT") || w(0, "GRANT") || w(0, "REVOKE") || w(0, "ANALYZE")) c = {StmtClass::Ignored, 0};
+    else if (w(0, "SAVEPOINT")) c = {StmtClass::Savepoint, 0};
+    else if (w(0, "COMMENT")) c = {StmtClass::Comment, 0};
+    else if (w(0, "GRANT") || w(0, "REVOKE") || w(0, "ANALYZE")) c = {StmtClass::Ignored, 0};
     else if (w(0, "SET") && w(1, "TRANSACTION")) c = {StmtClass::Ignored, 0};
     else if (w(0, "ALTER") && w(1, "SESSION")) c = {StmtClass::AlterSession, 7};
     else if (w(0, "ALTER")) {

@@ -88,7 +88,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
 
 // The statement classes the executor distinguishes, decided by the first keywords.
 enum class StmtClass : uint8_t {
-    Query, Dml, Ddl, Block, PlsqlUnit, Commit, Rollback, AlterSession, Ignored, Unknown, Explain,
+    Query, Dml, Ddl, Block, PlsqlUnit, Commit, Rollback, AlterSession, Ignored, Unknown, Explain, Savepoint, Comment,
 };
 struct Classification {
     StmtClass cls = StmtClass::Unknown;
