@@ -387,20 +387,20 @@ OraError CreateCatalogViews(Session& s) {
         "FROM " + master + ", pragma_table_info(m.name) c WHERE m.type IN ('table', 'view') AND" + mine;
     // the index of a primary or unique key carries the constraint's name
     const std::string indexes =
-        " m.name AS INDEX_NAME, 'NORMAL' AS INDEX_TYPE, " + owner + " AS TABLE_OWNER, m.tbl_name AS TABLE_NAME, "
+        " x.* FROM (SELECT m.name AS INDEX_NAME, 'NORMAL' AS INDEX_TYPE, " + owner + " AS TABLE_OWNER, m.tbl_name AS TABLE_NAME, "
         "'TABLE' AS TABLE_TYPE, CASE WHEN (SELECT l.\"unique\" FROM pragma_index_list(m.tbl_name) l WHERE l.name = m.name) "
         "THEN 'UNIQUE' ELSE 'NONUNIQUE' END AS UNIQUENESS, 'USERS' AS TABLESPACE_NAME, 'VALID' AS STATUS, "
         "'N' AS GENERATED FROM " + master + "WHERE m.type = 'index' AND m.sql IS NOT NULL AND" + mine +
         "UNION ALL SELECT k.name, 'NORMAL', " + owner + ", k.tab, 'TABLE', 'UNIQUE', 'USERS', 'VALID', "
-        "CASE k.generated WHEN 1 THEN 'Y' ELSE 'N' END FROM \"liteoci$cons\" k WHERE k.type IN ('P', 'U')";
+        "CASE k.generated WHEN 1 THEN 'Y' ELSE 'N' END FROM \"liteoci$cons\" k WHERE k.type IN ('P', 'U')) x";
     const std::string indColumns =
-        " m.name AS INDEX_NAME, m.tbl_name AS TABLE_NAME, i.name AS COLUMN_NAME, i.seqno + 1 AS COLUMN_POSITION, "
+        " x.* FROM (SELECT m.name AS INDEX_NAME, m.tbl_name AS TABLE_NAME, i.name AS COLUMN_NAME, i.seqno + 1 AS COLUMN_POSITION, "
         "LITEOCI_TYPE((SELECT c.type FROM pragma_table_info(m.tbl_name) c WHERE c.name = i.name), 1) AS COLUMN_LENGTH, "
         "'ASC' AS DESCEND FROM " + master + ", pragma_index_info(m.name) i WHERE m.type = 'index' AND m.sql IS NOT NULL AND" +
         mine +
         "UNION ALL SELECT k.name, k.tab, j.value, j.key + 1, "
         "LITEOCI_TYPE((SELECT c.type FROM pragma_table_info(k.tab) c WHERE c.name = j.value), 1), 'ASC' "
-        "FROM \"liteoci$cons\" k, json_each(k.cols) j WHERE k.type IN ('P', 'U')";
+        "FROM \"liteoci$cons\" k, json_each(k.cols) j WHERE k.type IN ('P', 'U')) x";
     const std::string constraints =
         " k.name AS CONSTRAINT_NAME, k.type AS CONSTRAINT_TYPE, k.tab AS TABLE_NAME, k.search AS SEARCH_CONDITION, "
         "CASE WHEN k.type = 'R' THEN " + owner + " END AS R_OWNER, "
@@ -455,7 +455,7 @@ OraError CreateCatalogViews(Session& s) {
         view("TABLES", tables);
         view("TAB_COLUMNS", columns);
         view("INDEXES", indexes);
-        view("IND_COLUMNS", user ? indColumns : indColumns);
+        view("IND_COLUMNS", indColumns);
         view("CONSTRAINTS", constraints);
         view("CONS_COLUMNS", consColumns);
         view("OBJECTS", objectRows);
@@ -565,7 +565,7 @@ OraError RunComment(Session& s, std::string_view text, const std::vector<Token>&
         return i < toks.size() ? static_cast<int>(toks[i].pos)
                                : toks.empty() ? 0 : static_cast<int>(toks.back().pos + toks.back().len);
     };
-    if (!w(1, "ON")) return MakeErrorAt(pos(1), 969);
+    if (!w(1, "ON")) return MakeErrorAt(pos(1), kOraMissingOnKeyword);
     const bool column = w(2, "COLUMN");
     if (!column && !w(2, "TABLE")) return MakeErrorAt(pos(2), 905);
     std::vector<std::string> parts;

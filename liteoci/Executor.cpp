@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "Catalog.h"
+#include "OracleForms.h"
+#include "ColumnRules.h"
 #include "Dictionary.h"
 #include "Explain.h"
 #include "Hierarchy.h"
@@ -332,6 +334,8 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     opt.cancel = s.cancelFlag();
     auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(text, toks[i], word); };
     if (st->cls.cls == StmtClass::Ddl) {
+        std::string table;
+        opt.appends = ColumnChecks(ColumnRulesOf(text, toks, table), table);
         if (w(0, "TRUNCATE")) {
             if (!w(1, "TABLE")) return MakeErrorAt(toks.size() > 1 ? static_cast<int>(toks[1].pos) : 0, 900);
             prefix = "DELETE FROM ";
@@ -359,6 +363,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
         opt.substitutions.push_back({i, p + 3, sqlName});
         i = p + 2;
     }
+    RewriteOracleForms(text, toks, b, e, opt);
     PositionalResolver resolver;
     if (b > 0) st->translation.sql = prefix;
     Translation tmp;
@@ -777,6 +782,11 @@ sword RunDdl(StmtHandle* st, ErrorHandle* err) {
     sqlite3_reset(st->vm);
     if (e) return Fail(err, std::move(e));
     NoteDdl(s, st->text, st->lex.toks);
+    if (IsWord(st->text, st->lex.toks[0], "CREATE")) {
+        std::string table;
+        const std::vector<ColumnRule> rules = ColumnRulesOf(st->text, st->lex.toks, table);
+        if (!rules.empty()) CreateRoundingTrigger(s, table, rules);
+    }
     // a dropped table takes its triggers with it
     const auto& toks = st->lex.toks;
     if (toks.size() > 2 && IsWord(st->text, toks[0], "DROP") && IsWord(st->text, toks[1], "TABLE")) {

@@ -20,7 +20,22 @@ inline constexpr int kOraReadOnlyDatabase = 16000;     // database or pluggable 
 inline constexpr int kOraSavepointNeverEstablished = 1086;  // savepoint '%s' never established
 inline constexpr int kOraStringLiteralRequired = 1780;  // string literal required
 inline constexpr int kDataBlockCorrupted = 1578;      // ORACLE data block corrupted
+inline constexpr int kOraUniqueViolated = 1;          // unique constraint (%s) violated
+inline constexpr int kOraCannotInsertNull = 1400;      // cannot insert NULL into (%s)
+inline constexpr int kOraCannotUpdateToNull = 1407;    // cannot update (%s) to NULL
+inline constexpr int kOraValueTooLarge = 12899;        // value too large for column %s (actual: %s, maximum: %s)
+inline constexpr int kOraPrecisionExceeded = 1438;     // value larger than specified precision allowed for this column
+inline constexpr int kOraCheckViolated = 2290;         // check constraint (%s) violated
+inline constexpr int kOraParentKeyNotFound = 2291;     // integrity constraint (%s) violated - parent key not found
+inline constexpr int kOraChildRecordFound = 2292;      // integrity constraint (%s) violated - child record found
+inline constexpr int kOraSysNeedsSysdba = 28009;      // connection as SYS should be as SYSDBA or SYSOPER
+inline constexpr int kOraMissingOnKeyword = 969;       // missing ON keyword
 inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
+
+// OCI_ATTR_STMT_TYPE of the DML statements.
+inline constexpr int kStmtUpdate = 2;
+inline constexpr int kStmtDelete = 3;
+inline constexpr int kStmtInsert = 4;
 
 }  // namespace liteoci
 

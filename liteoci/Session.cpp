@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "Catalog.h"
+#include "ColumnRules.h"
 #include "Dictionary.h"
 #include "OraCodes.h"
 #include "Sha256.h"
@@ -75,6 +76,70 @@ std::string ConstraintName(const std::string& user, std::string_view detail) {
     for (char& c : name)
         if (c == '.') c = '_';
     return user + "." + name;
+}
+
+// The primary or unique key of SQLite's "T.A, T.B" detail, by the name its table declares.
+std::string KeyConstraintName(sqlite3* db, std::string_view detail) {
+    std::string table;
+    std::vector<std::string> columns;
+    size_t start = 0;
+    while (start < detail.size()) {
+        size_t comma = detail.find(", ", start);
+        std::string_view part = detail.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+        const size_t dot = part.find('.');
+        if (dot == std::string_view::npos) return {};
+        table = std::string(part.substr(0, dot));
+        columns.emplace_back(part.substr(dot + 1));
+        if (comma == std::string_view::npos) break;
+        start = comma + 2;
+    }
+    for (const ConstraintDef& c : TableConstraints(db, table))
+        if ((c.type == 'P' || c.type == 'U') && c.columns == columns) return c.name;
+    return {};
+}
+
+// The names of the user's tables.
+std::vector<std::string> UserTables(sqlite3* db) {
+    std::vector<std::string> names;
+    sqlite3_stmt* q = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT name FROM main.sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
+                               "AND name NOT LIKE 'liteoci$%'", -1, &q, nullptr) == SQLITE_OK)
+        while (sqlite3_step(q) == SQLITE_ROW) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(q, 0)));
+    sqlite3_finalize(q);
+    return names;
+}
+
+// SQLite names a failed check by its constraint name, or by its condition when it has none.
+std::string CheckConstraintName(sqlite3* db, std::string_view detail) {
+    for (const std::string& table : UserTables(db))
+        for (const ConstraintDef& c : TableConstraints(db, table))
+            if (c.type == 'C' && (c.name == detail || c.condition == detail)) return c.name;
+    return {};
+}
+
+// The foreign key a failed statement broke: one of its table's (parent key not found) or one that
+// refers to its table (child record found). SQLite does not say which one.
+std::string ForeignKeyName(sqlite3* db, const ErrorContext& ctx, bool referring) {
+    if (!ctx.toks) return {};
+    const auto& toks = *ctx.toks;
+    std::string target;
+    for (size_t k = 0; k + 1 < toks.size() && k < 3; ++k)
+        if (IsWord(ctx.text, toks[k], "INTO") || IsWord(ctx.text, toks[k], "UPDATE") || IsWord(ctx.text, toks[k], "FROM")) {
+            size_t n = k + 1;
+            if (n + 2 < toks.size() && IsOp(ctx.text, toks[n + 1], ".")) n += 2;
+            target = IdentName(ctx.text, toks[n]);
+            break;
+        }
+    if (target.empty()) return {};
+    if (!referring) {
+        for (const ConstraintDef& c : TableConstraints(db, target))
+            if (c.type == 'R') return c.name;
+        return {};
+    }
+    for (const std::string& table : UserTables(db))
+        for (const ConstraintDef& c : TableConstraints(db, table))
+            if (c.type == 'R' && c.refTable == target) return c.name;
+    return {};
 }
 
 bool KeywordNoExpressionEnd(std::string_view text, const Token& t) {
@@ -289,6 +354,8 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
     if (rc == SQLITE_BUSY) return MakeError(54);
     if (!known) return MakeError(1017);
     if (sysdba && !privileged) return MakeError(1031);
+    // SYS owns the dictionary: the server lets it in only with its administrative privilege
+    if (name == "SYS" && !sysdba) return MakeError(kOraSysNeedsSysdba);
 
     s->settings_.user = name;
     s->settings_.dateFormat.Compile("DD-MON-RR");
@@ -297,7 +364,9 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
         s->Exec(kSequenceSchema);
     }
     s->Exec("PRAGMA foreign_keys=ON");
-    if (RegisterSqlFunctions(s->db_, &s->settings_) != SQLITE_OK) return MakeError(600, "functions");
+    if (RegisterSqlFunctions(s->db_, &s->settings_) != SQLITE_OK ||
+        RegisterColumnRuleFunctions(s->db_, &s->settings_) != SQLITE_OK)
+        return MakeError(600, "functions");
     if (OraError e = s->Exec("CREATE TEMP TABLE DUAL (DUMMY VARCHAR2(1)); INSERT INTO temp.DUAL VALUES ('X')")) return e;
     if (OraError e = CreateDictionaryViews(*s)) return e;
     if (OraError e = CreateCatalogViews(*s)) return e;
@@ -563,12 +632,25 @@ OraError Session::MapError(int rc, const ErrorContext* ctx) {
         detail = colon == std::string_view::npos ? std::string_view() : detail.substr(colon + 2);
         switch (ext) {
             case SQLITE_CONSTRAINT_UNIQUE:
-            case SQLITE_CONSTRAINT_PRIMARYKEY: return MakeError(1, ConstraintName(user, detail));
-            case SQLITE_CONSTRAINT_NOTNULL: return MakeError(1400, QuotedPath(user, detail));
-            case SQLITE_CONSTRAINT_CHECK: return MakeError(2290, ConstraintName(user, detail.empty() ? "CHECK" : detail));
-            case SQLITE_CONSTRAINT_FOREIGNKEY:
-                return MakeError(ctx && ctx->ociType == 3 ? 2292 : 2291, user + ".FOREIGN_KEY");
-            default: return MakeError(1, ConstraintName(user, detail));
+            case SQLITE_CONSTRAINT_PRIMARYKEY: {
+                const std::string name = KeyConstraintName(db_, detail);
+                return MakeError(kOraUniqueViolated, name.empty() ? ConstraintName(user, detail) : user + "." + name);
+            }
+            case SQLITE_CONSTRAINT_NOTNULL:
+                return MakeError(ctx && ctx->ociType == kStmtUpdate ? kOraCannotUpdateToNull : kOraCannotInsertNull,
+                                 QuotedPath(user, detail));
+            case SQLITE_CONSTRAINT_CHECK: {
+                const std::string name = CheckConstraintName(db_, detail);
+                return MakeError(kOraCheckViolated, name.empty() ? ConstraintName(user, detail.empty() ? "CHECK" : detail)
+                                                                 : user + "." + name);
+            }
+            case SQLITE_CONSTRAINT_FOREIGNKEY: {
+                const bool parent = ctx && ctx->ociType == kStmtDelete;
+                const std::string name = ctx ? ForeignKeyName(db_, *ctx, parent) : std::string();
+                return MakeError(parent ? kOraChildRecordFound : kOraParentKeyNotFound,
+                                 user + "." + (name.empty() ? std::string("FOREIGN_KEY") : name));
+            }
+            default: return MakeError(kOraUniqueViolated, ConstraintName(user, detail));
         }
     }
     std::string_view m = msg;

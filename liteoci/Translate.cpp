@@ -355,6 +355,8 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
         rw.Replace(sub.first, sub.text);
         for (size_t q = sub.first + 1; q < sub.end; ++q) rw.Skip(q);
     }
+    for (const auto& [k, more] : options.appends)
+        if (k >= b && k < e) rw.post[k - b] += more;
 
     // Concatenation: Oracle treats NULL as empty text, so a || b || c becomes one function call.
     for (size_t i = b; i < e; ++i) {

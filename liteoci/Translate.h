@@ -73,6 +73,7 @@ struct TranslateOptions {
     bool allowSemicolon = false;
     std::string levelText;    // what LEVEL stands for inside a hierarchical query (empty: LEVEL as written)
     std::vector<Substitution> substitutions;
+    std::vector<std::pair<size_t, std::string>> appends;  // (token, text emitted after it)
     const std::atomic<bool>* cancel = nullptr;  // a break of the session: translation stops with ORA-01013
 };
 
