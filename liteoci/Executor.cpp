@@ -255,6 +255,13 @@ OraError PrepareVm(StmtHandle* st, Session& s) {
                                 SQLITE_PREPARE_PERSISTENT, &st->vm, &tail);
     }
     if (rc != SQLITE_OK) {
+        // the lookups above ran statements of their own, which replaced the connection's message
+        sqlite3_finalize(st->vm);
+        st->vm = nullptr;
+        rc = sqlite3_prepare_v3(s.db(), st->translation.sql.c_str(), static_cast<int>(st->translation.sql.size()),
+                                SQLITE_PREPARE_PERSISTENT, &st->vm, &tail);
+    }
+    if (rc != SQLITE_OK) {
         ErrorContext ctx = ContextOf(st);
         OraError e = s.MapError(rc, &ctx);
         sqlite3_finalize(st->vm);

@@ -29,6 +29,15 @@ inline constexpr int kOraCheckViolated = 2290;         // check constraint (%s) 
 inline constexpr int kOraParentKeyNotFound = 2291;     // integrity constraint (%s) violated - parent key not found
 inline constexpr int kOraChildRecordFound = 2292;      // integrity constraint (%s) violated - child record found
 inline constexpr int kOraSysNeedsSysdba = 28009;      // connection as SYS should be as SYSDBA or SYSOPER
+inline constexpr int kOraTrimSetOneCharacter = 30001;  // trim set should have only one character
+inline constexpr int kOraInvalidUserenvParameter = 2003;  // invalid USERENV parameter
+inline constexpr int kOraRegexParenthesis = 12725;    // unmatched parentheses in regular expression
+inline constexpr int kOraRegexBracket = 12726;        // unmatched bracket in regular expression
+inline constexpr int kOraRegexBackReference = 12727;  // invalid back reference in regular expression
+inline constexpr int kOraRegexRange = 12728;          // invalid range in regular expression
+inline constexpr int kOraRegexClass = 12729;          // invalid character class in regular expression
+inline constexpr int kOraNotEnoughValues = 947;       // not enough values
+inline constexpr int kOraTooManyValues = 913;         // too many values
 inline constexpr int kOraMissingOnKeyword = 969;       // missing ON keyword
 inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
 

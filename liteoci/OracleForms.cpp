@@ -76,6 +76,61 @@ struct Forms {
         }
     }
 
+    // TRIM([LEADING | TRAILING | BOTH] [c] FROM s) as LITEOCI_TRIM('L' | 'T' | 'B', c, s).
+    void TrimFrom() {
+        for (size_t i = b; i + 1 < e; ++i) {
+            if (!W(i, "TRIM") || !O(i + 1, "(") || match[i + 1] == SIZE_MAX) continue;
+            const size_t close = match[i + 1];
+            size_t from = SIZE_MAX;
+            for (size_t k = i + 2; k < close; ++k) {
+                if (O(k, "(") && match[k] != SIZE_MAX) k = match[k];
+                else if (W(k, "FROM")) {
+                    from = k;
+                    break;
+                }
+            }
+            if (from == SIZE_MAX) continue;
+            size_t k = i + 2;
+            std::string where = "B";
+            if (W(k, "LEADING")) where = "L", ++k;
+            else if (W(k, "TRAILING")) where = "T", ++k;
+            else if (W(k, "BOTH")) ++k;
+            const std::string call = "LITEOCI_TRIM('" + where + "', ";
+            if (k == from) {
+                options.substitutions.push_back({i, from + 1, call + "' ', "});
+            } else {
+                options.substitutions.push_back({i, k, call});
+                options.substitutions.push_back({from, from + 1, ","});
+            }
+        }
+    }
+
+    // [OFFSET m ROWS] [FETCH FIRST | NEXT [n] ROW | ROWS ONLY] as LIMIT n OFFSET m, for numbers m and n.
+    void RowLimits() {
+        for (size_t i = b; i < e; ++i) {
+            if (!W(i, "OFFSET") && !W(i, "FETCH")) continue;
+            if (W(i, "FETCH") && !(W(i + 1, "FIRST") || W(i + 1, "NEXT"))) continue;
+            size_t k = i;
+            std::string offset = "0", limit = "-1";
+            auto number = [&](size_t at) { return at < e && toks[at].kind == Tok::Number; };
+            if (W(k, "OFFSET")) {
+                if (!number(k + 1) || !(W(k + 2, "ROWS") || W(k + 2, "ROW"))) continue;
+                offset = std::string(TokText(text, toks[k + 1]));
+                k += 3;
+            }
+            if (W(k, "FETCH")) {
+                if (!(W(k + 1, "FIRST") || W(k + 1, "NEXT"))) continue;
+                size_t n = k + 2;
+                limit = "1";
+                if (number(n)) limit = std::string(TokText(text, toks[n])), ++n;
+                if (!(W(n, "ROWS") || W(n, "ROW")) || !W(n + 1, "ONLY")) continue;  // WITH TIES, PERCENT: as written
+                k = n + 2;
+            }
+            options.substitutions.push_back({i, k, "LIMIT " + limit + " OFFSET " + offset});
+            i = k - 1;
+        }
+    }
+
     void FunctionDefaults() {
         for (size_t i = b; i + 1 < e; ++i) {
             if (!W(i, "DEFAULT")) continue;
@@ -95,6 +150,8 @@ void RewriteOracleForms(std::string_view text, const std::vector<Token>& toks, s
     Forms f{text, toks, b, e, MatchParens(text, toks, b, e), options};
     f.NullOrder();
     f.DmlAlias();
+    f.TrimFrom();
+    f.RowLimits();
     if (b < e && (IsWord(text, toks[b], "CREATE") || IsWord(text, toks[b], "ALTER"))) f.FunctionDefaults();
 }
 

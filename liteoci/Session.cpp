@@ -16,6 +16,7 @@
 #include "Dictionary.h"
 #include "OraCodes.h"
 #include "Sha256.h"
+#include "TextFunctions.h"
 
 namespace liteoci {
 namespace {
@@ -365,7 +366,8 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
     }
     s->Exec("PRAGMA foreign_keys=ON");
     if (RegisterSqlFunctions(s->db_, &s->settings_) != SQLITE_OK ||
-        RegisterColumnRuleFunctions(s->db_, &s->settings_) != SQLITE_OK)
+        RegisterColumnRuleFunctions(s->db_, &s->settings_) != SQLITE_OK ||
+        RegisterTextFunctions(s->db_, &s->settings_) != SQLITE_OK)
         return MakeError(600, "functions");
     if (OraError e = s->Exec("CREATE TEMP TABLE DUAL (DUMMY VARCHAR2(1)); INSERT INTO temp.DUAL VALUES ('X')")) return e;
     if (OraError e = CreateDictionaryViews(*s)) return e;
@@ -697,6 +699,15 @@ OraError Session::MapError(int rc, const ErrorContext* ctx) {
         return NestingTooDeep(offset < 0 ? 0 : offset);
     if (StartsWith(m, "too many columns")) return MakeErrorAt(offset < 0 ? 0 : offset, 1792);
     if (StartsWith(m, "unrecognized token")) return MakeErrorAt(offset < 0 ? 0 : offset, 911);
+    // "table T has 3 columns but 2 values were supplied", "1 values for 2 columns"
+    if (m.find("values were supplied") != std::string_view::npos || m.find(" values for ") != std::string_view::npos) {
+        long long columns = 0, values = 0;
+        if (std::sscanf(msg.c_str(), "table %*s has %lld columns but %lld values", &columns, &values) != 2 &&
+            std::sscanf(msg.c_str(), "%lld values for %lld columns", &values, &columns) != 2)
+            columns = values = 0;
+        if (columns != values)
+            return MakeErrorAt(offset < 0 ? 0 : offset, values < columns ? kOraNotEnoughValues : kOraTooManyValues);
+    }
     if (StartsWith(m, "table") && m.find("has no column named") != std::string_view::npos) {
         std::string name = std::string(m.substr(m.rfind(' ') + 1));
         if (offset < 0) offset = FindIdentifier(ctx, Upper(name));

@@ -29,6 +29,7 @@ constexpr Rename kFunctionRenames[] = {
 };
 constexpr Rename kWordRenames[] = {
     {"MINUS", "EXCEPT"},
+    {"UID", "LITEOCI_UID()"},  // a reserved word of Oracle's: never a column's name
     {"UNIQUE", nullptr},  // handled where it means DISTINCT
 };
 
