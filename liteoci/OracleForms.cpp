@@ -131,6 +131,56 @@ struct Forms {
         }
     }
 
+    // A column compared with a text literal: when the column holds dates, Oracle reads the text as a
+    // date in the session's format ('01-JAN-82'); LITEOCI_DATE_OPERAND decides that per value.
+    void DateOperands() {
+        auto comparison = [&](size_t k) {
+            return O(k, "=") || O(k, "<>") || O(k, "!=") || O(k, "^=") || O(k, "<") || O(k, ">") || O(k, "<=") ||
+                   O(k, ">=");
+        };
+        // the column reference [t.]c that ends at j, as its text; empty when there is none
+        auto columnBefore = [&](size_t j, size_t& first) -> bool {
+            if (j < b || j >= e || !IsName(toks[j]) || IsKeyword(j)) return false;
+            first = j;
+            while (first >= b + 2 && O(first - 1, ".") && IsName(toks[first - 2])) first -= 2;
+            return !(first > b && O(first - 1, "."));
+        };
+        auto columnAfter = [&](size_t j, size_t& last) -> bool {
+            if (j >= e || !IsName(toks[j]) || IsKeyword(j)) return false;
+            last = j;
+            while (last + 2 < e && O(last + 1, ".") && IsName(toks[last + 2])) last += 2;
+            return !O(last + 1, "(") && !O(last + 1, ".");
+        };
+        auto spelled = [&](size_t first, size_t last) {
+            return std::string(text.substr(toks[first].pos, toks[last].pos + toks[last].len - toks[first].pos));
+        };
+        auto wrap = [&](size_t str, const std::string& column) {
+            options.substitutions.push_back(
+                {str, str + 1, "LITEOCI_DATE_OPERAND(" + column + ", " + std::string(TokText(text, toks[str])) + ")"});
+        };
+        for (size_t i = b + 1; i + 1 < e; ++i) {
+            size_t first = 0, last = 0;
+            if (comparison(i) && toks[i + 1].kind == Tok::String && columnBefore(i - 1, first) && !O(i + 2, "||")) {
+                wrap(i + 1, spelled(first, i - 1));
+            } else if (comparison(i) && toks[i - 1].kind == Tok::String && columnAfter(i + 1, last) &&
+                       !(i >= b + 2 && O(i - 2, "||"))) {
+                wrap(i - 1, spelled(i + 1, last));
+            } else if (W(i, "BETWEEN") && columnBefore(i - 1, first) && toks[i + 1].kind == Tok::String &&
+                       W(i + 2, "AND") && i + 3 < e && toks[i + 3].kind == Tok::String) {
+                wrap(i + 1, spelled(first, i - 1));
+                wrap(i + 3, spelled(first, i - 1));
+            }
+        }
+    }
+
+    bool IsKeyword(size_t k) const {
+        static const char* const kWords[] = {"NULL", "SYSDATE", "USER", "LEVEL", "ROWNUM", "PRIOR", "AND", "OR", "NOT",
+                                             "WHERE", "THEN", "ELSE", "WHEN", "SELECT", "END", "CASE", "ALL", "ANY"};
+        for (const char* w : kWords)
+            if (W(k, w)) return true;
+        return false;
+    }
+
     void FunctionDefaults() {
         for (size_t i = b; i + 1 < e; ++i) {
             if (!W(i, "DEFAULT")) continue;
@@ -152,6 +202,7 @@ void RewriteOracleForms(std::string_view text, const std::vector<Token>& toks, s
     f.DmlAlias();
     f.TrimFrom();
     f.RowLimits();
+    f.DateOperands();
     if (b < e && (IsWord(text, toks[b], "CREATE") || IsWord(text, toks[b], "ALTER"))) f.FunctionDefaults();
 }
 

@@ -451,6 +451,18 @@ void FnSequenceCheck(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_result_int(ctx, 1);
 }
 
+// LITEOCI_DATE_OPERAND(column value, text): the text as a date in the session's format when the
+// column's value is a date (ORA-01861 and its relatives when the text does not match), else the text.
+void FnDateOperand(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    DateTime dt;
+    if (sqlite3_value_type(argv[1]) == SQLITE_NULL || !AsDate(argv[0], dt)) return sqlite3_result_value(ctx, argv[1]);
+    if (AsDate(argv[1], dt)) return sqlite3_result_value(ctx, argv[1]);
+    if (OraError e = Settings(ctx)->dateFormat.Parse(Text(argv[1]), dt)) return Fail(ctx, e);
+    char buf[20];
+    StoreDate(dt, buf);
+    sqlite3_result_text(ctx, buf, 19, SQLITE_TRANSIENT);
+}
+
 // LITEOCI_RAISE(code): fails the statement with ORA-code.
 void FnRaise(sqlite3_context* ctx, int, sqlite3_value** argv) { Fail(ctx, MakeError(sqlite3_value_int(argv[0]))); }
 
@@ -521,7 +533,7 @@ constexpr Fn kFunctions[] = {
     {"LITEOCI_ADD", 2, FnAdd, true},         {"LITEOCI_SUB", 2, FnSubtract, true},
     {"LITEOCI_NEXTVAL", 1, FnNextval, false}, {"LITEOCI_CURRVAL", 1, FnCurrval, false},
     {"LITEOCI_SEQUENCE_CHECK", 2, FnSequenceCheck, false},
-    {"LITEOCI_RAISE", 1, FnRaise, false},     {"LITEOCI_DIV", 2, FnDivide, true},     {"LITEOCI_SORTKEY", -1, FnSortKey, true},
+    {"LITEOCI_RAISE", 1, FnRaise, false},     {"LITEOCI_DATE_OPERAND", 2, FnDateOperand, false},     {"LITEOCI_DIV", 2, FnDivide, true},     {"LITEOCI_SORTKEY", -1, FnSortKey, true},
 };
 
 }  // namespace

@@ -161,7 +161,12 @@ const Case kCorpus[] = {
 
     // ---- dates in the session's format (DD-MON-RR) ----------------------------------------------
     {"dates", "select hiredate from emp where empno = 7934", "23-JAN-82"},
-    {"dates", "select ename from emp where hiredate > '01-JAN-82'", "MILLER", kOpen},
+    {"dates", "select ename from emp where hiredate > '01-JAN-82'", "MILLER"},
+    {"dates", "select count(*) from emp where hiredate between '01-JAN-81' and '31-DEC-81'", "6"},
+    {"dates", "select ename from emp where '17-DEC-80' = hiredate", "SMITH"},
+    {"dates", "select ename from emp where hiredate = 'yesterday'",
+     "ORA-01858: a non-numeric character was found where a numeric was expected"},
+    {"dates", "select count(*) from emp where ename > 'K'", "4"},
     {"dates", "select to_char(hiredate, 'DD-MON-YYYY') from emp where empno = 7369", "17-DEC-1980"},
     {"dates", "select add_months(date '2026-01-31', 1) from dual", "28-FEB-26"},
     {"dates", "select extract(year from date '1998-03-07') from dual", "1998", kOpen},
