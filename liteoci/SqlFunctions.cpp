@@ -330,6 +330,46 @@ int64_t SecondsOf(const DateTime& dt) {
     return DaysFromCivil(dt.year, dt.month, dt.day) * 86400 + dt.hour * 3600 + dt.minute * 60 + dt.second;
 }
 
+// ROUND(n [, places]) half away from zero, places may be negative; ROUND(date [, fmt]) to the nearest
+// day, month (from the 16th) or year (from July).
+void FnRound(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    DateTime dt;
+    if (AsDate(argv[0], dt)) {
+        const std::string unit = argc > 1 ? Upper(Text(argv[1])) : "DD";
+        if (unit == "DD" || unit == "DDD" || unit == "J") {
+            const bool up = dt.hour >= 12;
+            dt.hour = dt.minute = dt.second = 0;
+            if (up) dt = CivilFromSeconds(SecondsOf(dt) + 86400);
+        } else if (unit == "MM" || unit == "MON" || unit == "MONTH") {
+            const bool up = dt.day >= 16;
+            dt.day = 1, dt.hour = dt.minute = dt.second = 0;
+            if (up) dt = AddMonths(dt, 1);
+        } else if (unit == "YYYY" || unit == "YY" || unit == "YEAR" || unit == "RR" || unit == "SYYYY" || unit == "Y" ||
+                   unit == "YYY" || unit == "SYEAR") {
+            const bool up = dt.month >= 7;
+            dt.day = dt.month = 1, dt.hour = dt.minute = dt.second = 0;
+            if (up) ++dt.year;
+        } else {
+            return Fail(ctx, MakeError(1821));
+        }
+        return ResultText(ctx, StoreDate(dt));
+    }
+    double d, places = 0;
+    if (!AsNumber(ctx, argv[0], d)) return;
+    if (argc > 1 && !AsNumber(ctx, argv[1], places)) return;
+    const int p = static_cast<int>(std::trunc(places));
+    if (p > 30 || p < -130) return ResultNumber(ctx, p > 0 ? d : 0);
+    const long double f = std::pow(10.0L, p);
+    // a value read from decimal text lies within a few units of its last binary place: the nudge keeps
+    // 1.005 * 100 from falling below 100.5
+    const long double scaled = static_cast<long double>(d) * f;
+    const long double nudged = scaled + (scaled >= 0 ? 1 : -1) * std::fabs(scaled) * 1e-15L;
+    const double r = static_cast<double>(std::round(nudged) / f);
+    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER && p >= 0) return sqlite3_result_value(ctx, argv[0]);
+    ResultNumber(ctx, r);
+}
+
 // a + b and a - b as Oracle evaluates them when either side may be a date (the translator sends
 // such sums here): a date plus or minus a number of days, possibly fractional, is a date; a date
 // minus a date is the number of days between them; numbers add as numbers.
@@ -527,6 +567,7 @@ constexpr Fn kFunctions[] = {
     {"RPAD", 3, FnRpad, true},               {"SUBSTR", 2, FnSubstr, true},
     {"SUBSTR", 3, FnSubstr, true},           {"INSTR", 2, FnInstr, true},
     {"INSTR", 3, FnInstr, true},             {"INSTR", 4, FnInstr, true},
+    {"ROUND", 1, FnRound, true},             {"ROUND", 2, FnRound, true},
     {"TRUNC", 1, FnTrunc, true},             {"TRUNC", 2, FnTrunc, true},
     {"ADD_MONTHS", 2, FnAddMonths, true},    {"LAST_DAY", 1, FnLastDay, true},
     {"INITCAP", 1, FnInitcap, true},         {"LENGTHB", 1, FnLengthb, true},

@@ -243,7 +243,14 @@ const Case kCorpus[] = {
     {"functions", "select lpad('Page 1', 15, '*.') from dual", "*.*.*.*.*Page 1"},
 
     // ---- Oracle's NUMBER ---------------------------------------------------------------------
-    {"numbers", "select round(15.193, -1) from dual", "20", kOpen},
+    {"numbers", "select round(15.193, -1) from dual", "20"},
+    {"numbers", "select round(15.193, 1) from dual", "15.2"},
+    {"numbers", "select round(-2.5) from dual", "-3"},
+    {"numbers", "select round(1.005, 2) from dual", "1.01"},
+    {"numbers", "select round(1234, -2) from dual", "1200"},
+    {"dates", "select round(date '2000-10-27', 'YEAR') from dual", "01-JAN-01"},
+    {"dates", "select round(date '2000-10-16', 'MM') from dual", "01-NOV-00"},
+    {"dates", "select trunc(date '1992-10-27', 'YEAR') from dual", "01-JAN-92"},
     {"numbers", "select trunc(15.79, 1) from dual", "15.7"},
     {"numbers", "select 1/3 from dual", ".3333333333333333333333333333333333333333", kOpen},
     {"numbers", "select power(2, 100) from dual", "1267650600228229401496703205376", kOpen},
