@@ -328,6 +328,18 @@ OraError CompileSequenceDdl(StmtHandle* st, Session& s) {
     return PrepareVm(st, s);
 }
 
+bool ViewExists(Session& s, const std::string& name) {
+    sqlite3_stmt* q = nullptr;
+    bool found = false;
+    if (sqlite3_prepare_v2(s.db(), "SELECT 1 FROM main.sqlite_master WHERE type = 'view' AND name = ?1", -1, &q,
+                           nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(q, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+        found = sqlite3_step(q) == SQLITE_ROW;
+    }
+    sqlite3_finalize(q);
+    return found;
+}
+
 OraError CompileSql(StmtHandle* st, Session& s) {
     const auto& toks = st->lex.toks;
     if (st->cls.cls == StmtClass::Ddl && toks.size() > 1 && IsWord(st->text, toks[1], "SEQUENCE") &&
@@ -340,6 +352,19 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     opt.query = st->cls.cls == StmtClass::Query;
     opt.cancel = s.cancelFlag();
     auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(text, toks[i], word); };
+    std::string replaceView;
+    if (st->cls.cls == StmtClass::Ddl && w(0, "CREATE") && w(1, "OR") && w(2, "REPLACE")) {
+        // SQLite has no OR REPLACE (nor FORCE) for views: the old view is dropped when this runs
+        size_t v = 3;
+        if (w(v, "FORCE") || w(v, "NOFORCE")) ++v;
+        if (w(v, "EDITIONABLE") || w(v, "NONEDITIONABLE")) ++v;
+        if (w(v, "VIEW") && v + 1 < toks.size()) {
+            size_t n = v + 1;
+            if (n + 2 < toks.size() && IsOp(text, toks[n + 1], ".")) n += 2;
+            replaceView = IdentName(text, toks[n]);
+            opt.substitutions.push_back({1, v, ""});
+        }
+    }
     if (st->cls.cls == StmtClass::Ddl) {
         std::string table;
         opt.appends = ColumnChecks(ColumnRulesOf(text, toks, table), table);
@@ -402,6 +427,10 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     }
     st->translation = std::move(tmp);
     st->placeholderCount = resolver.count();
+    if (!replaceView.empty() && ViewExists(s, replaceView)) {
+        st->translation.replaceView = replaceView;
+        return {};
+    }
     return PrepareVm(st, s);
 }
 
@@ -774,9 +803,81 @@ sword RunDml(StmtHandle* st, ErrorHandle* err, ub4 iters) {
     return OCI_SUCCESS;
 }
 
+// SQLite takes a view whose query names what does not exist and fails only where it is used (and
+// in every later ALTER TABLE); Oracle refuses to make it. The view's query is compiled once to see.
+OraError CheckView(StmtHandle* st, Session& s, const std::string& name) {
+    std::string probe = "SELECT * FROM \"";
+    for (char c : name) {
+        if (c == '"') probe += '"';
+        probe += c;
+    }
+    probe += "\"";
+    sqlite3_stmt* q = nullptr;
+    const int rc = sqlite3_prepare_v2(s.db(), probe.c_str(), -1, &q, nullptr);
+    OraError e;
+    if (rc != SQLITE_OK) {
+        ErrorContext ctx = ContextOf(st);
+        ctx.translation = nullptr;  // the offsets are of the probe, not of the statement
+        e = s.MapError(rc, &ctx);
+    }
+    sqlite3_finalize(q);
+    return e;
+}
+
+// The view CREATE [OR REPLACE] [NO]FORCE VIEW makes, or empty.
+std::string CreatedView(std::string_view text, const std::vector<Token>& toks) {
+    auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(text, toks[i], word); };
+    if (!w(0, "CREATE")) return {};
+    size_t v = 1;
+    if (w(v, "OR") && w(v + 1, "REPLACE")) v += 2;
+    if (w(v, "FORCE") || w(v, "NOFORCE")) ++v;
+    if (w(v, "EDITIONABLE") || w(v, "NONEDITIONABLE")) ++v;
+    if (!w(v, "VIEW") || v + 1 >= toks.size()) return {};
+    size_t n = v + 1;
+    if (n + 2 < toks.size() && IsOp(text, toks[n + 1], ".")) n += 2;
+    return IdentName(text, toks[n]);
+}
+
+// CREATE OR REPLACE VIEW of a view that exists: the old one is dropped and the new one made in one
+// step, so that a new text that fails leaves the old view in place.
+OraError ReplaceView(StmtHandle* st, Session& s) {
+    if (OraError e = s.Exec("SAVEPOINT \"liteoci$replace\"")) return e;
+    std::string drop = "DROP VIEW \"";
+    for (char c : st->translation.replaceView) {
+        if (c == '"') drop += '"';
+        drop += c;
+    }
+    drop += "\"";
+    OraError e = s.Exec(drop.c_str());
+    if (!e) {
+        if (st->vm) sqlite3_finalize(st->vm);
+        st->vm = nullptr;
+        e = PrepareVm(st, s);
+    }
+    if (!e) {
+        const int rc = sqlite3_step(st->vm);
+        if (rc != SQLITE_DONE) {
+            ErrorContext ctx = ContextOf(st);
+            e = s.MapError(rc, &ctx);
+        }
+        sqlite3_reset(st->vm);
+    }
+    if (!e) e = CheckView(st, s, st->translation.replaceView);
+    if (e) s.Exec("ROLLBACK TO \"liteoci$replace\"");
+    s.Exec("RELEASE \"liteoci$replace\"");
+    return e;
+}
+
 sword RunDdl(StmtHandle* st, ErrorHandle* err) {
     Session& s = *st->session;
     if (OraError e = s.Commit()) return Fail(err, std::move(e));
+    if (!st->translation.replaceView.empty()) {
+        if (OraError e = ReplaceView(st, s)) return Fail(err, std::move(e));
+        NoteDdl(s, st->text, st->lex.toks);
+        st->rowCount = 0;
+        st->state = StmtHandle::State::Executed;
+        return OCI_SUCCESS;
+    }
     sqlite3_reset(st->vm);
     if (OraError e = BindAll(st, 0)) return Fail(err, std::move(e));
     int rc = sqlite3_step(st->vm);
@@ -788,6 +889,13 @@ sword RunDdl(StmtHandle* st, ErrorHandle* err) {
     }
     sqlite3_reset(st->vm);
     if (e) return Fail(err, std::move(e));
+    const std::string view = CreatedView(st->text, st->lex.toks);
+    if (!view.empty())
+        if (OraError bad = CheckView(st, s, view)) {
+            const std::string drop = "DROP VIEW \"" + view + "\"";
+            s.Exec(drop.c_str());
+            return Fail(err, std::move(bad));
+        }
     NoteDdl(s, st->text, st->lex.toks);
     if (IsWord(st->text, st->lex.toks[0], "CREATE")) {
         std::string table;

@@ -57,6 +57,7 @@ struct Translation {
     std::vector<SelectItem> items;                   // the outermost select list of a query
     std::vector<std::pair<std::string, std::string>> tables;  // (alias or name, table) of its FROM
     bool forUpdate = false;
+    std::string replaceView;  // CREATE OR REPLACE VIEW of an existing view: dropped when the statement runs
 
     // Offset in the user's text of the token at `sqlOffset` of the rewritten text.
     int MapOffset(int sqlOffset) const;
