@@ -309,6 +309,34 @@ void BM_FirstBatchAtRoundTrip(benchmark::State& state) {
     state.counters["trips_per_1000_rows"] = static_cast<double>(trips) / static_cast<double>(state.iterations()) * 20.0;
 }
 
+// Stop during Last Row over a simulated 50 ms network: the time from the command until the run is
+// over (a round trip in flight is broken too).
+void BM_StopAtRoundTrip(benchmark::State& state) {
+    if (!HaveDemo())
+        return state.SkipWithError("no demo.db: run scripts/make-demo-db.sh");
+    double stopMs = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = std::make_unique<GridWindow>("?rtt=50ms");
+        window->Execute();
+        std::chrono::steady_clock::time_point pressed;
+        CQuarvelDoc* doc = window->doc;
+        QTimer::singleShot(400, [doc, &pressed] {
+            pressed = std::chrono::steady_clock::now();
+            RouteSessionCommand(*doc, cmd::kStopSql);
+        });
+        state.ResumeTiming();
+        window->Grid()->LastRow();
+        state.PauseTiming();
+        stopMs = std::max(stopMs, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pressed).count());
+        if (window->doc->IsWorkerRunning() || window->Grid()->Model()->RowCount() >= kBigRows)
+            state.SkipWithError("the stop did not end the run part-way");
+        window.reset();
+        state.ResumeTiming();
+    }
+    state.counters["stop_ms"] = stopMs;
+}
+
 // Sorting a million rows by a header click: by a column whose texts start with numbers (ID) and by
 // one whose texts do not (NAME), against std::stable_sort of the same texts with plain comparison.
 constexpr int kSortRows = 1000000;
@@ -402,6 +430,7 @@ BENCHMARK(BM_GridLastRow)->Unit(benchmark::kMillisecond)->Iterations(3)->UseReal
 BENCHMARK(BM_StopDuringLastRow)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_LastRowAtRoundTrip)->Arg(0)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_FirstBatchAtRoundTrip)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+BENCHMARK(BM_StopAtRoundTrip)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_ExecuteToFirst50Rows)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
 BENCHMARK(BM_SortBaseline)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_SortGridRows)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

@@ -15,6 +15,7 @@
 #include "ExecCommands.h"
 #include "Execution.h"
 #include "ExplainPlan.h"
+#include "DBStmt.h"
 #include "ScriptCommands.h"
 #include "TextBuffer.h"
 #include "GuiTestSupport.h"
@@ -497,6 +498,58 @@ private slots:
             if (buffer->LineFlags(line) & editor::LF_EXEC_MARK)
                 return line;
         return -1;
+    }
+
+    // A script as a PL/SQL developer writes one: a package and its body, a trigger, and a block that
+    // uses them, each ended by "/", run with F8; the trigger really fires and the package keeps state.
+    void scriptOfAPackageItsBodyATriggerAndABlock() {
+        Editor e;
+        e.Admin("create table audit_log (id number, what varchar2(40))");
+        e.Paste("create or replace package counter as\n"
+                "  procedure bump;\n"
+                "  function value return number;\n"
+                "end counter;\n"
+                "/\n"
+                "create or replace package body counter as\n"
+                "  n number := 0;\n"
+                "  procedure bump is begin n := n + 1; end;\n"
+                "  function value return number is begin return n; end;\n"
+                "end counter;\n"
+                "/\n"
+                "create or replace trigger t_audit\n"
+                "  after insert on t\n"
+                "  for each row\n"
+                "begin\n"
+                "  insert into audit_log values (:new.id, 'inserted ' || :new.name);\n"
+                "  counter.bump;\n"
+                "end;\n"
+                "/\n"
+                "begin\n"
+                "  insert into t values (301, 'p');\n"
+                "  insert into t values (302, 'q');\n"
+                "  dbms_output.put_line('count ' || counter.value);\n"
+                "end;\n"
+                "/\n");
+        QVERIFY(e.PaneCommand(cmd::kServerOutput));
+        e.pane->setFocus();
+        QTest::keyClick(e.pane, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(e.pane, Qt::Key_F8);
+        QVERIFY(e.WaitIdle());
+        const QStringList out = e.Output();
+        QVERIFY2(out.count(QStringLiteral("Statement processed.")) == 4, qPrintable(out.join('|')));
+        QVERIFY(out.contains(QStringLiteral("Server output:")));
+        QCOMPARE(out.last(), QStringLiteral("count 2"));
+        QVERIFY(e.PaneCommand(cmd::kCommit));
+        QCOMPARE(e.CountOnSecondSession("id in (301, 302)"), 2);
+        DBConnect other;
+        other.Logon("DEMO", "demo", e.db.Path().c_str());
+        DBStmt count(&other, "select count(*) from audit_log where what like 'inserted %'");
+        char buffer[16] = {};
+        uint16_t length = 0, code = 0;
+        int16_t indicator = 0;
+        count.DefineChars(1, buffer, sizeof buffer - 1, &length, &indicator, &code);
+        count.Fetch();
+        QCOMPARE(QString::fromLatin1(buffer), QStringLiteral("2"));
     }
 
     void scriptWithF8ReportsEachStepMarksTheLastTerminatorAndCommitsNothingByItself() {
