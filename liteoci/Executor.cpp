@@ -399,8 +399,11 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     PositionalResolver resolver;
     if (b > 0) st->translation.sql = prefix;
     Translation tmp;
+    const size_t insertQuery = HierarchicalInsertQuery(text, toks, b, e);
     OraError err = opt.query && IsHierarchicalQuery(text, toks, b, e)
                        ? TranslateHierarchical(text, toks, b, e, resolver, tmp)
+                   : insertQuery != SIZE_MAX
+                       ? TranslateHierarchicalInsert(text, toks, b, insertQuery, e, opt, resolver, tmp)
                        : Translate(text, toks, b, e, opt, resolver, tmp);
     if (err) return err;
     if (b > 0) {

@@ -323,4 +323,32 @@ OraError TranslateHierarchical(std::string_view text, const std::vector<Token>& 
     return {};
 }
 
+size_t HierarchicalInsertQuery(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e) {
+    if (b >= e || !IsWord(text, toks[b], "INSERT")) return SIZE_MAX;
+    int depth = 0;
+    for (size_t k = b + 1; k < e; ++k) {
+        if (IsOp(text, toks[k], "(")) ++depth;
+        else if (IsOp(text, toks[k], ")")) --depth;
+        else if (toks[k].kind == Tok::Bind) return SIZE_MAX;
+        else if (depth == 0 && (IsWord(text, toks[k], "SELECT") || IsWord(text, toks[k], "WITH")))
+            return IsHierarchicalQuery(text, toks, k, e) ? k : SIZE_MAX;
+        else if (depth == 0 && IsWord(text, toks[k], "VALUES")) return SIZE_MAX;
+    }
+    return SIZE_MAX;
+}
+
+OraError TranslateHierarchicalInsert(std::string_view text, const std::vector<Token>& toks, size_t b, size_t query,
+                                     size_t e, const TranslateOptions& options, Resolver& resolver, Translation& out) {
+    TranslateOptions head = options;
+    head.query = false;
+    if (OraError err = Translate(text, toks, b, query, head, resolver, out)) return err;
+    Translation tail;
+    if (OraError err = TranslateHierarchical(text, toks, query, e, resolver, tail)) return err;
+    const uint32_t shift = static_cast<uint32_t>(out.sql.size() + 1);
+    out.sql += " " + tail.sql;
+    for (const auto& m : tail.map) out.map.emplace_back(m.first + shift, m.second);
+    out.params.insert(out.params.end(), tail.params.begin(), tail.params.end());
+    return {};
+}
+
 }  // namespace liteoci

@@ -29,6 +29,13 @@ bool IsHierarchicalQuery(std::string_view text, const std::vector<Token>& toks, 
 OraError TranslateHierarchical(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
                                Resolver& resolver, Translation& out);
 
+// INSERT ... SELECT ... CONNECT BY (the common row generator): where the statement's query starts, when
+// tokens [b, e) are such an INSERT whose head has no placeholders; SIZE_MAX otherwise.
+size_t HierarchicalInsertQuery(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e);
+// Translates it: the head as any statement, the query as a hierarchical one.
+OraError TranslateHierarchicalInsert(std::string_view text, const std::vector<Token>& toks, size_t b, size_t query,
+                                     size_t e, const TranslateOptions& options, Resolver& resolver, Translation& out);
+
 }  // namespace liteoci
 
 #endif
