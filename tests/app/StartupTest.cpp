@@ -167,7 +167,7 @@ private slots:
         CTavrelApp app;
         ModalDriver driver;
         driver.Then(Is<cSqlConnect>, [&](QWidget* d) { Fill(d, "demo", "demo", path); })
-            .Then(Is<cSqlConnect>, [&](QWidget* d) { Fill(d, "sys", "sys", path); });
+            .Then(Is<cSqlConnect>, [&](QWidget* d) { Fill(d, "sys", "sys", path, true); });  // SYS logs on only as SYSDBA
         QVERIFY(app.InitInstance());
         QVERIFY(app.MainFrame()->RouteCommand(cmd::kNewConnection));
         QVERIFY(driver.Done());
