@@ -68,7 +68,8 @@ CQuarvelDoc::~CQuarvelDoc() {
 bool CQuarvelDoc::OnNewDocument() {
     if (!CDocument::OnNewDocument())
         return false;
-    textBuffer_.ResetToEmpty(editor::EOL_DOS);
+    // New text takes the platform's line end, a line feed alone.
+    textBuffer_.ResetToEmpty(editor::EOL_MAC);
     cutSource_.clear();
     cutLines_ = 0;
     return true;

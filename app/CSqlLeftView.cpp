@@ -7,13 +7,16 @@
 #include "IniSettingsKey.h"
 #include "MessageBox.h"
 #include "ProgramSettings.h"
+#include "Resources.h"
 #include "SettingsLocation.h"
 #include "SqlFileNames.h"
 #include "StringTable.h"
 #include "WindowTitles.h"
 
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QMenu>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -145,6 +148,21 @@ void CSqlLeftView::OnSaveFileAs() {
     SaveFileAsPath(choice.path, choice.filterIndex);
 }
 
+bool CSqlLeftView::OnSaveFile() {
+    CQuarvelDoc* doc = Document();
+    if (!doc)
+        return false;
+    const std::string path = doc->GetPathName();
+    if (path.empty()) {
+        OnSaveFileAs();
+        return !doc->IsModified();
+    }
+    if (!doc->OnSaveDocument(path))
+        return false;
+    SetCaptions(SavedDocumentTitle(doc->UserName(), doc->ConnectString(), path));
+    return true;
+}
+
 bool CSqlLeftView::OpenFilePath(const std::string& path) {
     CQuarvelDoc* doc = Document();
     if (!doc || path.empty())
@@ -157,7 +175,7 @@ bool CSqlLeftView::OpenFilePath(const std::string& path) {
     if (!doc->OnOpenDocument(path)) {
         // A read that failed part-way has left no text behind: give the pane an empty one to edit.
         if (!doc->TextBuffer().IsInitialised())
-            doc->TextBuffer().ResetToEmpty(editor::EOL_DOS);
+            doc->TextBuffer().ResetToEmpty(editor::EOL_MAC);
         return false;
     }
     doc->SetFileName(path);
@@ -195,6 +213,8 @@ bool CSqlLeftView::HandlesCommand(uint32_t id) const {
     switch (id) {
     case cmd::kOpenFile:
     case cmd::kSaveFileAs:
+    case cmd::kSaveFile:
+    case cmd::kExecuteStatement:
     case cmd::kPageSetup:
     case cmd::kPrint:
     case cmd::kPrintPreview:
@@ -229,6 +249,12 @@ bool CSqlLeftView::OnCommand(uint32_t id) {
         return true;
     case cmd::kSaveFileAs:
         OnSaveFileAs();
+        return true;
+    case cmd::kSaveFile:
+        OnSaveFile();
+        return true;
+    case cmd::kExecuteStatement:
+        OnExecuteStatement();
         return true;
     case cmd::kCut:
         Cut();
@@ -334,6 +360,35 @@ std::optional<std::string> CSqlLeftView::CommandText(uint32_t id) const {
 
 intptr_t CSqlLeftView::HandleRegisteredMessage(uint32_t) {
     return 0;
+}
+
+void CSqlLeftView::contextMenuEvent(QContextMenuEvent* event) {
+    CQuarvelDoc* doc = Document();
+    CSqlMainFrame* frame = doc ? doc->Frame() : nullptr;
+    if (!frame || !IsInputEnabled()) {
+        event->accept();
+        return;
+    }
+    // The commands go the window's way, so the menu does what the same item of the main menu does.
+    if (frame->ActiveView() != this)
+        frame->SetActiveView(this);
+    const CommandChain chain = frame->Chain();
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("SqlPaneMenu"));
+    for (const MenuItem& item : SqlPaneContextMenu()) {
+        if (item.id == 0) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action = menu.addAction(QString::fromUtf8(item.text));
+        action->setData(item.id);
+        action->setEnabled(chain.IsEnabled(item.id));
+    }
+    QPointer<CSqlMainFrame> target(frame);
+    QAction* chosen = menu.exec(event->globalPos());
+    if (chosen && target)
+        target->RouteCommand(chosen->data().toUInt());
+    event->accept();
 }
 
 void CSqlLeftView::ShowMessage(const std::string& text) {

@@ -422,6 +422,30 @@ void CTextView::MarkExecLineAt(int32_t offset) {
 // Fonts and look
 
 void CTextView::SetFont(const FontDescription& font) {
+    unzoomedFont_ = font;
+    zoomSteps_ = 0;
+    ApplyFont(font);
+}
+
+void CTextView::Zoom(int32_t steps) {
+    // The unzoomed cell height is taken once, while the unzoomed font is the one in use.
+    if (zoomSteps_ == 0)
+        zoomBase_ = unzoomedFont_.height != 0 ? std::abs(unzoomedFont_.height) : QFontInfo(PlainFont()).pixelSize();
+    const int32_t wanted = std::clamp(zoomBase_ + zoomSteps_ + steps, 6, 72);
+    if (wanted == zoomBase_ + zoomSteps_)
+        return;
+    zoomSteps_ = wanted - zoomBase_;
+    FontDescription zoomed = unzoomedFont_;
+    zoomed.height = wanted;
+    ApplyFont(zoomSteps_ == 0 ? unzoomedFont_ : zoomed);
+}
+
+void CTextView::ResetZoom() {
+    zoomSteps_ = 0;
+    ApplyFont(unzoomedFont_);
+}
+
+void CTextView::ApplyFont(const FontDescription& font) {
     fontDescription_ = font;
     fontValid_ = false;
     lineHeight_ = -1;

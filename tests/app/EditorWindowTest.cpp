@@ -56,7 +56,7 @@ private slots:
         QStringList titles;
         for (QAction* menu : s.Main()->menuBar()->actions())
             titles << menu->text();
-        QCOMPARE(titles, (QStringList{"&File", "Edit", "SQL", "Options", "&Window", "&Help"}));
+        QCOMPARE(titles, (QStringList{"&File", "&Edit", "&SQL", "&Options", "&Window", "&Help"}));
         QCOMPARE(s.Main()->MenuAction(cmd::kNewConnection)->text(), QStringLiteral("New Connection..    Ctrl+E"));
         QVERIFY(s.Main()->IsCommandEnabled(cmd::kNewConnection));
         QVERIFY(s.Main()->IsCommandEnabled(cmd::kAbout));
