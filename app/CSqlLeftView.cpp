@@ -108,6 +108,7 @@ void CSqlLeftView::OnInitialUpdate() {
     if (!doc)
         return;
     SetFont(FontOf(doc->Font()));
+    SetLineNumbers(doc->App().lineNumbers);
     doc->SetTextPane(this, Handle());
 }
 
@@ -159,7 +160,7 @@ bool CSqlLeftView::OnSaveFile() {
     }
     if (!doc->OnSaveDocument(path))
         return false;
-    SetCaptions(SavedDocumentTitle(doc->UserName(), doc->ConnectString(), path));
+    SetCaptions(SavedDocumentTitle(doc->CaptionUser(), doc->ConnectString(), path));
     return true;
 }
 
@@ -180,7 +181,7 @@ bool CSqlLeftView::OpenFilePath(const std::string& path) {
     }
     doc->SetFileName(path);
     doc->SetPathName(path, true);
-    SetCaptions(DocumentTitle(doc->UserName(), doc->ConnectString(), path));
+    SetCaptions(DocumentTitle(doc->CaptionUser(), doc->ConnectString(), path));
     viewport()->update();
     return true;
 }
@@ -194,7 +195,7 @@ bool CSqlLeftView::SaveFileAsPath(const std::string& chosen, int filterIndex) {
         return false;
     doc->SetFileName(path);
     doc->SetPathName(path, true);
-    SetCaptions(SavedDocumentTitle(doc->UserName(), doc->ConnectString(), path));
+    SetCaptions(SavedDocumentTitle(doc->CaptionUser(), doc->ConnectString(), path));
     return true;
 }
 
@@ -215,6 +216,7 @@ bool CSqlLeftView::HandlesCommand(uint32_t id) const {
     case cmd::kSaveFileAs:
     case cmd::kSaveFile:
     case cmd::kExecuteStatement:
+    case cmd::kLineNumbers:
     case cmd::kPageSetup:
     case cmd::kPrint:
     case cmd::kPrintPreview:
@@ -255,6 +257,11 @@ bool CSqlLeftView::OnCommand(uint32_t id) {
         return true;
     case cmd::kExecuteStatement:
         OnExecuteStatement();
+        return true;
+    case cmd::kLineNumbers:
+        SetLineNumbers(!HasLineNumbers());
+        if (CQuarvelDoc* doc = Document())
+            doc->App().lineNumbers = HasLineNumbers();
         return true;
     case cmd::kCut:
         Cut();
@@ -355,6 +362,8 @@ std::optional<std::string> CSqlLeftView::CommandText(uint32_t id) const {
         return UndoMenuText();
     if (id == cmd::kRedo)
         return RedoMenuText();
+    if (id == cmd::kLineNumbers)
+        return std::string(HasLineNumbers() ? "Hide Line Numbers" : "Show Line Numbers");
     return std::nullopt;
 }
 

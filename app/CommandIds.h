@@ -40,6 +40,7 @@ inline constexpr uint32_t kCommit = 281;
 inline constexpr uint32_t kRollback = 283;
 inline constexpr uint32_t kServerOutput = 312;
 inline constexpr uint32_t kSqlHistory = 1200;
+inline constexpr uint32_t kLineNumbers = 1299; // line numbers in the SQL text's margin, on or off
 // Result grid
 inline constexpr uint32_t kExportData = 307;
 inline constexpr uint32_t kFirstRow = 297;

@@ -32,7 +32,9 @@ const std::vector<MenuPopup>& MainMenu() {
           {0, ""},
           {281, "Commit"},
           {283, "Rollback"}}},
-        {"&Options", {{312, "Set Server Output On/Off"}, {1200, "Show SQL Statement history"}, {0, ""}, {1213, "Settings.."}}},
+        {"&Options",
+         {{312, "Set Server Output On/Off"}, {1200, "Show SQL Statement history"}, {1299, "Show Line Numbers"}, {0, ""},
+          {1213, "Settings.."}}},
         {"&Window", {{57650, "&Cascade"}, {57651, "&Tile"}, {57649, "&Arrange Icons"}}},
         {"&Help", {{57667, "Help &Topics              F1"}, {0, ""}, {57664, "&About Quarvel.."}}},
     };

@@ -453,6 +453,7 @@ void CTextView::ApplyFont(const FontDescription& font) {
     visibleLines_ = -1;
     visibleColumns_ = -1;
     lineImage_ = QImage();
+    UpdateNumberWidth(); // the numbers' column follows the character width
     RecalcVerticalBar();
     RecalcHorizontalBar();
     UpdateCaret();
@@ -515,6 +516,32 @@ void CTextView::SetSelectionMargin(bool on) {
     RecalcHorizontalBar();
     UpdateCaret();
     viewport()->update();
+}
+
+void CTextView::SetLineNumbers(bool on) {
+    if (lineNumbers_ == on)
+        return;
+    lineNumbers_ = on;
+    UpdateNumberWidth();
+    visibleColumns_ = -1;
+    RecalcHorizontalBar();
+    UpdateCaret();
+    viewport()->update();
+}
+
+bool CTextView::UpdateNumberWidth() {
+    int32_t width = 0;
+    if (lineNumbers_) {
+        int32_t digits = 1;
+        for (int32_t n = LineCount(); n >= 10; n /= 10)
+            ++digits;
+        width = (std::max(digits, 2) + 1) * CharWidth();
+    }
+    if (width == numberWidth_)
+        return false;
+    numberWidth_ = width;
+    visibleColumns_ = -1;
+    return true;
 }
 
 void CTextView::SetShowSelectionWhenInactive(bool show) {

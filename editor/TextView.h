@@ -129,9 +129,12 @@ public:
     const QFont& PlainFont();
     int32_t LineHeight();
     int32_t CharWidth();
-    int32_t MarginWidth() const { return selectionMargin_ ? kMarginWidthOn : kMarginWidthOff; }
+    int32_t MarginWidth() const { return (selectionMargin_ ? kMarginWidthOn : kMarginWidthOff) + numberWidth_; }
     void SetSelectionMargin(bool on);
     bool HasSelectionMargin() const { return selectionMargin_; }
+    // Line numbers in the margin, right of the selection margin, as wide as the last line's number.
+    void SetLineNumbers(bool on);
+    bool HasLineNumbers() const { return lineNumbers_; }
     // Find and replace keeps the selection visible while its dialog has the focus.
     void SetShowSelectionWhenInactive(bool show);
     virtual QColor ColourOf(int32_t index) const;
@@ -304,6 +307,10 @@ protected:
 
 private:
     void ApplyFont(const FontDescription& font);
+    // Recomputes the width of the line-number column; true when it changed.
+    bool UpdateNumberWidth();
+    bool lineNumbers_ = false;
+    int32_t numberWidth_ = 0;
     int32_t zoomSteps_ = 0;
     int zoomWheelRemainder_ = 0;
     int32_t zoomBase_ = 0;

@@ -11,6 +11,10 @@
 #include "cReportValue.h"
 
 #include <QHeaderView>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -36,7 +40,9 @@ CSqlOutputView::CSqlOutputView(QWidget* parent) : QTreeView(parent), lines_(new 
     header()->setStretchLastSection(false);
     setRootIsDecorated(false);
     setItemsExpandable(false);
-    setUniformRowHeights(true);
+    // Rows of notices with several lines are higher; the heights are only measured for the rows
+    // that are shown, so appending stays cheap.
+    setUniformRowHeights(false);
     setWordWrap(false);
     setTextElideMode(Qt::ElideRight);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -175,6 +181,37 @@ void CSqlOutputView::focusInEvent(QFocusEvent* event) {
 void CSqlOutputView::mousePressEvent(QMouseEvent* event) {
     MarkActive(true);
     QTreeView::mousePressEvent(event);
+}
+
+void CSqlOutputView::CopySelectedLines() {
+    QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    QStringList texts;
+    for (const QModelIndex& row : rows)
+        texts << FromUtf8(lines_->Text(row.row()));
+    if (!texts.isEmpty())
+        QGuiApplication::clipboard()->setText(texts.join(QLatin1Char('\n')));
+}
+
+void CSqlOutputView::ClearLines() {
+    publish_.stop();
+    lines_->Clear();
+    nextIndex_ = 0;
+}
+
+void CSqlOutputView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("OutputMenu"));
+    QAction* copy = menu.addAction(QStringLiteral("Copy\tCtrl+C"));
+    copy->setEnabled(selectionModel() && selectionModel()->hasSelection());
+    QAction* clear = menu.addAction(QStringLiteral("Clear"));
+    clear->setEnabled(LineCount() > 0);
+    QAction* chosen = menu.exec(event->globalPos());
+    if (chosen == copy)
+        CopySelectedLines();
+    else if (chosen == clear)
+        ClearLines();
+    event->accept();
 }
 
 void CSqlOutputView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -22,6 +22,8 @@ public:
     // Inserts `text` (cut to kLineLimit) at `index`, clamped to the lines held. A line inserted among
     // the published ones publishes everything first.
     void Insert(int index, std::string_view text);
+    // Drops every line.
+    void Clear();
     // Tells the views about the lines appended since the last call; true when there were any.
     bool Publish();
     bool HasUnpublishedLines() const { return published_ < lines_.size(); }

@@ -98,7 +98,7 @@ TEST(Resources, MenuAcceleratorsAndToolBarsAreComplete) {
     for (const auto& popup : menu)
         for (const auto& item : popup.items)
             (item.id ? items : separators)++;
-    EXPECT_EQ(items, 32u);
+    EXPECT_EQ(items, 33u);
     EXPECT_EQ(separators, 9u);
 
     const auto& keys = MainAccelerators();
