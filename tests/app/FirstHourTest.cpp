@@ -14,9 +14,15 @@
 #include "GuiTestSupport.h"
 #include "IniSettingsKey.h"
 #include "StartedProgram.h"
+#include "cMsgDialog.h"
 #include "cSqlConnect.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -127,6 +133,75 @@ private slots:
         // The SQL menu's item does what Ctrl+Enter does.
         QVERIFY(c.app->MainFrame()->RouteCommand(cmd::kExecuteStatement));
         QCOMPARE(c.Ran().simplified(), QStringLiteral("select 3 from dual"));
+#endif
+    }
+
+    void commandLineFilesAndTheConnectDialog() {
+#ifndef QUARVEL_HAVE_TEST_DATABASE
+        QSKIP("needs the embedded client");
+#else
+        ConfigDir config;
+        TestDatabase db;
+        platform::IniSettingsKey::OpenProgramCreating();
+        const std::string first = config.Dir() + "/first.sql";
+        const std::string second = config.Dir() + "/second.sql";
+        const std::string missing = config.Dir() + "/missing.sql";
+        WriteFile(first, "select 1 from dual");
+        WriteFile(second, "select 2 from dual");
+        // The database named relative to the current folder.
+        const QFileInfo dbFile(QString::fromStdString(db.Path()));
+        const QString oldCurrent = QDir::currentPath();
+        QDir::setCurrent(dbFile.absolutePath());
+        auto app = std::make_unique<CTavrelApp>();
+        bool browse = false;
+        QString notice;
+        {
+            ModalDriver driver;
+            driver
+                .Then(Is<cSqlConnect>, [&](QWidget* d) {
+                    browse = d->findChild<QPushButton*>(QString::number(cSqlConnect::kBrowseId)) != nullptr;
+                    d->findChild<QComboBox*>(QString::number(cSqlConnect::kUserId))->lineEdit()->setText(QStringLiteral("sys"));
+                    d->findChild<QLineEdit*>(QString::number(cSqlConnect::kPasswordId))->setText(QStringLiteral("sys"));
+                    d->findChild<QLineEdit*>(QString::number(cSqlConnect::kConnectId))->setText(dbFile.fileName());
+                    d->findChild<QCheckBox*>(QString::number(cSqlConnect::kSysdbaId))->setChecked(true);
+                    d->findChild<QPushButton*>(QStringLiteral("1"))->click();
+                })
+                .Then(Is<cMsgDialog>, [&](QWidget* box) {
+                    notice = MessageText(box);
+                    ClickButton(box, cMsgDialog::kSingleOkId);
+                });
+            QVERIFY(app->InitInstance({QString::fromStdString(first), QString::fromStdString(missing),
+                                       QString::fromStdString(second)}));
+            QTRY_VERIFY(driver.Done());
+        }
+        QDir::setCurrent(oldCurrent);
+        QVERIFY(browse);
+        QVERIFY2(notice.startsWith(QString::fromStdString(missing) + QStringLiteral("\ncannot be opened: ")), qPrintable(notice));
+        QVERIFY2(notice.contains(QStringLiteral("No such file")), qPrintable(notice));
+        const QList<CSqlMainFrame*> editors = app->MainFrame()->Editors();
+        QCOMPARE(editors.size(), 2);
+        QCOMPARE(std::string(editors[0]->Document()->TextBuffer().LineView(0)), std::string("select 1 from dual"));
+        QCOMPARE(std::string(editors[1]->Document()->TextBuffer().LineView(0)), std::string("select 2 from dual"));
+        QVERIFY(editors[1]->Document()->Session() && editors[1]->Document()->Session()->IsConnected());
+        const QString where = QStringLiteral("SYS AS SYSDBA@") + dbFile.absoluteFilePath();
+        QVERIFY2(editors[0]->windowTitle().contains(where), qPrintable(editors[0]->windowTitle()));
+        QVERIFY2(app->MainFrame()->windowTitle().contains(where), qPrintable(app->MainFrame()->windowTitle()));
+        QVERIFY(app->Fields().startupPassword.empty());
+
+        // New Connection offers the last logon's user and connect string again.
+        QString user, connectString;
+        {
+            ModalDriver driver;
+            driver.Then(Is<cSqlConnect>, [&](QWidget* d) {
+                user = d->findChild<QComboBox*>(QString::number(cSqlConnect::kUserId))->currentText();
+                connectString = d->findChild<QLineEdit*>(QString::number(cSqlConnect::kConnectId))->text();
+                static_cast<QDialog*>(d)->reject();
+            });
+            app->NewConnection();
+        }
+        QCOMPARE(user.toUpper(), QStringLiteral("SYS"));
+        QCOMPARE(connectString, dbFile.absoluteFilePath());
+        app.reset();
 #endif
     }
 
@@ -308,6 +383,48 @@ private slots:
         CSqlMainFrame* second = s.Open();
         QVERIFY(second->TextPane()->HasLineNumbers());
         QVERIFY(s.Main()->RouteCommand(cmd::kLineNumbers));
+    }
+
+    void outputListShowsEveryLineAndHasCopyAndClear() {
+        CSqlOutputView view;
+        view.resize(500, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.Lines()->Insert(0, "[10:00:00]: one line");
+        view.Lines()->Insert(1, "[10:00:01]: ORA-06550: line 1, column 7:\r\nPLS-00201: identifier 'X' must be declared\r\n");
+        view.Lines()->Insert(2, "[10:00:02]: last");
+        view.Lines()->Publish();
+        const QModelIndex two = view.model()->index(1, 0);
+        QCOMPARE(view.model()->data(two).toString(),
+                 QStringLiteral("[10:00:01]: ORA-06550: line 1, column 7:\nPLS-00201: identifier 'X' must be declared"));
+        const int single = view.visualRect(view.model()->index(0, 0)).height();
+        QVERIFY2(view.visualRect(two).height() >= 2 * single - 2,
+                 qPrintable(QStringLiteral("%1 %2").arg(view.visualRect(two).height()).arg(single)));
+        QVERIFY(view.grab().save(QStringLiteral("/tmp/quarvel-output-lines.png")));
+
+        QStringList items;
+        QTimer::singleShot(100, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (QAction* a : menu->actions())
+                    items << a->text() + (a->isEnabled() ? QString() : QStringLiteral(" (off)"));
+                menu->close();
+            }
+        });
+        const QPoint at = view.viewport()->rect().center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, view.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view.viewport(), &event);
+        QCOMPARE(items, (QStringList{"Copy\tCtrl+C (off)", "Clear"}));
+
+        view.selectionModel()->select(view.model()->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        view.selectionModel()->select(view.model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        view.CopySelectedLines();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("[10:00:00]: one line\n[10:00:02]: last"));
+        view.ClearLines();
+        QCOMPARE(view.LineCount(), 0);
+        QCOMPARE(view.model()->rowCount(), 0);
+        view.Lines()->Insert(0, "[10:00:03]: after");
+        view.Lines()->Publish();
+        QCOMPARE(view.LineText(0), QStringLiteral("[10:00:03]: after"));
     }
 
     void altLettersOpenMenusWhileMaximized() {
