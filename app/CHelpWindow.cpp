@@ -29,6 +29,15 @@ QString CommandName(const char* text) {
     return name.trimmed();
 }
 
+// The key a menu text names after its command (the text pane's own keys, such as Ctrl+F, are not
+// in the accelerator table but are written in the menu).
+QString MenuKey(const char* text) {
+    QString name = QString::fromUtf8(text);
+    const qsizetype tab = name.indexOf(QLatin1Char('\t'));
+    const qsizetype gap = tab >= 0 ? tab : name.indexOf(QStringLiteral("  "));
+    return gap >= 0 ? name.mid(gap).trimmed() : QString();
+}
+
 QString KeyText(const char* keys) {
     return QKeySequence(QString::fromUtf8(keys), QKeySequence::PortableText).toString(QKeySequence::NativeText);
 }
@@ -51,10 +60,13 @@ QString CHelpWindow::HelpText() {
             if (item.id == 0)
                 continue;
             listed.insert(item.id);
-            const auto keys = keysOf.find(item.id);
+            QStringList keys = keysOf[item.id];
+            const QString written = MenuKey(item.text);
+            if (!written.isEmpty() && !keys.contains(written))
+                keys.prepend(written);
             html += QStringLiteral("<tr><td>%1</td><td>%2 &gt; %1</td><td>%3</td></tr>")
                         .arg(CommandName(item.text).toHtmlEscaped(), title.toHtmlEscaped(),
-                             keys == keysOf.end() ? QString() : keys->second.join(QStringLiteral(", ")).toHtmlEscaped());
+                             keys.join(QStringLiteral(", ")).toHtmlEscaped());
         }
     }
     for (const MenuItem& item : SqlPaneContextMenu()) {

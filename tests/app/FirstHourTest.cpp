@@ -3,6 +3,8 @@
 // the text pane's context menu and status items, the word and redo keys, zoom, Alt+letter menus while
 // an editor window is maximized, the help window, recent files and the caption after the last window.
 #include "CHelpWindow.h"
+#include "CQuarvelView.h"
+#include "CSplitFrame.h"
 #include "CMainFrame.h"
 #include "CNoGripStatusBar.h"
 #include "CQuarvelDoc.h"
@@ -13,6 +15,7 @@
 #include "CommandIds.h"
 #include "GuiTestSupport.h"
 #include "IniSettingsKey.h"
+#include "OutputLines.h"
 #include "StartedProgram.h"
 #include "cMsgDialog.h"
 #include "cSqlConnect.h"
@@ -184,8 +187,9 @@ private slots:
         QCOMPARE(std::string(editors[1]->Document()->TextBuffer().LineView(0)), std::string("select 2 from dual"));
         QVERIFY(editors[1]->Document()->Session() && editors[1]->Document()->Session()->IsConnected());
         const QString where = QStringLiteral("SYS AS SYSDBA@") + dbFile.absoluteFilePath();
-        QVERIFY2(editors[0]->windowTitle().contains(where), qPrintable(editors[0]->windowTitle()));
-        QVERIFY2(app->MainFrame()->windowTitle().contains(where), qPrintable(app->MainFrame()->windowTitle()));
+        QVERIFY2(editors[0]->windowTitle().contains(where, Qt::CaseInsensitive), qPrintable(editors[0]->windowTitle()));
+        QVERIFY2(app->MainFrame()->windowTitle().contains(where, Qt::CaseInsensitive),
+                 qPrintable(app->MainFrame()->windowTitle()));
         QVERIFY(app->Fields().startupPassword.empty());
 
         // New Connection offers the last logon's user and connect string again.
@@ -317,7 +321,7 @@ private slots:
         widgets::CNoGripStatusBar* bar = frame->StatusBar();
         QTest::keyClicks(pane, QStringLiteral("ab"));
         QTest::keyClick(pane, Qt::Key_Return);
-        QTest::keyClicks(pane, QStringLiteral("\xC3\xA9x"));
+        QTest::keyClicks(pane, QString::fromUtf8("\xC3\xA9x"));
         QCOMPARE(bar->PaneText(CSqlMainFrame::kPositionPane), QStringLiteral("Ln 2, Col 3"));
         QCOMPARE(bar->PaneText(CSqlMainFrame::kEolPane), QString::fromStdString(pane->EolStatusText()));
         QVERIFY(!bar->PaneText(CSqlMainFrame::kEolPane).isEmpty());
@@ -382,7 +386,9 @@ private slots:
         // A window opened afterwards starts with them.
         CSqlMainFrame* second = s.Open();
         QVERIFY(second->TextPane()->HasLineNumbers());
+        s.Activate();
         QVERIFY(s.Main()->RouteCommand(cmd::kLineNumbers));
+        QVERIFY(!second->TextPane()->HasLineNumbers());
     }
 
     void outputListShowsEveryLineAndHasCopyAndClear() {
@@ -448,6 +454,8 @@ private slots:
     void openFileWhicheverPaneHasTheFocus() {
         Started s;
         CSqlMainFrame* frame = s.OpenFocused();
+        frame->SetActiveView(frame->SplitFrame()->Grid());
+        QVERIFY(frame->Chain().IsEnabled(cmd::kOpenFile));
         frame->SetActiveView(frame->OutputView());
         QVERIFY(frame->Chain().IsEnabled(cmd::kOpenFile));
         QVERIFY(frame->Chain().IsEnabled(cmd::kSaveFile));
@@ -468,7 +476,7 @@ private slots:
         QTest::keyClick(s.Main(), Qt::Key_F1);
         QTRY_VERIFY(s.Main()->HelpWindow() && s.Main()->HelpWindow()->isVisible());
         const QString text = s.Main()->HelpWindow()->Browser()->toPlainText();
-        for (const char* expected : {"Execute Statement", "SQL > Execute SQL", "F9", "File > Save File", "Ctrl+S",
+        for (const char* expected : {"Execute Statement", "SQL > Execute SQL", "F9", "File > Save File", "Ctrl+S", "Ctrl+F",
                                      "Help Topics", "Starting on the embedded client", "liteoci-admin create"})
             QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
         QVERIFY(s.Main()->HelpWindow()->grab().save(QStringLiteral("/tmp/quarvel-help.png")));
