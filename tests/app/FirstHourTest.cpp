@@ -321,7 +321,8 @@ private slots:
         widgets::CNoGripStatusBar* bar = frame->StatusBar();
         QTest::keyClicks(pane, QStringLiteral("ab"));
         QTest::keyClick(pane, Qt::Key_Return);
-        QTest::keyClicks(pane, QString::fromUtf8("\xC3\xA9x"));
+        QTest::sendKeyEvent(QTest::Click, pane, Qt::Key_Eacute, QString::fromUtf8("\xC3\xA9"), Qt::NoModifier);
+        QTest::keyClicks(pane, QStringLiteral("x"));
         QCOMPARE(bar->PaneText(CSqlMainFrame::kPositionPane), QStringLiteral("Ln 2, Col 3"));
         QCOMPARE(bar->PaneText(CSqlMainFrame::kEolPane), QString::fromStdString(pane->EolStatusText()));
         QVERIFY(!bar->PaneText(CSqlMainFrame::kEolPane).isEmpty());
@@ -387,6 +388,7 @@ private slots:
         CSqlMainFrame* second = s.Open();
         QVERIFY(second->TextPane()->HasLineNumbers());
         s.Activate();
+        QTRY_VERIFY(second->ActiveView() == static_cast<CView*>(second->TextPane())); // timer 112 has run
         QVERIFY(s.Main()->RouteCommand(cmd::kLineNumbers));
         QVERIFY(!second->TextPane()->HasLineNumbers());
     }
