@@ -88,7 +88,7 @@ private slots:
         QVERIFY(bar2->x() >= bar1->x() + bar1->width());
 
         widgets::CNoGripStatusBar* status = frame->StatusBar();
-        QCOMPARE(status->PaneCount(), 6);
+        QCOMPARE(status->PaneCount(), 9); // and the caret, line-end and overwrite items
         QVERIFY(!status->isSizeGripEnabled());
         QCOMPARE(status->PaneText(0), QStringLiteral("Ready"));
         QCOMPARE(status->PaneText(1), QString());
