@@ -1,11 +1,13 @@
-// The output list with 200,000 notices, some of several lines, appended in bursts as a fast script
-// reports them (published every 1,000 lines, scrolled to the bottom and painted each time), through the
-// real list (offscreen). Rows of several lines need rows of their own height; the baseline is the same
-// list told that every row has one height, in the same run.
+// The output list with 200,000 notices appended in bursts as a fast script reports them (published
+// every 1,000 lines, scrolled to the bottom and painted each time), through the real list (offscreen):
+// - baseline: a plain tree view over the same line model with rows of one height;
+// - the output list with notices of one line each (it keeps rows of one height);
+// - the output list with every tenth notice three lines long (rows of their own height).
 #include "CSqlOutputView.h"
 #include "OutputLines.h"
 
 #include <QApplication>
+#include <QTreeView>
 
 #include <benchmark/benchmark.h>
 
@@ -13,49 +15,66 @@
 
 namespace {
 
-void Fill(CSqlOutputView& view, int count) {
-    OutputLines* lines = view.Lines();
+void Fill(QTreeView& view, OutputLines& lines, int count, bool multiLine) {
     for (int i = 0; i < count; ++i) {
         std::string text = "[12:00:00]: [" + std::to_string(i) + "]: insert into t values (" + std::to_string(i) + ")";
-        if (i % 10 == 0)
+        if (multiLine && i % 10 == 0)
             text += "\nORA-00001: unique constraint violated\nline 2";
-        lines->Insert(lines->Count(), text);
+        lines.Insert(lines.Count(), text);
         if (i % 1000 == 999) {
-            lines->Publish();
+            lines.Publish();
             view.scrollToBottom();
             view.viewport()->repaint();
             QApplication::processEvents();
         }
     }
-    lines->Publish();
+    lines.Publish();
     view.scrollToBottom();
     view.viewport()->repaint();
 }
 
-void Run(benchmark::State& state, bool uniform) {
+void BM_PlainTreeOneRowHeight(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        CSqlOutputView view;
-        view.setUniformRowHeights(uniform);
+        QTreeView view;
+        OutputLines lines;
+        view.setModel(&lines);
+        view.setUniformRowHeights(true);
+        view.setHeaderHidden(true);
+        view.setRootIsDecorated(false);
         view.resize(800, 300);
         view.show();
         QApplication::processEvents();
-        Fill(view, count);
+        Fill(view, lines, count, true);
         benchmark::DoNotOptimize(view.model()->rowCount());
     }
     state.SetItemsProcessed(state.iterations() * count);
 }
 
-void BM_OneRowHeight(benchmark::State& state) {
-    Run(state, true);
+void Output(benchmark::State& state, bool multiLine) {
+    const int count = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        CSqlOutputView view;
+        view.resize(800, 300);
+        view.show();
+        QApplication::processEvents();
+        Fill(view, *view.Lines(), count, multiLine);
+        benchmark::DoNotOptimize(view.model()->rowCount());
+    }
+    state.SetItemsProcessed(state.iterations() * count);
 }
 
-void BM_RowsOfTheirOwnHeight(benchmark::State& state) {
-    Run(state, false);
+void BM_OutputListOneLineNotices(benchmark::State& state) {
+    Output(state, false);
 }
 
-BENCHMARK(BM_OneRowHeight)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_RowsOfTheirOwnHeight)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(2);
+void BM_OutputListSomeNoticesOfThreeLines(benchmark::State& state) {
+    Output(state, true);
+}
+
+BENCHMARK(BM_PlainTreeOneRowHeight)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_OutputListOneLineNotices)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_OutputListSomeNoticesOfThreeLines)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 } // namespace
 

@@ -15,12 +15,16 @@ void OutputLines::Clear() {
     beginResetModel();
     lines_.clear();
     published_ = 0;
+    multiLine_ = false;
     endResetModel();
 }
 
 void OutputLines::Insert(int index, std::string_view text) {
     const size_t at = static_cast<size_t>(std::clamp(index, 0, Count()));
     std::string line(CutUtf8(text, kLineLimit));
+    const size_t lineEnd = line.find_first_of("\r\n");
+    if (lineEnd != std::string::npos && line.find_first_not_of("\r\n", lineEnd) != std::string::npos)
+        multiLine_ = true;
     if (at >= lines_.size()) {
         lines_.push_back(std::move(line));
         return;

@@ -27,6 +27,8 @@ public:
     // Tells the views about the lines appended since the last call; true when there were any.
     bool Publish();
     bool HasUnpublishedLines() const { return published_ < lines_.size(); }
+    // True once a line of several lines was inserted (until Clear).
+    bool HasMultiLineText() const { return multiLine_; }
 
     // Every line, published or not.
     int Count() const { return static_cast<int>(lines_.size()); }
@@ -38,6 +40,7 @@ public:
 private:
     std::vector<std::string> lines_;
     size_t published_ = 0;
+    bool multiLine_ = false;
 };
 
 // At most `limit` bytes of `text`, never ending inside a UTF-8 character.

@@ -406,7 +406,7 @@ private slots:
         QCOMPARE(view.model()->data(two).toString(),
                  QStringLiteral("[10:00:01]: ORA-06550: line 1, column 7:\nPLS-00201: identifier 'X' must be declared"));
         const int single = view.visualRect(view.model()->index(0, 0)).height();
-        QVERIFY2(view.visualRect(two).height() >= 2 * single - 2,
+        QVERIFY2(view.visualRect(two).height() >= single + view.fontMetrics().lineSpacing() - 1,
                  qPrintable(QStringLiteral("%1 %2").arg(view.visualRect(two).height()).arg(single)));
         QVERIFY(view.grab().save(QStringLiteral("/tmp/quarvel-output-lines.png")));
 
