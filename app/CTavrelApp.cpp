@@ -125,7 +125,7 @@ namespace {
 // Why a file cannot be opened for reading; empty when it can.
 std::string OpenProblem(const std::string& path) {
     errno = 0;
-    const int fd = ::open(path.c_str(), O_RDONLY);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK); // a pipe must not hold the start-up up
     if (fd < 0)
         return std::strerror(errno != 0 ? errno : EIO);
     struct stat info {};
