@@ -329,6 +329,7 @@ private slots:
         QCOMPARE(bar->PaneText(CSqlMainFrame::kOverwritePane), QString());
         QTest::keyClick(pane, Qt::Key_Insert);
         QCOMPARE(bar->PaneText(CSqlMainFrame::kOverwritePane), QStringLiteral("OVR"));
+        QVERIFY(bar->grab().save(QStringLiteral("/tmp/quarvel-status-bar.png")));
         QTest::keyClick(pane, Qt::Key_Insert);
         QCOMPARE(bar->PaneText(CSqlMainFrame::kOverwritePane), QString());
     }
@@ -362,6 +363,24 @@ private slots:
         QVERIFY(pane->LineHeight() < height);
         QCOMPARE(pane->ZoomSteps(), -2);
         QCOMPARE(std::string(doc->TextBuffer().LineView(0)), std::string("name from ")); // zoom edits nothing
+    }
+
+    // Where the platform has a primary selection (X11), selecting sets it and the middle button pastes it
+    // where the pointer is.
+    void middleClickPastesThePrimarySelection() {
+        if (!QApplication::clipboard()->supportsSelection())
+            QSKIP("this platform has no primary selection");
+        Started s;
+        CSqlMainFrame* frame = s.OpenFocused();
+        CSqlLeftView* pane = frame->TextPane();
+        QTest::keyClicks(pane, QStringLiteral("abc xyz"));
+        QTest::keyClick(pane, Qt::Key_Left, Qt::ShiftModifier);
+        QTest::keyClick(pane, Qt::Key_Left, Qt::ShiftModifier);
+        QTest::keyClick(pane, Qt::Key_Left, Qt::ShiftModifier);
+        QTRY_COMPARE(QApplication::clipboard()->text(QClipboard::Selection), QStringLiteral("xyz"));
+        const QPoint atStart(pane->MarginWidth() + 1, pane->LineHeight() / 2);
+        QTest::mouseClick(pane->viewport(), Qt::MiddleButton, Qt::NoModifier, atStart);
+        QCOMPARE(std::string(frame->Document()->TextBuffer().LineView(0)), std::string("xyzabc xyz"));
     }
 
     void lineNumbersInTheMargin() {
