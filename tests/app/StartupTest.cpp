@@ -176,7 +176,7 @@ private slots:
         DBConnect* first = editors[0]->Document()->Session();
         DBConnect* second = editors[1]->Document()->Session();
         QVERIFY(first != second);
-        QCOMPARE(app.MainFrame()->windowTitle(), QStringLiteral("Quarvel [SYS@%1]").arg(path));
+        QCOMPARE(app.MainFrame()->windowTitle(), QStringLiteral("Quarvel [SYS AS SYSDBA@%1]").arg(path));
 
         QPointer<CSqlMainFrame> gone(editors[0]);
         QVERIFY(editors[0]->close());
