@@ -32,6 +32,8 @@ public:
 
     ColumnKind Kind(uint32_t index) const { return index < kMaxColumns ? kinds_[index] : ColumnKind::Unsupported; }
     uint16_t ReturnedLength(uint32_t index) const { return index < kMaxColumns ? lengths_[index] : 0; }
+    // True when the row now in the buffers holds NULL in column `index`.
+    bool IsNull(uint32_t index) const { return index < kMaxColumns && indicators_[index] == -1; }
     int16_t Indicator(uint32_t index) const { return index < kMaxColumns ? indicators_[index] : 0; }
     uint16_t ReturnCode(uint32_t index) const { return index < kMaxColumns ? returnCodes_[index] : 0; }
     bool HasBuffer(uint32_t index) const { return index < kMaxColumns && buffers_[index] != nullptr; }
