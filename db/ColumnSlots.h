@@ -11,7 +11,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 class DBStmt;
 
@@ -26,6 +28,14 @@ public:
     // The text of column `index` for the row now in the buffers; nullopt for a kind without one.
     // The view is valid until the next fetch or Clear.
     std::optional<std::string_view> CellText(uint32_t index);
+
+    // Reads the LOB cells of the row now in the buffers through their locators: a CLOB's whole text
+    // (one client call for a text of up to kLobFirstRead characters, a few more for a longer one), a
+    // BLOB's size. Call it after each fetch, before CellText. False, with the client's error text in
+    // `error`, when a read fails; a client without LOB reads leaves the type's name in the cells.
+    bool ReadLobCells(DBStmt& stmt, std::string& error);
+    static constexpr uint32_t kLobFirstRead = 8192;
+    static constexpr uint64_t kLobTextCap = 64u << 20; // characters kept of one CLOB
 
     // Frees every buffer; the slots stay usable for the next query.
     void Clear();
@@ -45,4 +55,6 @@ private:
     std::array<ColumnKind, kMaxColumns> kinds_{};
     std::array<int16_t, kMaxColumns> indicators_{};
     std::array<uint16_t, kMaxColumns> returnCodes_{};
+    std::vector<std::string> lobTexts_; // by column, once a LOB column is defined
+    std::vector<bool> lobRead_;
 };

@@ -196,6 +196,14 @@ intptr_t CQuarvelView::AppendRow() {
         doc->Exec().host->ShowResultPane();
     const int n = model_->RowCount();
     const int queryColumns = std::max(0, model_->ColumnCount() - 1);
+    // LOB cells are read through their locators now, while the worker waits between two fetches.
+    if (state.statement) {
+        std::string error;
+        if (!state.columns.ReadLobCells(*state.statement, error)) {
+            exec::SendOutput(doc->Exec(), error);
+            return exec::kRowRefused;
+        }
+    }
     std::vector<std::string_view>& cells = rowCells_;
     cells.clear();
     rowNulls_.assign(static_cast<size_t>(queryColumns), false);
@@ -423,7 +431,11 @@ void CQuarvelView::ViewCellData() {
         return;
     ApplicationFields& app = doc->App();
     app.cellColumnName = model_->Title(index.column()).substr(0, kCellViewerTitleCap);
-    app.cellValue = model_->Cell(index.row(), index.column()).substr(0, kCellViewerTextCap);
+    // A CLOB shows whole; other cells as far as the viewer's buffer goes.
+    const bool wholeText = model_->KindOf(model_->QueryColumnOf(index.column())) == ColumnKind::Clob;
+    app.cellValue = model_->Cell(index.row(), index.column());
+    if (!wholeText && app.cellValue.size() > kCellViewerTextCap)
+        app.cellValue.resize(kCellViewerTextCap);
     ShowCellViewer(app, this);
 }
 

@@ -228,7 +228,14 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
             return QString::number(rows_[static_cast<size_t>(index.row())].fetchNumber);
         if (IsNull(index.row(), queryColumn))
             return QStringLiteral("(null)");
-        const std::string_view text = QueryCell(index.row(), queryColumn);
+        std::string_view text = QueryCell(index.row(), queryColumn);
+        // A long text (a CLOB's) shows its beginning; the cell is narrower than that anyway.
+        if (text.size() > exec::kCellReadCap) {
+            size_t cut = exec::kCellReadCap;
+            while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+                --cut;
+            text = text.substr(0, cut);
+        }
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
     case Qt::ForegroundRole:

@@ -748,7 +748,7 @@ private slots:
     // Closing a window whose session holds an uncommitted insert asks; Cancel keeps the window and the
     // change pending, Rollback and Commit end the session as chosen (seen from a second session).
     void closingWithPendingChangesAsksAndDoesWhatWasChosen() {
-        for (const QString answer : {QStringLiteral("Rollback"), QStringLiteral("Commit")}) {
+        for (const QString& answer : {QStringLiteral("Rollback"), QStringLiteral("Commit")}) {
             Editor e;
             QVERIFY(e.Run("insert into t values (100, 'new')"));
             QVERIFY(e.Run("select count(*) from t")); // a query leaves the change pending
