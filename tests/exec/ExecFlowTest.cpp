@@ -896,6 +896,65 @@ private slots:
         QVERIFY(e.Run("select id from d"));
         QVERIFY(!header->isSortIndicatorShown());
     }
+    // CLOB cells hold their text (its beginning in the grid, the whole of it in View Cell Data), a
+    // NULL CLOB is NULL and a BLOB shows its size; a page of rows pays one LOB read per CLOB cell.
+    void clobCellsShowTheirTextWhole() {
+        Editor e;
+        e.Admin("create table c (id number, txt clob, b blob)");
+        e.Admin("declare s clob := ''; begin for i in 1 .. 10000 loop s := s || '0123456789'; end loop; "
+                "insert into c values (1, s || 'END', utl_raw.cast_to_raw('xyz')); end;");
+        e.Admin("insert into c values (2, NULL, NULL)");
+        e.Admin("insert into c values (3, 'short note', NULL)");
+        e.Admin("commit");
+        QVERIFY(e.Run("select id, txt, b from c order by id"));
+        QCOMPARE(e.Rows(), 3);
+        ResultModel* model = e.grid->Model();
+        QCOMPARE(model->Cell(0, 2).size(), size_t(100003));
+        QVERIFY(model->data(model->index(0, 2), Qt::DisplayRole).toString().startsWith(QStringLiteral("0123456789")));
+        QCOMPARE(model->Cell(0, 3), std::string("(BLOB, 3 bytes)"));
+        QVERIFY(model->IsNull(1, 1));
+        QVERIFY(model->IsNull(1, 2));
+        QCOMPARE(model->data(model->index(1, 2), Qt::DisplayRole).toString(), QStringLiteral("(null)"));
+        QCOMPARE(model->Cell(2, 2), std::string("short note"));
+
+        // View Cell Data by a double-click on the long cell.
+        QString shown;
+        ModalDriver driver;
+        driver.Then(Is<cReportValue>, [&shown](QWidget* w) {
+            shown = w->findChildren<QPlainTextEdit*>().value(0)->toPlainText();
+            static_cast<QDialog*>(w)->reject();
+        });
+        const QRect cell = e.grid->visualRect(model->index(0, 2));
+        QTest::mouseDClick(e.grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QTRY_VERIFY(driver.Done());
+        QCOMPARE(shown.size(), 100003);
+        QVERIFY(shown.endsWith(QStringLiteral("789END")));
+
+        // 50 rows of short CLOBs: the page's fetch plus one read per CLOB cell, whatever is repainted.
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QVERIFY(e.Reactivate());
+        QTest::mouseClick(e.pane->viewport(), Qt::LeftButton, {}, QPoint(20, 10)); // back to the text
+
+        e.Admin("create table many (id number, txt clob)");
+        e.Admin("begin for i in 1 .. 60 loop insert into many values (i, 'note ' || i); end loop; end;");
+        e.Admin("commit");
+        const auto roundTrips = [&e]() -> long {
+            if (!e.Run("select m.value from v$mystat m join v$statname n on n.statistic# = m.statistic# "
+                       "where n.name = 'SQL*Net roundtrips to/from client'"))
+                return -1000;
+            return std::stol(e.grid->Model()->Cell(0, 1));
+        };
+        const long first = roundTrips();
+        const long overhead = roundTrips() - first;
+        const long before = roundTrips();
+        QVERIFY(e.Run("select id, txt from many order by id"));
+        QCOMPARE(e.Rows(), 50);
+        QCOMPARE(e.grid->Model()->Cell(49, 2), std::string("note 50"));
+        e.grid->viewport()->repaint();
+        e.grid->viewport()->repaint();
+        const long page = roundTrips() - before - overhead;
+        QVERIFY2(page >= 50 && page <= 53, qPrintable(QString::number(page)));
+    }
 };
 
 QTEST_MAIN(ExecFlowTest)
