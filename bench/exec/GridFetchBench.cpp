@@ -4,6 +4,7 @@
 //   the memory the rows take;
 // - Stop pressed during that Last Row: how long until the run is over;
 // - the time from Execute to the first 50 rows in the grid;
+// - Last Row of 100,000 rows and the first batch over a simulated 2 ms network, with round trips;
 // - the hand-off alone: a synchronous send from a worker to a window thread running its event loop,
 //   against the same send on the window's own thread.
 // Run scripts/make-demo-db.sh first (scripts/setup.sh does).
@@ -76,10 +77,22 @@ double StolenMilliseconds() {
     return ticksPerSecond > 0 ? fields[7] * 1000.0 / static_cast<double>(ticksPerSecond) : 0;
 }
 
-std::unique_ptr<DBConnect> Logon() {
+std::unique_ptr<DBConnect> Logon(const std::string& options = {}) {
     auto session = std::make_unique<DBConnect>();
-    session->Logon("DEMO", "demo", QUARVEL_DEMO_DB);
+    const std::string connect = std::string(QUARVEL_DEMO_DB) + options;
+    session->Logon("DEMO", "demo", connect.c_str());
     return session;
+}
+
+// The round trips a session has paid so far, as the server counts them (reading them pays one more).
+long RoundTrips(DBConnect* session) {
+    DBStmt stmt;
+    int32_t value = 0;
+    stmt.Prepare(session, "select m.value from v$mystat m, v$statname n where n.statistic# = m.statistic# "
+                          "and n.name = 'SQL*Net roundtrips to/from client'");
+    stmt.DefineInt(1, &value);
+    stmt.Execute();
+    return value;
 }
 
 // The raw fetch's time per iteration, for the grid's ratio in the same run.
@@ -126,8 +139,8 @@ CTavrelApp* theApp = nullptr;
 struct GridWindow {
     QPointer<CSqlMainFrame> frame;
     CQuarvelDoc* doc = nullptr;
-    GridWindow() {
-        theApp->Fields().pendingConnection = Logon();
+    explicit GridWindow(const std::string& options = {}) {
+        theApp->Fields().pendingConnection = Logon(options);
         frame = theApp->OpenNewDocument();
         doc = frame->Document();
     }
@@ -143,8 +156,8 @@ struct GridWindow {
         }
     }
     CQuarvelView* Grid() const { return frame->SplitFrame()->Grid(); }
-    bool Execute() {
-        const bool started = exec::ExecuteCommand(doc->Exec(), kQuery, 0) == exec::Outcome::Started;
+    bool Execute(const char* query = kQuery) {
+        const bool started = exec::ExecuteCommand(doc->Exec(), query, 0) == exec::Outcome::Started;
         doc->WaitForWorker();
         QApplication::processEvents();
         return started;
@@ -230,6 +243,93 @@ void BM_StopDuringLastRow(benchmark::State& state) {
         stopMs = std::max(stopMs, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pressed).count());
         rowsLeft += kBigRows - window->Grid()->Model()->RowCount();
         if (window->doc->IsWorkerRunning() || rowsLeft == 0)
+            state.SkipWithError("the stop did not end the run part-way");
+        window.reset();
+        state.ResumeTiming();
+    }
+    state.counters["stop_ms"] = stopMs;
+}
+
+// A server across a network, simulated by the embedded client: Last Row of 100,000 rows of BIG_LOG
+// at a 2 ms round trip against the same at none (x_zero), F9 to the first 50 rows at 2 ms, and the
+// first page of OBSERVATIONS with its CLOB column. Round trips are counted by the server's own
+// statistic and given per 1,000 rows.
+constexpr const char* kHundredThousand = "select * from big_log where rownum <= 100000";
+double zeroRttLastRowSeconds = 0;
+
+void BM_LastRowAtRoundTrip(benchmark::State& state) {
+    if (!HaveDemo())
+        return state.SkipWithError("no demo.db: run scripts/make-demo-db.sh");
+    const long rttUs = state.range(0);
+    double seconds = 0;
+    long trips = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = std::make_unique<GridWindow>(rttUs ? "?rtt=" + std::to_string(rttUs) + "us" : std::string());
+        window->Execute(kHundredThousand);
+        const long before = RoundTrips(window->doc->Exec().session);
+        const auto started = std::chrono::steady_clock::now();
+        state.ResumeTiming();
+        window->Grid()->LastRow();
+        state.PauseTiming();
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        trips += RoundTrips(window->doc->Exec().session) - before - 1;
+        if (window->Grid()->Model()->RowCount() != 100000)
+            state.SkipWithError("not every row arrived");
+        window.reset();
+        state.ResumeTiming();
+    }
+    const double perRun = seconds / static_cast<double>(state.iterations());
+    if (rttUs == 0)
+        zeroRttLastRowSeconds = perRun;
+    else if (zeroRttLastRowSeconds > 0)
+        state.counters["x_zero"] = perRun / zeroRttLastRowSeconds;
+    state.counters["trips"] = static_cast<double>(trips) / static_cast<double>(state.iterations());
+    state.counters["trips_per_1000_rows"] = static_cast<double>(trips) / static_cast<double>(state.iterations()) / 100.0;
+}
+
+void BM_FirstBatchAtRoundTrip(benchmark::State& state) {
+    if (!HaveDemo())
+        return state.SkipWithError("no demo.db: run scripts/make-demo-db.sh");
+    const char* query = state.range(0) == 0 ? kQuery : "select * from observations";
+    GridWindow window("?rtt=2ms");
+    long trips = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const long before = RoundTrips(window.doc->Exec().session);
+        state.ResumeTiming();
+        window.Execute(query);
+        state.PauseTiming();
+        trips += RoundTrips(window.doc->Exec().session) - before - 1;
+        if (window.Grid()->model()->rowCount() != 50)
+            state.SkipWithError("the first batch did not show 50 rows");
+        state.ResumeTiming();
+    }
+    state.counters["trips"] = static_cast<double>(trips) / static_cast<double>(state.iterations());
+    state.counters["trips_per_1000_rows"] = static_cast<double>(trips) / static_cast<double>(state.iterations()) * 20.0;
+}
+
+// Stop during Last Row over a simulated 50 ms network: the time from the command until the run is
+// over (a round trip in flight is broken too).
+void BM_StopAtRoundTrip(benchmark::State& state) {
+    if (!HaveDemo())
+        return state.SkipWithError("no demo.db: run scripts/make-demo-db.sh");
+    double stopMs = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = std::make_unique<GridWindow>("?rtt=50ms");
+        window->Execute();
+        std::chrono::steady_clock::time_point pressed;
+        CQuarvelDoc* doc = window->doc;
+        QTimer::singleShot(400, [doc, &pressed] {
+            pressed = std::chrono::steady_clock::now();
+            RouteSessionCommand(*doc, cmd::kStopSql);
+        });
+        state.ResumeTiming();
+        window->Grid()->LastRow();
+        state.PauseTiming();
+        stopMs = std::max(stopMs, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pressed).count());
+        if (window->doc->IsWorkerRunning() || window->Grid()->Model()->RowCount() >= kBigRows)
             state.SkipWithError("the stop did not end the run part-way");
         window.reset();
         state.ResumeTiming();
@@ -328,6 +428,9 @@ void BM_HandOffFromWorker(benchmark::State& state) {
 BENCHMARK(BM_RawFetchAll)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_GridLastRow)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_StopDuringLastRow)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_LastRowAtRoundTrip)->Arg(0)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_FirstBatchAtRoundTrip)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+BENCHMARK(BM_StopAtRoundTrip)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_ExecuteToFirst50Rows)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
 BENCHMARK(BM_SortBaseline)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_SortGridRows)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

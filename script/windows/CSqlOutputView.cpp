@@ -20,7 +20,7 @@ namespace {
 
 constexpr int kActivePaneOutput = 5;
 
-constexpr int kPublishIntervalMs = 100;
+constexpr int kPublishIntervalMs = 75;
 
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));

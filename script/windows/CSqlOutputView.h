@@ -7,7 +7,7 @@
 // decided by script::PlanNotice; this class carries it out.
 //
 // The lines live in the list's own model (OutputLines): a notice costs constant time however many
-// lines the list holds, and appended lines are shown a few times a second while a run reports fast.
+// lines the list holds, and appended lines are shown about 13 times a second while a run reports fast.
 //
 // The list also handles the window's Commit and Rollback while it is the active view, and a
 // double-click shows the line under the pointer in the cell viewer.

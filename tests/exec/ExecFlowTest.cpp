@@ -15,9 +15,11 @@
 #include "ExecCommands.h"
 #include "Execution.h"
 #include "ExplainPlan.h"
+#include "DBStmt.h"
 #include "ScriptCommands.h"
 #include "TextBuffer.h"
 #include "GuiTestSupport.h"
+#include "TestEditor.h"
 #include "IniSettingsKey.h"
 #include "ResultModel.h"
 #include "SecondSession.h"
@@ -45,114 +47,7 @@ namespace {
 
 constexpr int kBigRows = 216000; // 60 x 60 x 60
 
-// A started program with one editor window logged on as DEMO to a fresh database.
-struct Editor {
-    ConfigDir config;
-    TestDatabase db;
-    std::unique_ptr<DBConnect> admin;
-    std::unique_ptr<CTavrelApp> app;
-    CSqlMainFrame* frame = nullptr;
-    CQuarvelDoc* doc = nullptr;
-    CQuarvelView* grid = nullptr;
-    CSqlLeftView* pane = nullptr;
-
-    explicit Editor(bool big = false, const char* saveHistory = "0", const char* firstFetch = "50") {
-        platform::IniSettingsKey::OpenProgramCreating()->Write("SaveSqlHistory", saveHistory);
-        platform::IniSettingsKey::OpenProgramCreating()->Write("SQLFirstFetchCount", firstFetch);
-        admin = std::make_unique<DBConnect>();
-        admin->Logon("DEMO", "demo", db.Path().c_str());
-        Admin("create table t (id number, name varchar2(20))");
-        for (int i = 1; i <= 60; ++i)
-            Admin("insert into t values (" + std::to_string(i) + ", " +
-                  (i % 4 == 0 ? std::string("NULL") : "'n" + std::to_string(i) + "'") + ")");
-        if (big) {
-            Admin("create table big (id number, name varchar2(20))");
-            Admin("insert into big select a.id * 10000 + b.id * 100 + c.id, 'row' from t a, t b, t c");
-        }
-        Admin("commit");
-        app = std::make_unique<CTavrelApp>();
-        ModalDriver driver;
-        driver.Then(Is<cSqlConnect>, [](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
-        app->InitInstance();
-        app->Fields().pendingConnection = std::make_unique<DBConnect>();
-        app->Fields().pendingConnection->Logon("DEMO", "demo", db.Path().c_str());
-        app->Fields().lastUserName = "DEMO";
-        app->Fields().lastConnectString = db.Path();
-        frame = app->OpenNewDocument();
-        (void)QTest::qWaitFor([this] { return frame->isMaximized(); }, 5000);
-        doc = frame->Document();
-        grid = frame->SplitFrame()->Grid();
-        pane = frame->TextPane();
-    }
-
-    void Admin(const std::string& sql) { RunOnSession(*admin, sql); }
-    int CountOnSecondSession(const std::string& where) { return ::CountOnSecondSession(db.Path(), where); }
-
-    // Types the statement into the text pane (lines separated by Return), selects it and presses F9.
-    void Type(const QString& sql) {
-        pane->setFocus();
-        QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(pane, Qt::Key_Delete);
-        const QStringList lines = sql.split('\n');
-        for (int i = 0; i < lines.size(); ++i) {
-            if (i)
-                QTest::keyClick(pane, Qt::Key_Return);
-            QTest::keyClicks(pane, lines[i]);
-        }
-        QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
-    }
-    // Pastes a script into the emptied text pane and selects it (typing would indent its lines).
-    void Paste(const QString& text) {
-        pane->setFocus();
-        QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(pane, Qt::Key_Delete);
-        QApplication::clipboard()->setText(text);
-        QTest::keyClick(pane, Qt::Key_V, Qt::ControlModifier);
-        QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
-    }
-    void PressF9() { QTest::keyClick(pane, Qt::Key_F9); }
-    // A command of the grid's tool bar (the grid handles Commit, Rollback, Stop and the switch too).
-    bool GridCommand(uint32_t id) { return frame->SplitFrame()->Chain().Route(id); }
-    // The same command through the editor window's menu, with the text pane active.
-    bool PaneCommand(uint32_t id) {
-        frame->SetActiveView(pane);
-        return frame->RouteCommand(id);
-    }
-    bool Run(const QString& sql) {
-        Type(sql);
-        PressF9();
-        return WaitIdle();
-    }
-    bool WaitIdle() {
-        return QTest::qWaitFor([this] { return !doc->IsWorkerRunning(); }, 60000);
-    }
-    // A closed modal dialog leaves no window active offscreen (a window manager would give the
-    // activation back): the window is activated again, as the user's click into it would.
-    bool Reactivate() {
-        frame->activateWindow();
-        const bool active = QTest::qWaitForWindowActive(frame);
-        pane->setFocus();
-        return active;
-    }
-    void Key(int key) {
-        grid->setFocus();
-        QTest::keyClick(grid, static_cast<Qt::Key>(key));
-        WaitIdle();
-    }
-
-    // The output list's lines without their time prefix.
-    QStringList Output() const {
-        QStringList lines;
-        const CSqlOutputView* output = frame->OutputView();
-        static const QRegularExpression prefix(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\]: "));
-        for (int i = 0; i < output->LineCount(); ++i)
-            lines << output->LineText(i).remove(prefix);
-        return lines;
-    }
-    QString LastOutput() const { return Output().value(Output().size() - 1); }
-    int Rows() const { return grid->Model()->RowCount(); }
-    QString Caption() const { return frame->StatusBar()->PaneText(CSqlMainFrame::kReportPane); }
-};
+using Editor = TestEditor;
 
 QString MessageText(QWidget* box) {
     return box->findChild<QPlainTextEdit*>(QString::number(cMsgDialog::kTextId))->toPlainText();
@@ -160,6 +55,37 @@ QString MessageText(QWidget* box) {
 void Acknowledge(QWidget* box) {
     box->findChild<QPushButton*>(QStringLiteral("105"))->click();
 }
+
+// Starts a fetch-all far too large to end by itself, runs `command` while its progress dialog shows
+// (with `whileFetching` checked first), answers the message that follows and cancels the fetch.
+// Returns the message's text.
+QString MessageDuringFetchAll(Editor& e, const std::function<void()>& command,
+                              const std::function<void()>& whileFetching = {}) {
+    if (!e.Run("select a.id from big a, big b"))
+        return QStringLiteral("<the query did not run>");
+    QString message;
+    ModalDriver driver;
+    driver
+        .Then(Is<cFetchStatus>,
+              [&](QWidget*) {
+                  if (whileFetching)
+                      whileFetching();
+                  QTimer::singleShot(0, command);
+              })
+        .Then(Is<cMsgDialog>,
+              [&](QWidget* box) {
+                  message = MessageText(box);
+                  Acknowledge(box);
+              })
+        .Then(Is<cFetchStatus>, [&](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
+    e.Key(Qt::Key_End);
+    if (!QTest::qWaitFor([&] { return driver.Done(); }, 20000) || !e.WaitIdle())
+        return QStringLiteral("<the dialogs did not come>");
+    return message;
+}
+
+const QString kStatementRunning =
+    QStringLiteral("Previous SQL statement is running now. Wait for execution complete or stop it first.");
 
 } // namespace
 
@@ -237,28 +163,13 @@ private slots:
 
     void executeWhileAFetchAllRunsIsRefusedWith958() {
         Editor e(true);
-        // Far too many rows to end by themselves while the test acts.
-        QVERIFY(e.Run("select a.id from big a, big b"));
-        QString message;
-        ModalDriver driver;
-        driver
-            .Then(Is<cFetchStatus>,
-                  [&](QWidget*) {
-                      QVERIFY(!e.frame->CommandEnabled(cmd::kExecuteSql).value_or(true));
-                      QVERIFY(e.frame->CommandEnabled(cmd::kStopSql).value_or(false));
-                      QTimer::singleShot(0, [&] { ExecuteSql(*e.doc, "select 1 from dual", 0); });
-                  })
-            .Then(Is<cMsgDialog>,
-                  [&](QWidget* box) {
-                      message = MessageText(box);
-                      Acknowledge(box);
-                  })
-            .Then(Is<cFetchStatus>, [&](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
-        e.Key(Qt::Key_End);
-        QVERIFY(QTest::qWaitFor([&] { return driver.Done(); }, 20000));
-        QVERIFY(e.WaitIdle());
-        QCOMPARE(message,
-                 QStringLiteral("Previous SQL statement is running now. Wait for execution complete or stop it first."));
+        const QString message = MessageDuringFetchAll(
+            e, [&] { ExecuteSql(*e.doc, "select 1 from dual", 0); },
+            [&] {
+                QVERIFY(!e.frame->CommandEnabled(cmd::kExecuteSql).value_or(true));
+                QVERIFY(e.frame->CommandEnabled(cmd::kStopSql).value_or(false));
+            });
+        QCOMPARE(message, kStatementRunning);
         QVERIFY(e.doc->State().statement != nullptr); // the refused command left the running statement alone
     }
 
@@ -501,6 +412,58 @@ private slots:
         return -1;
     }
 
+    // A script as a PL/SQL developer writes one: a package and its body, a trigger, and a block that
+    // uses them, each ended by "/", run with F8; the trigger really fires and the package keeps state.
+    void scriptOfAPackageItsBodyATriggerAndABlock() {
+        Editor e;
+        e.Admin("create table audit_log (id number, what varchar2(40))");
+        e.Paste("create or replace package counter as\n"
+                "  procedure bump;\n"
+                "  function value return number;\n"
+                "end counter;\n"
+                "/\n"
+                "create or replace package body counter as\n"
+                "  n number := 0;\n"
+                "  procedure bump is begin n := n + 1; end;\n"
+                "  function value return number is begin return n; end;\n"
+                "end counter;\n"
+                "/\n"
+                "create or replace trigger t_audit\n"
+                "  after insert on t\n"
+                "  for each row\n"
+                "begin\n"
+                "  insert into audit_log values (:new.id, 'inserted ' || :new.name);\n"
+                "  counter.bump;\n"
+                "end;\n"
+                "/\n"
+                "begin\n"
+                "  insert into t values (301, 'p');\n"
+                "  insert into t values (302, 'q');\n"
+                "  dbms_output.put_line('count ' || counter.value);\n"
+                "end;\n"
+                "/\n");
+        QVERIFY(e.PaneCommand(cmd::kServerOutput));
+        e.pane->setFocus();
+        QTest::keyClick(e.pane, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(e.pane, Qt::Key_F8);
+        QVERIFY(e.WaitIdle());
+        const QStringList out = e.Output();
+        QVERIFY2(out.count(QStringLiteral("Statement processed.")) == 4, qPrintable(out.join('|')));
+        QVERIFY(out.contains(QStringLiteral("Server output:")));
+        QCOMPARE(out.last(), QStringLiteral("count 2"));
+        QVERIFY(e.PaneCommand(cmd::kCommit));
+        QCOMPARE(e.CountOnSecondSession("id in (301, 302)"), 2);
+        DBConnect other;
+        other.Logon("DEMO", "demo", e.db.Path().c_str());
+        DBStmt count(&other, "select count(*) from audit_log where what like 'inserted %'");
+        char buffer[16] = {};
+        uint16_t length = 0, code = 0;
+        int16_t indicator = 0;
+        count.DefineChars(1, buffer, sizeof buffer - 1, &length, &indicator, &code);
+        count.Fetch();
+        QCOMPARE(QString::fromLatin1(buffer), QStringLiteral("2"));
+    }
+
     void scriptWithF8ReportsEachStepMarksTheLastTerminatorAndCommitsNothingByItself() {
         Editor e;
         e.Type("insert into t values (101, 'a');\ninsert into t values (102, 'b');\n");
@@ -559,27 +522,8 @@ private slots:
 
     void scriptWhileAFetchRunsIsRefusedAndClosingMidScriptNeitherHangsNorCrashes() {
         Editor e(true);
-        QVERIFY(e.Run("select a.id from big a, big b"));
-        QString message;
-        {
-            ModalDriver driver;
-            driver
-                .Then(Is<cFetchStatus>,
-                      [&](QWidget*) {
-                          QTimer::singleShot(0, [&] { ExecuteScriptSql(*e.doc, "insert into t values (1, 'x');\n", 0); });
-                      })
-                .Then(Is<cMsgDialog>,
-                      [&](QWidget* box) {
-                          message = MessageText(box);
-                          Acknowledge(box);
-                      })
-                .Then(Is<cFetchStatus>, [&](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
-            e.Key(Qt::Key_End);
-            QVERIFY(QTest::qWaitFor([&] { return driver.Done(); }, 20000));
-        }
-        QVERIFY(e.WaitIdle());
-        QCOMPARE(message,
-                 QStringLiteral("Previous SQL statement is running now. Wait for execution complete or stop it first."));
+        QCOMPARE(MessageDuringFetchAll(e, [&] { ExecuteScriptSql(*e.doc, "insert into t values (1, 'x');\n", 0); }),
+                 kStatementRunning);
         QCOMPARE(e.CountOnSecondSession("id = 1 and name = 'x'"), 0);
 
         // A long script, and the window closes while it runs (No to saving the text).
@@ -704,26 +648,10 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return e.LastOutput().startsWith(QStringLiteral("ORA-")); }, 5000));
         QVERIFY(e.frame->CommandEnabled(cmd::kExplainPlan).value_or(false));
 
-        QVERIFY(e.Run("select a.id from big a, big b"));
-        QString message;
-        ModalDriver driver;
-        driver
-            .Then(Is<cFetchStatus>,
-                  [&](QWidget*) {
-                      QVERIFY(!e.frame->CommandEnabled(cmd::kExplainPlan).value_or(true));
-                      QTimer::singleShot(0, [&] { ExplainPlanSql(*e.doc, "select 1 from dual", 0); });
-                  })
-            .Then(Is<cMsgDialog>,
-                  [&](QWidget* box) {
-                      message = MessageText(box);
-                      Acknowledge(box);
-                  })
-            .Then(Is<cFetchStatus>, [&](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
-        e.Key(Qt::Key_End);
-        QVERIFY(QTest::qWaitFor([&] { return driver.Done(); }, 20000));
-        QVERIFY(e.WaitIdle());
-        QCOMPARE(message,
-                 QStringLiteral("Previous SQL statement is running now. Wait for execution complete or stop it first."));
+        const QString message = MessageDuringFetchAll(
+            e, [&] { ExplainPlanSql(*e.doc, "select 1 from dual", 0); },
+            [&] { QVERIFY(!e.frame->CommandEnabled(cmd::kExplainPlan).value_or(true)); });
+        QCOMPARE(message, kStatementRunning);
     }
 
     // Last: the double-click of this test leaves the next window of the run deaf to typed keys.

@@ -11,6 +11,7 @@
 #include "CTavrelApp.h"
 #include "CommandIds.h"
 #include "GuiTestSupport.h"
+#include "TestEditor.h"
 #include "ExplainPlan.h"
 #include "IniSettingsKey.h"
 #include "ResultModel.h"
@@ -60,66 +61,17 @@ std::vector<std::string> FilesIn(const std::string& folder) {
     return names;
 }
 
-// A started program with one editor window logged on as DEMO to a fresh database, and a folder for
-// the exported files.
-struct Editor {
-    ConfigDir config;
-    TestDatabase db;
+// The editor window of the window tests, with a folder for the exported files. Run types the
+// statement on one line.
+struct Editor : TestEditor {
     std::string out;
-    std::unique_ptr<DBConnect> admin;
-    std::unique_ptr<CTavrelApp> app;
-    CSqlMainFrame* frame = nullptr;
-    CQuarvelDoc* doc = nullptr;
-    CQuarvelView* grid = nullptr;
-    CSqlLeftView* pane = nullptr;
 
-    explicit Editor(bool big = false) {
-        platform::IniSettingsKey::OpenProgramCreating()->Write("SaveSqlHistory", "0");
-        platform::IniSettingsKey::OpenProgramCreating()->Write("SQLFirstFetchCount", "50");
+    explicit Editor(bool big = false) : TestEditor(big) {
         out = db.Dir() + "/Exports";
         std::filesystem::create_directory(out);
-        admin = std::make_unique<DBConnect>();
-        admin->Logon("DEMO", "demo", db.Path().c_str());
-        Admin("create table t (id number, name varchar2(20))");
-        for (int i = 1; i <= 60; ++i)
-            Admin("insert into t values (" + std::to_string(i) + ", " +
-                  (i % 4 == 0 ? std::string("NULL") : "'n" + std::to_string(i) + "'") + ")");
-        if (big) {
-            Admin("create table big (id number, name varchar2(20))");
-            Admin("insert into big select a.id * 10000 + b.id * 100 + c.id, 'row' from t a, t b, t c");
-        }
-        Admin("commit");
-        app = std::make_unique<CTavrelApp>();
-        ModalDriver driver;
-        driver.Then(Is<cSqlConnect>, [](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
-        app->InitInstance();
-        app->Fields().pendingConnection = std::make_unique<DBConnect>();
-        app->Fields().pendingConnection->Logon("DEMO", "demo", db.Path().c_str());
-        app->Fields().lastUserName = "DEMO";
-        app->Fields().lastConnectString = db.Path();
-        frame = app->OpenNewDocument();
-        (void)QTest::qWaitFor([this] { return frame->isMaximized(); }, 5000);
-        doc = frame->Document();
-        grid = frame->SplitFrame()->Grid();
-        pane = frame->TextPane();
     }
 
-    void Admin(const std::string& sql) { RunOnSession(*admin, sql); }
     std::string Out(const std::string& name) const { return out + "/" + name; }
-
-    bool Run(const QString& sql) {
-        pane->setFocus();
-        QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(pane, Qt::Key_Delete);
-        QTest::keyClicks(pane, sql);
-        QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(pane, Qt::Key_F9);
-        return WaitIdle();
-    }
-    bool WaitIdle() {
-        return QTest::qWaitFor([this] { return !doc->IsWorkerRunning(); }, 60000);
-    }
-    int Rows() const { return grid->Model()->RowCount(); }
 
     // The Export button of the grid's tool bar, clicked; returns when the command is over.
     void ClickExport() {
