@@ -255,7 +255,14 @@ void CSqlMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (!AskToSaveModified() || !AskToEndTransaction()) {
+    if (askingToClose_) {
+        event->ignore();
+        return;
+    }
+    askingToClose_ = true;
+    const bool mayClose = AskToSaveModified() && AskToEndTransaction();
+    askingToClose_ = false;
+    if (!mayClose) {
         event->ignore();
         return;
     }
@@ -314,6 +321,10 @@ bool CSqlMainFrame::AskToEndTransaction() {
     if (chosen != commit && chosen != rollback)
         return false;
     const exec::SessionCommand command = chosen == commit ? exec::SessionCommand::Commit : exec::SessionCommand::Rollback;
+    // A statement or script still running is stopped first: the window is going, and the answer
+    // covers what it has done so far.
+    if (doc_->IsWorkerRunning())
+        doc_->StopWorker();
     const exec::Outcome outcome = exec::RunSessionCommand(doc_->Exec(), command);
     if (outcome == exec::Outcome::Started)
         return true;

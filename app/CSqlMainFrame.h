@@ -98,5 +98,6 @@ private:
     CView* activeView_ = nullptr;
     bool statusWritten_ = false;
     bool closing_ = false;
+    bool askingToClose_ = false; // a close's questions are open (or its run is being stopped)
     QMetaObject::Connection focusTracking_;
 };
