@@ -583,7 +583,17 @@ private slots:
         QCOMPARE(processed, 400);
         QVERIFY(e.PaneCommand(cmd::kCommit));
         QCOMPARE(e.CountOnSecondSession("id between 1000 and 1399"), 400);
+        // The second window ran PL/SQL blocks, which may have changed data: closing asks.
+        bool asked = false;
+        ModalDriver driver;
+        driver.Then(Is<QMessageBox>, [&asked](QWidget* w) {
+            asked = static_cast<QMessageBox*>(w)->text().startsWith(QStringLiteral("Commit the pending changes"));
+            for (QAbstractButton* b : static_cast<QMessageBox*>(w)->buttons())
+                if (b->text().remove('&') == QStringLiteral("Rollback"))
+                    b->click();
+        });
         QVERIFY(second->close());
+        QVERIFY(asked);
     }
 
     // F6 with no plan table: Cancel to the question creates nothing; OK creates it and shows the tree.
@@ -686,6 +696,9 @@ private slots:
     void closingWithPendingChangesAsksAndDoesWhatWasChosen() {
         for (const QString& answer : {QStringLiteral("Rollback"), QStringLiteral("Commit")}) {
             Editor e;
+        // A click into the text first, as a user starts (a double-click that opened a modal viewer
+        // before leaves the test's mouse state pressed).
+        QTest::mouseClick(e.pane->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
             QVERIFY(e.Run("insert into t values (100, 'new')"));
             QVERIFY(e.Run("select count(*) from t")); // a query leaves the change pending
             QString question;
@@ -746,6 +759,9 @@ private slots:
     // numbers are right-aligned.
     void rowNumbersNullsAndAlignment() {
         Editor e;
+        // A click into the text first, as a user starts (a double-click that opened a modal viewer
+        // before leaves the test's mouse state pressed).
+        QTest::mouseClick(e.pane->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
         QVERIFY(e.Run("select a.id from t a, t b, t c, t d where d.id <= 5"));
         e.Key(Qt::Key_End);
         QCOMPARE(e.Rows(), 1080000);
@@ -802,6 +818,9 @@ private slots:
     // A DATE column sorts by the date, not by its text; the header shows the sorted column.
     void dateColumnsSortByDateWithAnIndicator() {
         Editor e;
+        // A click into the text first, as a user starts (a double-click that opened a modal viewer
+        // before leaves the test's mouse state pressed).
+        QTest::mouseClick(e.pane->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
         e.Admin("create table d (id number, d date)");
         e.Admin("insert into d values (1, to_date('2007-04-15', 'YYYY-MM-DD'))");
         e.Admin("insert into d values (2, to_date('2002-04-15', 'YYYY-MM-DD'))");
@@ -836,6 +855,9 @@ private slots:
     // NULL CLOB is NULL and a BLOB shows its size; a page of rows pays one LOB read per CLOB cell.
     void clobCellsShowTheirTextWhole() {
         Editor e;
+        // A click into the text first, as a user starts (a double-click that opened a modal viewer
+        // before leaves the test's mouse state pressed).
+        QTest::mouseClick(e.pane->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
         e.Admin("create table c (id number, txt clob, b blob)");
         e.Admin("declare s clob := ''; begin for i in 1 .. 10000 loop s := s || '0123456789'; end loop; "
                 "insert into c values (1, s || 'END', utl_raw.cast_to_raw('xyz')); end;");
