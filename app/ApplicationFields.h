@@ -26,6 +26,13 @@ struct ApplicationFields {
     std::unique_ptr<DBConnect> pendingConnection;
     std::string lastUserName;
     std::string lastConnectString;
+    // Whether the last successful logon was AS SYSDBA (the captions say so).
+    bool lastSysdba = false;
+    // Line numbers in the SQL text's margin: windows opened later start as the last toggle left it.
+    bool lineNumbers = false;
+    // The password of that logon, kept only until the files named on the command line have their
+    // windows (each further file gets a session of its own on the same connect), then wiped.
+    std::string startupPassword;
     // The document built last (null once it is destroyed).
     std::atomic<CQuarvelDoc*> currentDocument{nullptr};
     // Cell viewer texts.

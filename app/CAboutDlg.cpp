@@ -16,7 +16,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
     auto* icon = new QLabel(this);
     icon->setPixmap(ApplicationIcon().pixmap(32, 32));
-    auto* name = new QLabel(QStringLiteral("Quarvel for Oracle"), this);
+    auto* name = new QLabel(QStringLiteral("Quarvel for Oracle, version " QUARVEL_VERSION), this);
+    name->setObjectName(QStringLiteral("AboutName"));
     auto* maker = new QLabel(QStringLiteral("An editor for SQL and PL/SQL."), this);
     auto* link = new widgets::CHyperLink(QStringLiteral("Quarvel support"),
                                          QStringLiteral("mailto:support@quarvel.example"), this);

@@ -1,6 +1,10 @@
 #include "CMainFrame.h"
 
+#include "CHelpWindow.h"
 #include "CQuarvelDoc.h"
+#include "CSqlLeftView.h"
+#include "MessageBox.h"
+#include "StringTable.h"
 #include "CSqlMainFrame.h"
 #include "CTavrelApp.h"
 #include "CommandIcons.h"
@@ -10,10 +14,12 @@
 #include "SyncSend.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QStyle>
 #include <QTimer>
 
 namespace {
@@ -71,6 +77,8 @@ void CMainFrame::BuildMenu() {
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateMenu(menu); });
         if (popup.items.front().id == cmd::kWindowCascade)
             windowMenu_ = menu;
+        if (popup.items.front().id == cmd::kNewConnection)
+            fileMenu_ = menu;
     }
 }
 
@@ -112,8 +120,16 @@ void CMainFrame::SetCaptions(const QString& caption) {
 
 void CMainFrame::OnChildActivated(QMdiSubWindow* window) {
     auto* frame = dynamic_cast<CSqlMainFrame*>(window);
+    if (!window) {
+        // After the last editor window has closed, no session is left to name in the caption.
+        QTimer::singleShot(0, this, [this] {
+            if (mdi_->subWindowList().isEmpty())
+                SetCaptions(QString::fromUtf8(LoadStringResource(res::kMainFrame)));
+        });
+        return;
+    }
     if (!frame || !frame->Document())
-        return; // no editor active any more: captions stay as they are
+        return;
     SetCaptions(QString::fromStdString(frame->Document()->WindowTitle()));
     platform::Send(this, SET_STATUS_MESSAGE);
     UpdateCommandUI();
@@ -159,6 +175,99 @@ void CMainFrame::UpdateMenu(QMenu* menu) {
     }
     if (menu == windowMenu_)
         FillWindowList(menu);
+    if (menu == fileMenu_)
+        FillRecentFiles(menu);
+}
+
+void CMainFrame::FillRecentFiles(QMenu* menu) {
+    for (QAction* action : recentFileActions_) {
+        menu->removeAction(action);
+        delete action;
+    }
+    recentFileActions_.clear();
+    const std::vector<std::string>& files = app_->Fields().recentFiles;
+    if (files.empty())
+        return;
+    // The list goes above Exit, after a separator of its own.
+    QAction* exit = MenuAction(cmd::kExit);
+    QAction* before = nullptr;
+    const QList<QAction*> actions = menu->actions();
+    for (qsizetype i = 0; i < actions.size(); ++i)
+        if (actions[i] == exit)
+            before = i > 0 && actions[i - 1]->isSeparator() ? actions[i - 1] : exit;
+    const bool editorOpen = ActiveEditor() != nullptr;
+    int number = 1;
+    for (const std::string& path : files) {
+        auto* action = new QAction(QStringLiteral("&%1 %2").arg(number).arg(QString::fromStdString(path)), menu);
+        action->setData(cmd::kRecentFileFirst + number - 1);
+        action->setEnabled(editorOpen);
+        connect(action, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
+        menu->insertAction(before, action);
+        recentFileActions_.append(action);
+        ++number;
+    }
+    QAction* separator = new QAction(menu);
+    separator->setSeparator(true);
+    menu->insertAction(before, separator);
+    recentFileActions_.append(separator);
+}
+
+void CMainFrame::OpenRecentFile(const std::string& path) {
+    CSqlMainFrame* editor = ActiveEditor();
+    if (!editor || !editor->TextPane())
+        return;
+    const QFileInfo info(QString::fromStdString(path));
+    if (!info.exists()) {
+        MessageBoxText(path + "\ncannot be opened: the file does not exist.");
+        return;
+    }
+    if (!info.isFile() || !info.isReadable()) {
+        MessageBoxText(path + "\ncannot be opened: it is no readable file.");
+        return;
+    }
+    editor->TextPane()->OpenFilePath(path);
+}
+
+void CMainFrame::ShowHelp() {
+    if (!help_) {
+        help_ = new CHelpWindow(this);
+        help_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
+
+void CMainFrame::Cascade() {
+    // Each window keeps most of the area, so its text and grid stay usable; each further one moves
+    // down and right by a caption's height.
+    const QList<QMdiSubWindow*> windows = mdi_->subWindowList();
+    if (windows.isEmpty())
+        return;
+    const QSize area = mdi_->viewport()->size();
+    const int step = std::max(20, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    const int count = static_cast<int>(windows.size());
+    const int shift = std::min(step * (count - 1), area.height() / 2);
+    const int each = count > 1 ? shift / (count - 1) : 0;
+    int i = 0;
+    for (QMdiSubWindow* window : windows) {
+        if (window->isMinimized() || window->isMaximized())
+            window->showNormal();
+        window->setGeometry(each * i, each * i, std::max(200, area.width() - shift), std::max(150, area.height() - shift));
+        window->raise();
+        ++i;
+    }
+    if (QMdiSubWindow* active = mdi_->activeSubWindow())
+        active->raise();
+}
+
+void CMainFrame::Tile() {
+    // Tiling may never make the main window larger to fit the windows' wishes.
+    const QRect before = geometry();
+    const bool maximized = isMaximized();
+    mdi_->tileSubWindows();
+    if (!maximized && geometry() != before)
+        setGeometry(before);
 }
 
 void CMainFrame::FillWindowList(QMenu* menu) {
@@ -198,7 +307,8 @@ void CMainFrame::ArrangeIcons() {
 }
 
 bool CMainFrame::HandlesCommand(uint32_t id) const {
-    return id == cmd::kExit || id == cmd::kWindowCascade || id == cmd::kWindowTile || id == cmd::kWindowArrange;
+    return id == cmd::kExit || id == cmd::kWindowCascade || id == cmd::kWindowTile || id == cmd::kWindowArrange ||
+           id == cmd::kHelpTopics;
 }
 
 bool CMainFrame::OnCommand(uint32_t id) {
@@ -208,10 +318,13 @@ bool CMainFrame::OnCommand(uint32_t id) {
         QTimer::singleShot(0, this, [this] { close(); });
         return true;
     case cmd::kWindowCascade:
-        mdi_->cascadeSubWindows();
+        Cascade();
         return true;
     case cmd::kWindowTile:
-        mdi_->tileSubWindows();
+        Tile();
+        return true;
+    case cmd::kHelpTopics:
+        ShowHelp();
         return true;
     case cmd::kWindowArrange:
         ArrangeIcons();

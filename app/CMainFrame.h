@@ -7,9 +7,13 @@
 #include "MessageTarget.h"
 
 #include <QMainWindow>
+#include <QPointer>
+
+#include <string>
 
 #include <map>
 
+#include "CHelpWindow.h"
 class CTavrelApp;
 class CSqlMainFrame;
 class QMdiArea;
@@ -36,6 +40,8 @@ public:
     bool IsCommandEnabled(uint32_t id);
     void UpdateCommandUI();
     QAction* MenuAction(uint32_t id) const;
+    // The help window once Help Topics (F1) has opened it.
+    CHelpWindow* HelpWindow() const { return help_; }
 
     bool OnCommand(uint32_t id) override;
     bool HandlesCommand(uint32_t id) const override;
@@ -54,10 +60,18 @@ private:
     void FillWindowList(QMenu* menu);
     void OnChildActivated(QMdiSubWindow* window);
     void ArrangeIcons();
+    void Cascade();
+    void Tile();
+    void ShowHelp();
+    void FillRecentFiles(QMenu* menu);
+    void OpenRecentFile(const std::string& path);
 
     CTavrelApp* app_;
     QMdiArea* mdi_;
     QMenu* windowMenu_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QList<QAction*> recentFileActions_;
+    QPointer<CHelpWindow> help_;
     std::map<uint32_t, QAction*> menuActions_;
     QList<QAction*> windowListActions_;
     int statusNotices_ = 0;

@@ -48,6 +48,7 @@ CQuarvelDoc::CQuarvelDoc(ApplicationFields& app) : app_(app), textBuffer_(this) 
     exec_.session = session_.get();
     userName_ = app.lastUserName;
     connectString_ = app.lastConnectString;
+    sysdba_ = app.lastSysdba;
     app.currentDocument = this;
     {
         std::unique_ptr<platform::IniSettingsKey> key = platform::IniSettingsKey::OpenProgramForReading();
@@ -76,7 +77,8 @@ CQuarvelDoc::~CQuarvelDoc() {
 bool CQuarvelDoc::OnNewDocument() {
     if (!CDocument::OnNewDocument())
         return false;
-    textBuffer_.ResetToEmpty(editor::EOL_DOS);
+    // New text takes the platform's line end, a line feed alone.
+    textBuffer_.ResetToEmpty(editor::EOL_MAC);
     cutSource_.clear();
     cutLines_ = 0;
     return true;
@@ -130,7 +132,7 @@ void CQuarvelDoc::DeleteContents() {
 }
 
 std::string CQuarvelDoc::WindowTitle() const {
-    return DocumentTitle(userName_, connectString_, fileName_);
+    return DocumentTitle(CaptionUser(), connectString_, fileName_);
 }
 
 void CQuarvelDoc::SetTextPane(CSqlLeftView* pane, platform::MessageHandle window) {

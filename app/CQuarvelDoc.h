@@ -64,6 +64,8 @@ public:
     DBConnect* Session() const { return session_.get(); }
     const std::string& UserName() const { return userName_; }
     const std::string& ConnectString() const { return connectString_; }
+    // The user as the captions name it: "SYS AS SYSDBA" for a SYSDBA session.
+    std::string CaptionUser() const { return sysdba_ ? userName_ + " AS SYSDBA" : userName_; }
     const platform::DocumentSettings& Settings() const { return exec_.settings; }
     const std::string& FileName() const { return fileName_; }
     void SetFileName(const std::string& name) { fileName_ = name; }
@@ -102,6 +104,7 @@ private:
     std::unique_ptr<DBConnect> session_;
     std::string userName_;
     std::string connectString_;
+    bool sysdba_ = false;
     std::string fileName_;
     // The file the text was opened from when the opening cut lines at NUL bytes, and how many: saving
     // over it would lose those bytes for good.

@@ -7,13 +7,16 @@
 #include "IniSettingsKey.h"
 #include "MessageBox.h"
 #include "ProgramSettings.h"
+#include "Resources.h"
 #include "SettingsLocation.h"
 #include "SqlFileNames.h"
 #include "StringTable.h"
 #include "WindowTitles.h"
 
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QMenu>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -105,6 +108,7 @@ void CSqlLeftView::OnInitialUpdate() {
     if (!doc)
         return;
     SetFont(FontOf(doc->Font()));
+    SetLineNumbers(doc->App().lineNumbers);
     doc->SetTextPane(this, Handle());
 }
 
@@ -145,6 +149,21 @@ void CSqlLeftView::OnSaveFileAs() {
     SaveFileAsPath(choice.path, choice.filterIndex);
 }
 
+bool CSqlLeftView::OnSaveFile() {
+    CQuarvelDoc* doc = Document();
+    if (!doc)
+        return false;
+    const std::string path = doc->GetPathName();
+    if (path.empty()) {
+        OnSaveFileAs();
+        return !doc->IsModified();
+    }
+    if (!doc->OnSaveDocument(path))
+        return false;
+    SetCaptions(SavedDocumentTitle(doc->CaptionUser(), doc->ConnectString(), path));
+    return true;
+}
+
 bool CSqlLeftView::OpenFilePath(const std::string& path) {
     CQuarvelDoc* doc = Document();
     if (!doc || path.empty())
@@ -160,12 +179,12 @@ bool CSqlLeftView::OpenFilePath(const std::string& path) {
     if (!doc->OnOpenDocument(path)) {
         // A read that failed part-way has left no text behind: give the pane an empty one to edit.
         if (!doc->TextBuffer().IsInitialised())
-            doc->TextBuffer().ResetToEmpty(editor::EOL_DOS);
+            doc->TextBuffer().ResetToEmpty(editor::EOL_MAC);
         return false;
     }
     doc->SetFileName(path);
     doc->SetPathName(path, true);
-    SetCaptions(DocumentTitle(doc->UserName(), doc->ConnectString(), path));
+    SetCaptions(DocumentTitle(doc->CaptionUser(), doc->ConnectString(), path));
     viewport()->update();
     return true;
 }
@@ -179,7 +198,7 @@ bool CSqlLeftView::SaveFileAsPath(const std::string& chosen, int filterIndex) {
         return false;
     doc->SetFileName(path);
     doc->SetPathName(path, true);
-    SetCaptions(SavedDocumentTitle(doc->UserName(), doc->ConnectString(), path));
+    SetCaptions(SavedDocumentTitle(doc->CaptionUser(), doc->ConnectString(), path));
     return true;
 }
 
@@ -198,6 +217,9 @@ bool CSqlLeftView::HandlesCommand(uint32_t id) const {
     switch (id) {
     case cmd::kOpenFile:
     case cmd::kSaveFileAs:
+    case cmd::kSaveFile:
+    case cmd::kExecuteStatement:
+    case cmd::kLineNumbers:
     case cmd::kPageSetup:
     case cmd::kPrint:
     case cmd::kPrintPreview:
@@ -232,6 +254,17 @@ bool CSqlLeftView::OnCommand(uint32_t id) {
         return true;
     case cmd::kSaveFileAs:
         OnSaveFileAs();
+        return true;
+    case cmd::kSaveFile:
+        OnSaveFile();
+        return true;
+    case cmd::kExecuteStatement:
+        OnExecuteStatement();
+        return true;
+    case cmd::kLineNumbers:
+        SetLineNumbers(!HasLineNumbers());
+        if (CQuarvelDoc* doc = Document())
+            doc->App().lineNumbers = HasLineNumbers();
         return true;
     case cmd::kCut:
         Cut();
@@ -332,11 +365,42 @@ std::optional<std::string> CSqlLeftView::CommandText(uint32_t id) const {
         return UndoMenuText();
     if (id == cmd::kRedo)
         return RedoMenuText();
+    if (id == cmd::kLineNumbers)
+        return std::string(HasLineNumbers() ? "Hide Line Numbers" : "Show Line Numbers");
     return std::nullopt;
 }
 
 intptr_t CSqlLeftView::HandleRegisteredMessage(uint32_t) {
     return 0;
+}
+
+void CSqlLeftView::contextMenuEvent(QContextMenuEvent* event) {
+    CQuarvelDoc* doc = Document();
+    CSqlMainFrame* frame = doc ? doc->Frame() : nullptr;
+    if (!frame || !IsInputEnabled()) {
+        event->accept();
+        return;
+    }
+    // The commands go the window's way, so the menu does what the same item of the main menu does.
+    if (frame->ActiveView() != this)
+        frame->SetActiveView(this);
+    const CommandChain chain = frame->Chain();
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("SqlPaneMenu"));
+    for (const MenuItem& item : SqlPaneContextMenu()) {
+        if (item.id == 0) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action = menu.addAction(QString::fromUtf8(item.text));
+        action->setData(item.id);
+        action->setEnabled(chain.IsEnabled(item.id));
+    }
+    QPointer<CSqlMainFrame> target(frame);
+    QAction* chosen = menu.exec(event->globalPos());
+    if (chosen && target)
+        target->RouteCommand(chosen->data().toUInt());
+    event->accept();
 }
 
 void CSqlLeftView::ShowMessage(const std::string& text) {

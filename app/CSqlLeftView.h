@@ -44,8 +44,11 @@ public:
     // --- File commands.
     // Open File (309): the open dialog, then OpenFilePath.
     void OnOpenFile();
-    // Save File As (57603, Ctrl+S): the save dialog, then SaveFileAsPath.
+    // Save File As (57603): the save dialog, then SaveFileAsPath.
     void OnSaveFileAs();
+    // Save File (Ctrl+S): a text with a file name is written there at once; one without goes through
+    // Save File As. False when nothing was written.
+    bool OnSaveFile();
     // The document loads `path`, which becomes its file name and the windows' caption. No question
     // about unsaved changes. False, with text, file name and captions unchanged, when it cannot load.
     bool OpenFilePath(const std::string& path);
@@ -56,6 +59,9 @@ public:
 
     // --- Execution commands. The execution layer carries them out (CSqlLeftViewExec.cpp).
     void OnExecuteSql();     // 280, F9 and Shift+F9
+    // 1296, Ctrl+Enter: the selection as F9 runs it; without one, the statement around the caret is
+    // selected first (blank lines and terminators bound it). Nothing to select there is F9's case.
+    void OnExecuteStatement();
     void OnExecuteScript();  // 285, F8
     void OnExplainPlan();    // 1280, F6
     void OnStopSql();        // 287; reachable while input is disabled
@@ -78,6 +84,9 @@ public:
 
 protected:
     editor::CTextBuffer* LocateBuffer() override;
+    // Undo, Redo, Cut, Copy, Paste, Select All and the execution commands, with their states as the
+    // window's menu has them.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     bool WorkerRunning() const;

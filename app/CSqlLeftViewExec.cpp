@@ -4,10 +4,13 @@
 // by statement; Explain Plan shows the server's plan for the selection in the grid.
 #include "CSqlLeftView.h"
 
+#include "CaretStatement.h"
 #include "CQuarvelDoc.h"
 #include "CommandIds.h"
 #include "ExecCommands.h"
+#include "MessageBox.h"
 #include "ScriptCommands.h"
+#include "ScriptSplitter.h"
 #include "StatementHistory.h"
 #include "TextViewer.h"
 
@@ -39,6 +42,26 @@ void CSqlLeftView::OnExecuteSql() {
         Selected selected = SelectionOf(*this);
         ExecuteSql(*doc, std::move(selected.text), selected.firstLine);
     }
+}
+
+void CSqlLeftView::OnExecuteStatement() {
+    if (!Document())
+        return;
+    if (IsSelectionEmpty() && IsInputEnabled()) {
+        const script::Splitter splitter = script::LoadMorvexSplitter();
+        if (!splitter.split) {
+            MessageBoxText(script::SplitterMissingText(splitter));
+            return;
+        }
+        const editor::TextPosition caret = CaretPosition();
+        const auto span = script::StatementAtCaret([this](int32_t line) { return LineView(line); }, LineCount(),
+                                                   script::TextPlace{caret.y, caret.x}, splitter.split);
+        // Nothing around the caret: F9's own rule answers an empty selection.
+        if (span)
+            SetSelection(editor::TextPosition{span->start.x, span->start.line},
+                         editor::TextPosition{span->end.x, span->end.line});
+    }
+    OnExecuteSql();
 }
 
 void CSqlLeftView::OnExecuteScript() {

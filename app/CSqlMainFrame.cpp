@@ -87,6 +87,9 @@ bool CSqlMainFrame::Build() {
     statusBar_->AddIndicator(QStringLiteral("CAP"));
     statusBar_->AddIndicator(QStringLiteral("NUM"));
     statusBar_->AddIndicator(QStringLiteral("SCRL"));
+    statusBar_->AddPane(110, QStringLiteral("Ln 1, Col 1"));
+    statusBar_->AddPane(50, QString());
+    statusBar_->AddIndicator(QStringLiteral("OVR"));
     area_->setStatusBar(statusBar_);
 
     // 3. Both tool bars at the top, the second on the same row right of the first.
@@ -110,6 +113,8 @@ bool CSqlMainFrame::Build() {
     doc_->AddView(outputView_);
     textPane_->OnInitialUpdate();
     outputView_->OnInitialUpdate();
+    connect(textPane_, &editor::CTextView::StatusChanged, this, [this] { UpdateTextStatus(); });
+    UpdateTextStatus();
 
     // 6. Record the frame and the window side of execution; initial pane visibility.
     doc_->SetFrame(this, Handle());
@@ -131,6 +136,14 @@ void CSqlMainFrame::OnActivateTimer() {
     SetActiveView(textPane_);
     textPane_->setFocus(Qt::OtherFocusReason);
     showMaximized();
+}
+
+void CSqlMainFrame::UpdateTextStatus() {
+    if (!textPane_ || !statusBar_)
+        return;
+    statusBar_->SetPaneText(kPositionPane, QString::fromStdString(textPane_->PositionStatusText()));
+    statusBar_->SetPaneText(kEolPane, QString::fromStdString(textPane_->EolStatusText()));
+    statusBar_->SetIndicator(kOverwritePane, textPane_->OverwriteStatusEnabled());
 }
 
 void CSqlMainFrame::HideResultPane() {
@@ -211,11 +224,23 @@ std::optional<bool> CSqlMainFrame::CommandEnabled(uint32_t id) const {
     return SqlMainFrameRule(id, doc_ && doc_->IsWorkerRunning());
 }
 
+namespace {
+// The file commands and Execute Statement belong to the text, wherever the focus is: with the grid
+// or the output list active the frame hands them to the text pane.
+bool IsTextPaneCommand(uint32_t id) {
+    return id == cmd::kOpenFile || id == cmd::kSaveFile || id == cmd::kSaveFileAs || id == cmd::kExecuteStatement;
+}
+} // namespace
+
 bool CSqlMainFrame::HandlesCommand(uint32_t id) const {
+    if (IsTextPaneCommand(id))
+        return textPane_ != nullptr;
     return id == cmd::kExportData && splitFrame_ != nullptr;
 }
 
 bool CSqlMainFrame::OnCommand(uint32_t id) {
+    if (IsTextPaneCommand(id) && textPane_)
+        return textPane_->OnCommand(id);
     if (id != cmd::kExportData || !splitFrame_)
         return false;
     ExportGridRows(*splitFrame_->Grid());

@@ -29,7 +29,11 @@ class CPaneSplitter;
 class CSqlMainFrame : public QMdiSubWindow, public CCmdTarget, public platform::MessageTarget {
 public:
     // Status bar panes.
-    enum Pane { kStatusPane = 0, kReportPane = 1, kServerOutputPane = 2, kCapsPane = 3, kNumPane = 4, kScrollPane = 5 };
+    enum Pane {
+        kStatusPane = 0, kReportPane = 1, kServerOutputPane = 2, kCapsPane = 3, kNumPane = 4, kScrollPane = 5,
+        // The text pane's caret place, its line-end mode and its overwrite state.
+        kPositionPane = 6, kEolPane = 7, kOverwritePane = 8
+    };
 
     // Builds the window for `doc`, which it takes over. Null (and the document destroyed) when a part
     // of the window cannot be built.
@@ -83,6 +87,8 @@ private:
     void OnActivateTimer();
     void TrackFocus(QWidget* now);
     void WriteWindowStatus();
+    // The caret, line-end and overwrite panes read the text pane anew.
+    void UpdateTextStatus();
 
     std::unique_ptr<CQuarvelDoc> doc_;
     QPointer<CMainFrame> mainFrame_;

@@ -19,9 +19,17 @@
 #include "cSqlConnect.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 CTavrelApp* theApp = nullptr;
@@ -79,17 +87,19 @@ void CTavrelApp::ExitInstance() {
 }
 
 void CTavrelApp::NewConnection() {
-    fields_.lastUserName.clear();
-    fields_.lastConnectString.clear();
+    // The fields keep the last successful logon's user and connect string: the dialog offers them.
     {
         cSqlConnect dialog(fields_, mainFrame_.get());
         if (dialog.exec() != IDOK)
             return;
     }
     CSqlMainFrame* frame = OpenNewDocument();
-    if (!frame)
+    if (!frame) {
+        fields_.startupPassword.clear();
         return;
-    mainFrame_->SetCaptions(QString::fromStdString(ConnectionTitle(fields_.lastUserName, fields_.lastConnectString)));
+    }
+    const std::string user = fields_.lastSysdba ? fields_.lastUserName + " AS SYSDBA" : fields_.lastUserName;
+    mainFrame_->SetCaptions(QString::fromStdString(ConnectionTitle(user, fields_.lastConnectString)));
     frame->SetActiveView(frame->TextPane());
     frame->TextPane()->setFocus(Qt::OtherFocusReason);
     OpenCommandLineFiles(frame);
@@ -111,15 +121,54 @@ CSqlMainFrame* CTavrelApp::OpenNewDocument() {
     return frame;
 }
 
+namespace {
+// Why a file cannot be opened for reading; empty when it can.
+std::string OpenProblem(const std::string& path) {
+    errno = 0;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK); // a pipe must not hold the start-up up
+    if (fd < 0)
+        return std::strerror(errno != 0 ? errno : EIO);
+    struct stat info {};
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    ::close(fd);
+    return regular ? std::string() : std::string("it is no regular file");
+}
+} // namespace
+
 void CTavrelApp::OpenCommandLineFiles(CSqlMainFrame* frame) {
     const QStringList files = std::exchange(commandLineFiles_, QStringList());
-    CQuarvelDoc* doc = frame->Document();
+    std::string password = std::exchange(fields_.startupPassword, std::string());
+    CSqlMainFrame* target = frame; // the first file goes to the window that is there
     for (const QString& file : files) {
-        const std::string path = file.toStdString();
-        if (!doc->OnOpenDocument(path))
+        const std::string path = QFile::encodeName(file).toStdString();
+        if (const std::string problem = OpenProblem(path); !problem.empty()) {
+            MessageBoxText(path + "\ncannot be opened: " + problem + ".");
             continue;
-        mainFrame_->SetCaptions(QString::fromStdString(DocumentTitle(doc->UserName(), doc->ConnectString(), path)));
+        }
+        if (!target) {
+            // Each further file gets a window of its own, on a session of the same connect.
+            fields_.pendingConnection = std::make_unique<DBConnect>();
+            try {
+                if (fields_.lastSysdba)
+                    fields_.pendingConnection->LogonSysdba(fields_.lastUserName.c_str(), password.c_str(),
+                                                           fields_.lastConnectString.c_str());
+                else
+                    fields_.pendingConnection->Logon(fields_.lastUserName.c_str(), password.c_str(),
+                                                     fields_.lastConnectString.c_str());
+            } catch (const DBConnect::OtherException&) {
+                MessageBoxText(path + "\ncannot be opened in a window of its own: " +
+                               fields_.pendingConnection->ErrorText());
+                fields_.pendingConnection.reset();
+                continue;
+            }
+            target = OpenNewDocument();
+            if (!target)
+                continue;
+        }
+        if (target->TextPane() && target->TextPane()->OpenFilePath(path))
+            target = nullptr;
     }
+    std::fill(password.begin(), password.end(), '\0');
 }
 
 bool CTavrelApp::HandlesCommand(uint32_t id) const {

@@ -9,10 +9,14 @@ namespace cmd {
 inline constexpr uint32_t kNewConnection = 1117;
 inline constexpr uint32_t kSettings = 1213;
 inline constexpr uint32_t kAbout = 57664;
+inline constexpr uint32_t kHelpTopics = 57667; // F1
 inline constexpr uint32_t kExit = 57665;
 // Files and editing
 inline constexpr uint32_t kOpenFile = 309;
 inline constexpr uint32_t kSaveFileAs = 57603;
+inline constexpr uint32_t kSaveFile = 1298;       // Ctrl+S: the file's own name, or Save File As without one
+inline constexpr uint32_t kRecentFileFirst = 57616; // the File menu's recent files, newest first
+inline constexpr uint32_t kRecentFileLast = 57631;
 inline constexpr uint32_t kPageSetup = 57605;
 inline constexpr uint32_t kPrint = 57607;
 inline constexpr uint32_t kPrintPreview = 57609;
@@ -28,6 +32,7 @@ inline constexpr uint32_t kFindPrevious = 1291;  // Shift+F3: the last search th
 inline constexpr uint32_t kReplace = 57641;      // Ctrl+H
 // SQL
 inline constexpr uint32_t kExecuteSql = 280;
+inline constexpr uint32_t kExecuteStatement = 1296; // Ctrl+Enter: the selection, or the statement at the caret
 inline constexpr uint32_t kExecuteScript = 285;
 inline constexpr uint32_t kExplainPlan = 1280;
 inline constexpr uint32_t kStopSql = 287;
@@ -35,6 +40,7 @@ inline constexpr uint32_t kCommit = 281;
 inline constexpr uint32_t kRollback = 283;
 inline constexpr uint32_t kServerOutput = 312;
 inline constexpr uint32_t kSqlHistory = 1200;
+inline constexpr uint32_t kLineNumbers = 1299; // line numbers in the SQL text's margin, on or off
 // Result grid
 inline constexpr uint32_t kExportData = 307;
 inline constexpr uint32_t kFirstRow = 297;

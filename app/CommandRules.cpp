@@ -7,11 +7,13 @@ std::optional<bool> SqlMainFrameRule(uint32_t commandId, bool workerRunning) {
     case cmd::kStopSql:
         return workerRunning;
     case cmd::kExecuteSql:
+    case cmd::kExecuteStatement:
     case cmd::kExecuteScript:
     case cmd::kExplainPlan:
     case cmd::kCommit:
     case cmd::kRollback:
     case cmd::kSaveFileAs:
+    case cmd::kSaveFile:
     case cmd::kCut:
     case cmd::kCopy:
     case cmd::kPaste:

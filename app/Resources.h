@@ -23,5 +23,8 @@ struct Accelerator {
 const std::vector<MenuPopup>& MainMenu();
 const std::vector<Accelerator>& MainAccelerators();
 
+// The context menu of the SQL text pane (the text after a tab is the item's key).
+const std::vector<MenuItem>& SqlPaneContextMenu();
+
 // Tool-bar buttons in order; 0 marks a separator.
 const std::vector<uint32_t>& ToolBarButtons(uint32_t toolBarId);

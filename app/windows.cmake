@@ -15,6 +15,7 @@ target_link_libraries(quarvel_shell_windows PUBLIC quarvel_shell quarvel_widgets
 # The frames, the text pane, the application's dialogs and the program.
 add_library(quarvel_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CAboutDlg.cpp ${CMAKE_CURRENT_LIST_DIR}/CAboutDlg.h
+  ${CMAKE_CURRENT_LIST_DIR}/CHelpWindow.cpp ${CMAKE_CURRENT_LIST_DIR}/CHelpWindow.h
   ${CMAKE_CURRENT_LIST_DIR}/CMainFrame.cpp ${CMAKE_CURRENT_LIST_DIR}/CMainFrame.h
   ${CMAKE_CURRENT_LIST_DIR}/ExecWindowHost.cpp ${CMAKE_CURRENT_LIST_DIR}/ExecWindowHost.h
   ${CMAKE_CURRENT_LIST_DIR}/CSqlLeftView.cpp ${CMAKE_CURRENT_LIST_DIR}/CSqlLeftView.h
@@ -25,6 +26,7 @@ add_library(quarvel_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/cPropertiesDlg.cpp ${CMAKE_CURRENT_LIST_DIR}/cPropertiesDlg.h
   ${CMAKE_CURRENT_LIST_DIR}/cPropertiesSql.cpp ${CMAKE_CURRENT_LIST_DIR}/cPropertiesSql.h
 )
+target_compile_definitions(quarvel_app PRIVATE QUARVEL_VERSION="${PROJECT_VERSION}")
 target_link_libraries(quarvel_app PUBLIC quarvel_shell quarvel_shell_windows quarvel_exec_windows quarvel_script_windows
   quarvel_exec_core quarvel_editor_view quarvel_script quarvel_widgets quarvel_platform_gui Qt6::Widgets)
 

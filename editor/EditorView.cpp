@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 #include <algorithm>
 
@@ -303,6 +304,8 @@ bool CEditorView::HandleKey(QKeyEvent* event) {
             Cut();
         else if (plain)
             DeleteKey();
+        else if (ctrl && !shift && !alt && !meta)
+            DeleteWordRight();
         else
             return false;
         return true;
@@ -311,6 +314,8 @@ bool CEditorView::HandleKey(QKeyEvent* event) {
             Undo();
         else if (plain)
             Backspace();
+        else if (ctrl && !shift && !alt && !meta)
+            DeleteWordLeft();
         else
             return false;
         return true;
@@ -352,6 +357,10 @@ bool CEditorView::HandleKey(QKeyEvent* event) {
             }
             return true;
         }
+        if (event->key() == Qt::Key_Z && ctrl && shift && !alt && !meta) {
+            Redo();
+            return true;
+        }
         break;
     default:
         break;
@@ -383,12 +392,13 @@ bool CEditorView::WantsKey(const QKeyEvent* event) const {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Delete:
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
         return plain;
+    case Qt::Key_Delete:
+        return plain || (ctrl && !shift && !alt && !meta);
     case Qt::Key_Backspace:
-        return plain || (alt && !ctrl && !meta);
+        return plain || (alt && !ctrl && !meta) || (ctrl && !shift && !alt && !meta);
     case Qt::Key_Insert:
         return plain || (ctrl && !shift && !alt && !meta);
     case Qt::Key_X:
@@ -398,6 +408,8 @@ bool CEditorView::WantsKey(const QKeyEvent* event) const {
     case Qt::Key_H:
         if (ctrl && !shift && !alt && !meta)
             return true;
+        if (event->key() == Qt::Key_Z && ctrl && shift && !alt && !meta)
+            return true;
         break;
     default:
         break;
@@ -405,6 +417,15 @@ bool CEditorView::WantsKey(const QKeyEvent* event) const {
     if (CTextView::WantsKey(event))
         return true;
     return plain && !event->text().isEmpty() && event->text()[0].unicode() >= 32;
+}
+
+void CEditorView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton && IsInputEnabled()) {
+        PastePrimaryAt(PositionAt(event->position().toPoint()));
+        event->accept();
+        return;
+    }
+    CTextView::mousePressEvent(event);
 }
 
 void CEditorView::inputMethodEvent(QInputMethodEvent* event) {

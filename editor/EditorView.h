@@ -48,7 +48,11 @@ public:
     void Cut();                             // Ctrl+X, Shift+Delete
     void Paste();                           // Ctrl+V, Shift+Insert
     void Undo();                            // Ctrl+Z, Alt+Backspace
-    void Redo();                            // Ctrl+Y
+    void Redo();                            // Ctrl+Y, Ctrl+Shift+Z
+    void DeleteWordLeft();                  // Ctrl+Backspace: to where Ctrl+Left goes
+    void DeleteWordRight();                 // Ctrl+Delete: to where Ctrl+Right goes
+    // Middle click: the X11 primary selection goes in at `at` (nothing without one).
+    void PastePrimaryAt(TextPosition at);
     void OnEditReplace();                   // Ctrl+H: the replace dialog (EditorViewReplace.cpp)
 
     // Replaces a non-empty selection by `text`: the deletion and the insertion are two undo steps;
@@ -91,6 +95,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 

@@ -2,6 +2,11 @@
 // that starts in it.
 #include "EditorView.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include "TextMime.h"
+
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
 #include <QDragMoveEvent>
@@ -37,6 +42,54 @@ void CEditorView::Paste() {
             SelectNothingAt(end);
     }
     group.Close();
+}
+
+void CEditorView::PastePrimaryAt(TextPosition at) {
+    if (!IsInputEnabled() || !IsEditable())
+        return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard->supportsSelection())
+        return;
+    std::string text;
+    if (!EditorTextFromMime(clipboard->mimeData(QClipboard::Selection), text) || text.empty())
+        return;
+    // As desktop editors do: the text goes where the pointer is and the selection stays as it was.
+    at = ClampPosition(at);
+    UndoGroup group(*this, false);
+    TextPosition end;
+    if (Insert(at, text, ACT_PASTE, end))
+        SelectNothingAt(end);
+    group.Close();
+}
+
+void CEditorView::DeleteWordLeft() {
+    if (!IsInputEnabled() || !IsEditable())
+        return;
+    if (!IsSelectionEmpty()) {
+        DeleteKey();
+        return;
+    }
+    const TextPosition end = CaretPosition();
+    const TextPosition start = WordLeft(end);
+    if (start == end)
+        return;
+    SelectNothingAt(start);
+    Delete(start, end, ACT_BACKSPACE);
+}
+
+void CEditorView::DeleteWordRight() {
+    if (!IsInputEnabled() || !IsEditable())
+        return;
+    if (!IsSelectionEmpty()) {
+        DeleteKey();
+        return;
+    }
+    const TextPosition start = CaretPosition();
+    const TextPosition end = WordRight(start);
+    if (start == end)
+        return;
+    SelectNothingAt(start);
+    Delete(start, end, ACT_DELETE);
 }
 
 void CEditorView::Undo() {

@@ -598,6 +598,7 @@ void CTextBuffer::ReplaceText(SLoadedText&& text, bool readOnly) {
     groupAddedRecord_ = false;
     eolMode_ = text.eolMode;
     linesCutAtNul_ = text.linesCutAtNul;
+    byteOrderMark_ = text.byteOrderMark;
     initialised_ = true;
     readOnly_ = readOnly;
     modified_ = false;
@@ -616,6 +617,7 @@ void CTextBuffer::Clear() {
     history_.Clear();
     groupAddedRecord_ = false;
     linesCutAtNul_ = 0;
+    byteOrderMark_ = false;
     initialised_ = false;
     // The views still hold positions, caches and scroll places of the lines that are gone.
     NotifyViews(nullptr, nullptr, UPD_RESET, -1);
@@ -639,6 +641,17 @@ bool CTextBuffer::LoadFile(const std::string& path, int32_t eolMode) {
         CReadGuard guard(files, fd);
         if (!ReadLines(files, fd, info.size, eolMode, text))
             return false;
+    }
+    // A UTF-8 byte-order mark is no character of the text: colouring, search and execution must see
+    // the first keyword where it is. The line borrows its bytes, so it simply starts after the mark.
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (!text.lines.empty()) {
+        SLineInfo& first = text.lines.front();
+        if (first.length >= 3 && std::string_view(first.chars, 3) == kByteOrderMark) {
+            first.chars += 3;
+            first.length -= 3;
+            text.byteOrderMark = true;
+        }
     }
     ReplaceText(std::move(text), info.readOnly);
     return true;
@@ -784,6 +797,8 @@ bool CTextBuffer::WriteText(CFileAccess& files, int fd, std::string_view separat
     constexpr size_t kChunk = 1 << 20;
     std::string pending;
     pending.reserve(kChunk);
+    if (byteOrderMark_)
+        pending.append("\xEF\xBB\xBF");
     for (size_t y = 0; y < lines_.size(); ++y) {
         if (y > 0)
             pending.append(separator);

@@ -166,6 +166,9 @@ public:
     // How many lines the last load cut short at a NUL byte (the bytes from the NUL to the line end are
     // not kept, so saving such a text does not give the file back): the document can warn about it.
     int32_t LinesCutAtNul() const { return linesCutAtNul_; }
+    // Whether the loaded file began with a UTF-8 byte-order mark. The mark is not part of the text
+    // (the first line starts after it); a save writes it back in front.
+    bool HasByteOrderMark() const { return byteOrderMark_; }
     // Replaces the file-system door (null: the real one). The object must outlive the buffer's use of it.
     void SetFileAccess(CFileAccess* access) { files_ = access; }
 
@@ -194,6 +197,7 @@ private:
         std::vector<std::unique_ptr<char[]>> blocks;
         int32_t eolMode = EOL_DOS;
         int32_t linesCutAtNul = 0;
+        bool byteOrderMark = false;
     };
 
     bool IsValidPosition(int32_t line, int32_t x) const;
@@ -229,6 +233,7 @@ private:
     int notifyDepth_ = 0;
     int32_t linesCutAtNul_ = 0;
     int saveError_ = 0;
+    bool byteOrderMark_ = false;
     CFileAccess* files_ = nullptr;
 };
 

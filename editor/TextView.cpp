@@ -422,6 +422,30 @@ void CTextView::MarkExecLineAt(int32_t offset) {
 // Fonts and look
 
 void CTextView::SetFont(const FontDescription& font) {
+    unzoomedFont_ = font;
+    zoomSteps_ = 0;
+    ApplyFont(font);
+}
+
+void CTextView::Zoom(int32_t steps) {
+    // The unzoomed cell height is taken once, while the unzoomed font is the one in use.
+    if (zoomSteps_ == 0)
+        zoomBase_ = unzoomedFont_.height != 0 ? std::abs(unzoomedFont_.height) : QFontInfo(PlainFont()).pixelSize();
+    const int32_t wanted = std::clamp(zoomBase_ + zoomSteps_ + steps, 6, 72);
+    if (wanted == zoomBase_ + zoomSteps_)
+        return;
+    zoomSteps_ = wanted - zoomBase_;
+    FontDescription zoomed = unzoomedFont_;
+    zoomed.height = wanted;
+    ApplyFont(zoomSteps_ == 0 ? unzoomedFont_ : zoomed);
+}
+
+void CTextView::ResetZoom() {
+    zoomSteps_ = 0;
+    ApplyFont(unzoomedFont_);
+}
+
+void CTextView::ApplyFont(const FontDescription& font) {
     fontDescription_ = font;
     fontValid_ = false;
     lineHeight_ = -1;
@@ -429,6 +453,7 @@ void CTextView::SetFont(const FontDescription& font) {
     visibleLines_ = -1;
     visibleColumns_ = -1;
     lineImage_ = QImage();
+    UpdateNumberWidth(); // the numbers' column follows the character width
     RecalcVerticalBar();
     RecalcHorizontalBar();
     UpdateCaret();
@@ -491,6 +516,32 @@ void CTextView::SetSelectionMargin(bool on) {
     RecalcHorizontalBar();
     UpdateCaret();
     viewport()->update();
+}
+
+void CTextView::SetLineNumbers(bool on) {
+    if (lineNumbers_ == on)
+        return;
+    lineNumbers_ = on;
+    UpdateNumberWidth();
+    visibleColumns_ = -1;
+    RecalcHorizontalBar();
+    UpdateCaret();
+    viewport()->update();
+}
+
+bool CTextView::UpdateNumberWidth() {
+    int32_t width = 0;
+    if (lineNumbers_) {
+        int32_t digits = 1;
+        for (int32_t n = LineCount(); n >= 10; n /= 10)
+            ++digits;
+        width = (std::max(digits, 2) + 1) * CharWidth();
+    }
+    if (width == numberWidth_)
+        return false;
+    numberWidth_ = width;
+    visibleColumns_ = -1;
+    return true;
 }
 
 void CTextView::SetShowSelectionWhenInactive(bool show) {

@@ -120,13 +120,21 @@ public:
 
     // --- Font and look.
     void SetFont(const FontDescription& font);
+    // Ctrl+wheel, Ctrl+plus and Ctrl+minus: the character cell grows or shrinks by `steps` pixels
+    // (kept between 6 and 72), Ctrl+0 goes back to the font set last. The document's font is unchanged.
+    void Zoom(int32_t steps);
+    void ResetZoom();
+    int32_t ZoomSteps() const { return zoomSteps_; }
     const FontDescription& Font() const { return fontDescription_; }
     const QFont& PlainFont();
     int32_t LineHeight();
     int32_t CharWidth();
-    int32_t MarginWidth() const { return selectionMargin_ ? kMarginWidthOn : kMarginWidthOff; }
+    int32_t MarginWidth() const { return (selectionMargin_ ? kMarginWidthOn : kMarginWidthOff) + numberWidth_; }
     void SetSelectionMargin(bool on);
     bool HasSelectionMargin() const { return selectionMargin_; }
+    // Line numbers in the margin, right of the selection margin, as wide as the last line's number.
+    void SetLineNumbers(bool on);
+    bool HasLineNumbers() const { return lineNumbers_; }
     // Find and replace keeps the selection visible while its dialog has the focus.
     void SetShowSelectionWhenInactive(bool show);
     virtual QColor ColourOf(int32_t index) const;
@@ -291,10 +299,23 @@ protected:
     void changeEvent(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
-private:
-    // Navigation (TextViewKeys.cpp).
+    // Where Ctrl+Left and Ctrl+Right go from p.
     TextPosition WordLeft(TextPosition p) const;
     TextPosition WordRight(TextPosition p) const;
+    // The selection becomes the X11 primary selection (where the platform has one).
+    void OfferPrimarySelection();
+
+private:
+    void ApplyFont(const FontDescription& font);
+    // Recomputes the width of the line-number column; true when it changed.
+    bool UpdateNumberWidth();
+    bool lineNumbers_ = false;
+    int32_t numberWidth_ = 0;
+    int32_t zoomSteps_ = 0;
+    int zoomWheelRemainder_ = 0;
+    int32_t zoomBase_ = 0;
+    FontDescription unzoomedFont_;
+    // Navigation (TextViewKeys.cpp).
     TextPosition HomeOf(TextPosition p) const;
     TextPosition LineUpDown(TextPosition p, int32_t delta);
     bool HandleNavigationKey(int key, bool shift, bool ctrl);

@@ -20,6 +20,15 @@ void CTextView::PutToClipboard(const std::string& text) {
     QGuiApplication::clipboard()->setMimeData(MakeTextMimeData(text));
 }
 
+void CTextView::OfferPrimarySelection() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard->supportsSelection() || IsSelectionEmpty())
+        return;
+    std::string text;
+    if (TextOfRange(orderedStart_, orderedEnd_, text) && !text.empty())
+        clipboard->setMimeData(MakeTextMimeData(text), QClipboard::Selection);
+}
+
 bool CTextView::GetFromClipboard(std::string& text) const {
     return EditorTextFromMime(QGuiApplication::clipboard()->mimeData(), text);
 }

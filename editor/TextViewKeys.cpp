@@ -153,6 +153,8 @@ bool CTextView::HandleNavigationKey(int key, bool shift, bool ctrl) {
     if (!keepIdealColumn)
         idealColumn_ = -1;
     MoveCaret(p, shift);
+    if (shift)
+        OfferPrimarySelection();
     return true;
 }
 
@@ -176,6 +178,18 @@ bool CTextView::HandleKey(QKeyEvent* event) {
         OnEditFind();
         return true;
     }
+    if (ctrl && (key == Qt::Key_Plus || key == Qt::Key_Equal)) {
+        Zoom(1);
+        return true;
+    }
+    if (ctrl && !shift && key == Qt::Key_Minus) {
+        Zoom(-1);
+        return true;
+    }
+    if (ctrl && !shift && key == Qt::Key_0) {
+        ResetZoom();
+        return true;
+    }
     if (!ctrl && key == Qt::Key_F3) {
         if (shift)
             OnEditFindPrevious();
@@ -197,7 +211,12 @@ bool CTextView::WantsKey(const QKeyEvent* event) const {
     case Qt::Key_C:
     case Qt::Key_Insert:
     case Qt::Key_F:
+    case Qt::Key_Minus:
+    case Qt::Key_0:
         return ctrl && !shift;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        return ctrl;
     case Qt::Key_F3:
         return !ctrl;
     case Qt::Key_Left:

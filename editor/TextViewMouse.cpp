@@ -220,6 +220,8 @@ void CTextView::mouseReleaseEvent(QMouseEvent* event) {
     }
     if (event->button() != Qt::LeftButton)
         return;
+    if (dragSelection_ && !IsSelectionEmpty())
+        OfferPrimarySelection();
     if (preparingDrag_) {
         // A click inside the selection that did not become a drag places the caret there.
         preparingDrag_ = false;
@@ -248,6 +250,15 @@ void CTextView::AutoScrollTick() {
 }
 
 void CTextView::wheelEvent(QWheelEvent* event) {
+    if ((event->modifiers() & Qt::ControlModifier) != 0) {
+        zoomWheelRemainder_ += event->angleDelta().y();
+        const int notches = zoomWheelRemainder_ / 120;
+        zoomWheelRemainder_ -= notches * 120;
+        if (notches != 0)
+            Zoom(notches);
+        event->accept();
+        return;
+    }
     wheelRemainder_ += event->angleDelta().y();
     const int notches = wheelRemainder_ / 120;
     wheelRemainder_ -= notches * 120;

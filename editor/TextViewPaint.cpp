@@ -41,6 +41,12 @@ void CTextView::paintEvent(QPaintEvent* event) {
     const int firstRow = std::max(0, clip.top() / lh);
     const int lastRow = std::max(firstRow, clip.bottom() / lh);
     const int32_t count = LineCount();
+    if (UpdateNumberWidth()) {
+        // The numbers grew a digit (or the font changed): the text moves right once, for all lines.
+        RecalcHorizontalBar();
+        UpdateCaret();
+        viewport()->update();
+    }
     const int margin = MarginWidth();
     for (int row = firstRow; row <= lastRow; ++row) {
         const int64_t y = static_cast<int64_t>(firstLine_) + row;
@@ -65,8 +71,19 @@ void CTextView::paintEvent(QPaintEvent* event) {
 }
 
 void CTextView::DrawMargin(QPainter& painter, const QRect& rect, int32_t line) {
+    if (numberWidth_ > 0) {
+        const QRect numbers(rect.right() + 1 - numberWidth_, rect.top(), numberWidth_, rect.height());
+        painter.fillRect(numbers, ColourOf(CI_MARGIN));
+        if (line >= 0) {
+            painter.setPen(ColourOf(CI_NORMAL));
+            painter.drawText(numbers.adjusted(0, 0, -CharWidth() / 2, 0), Qt::AlignRight | Qt::AlignVCenter,
+                             QString::number(line + 1));
+        }
+        if (rect.width() <= numberWidth_)
+            return;
+    }
     if (!selectionMargin_) {
-        painter.fillRect(rect, ColourOf(CI_BACKGROUND));
+        painter.fillRect(QRect(rect.left(), rect.top(), rect.width() - numberWidth_, rect.height()), ColourOf(CI_BACKGROUND));
         return;
     }
     const QColor margin = ColourOf(CI_MARGIN);

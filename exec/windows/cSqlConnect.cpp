@@ -5,9 +5,13 @@
 #include "CFlatComboBox.h"
 #include "CommandIds.h"
 #include "ConnectChecks.h"
+#include "DynamicLibrary.h"
 #include "MessageBox.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,6 +36,15 @@ cSqlConnect::cSqlConnect(ApplicationFields& app, QWidget* parent) : QDialog(pare
     connect_ = new QLineEdit(this);
     connect_->setObjectName(QString::number(kConnectId));
 
+    // Which client the logon will load decides what the connect string is.
+    static const bool embedded = [] {
+        const platform::LoadResult loaded = platform::LoadOciLibrary();
+        return loaded.library && loaded.lastTried.find("liteoci") != std::string::npos;
+    }();
+    embedded_ = embedded;
+    user_->setEditText(QString::fromStdString(app_.lastUserName));
+    connect_->setText(QString::fromStdString(app_.lastConnectString));
+
     sysdba_ = new QCheckBox(QStringLiteral("Connect as SYSDBA"), this);
     sysdba_->setObjectName(QString::number(kSysdbaId));
 
@@ -41,7 +54,23 @@ cSqlConnect::cSqlConnect(ApplicationFields& app, QWidget* parent) : QDialog(pare
     fields->addWidget(new QLabel(QStringLiteral("Password"), this), 1, 0);
     fields->addWidget(password_, 1, 1);
     fields->addWidget(new QLabel(QStringLiteral("Connect string"), this), 2, 0);
-    fields->addWidget(connect_, 2, 1);
+    if (embedded_) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(connect_, 1);
+        browse_ = new widgets::CFlatButton(QStringLiteral("Browse..."), this);
+        browse_->setObjectName(QString::number(kBrowseId));
+        connect(browse_, &QPushButton::clicked, this, [this] {
+            const QString start = connect_->text().isEmpty() ? QDir::currentPath() : QFileInfo(connect_->text()).absolutePath();
+            const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Database file"), start,
+                                                              QStringLiteral("Database files (*.db);;All Files (*)"));
+            if (!file.isEmpty())
+                connect_->setText(file);
+        });
+        row->addWidget(browse_);
+        fields->addLayout(row, 2, 1);
+    } else {
+        fields->addWidget(connect_, 2, 1);
+    }
     fields->addWidget(sysdba_, 3, 1);
     fields->setColumnMinimumWidth(1, 220);
 
@@ -74,7 +103,11 @@ void cSqlConnect::showEvent(QShowEvent* event) {
 void cSqlConnect::accept() {
     const std::string user = user_->currentText().toStdString();
     const std::string password = password_->text().toStdString();
-    const std::string connectString = connect_->text().toStdString();
+    std::string connectString = connect_->text().toStdString();
+    // A database file named relative to the current folder is opened from there, and the captions
+    // show where it is.
+    if (embedded_ && !connectString.empty() && QDir::isRelativePath(connect_->text()))
+        connectString = QDir::current().absoluteFilePath(connect_->text()).toStdString();
 
     if (uint32_t message = FirstConnectFieldError(user, password, connectString)) {
         MessageBoxById(message);
@@ -99,6 +132,8 @@ void cSqlConnect::accept() {
 
     app_.lastUserName = user;
     app_.lastConnectString = connectString;
+    app_.lastSysdba = sysdba_->isChecked();
+    app_.startupPassword = password;
     done(IDOK);
 }
 

@@ -11,8 +11,13 @@
 #include "cReportValue.h"
 
 #include <QHeaderView>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 
@@ -26,6 +31,20 @@ QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
+// A row is as high as its lines: the height is counted from the line ends, not laid out, so the list
+// measures the rows it shows at the cost of a scan of their text.
+class LineRowsDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const int lines = 1 + static_cast<int>(text.count(QLatin1Char('\n')));
+        const int single = std::max(option.fontMetrics.height(), option.decorationSize.height()) + 2;
+        return QSize(option.fontMetrics.horizontalAdvance(text.left(text.indexOf(QLatin1Char('\n')))),
+                     single + (lines - 1) * option.fontMetrics.lineSpacing());
+    }
+};
+
 } // namespace
 
 CSqlOutputView::CSqlOutputView(QWidget* parent) : QTreeView(parent), lines_(new OutputLines(this)) {
@@ -36,7 +55,14 @@ CSqlOutputView::CSqlOutputView(QWidget* parent) : QTreeView(parent), lines_(new 
     header()->setStretchLastSection(false);
     setRootIsDecorated(false);
     setItemsExpandable(false);
+    // Rows of notices with several lines are higher. Rows of one height are much cheaper for the
+    // view to lay out, so the list keeps them until the first notice of several lines arrives.
     setUniformRowHeights(true);
+    setItemDelegate(new LineRowsDelegate(this));
+    connect(lines_, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] {
+        if (uniformRowHeights() && lines_->HasMultiLineText())
+            setUniformRowHeights(false);
+    });
     setWordWrap(false);
     setTextElideMode(Qt::ElideRight);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -175,6 +201,38 @@ void CSqlOutputView::focusInEvent(QFocusEvent* event) {
 void CSqlOutputView::mousePressEvent(QMouseEvent* event) {
     MarkActive(true);
     QTreeView::mousePressEvent(event);
+}
+
+void CSqlOutputView::CopySelectedLines() {
+    QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    QStringList texts;
+    for (const QModelIndex& row : rows)
+        texts << FromUtf8(lines_->Text(row.row()));
+    if (!texts.isEmpty())
+        QGuiApplication::clipboard()->setText(texts.join(QLatin1Char('\n')));
+}
+
+void CSqlOutputView::ClearLines() {
+    publish_.stop();
+    lines_->Clear();
+    setUniformRowHeights(true);
+    nextIndex_ = 0;
+}
+
+void CSqlOutputView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("OutputMenu"));
+    QAction* copy = menu.addAction(QStringLiteral("Copy\tCtrl+C"));
+    copy->setEnabled(selectionModel() && selectionModel()->hasSelection());
+    QAction* clear = menu.addAction(QStringLiteral("Clear"));
+    clear->setEnabled(LineCount() > 0);
+    QAction* chosen = menu.exec(event->globalPos());
+    if (chosen == copy)
+        CopySelectedLines();
+    else if (chosen == clear)
+        ClearLines();
+    event->accept();
 }
 
 void CSqlOutputView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -54,12 +54,17 @@ public:
     int count() const { return LineCount(); }
     OutputLines* Lines() const { return lines_; }
     int NextIndex() const { return nextIndex_; }
+    // The context menu's commands: the selected lines (in list order, one per line) to the clipboard;
+    // every line out of the list.
+    void CopySelectedLines();
+    void ClearLines();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void ResetColumnWidth();

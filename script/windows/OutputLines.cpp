@@ -11,9 +11,20 @@ std::string_view CutUtf8(std::string_view text, size_t limit) {
     return text.substr(0, end);
 }
 
+void OutputLines::Clear() {
+    beginResetModel();
+    lines_.clear();
+    published_ = 0;
+    multiLine_ = false;
+    endResetModel();
+}
+
 void OutputLines::Insert(int index, std::string_view text) {
     const size_t at = static_cast<size_t>(std::clamp(index, 0, Count()));
     std::string line(CutUtf8(text, kLineLimit));
+    const size_t lineEnd = line.find_first_of("\r\n");
+    if (lineEnd != std::string::npos && line.find_first_not_of("\r\n", lineEnd) != std::string::npos)
+        multiLine_ = true;
     if (at >= lines_.size()) {
         lines_.push_back(std::move(line));
         return;
@@ -50,9 +61,11 @@ QVariant OutputLines::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole || index.row() >= static_cast<int>(published_))
         return {};
     const std::string& text = lines_[static_cast<size_t>(index.row())];
-    // A notice of a statement on several lines reads on one line: a line end would cut what is shown
-    // at the first of them (the double-click shows the lines as they are).
+    // A notice of several lines shows all of them, one below the other; the list's rows take the
+    // height their lines need.
     QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    shown.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    while (shown.endsWith(QLatin1Char('\n')))
+        shown.chop(1);
     return shown;
 }

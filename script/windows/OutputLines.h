@@ -22,9 +22,13 @@ public:
     // Inserts `text` (cut to kLineLimit) at `index`, clamped to the lines held. A line inserted among
     // the published ones publishes everything first.
     void Insert(int index, std::string_view text);
+    // Drops every line.
+    void Clear();
     // Tells the views about the lines appended since the last call; true when there were any.
     bool Publish();
     bool HasUnpublishedLines() const { return published_ < lines_.size(); }
+    // True once a line of several lines was inserted (until Clear).
+    bool HasMultiLineText() const { return multiLine_; }
 
     // Every line, published or not.
     int Count() const { return static_cast<int>(lines_.size()); }
@@ -36,6 +40,7 @@ public:
 private:
     std::vector<std::string> lines_;
     size_t published_ = 0;
+    bool multiLine_ = false;
 };
 
 // At most `limit` bytes of `text`, never ending inside a UTF-8 character.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -82,24 +83,40 @@ TEST(Resources, MenuAcceleratorsAndToolBarsAreComplete) {
     ASSERT_EQ(menu.size(), 6u);
     EXPECT_STREQ(menu[0].title, "&File");
     EXPECT_STREQ(menu[0].items[0].text, "New Connection..    Ctrl+E");
-    EXPECT_EQ(menu[0].items[6].id, cmd::kPrint);
-    EXPECT_EQ(menu[0].items[8].id, cmd::kExit);
+    EXPECT_EQ(menu[0].items[2].id, cmd::kSaveFile);
+    EXPECT_EQ(menu[0].items[7].id, cmd::kPrint);
+    EXPECT_EQ(menu[0].items[9].id, cmd::kExit);
     EXPECT_STREQ(menu[2].items[0].text, "Execute SQL              F9");
     EXPECT_STREQ(menu[4].title, "&Window");
-    EXPECT_STREQ(menu[5].items[0].text, "&About Quarvel..");
+    EXPECT_EQ(menu[2].items[1].id, cmd::kExecuteStatement);
+    EXPECT_EQ(menu[5].items[0].id, cmd::kHelpTopics);
+    EXPECT_STREQ(menu[5].items[2].text, "&About Quarvel..");
+    // Every menu can be opened with Alt and its letter.
+    for (const auto& popup : menu)
+        EXPECT_NE(std::string(popup.title).find('&'), std::string::npos) << popup.title;
     size_t items = 0, separators = 0;
     for (const auto& popup : menu)
         for (const auto& item : popup.items)
             (item.id ? items : separators)++;
-    EXPECT_EQ(items, 29u);
-    EXPECT_EQ(separators, 8u);
+    EXPECT_EQ(items, 33u);
+    EXPECT_EQ(separators, 9u);
 
     const auto& keys = MainAccelerators();
-    EXPECT_EQ(keys.size(), 30u);
+    EXPECT_EQ(keys.size(), 32u);
     std::set<std::string> distinct;
     for (const auto& a : keys)
         distinct.insert(a.keys);
     EXPECT_EQ(distinct.size(), keys.size()); // no key twice
+    // No accelerator takes an Alt+letter the menu bar needs for its menus.
+    for (const auto& a : keys)
+        EXPECT_EQ(std::string(a.keys).rfind("Alt+", 0) == 0 && std::string(a.keys).size() == 5, false) << a.keys;
+    std::map<std::string, uint32_t> byKey;
+    for (const auto& a : keys)
+        byKey[a.keys] = a.id;
+    EXPECT_EQ(byKey["Ctrl+S"], cmd::kSaveFile);
+    EXPECT_EQ(byKey["Ctrl+O"], cmd::kOpenFile);
+    EXPECT_EQ(byKey["Ctrl+Return"], cmd::kExecuteStatement);
+    EXPECT_EQ(byKey["F1"], cmd::kHelpTopics);
 
     EXPECT_EQ(ToolBarButtons(112).size(), 18u);
     EXPECT_EQ(ToolBarButtons(402), (std::vector<uint32_t>{281, 283}));

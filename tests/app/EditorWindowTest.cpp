@@ -56,7 +56,7 @@ private slots:
         QStringList titles;
         for (QAction* menu : s.Main()->menuBar()->actions())
             titles << menu->text();
-        QCOMPARE(titles, (QStringList{"&File", "Edit", "SQL", "Options", "&Window", "&Help"}));
+        QCOMPARE(titles, (QStringList{"&File", "&Edit", "&SQL", "&Options", "&Window", "&Help"}));
         QCOMPARE(s.Main()->MenuAction(cmd::kNewConnection)->text(), QStringLiteral("New Connection..    Ctrl+E"));
         QVERIFY(s.Main()->IsCommandEnabled(cmd::kNewConnection));
         QVERIFY(s.Main()->IsCommandEnabled(cmd::kAbout));
@@ -88,7 +88,7 @@ private slots:
         QVERIFY(bar2->x() >= bar1->x() + bar1->width());
 
         widgets::CNoGripStatusBar* status = frame->StatusBar();
-        QCOMPARE(status->PaneCount(), 6);
+        QCOMPARE(status->PaneCount(), 9); // and the caret, line-end and overwrite items
         QVERIFY(!status->isSizeGripEnabled());
         QCOMPARE(status->PaneText(0), QStringLiteral("Ready"));
         QCOMPARE(status->PaneText(1), QString());

@@ -88,7 +88,7 @@ void OpenFromMenu(Started& s) {
     QMenuBar* bar = s.Main()->menuBar();
     QAction* options = nullptr;
     for (QAction* a : bar->actions())
-        if (a->text() == QStringLiteral("Options"))
+        if (a->text() == QStringLiteral("&Options"))
             options = a;
     QVERIFY(options);
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->actionGeometry(options).center());

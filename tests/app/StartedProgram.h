@@ -61,7 +61,7 @@ struct Started {
                 emit a->menu()->aboutToShow();
         return Main()->MenuAction(id);
     }
-    QAction* EditItem(uint32_t id) const { return MenuItem("Edit", id); }
+    QAction* EditItem(uint32_t id) const { return MenuItem("&Edit", id); }
 };
 
 // The text the message dialog shows, and its buttons.

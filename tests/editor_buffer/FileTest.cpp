@@ -1,6 +1,7 @@
 // Loading and saving: line-end detection, separator matching, byte-for-byte round trips, NUL bytes,
 // read-only files, and the failure paths that must leave the old file and the buffer as they were.
 #include "BufferTestSupport.h"
+#include "EditAction.h"
 
 #include <gtest/gtest.h>
 
@@ -128,6 +129,49 @@ TEST(BufferFile, AGivenModeOverridesDetectionOnLoadAndOnSave) {
     EXPECT_EQ(ReadFile(dir.File("u.sql")), "a\r\n\rb\n\rc");
     EXPECT_EQ(buffer.EolMode(), EOL_MAC); // saving in another mode does not change the buffer's
     EXPECT_FALSE(buffer.LoadFile(dir.File("a.sql"), 5));
+}
+
+// A UTF-8 byte-order mark is not part of the text and comes back on save; a file without one gets none,
+// and only the three bytes together at the very start are a mark.
+TEST(BufferFile, AByteOrderMarkStaysOutOfTheTextAndIsWrittenBack) {
+    TempDir dir;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> lines;
+        bool mark;
+    };
+    const std::vector<Case> cases = {
+        {"mark and CR LF", "\xEF\xBB\xBFselect 1\r\nfrom dual", {"select 1", "from dual"}, true},
+        {"mark and LF", "\xEF\xBB\xBF-- x\n", {"-- x", ""}, true},
+        {"mark alone", "\xEF\xBB\xBF", {""}, true},
+        {"two bytes only", "\xEF\xBBx", {"\xEF\xBBx"}, false},
+        {"mark on the second line", "a\n\xEF\xBB\xBF", {"a", "\xEF\xBB\xBF"}, false},
+        {"no mark", "select 1", {"select 1"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(dir.File("in.sql"), c.bytes);
+        CTextBuffer buffer;
+        ASSERT_TRUE(buffer.LoadFile(dir.File("in.sql")));
+        EXPECT_EQ(Lines(buffer), c.lines);
+        EXPECT_EQ(buffer.HasByteOrderMark(), c.mark);
+        EXPECT_TRUE(buffer.IsConsistent());
+        ASSERT_TRUE(buffer.SaveFile(dir.File("out.sql")));
+        EXPECT_EQ(ReadFile(dir.File("out.sql")), c.bytes);
+    }
+    // Editing the first line keeps the mark out of it; new text and a cleared buffer have none.
+    WriteFile(dir.File("in.sql"), "\xEF\xBB\xBF" "ab");
+    CTextBuffer buffer;
+    ASSERT_TRUE(buffer.LoadFile(dir.File("in.sql")));
+    int32_t endLine = 0, endChar = 0;
+    ASSERT_TRUE(buffer.Insert(nullptr, 0, 0, "x", endLine, endChar, ACT_PASTE));
+    ASSERT_TRUE(buffer.SaveFile(dir.File("out.sql")));
+    EXPECT_EQ(ReadFile(dir.File("out.sql")), "\xEF\xBB\xBF" "xab");
+    buffer.ResetToEmpty(EOL_MAC);
+    EXPECT_FALSE(buffer.HasByteOrderMark());
+    ASSERT_TRUE(buffer.SaveFile(dir.File("out.sql")));
+    EXPECT_EQ(ReadFile(dir.File("out.sql")), "");
 }
 
 TEST(BufferFile, ANulByteCutsItsLine) {

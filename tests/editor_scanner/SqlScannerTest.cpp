@@ -227,7 +227,7 @@ TEST(SqlScanner, Numbers) {
 
 TEST(SqlScanner, KeywordList) {
     const auto words = SqlKeywords();
-    EXPECT_EQ(words.size(), 194u);
+    EXPECT_EQ(words.size(), 464u);
     std::set<std::string_view> distinct(words.begin(), words.end());
     EXPECT_EQ(distinct.size(), words.size());
     for (std::string_view w : words) {
@@ -241,8 +241,20 @@ TEST(SqlScanner, KeywordList) {
     }
     for (const char* w : {"buffer_pool", "varchar2", "autoallocate", "subpartition", "by", "or"})
         EXPECT_TRUE(IsSqlKeyword(w)) << w;
-    for (const char* w : {"", "x", "dual", "varchar", "integer", "merge", "b y", "select\xC3\xA9"})
+    for (const char* w : {"", "x", "a", "c", "dual", "emp", "b y", "select\xC3\xA9", "joins", "timezone_minutes"})
         EXPECT_FALSE(IsSqlKeyword(w)) << w;
+}
+
+// The words of joins, merges and PL/SQL loops that Oracle lists as reserved words or keywords are
+// coloured like the older ones, in any case, and only as whole words.
+TEST(SqlScanner, OracleKeywordsAreColoured) {
+    for (const char* w : {"JOIN", "left", "Right", "INNER", "outer", "FULL", "cross", "MERGE", "matched", "WHILE",
+                          "varchar", "integer", "distinct", "forall", "pipelined", "parallel_enable",
+                          "timezone_minute", "nested_table_id", "intersect", "minus", "rownum"})
+        EXPECT_TRUE(IsSqlKeyword(w)) << w;
+    EXPECT_EQ(Paint("a JOIN b"), "nnkkkknn");
+    EXPECT_EQ(Paint("WHILE x LOOP"), "kkkkknnnkkkk");
+    EXPECT_EQ(Paint("joined"), "nnnnnn");
 }
 
 TEST(SqlScanner, RunListRules) {
