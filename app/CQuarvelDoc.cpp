@@ -1,5 +1,6 @@
 #include "CQuarvelDoc.h"
 
+
 #include "IniSettingsKey.h"
 #include "RunEnd.h"
 #include "SyncSend.h"
@@ -33,6 +34,13 @@ std::string Lines(int32_t count) {
 
 void CQuarvelDoc::CDocTextBuffer::MarkModified(bool modified) {
     document_->SetModifiedFlag(modified);
+}
+
+void CQuarvelDoc::SetModifiedFlag(bool modified) {
+    const bool was = IsModified();
+    CDocument::SetModifiedFlag(modified);
+    if (was != modified && modifiedListener_)
+        modifiedListener_(modified);
 }
 
 CQuarvelDoc::CQuarvelDoc(ApplicationFields& app) : app_(app), textBuffer_(this) {

@@ -51,6 +51,10 @@ public:
     // leaves the document modified.
     bool OnSaveDocument(const std::string& path) override;
     void DeleteContents() override;
+    // The window's caption follows the flag: a "*" after the file name while the text is modified.
+    void SetModifiedFlag(bool modified = true) override;
+    // Called with the new flag whenever it changes (the window's caption).
+    void SetModifiedListener(std::function<void(bool)> listener) { modifiedListener_ = std::move(listener); }
 
     // "Quarvel [" + user + "@" + connect string + "] - " + file name.
     std::string WindowTitle() const;
@@ -88,6 +92,7 @@ public:
     void StopWorker();
 
 protected:
+    std::function<void(bool)> modifiedListener_;
     void OnAddToRecentFiles(const std::string& path) override;
     void ReportFrameworkError(uint32_t stringId) override;
     bool ShowMessage(const std::string& text, bool question) const;

@@ -173,6 +173,9 @@ bool CSqlLeftView::OpenFilePath(const std::string& path) {
     const QFileInfo info(QFile::decodeName(path.c_str()));
     if (!info.isFile() || !info.isReadable())
         return false;
+    // Modified text is not replaced without the question that closing asks.
+    if (doc->Frame() && !doc->Frame()->AskToSaveModified())
+        return false;
     if (!doc->OnOpenDocument(path)) {
         // A read that failed part-way has left no text behind: give the pane an empty one to edit.
         if (!doc->TextBuffer().IsInitialised())

@@ -1,6 +1,6 @@
 // The execution commands of the SQL text pane. Execute runs the pane's selection as one statement;
 // Commit, Rollback, Stop and the server-output switch go to the same handlers as the grid's; Show SQL
-// Statement history opens the log in the text viewer. Execute As Script runs the selection statement
+// Statement history opens the log in the text viewer (or a read-only window of its own). Execute As Script runs the selection statement
 // by statement; Explain Plan shows the server's plan for the selection in the grid.
 #include "CSqlLeftView.h"
 
@@ -13,6 +13,12 @@
 #include "ScriptSplitter.h"
 #include "StatementHistory.h"
 #include "TextViewer.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
 
 namespace {
 // The selection's text with its lines joined by CR LF (the commands turn each CR into a blank), and
@@ -93,6 +99,29 @@ void CSqlLeftView::OnServerOutput() {
 }
 
 void CSqlLeftView::OnShowSqlHistory() {
-    // Nothing is reported when no viewer starts.
-    platform::StartTextViewer(script::StatementHistoryPath());
+    const std::string path = script::StatementHistoryPath();
+    if (platform::StartTextViewer(path))
+        return;
+    // Without a viewer of the user's the log is shown here, read-only, so that the command never does
+    // nothing.
+    auto* window = new QDialog(this->window());
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setObjectName(QStringLiteral("StatementHistoryWindow"));
+    window->setWindowTitle(QStringLiteral("Quarvel [SQL Statement History]"));
+    auto* text = new QPlainTextEdit(window);
+    text->setReadOnly(true);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QFile file(QFile::decodeName(path.c_str()));
+    if (file.open(QIODevice::ReadOnly))
+        text->setPlainText(QString::fromUtf8(file.readAll()));
+    else
+        text->setPlainText(QStringLiteral("The statement history %1 cannot be read: %2")
+                               .arg(file.fileName(), file.errorString()));
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(text);
+    window->resize(720, 480);
+    window->show();
+    text->moveCursor(QTextCursor::End);
 }

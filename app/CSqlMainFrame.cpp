@@ -19,6 +19,7 @@
 #include "ProgramSettings.h"
 #include "RegisteredMessages.h"
 #include "StatusTexts.h"
+#include "SessionCommands.h"
 #include "StringTable.h"
 
 #include <QAction>
@@ -27,6 +28,7 @@
 #include <QFileDialog>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStatusTipEvent>
 #include <QTimer>
 
@@ -51,6 +53,8 @@ CSqlMainFrame::~CSqlMainFrame() {
     CloseMessages();
     // Focus moves while the panes go; nothing may be tracked from here on.
     QObject::disconnect(focusTracking_);
+    if (doc_)
+        doc_->SetModifiedListener({});
     if (doc_)
         doc_->StopWorker(); // when closed without a close event (the program ends)
     if (!statusWritten_)
@@ -114,6 +118,7 @@ bool CSqlMainFrame::Build() {
 
     // 6. Record the frame and the window side of execution; initial pane visibility.
     doc_->SetFrame(this, Handle());
+    doc_->SetModifiedListener([this](bool modified) { ShowModifiedMark(modified); });
     doc_->Exec().host = std::make_shared<ExecWindowHost>(this);
     if (doc_->Settings().showSqlOutputWindow == 0)
         HideOutputPane();
@@ -275,6 +280,27 @@ void CSqlMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    if (askingToClose_) {
+        event->ignore();
+        return;
+    }
+    askingToClose_ = true;
+    const bool mayClose = AskToSaveModified() && AskToEndTransaction();
+    askingToClose_ = false;
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    if (doc_)
+        doc_->StopWorker();
+    WriteWindowStatus();
+    QMdiSubWindow::closeEvent(event);
+}
+
+bool CSqlMainFrame::AskToSaveModified() {
+    if (!doc_)
+        return true;
     CDocument::CloseHooks hooks;
     hooks.ask = [this](const std::string& question) {
         const auto answer = QMessageBox::question(this, QStringLiteral("Quarvel"), QString::fromStdString(question),
@@ -289,15 +315,51 @@ void CSqlMainFrame::closeEvent(QCloseEvent* event) {
                                             QStringLiteral("All Files (*)"))
             .toStdString();
     };
-    if (doc_ && !doc_->SaveModified(hooks)) {
-        event->ignore();
-        return;
-    }
-    closing_ = true;
-    if (doc_)
+    return doc_->SaveModified(hooks);
+}
+
+void CSqlMainFrame::ShowModifiedMark(bool modified) {
+    QString caption = windowTitle();
+    if (caption.endsWith(QLatin1Char('*')))
+        caption.chop(1);
+    if (modified)
+        caption += QLatin1Char('*');
+    if (caption != windowTitle())
+        setWindowTitle(caption);
+}
+
+bool CSqlMainFrame::AskToEndTransaction() {
+    if (!doc_ || doc_->State().uncommittedWork == 0 || !doc_->Session() || doc_->Session()->IsConnected() != 1)
+        return true;
+    // Ending the session would decide for the user: a real client commits, other clients roll back.
+    const QString question = QStringLiteral("Commit the pending changes of %1@%2?")
+                                 .arg(QString::fromStdString(doc_->UserName()),
+                                      QString::fromStdString(doc_->ConnectString()));
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Quarvel"), question, QMessageBox::NoButton, this);
+    QPushButton* commit = box.addButton(QStringLiteral("&Commit"), QMessageBox::AcceptRole);
+    QPushButton* rollback = box.addButton(QStringLiteral("&Rollback"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(commit);
+    box.setEscapeButton(cancel);
+    box.exec();
+    const QAbstractButton* chosen = box.clickedButton();
+    if (chosen != commit && chosen != rollback)
+        return false;
+    const exec::SessionCommand command = chosen == commit ? exec::SessionCommand::Commit : exec::SessionCommand::Rollback;
+    // A statement or script still running is stopped first: the window is going, and the answer
+    // covers what it has done so far.
+    if (doc_->IsWorkerRunning())
         doc_->StopWorker();
-    WriteWindowStatus();
-    QMdiSubWindow::closeEvent(event);
+    const exec::Outcome outcome = exec::RunSessionCommand(doc_->Exec(), command);
+    if (outcome == exec::Outcome::Started)
+        return true;
+    // The changes are still pending (the output list says why): the window stays, so that nothing is
+    // decided behind the user's back.
+    ShowOutputPane();
+    if (outcome == exec::Outcome::Refused)
+        QMessageBox::warning(this, QStringLiteral("Quarvel"),
+                             QStringLiteral("A statement is running: stop it before closing the window."));
+    return false;
 }
 
 void CSqlMainFrame::WriteWindowStatus() {

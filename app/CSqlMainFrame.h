@@ -41,6 +41,15 @@ public:
     ~CSqlMainFrame() override;
 
     CQuarvelDoc* Document() const { return doc_.get(); }
+    // "Save changes to %1?" before the text is replaced or closed: true when it may go (not modified,
+    // No, or Yes and saved).
+    bool AskToSaveModified();
+    // "Commit the pending changes of USER@DB?" before the session ends: true when it may end (nothing
+    // pending, or the chosen Commit or Rollback succeeded; a failure is reported as the commands
+    // report it).
+    bool AskToEndTransaction();
+    // Adds or drops the "*" that ends the caption of a window with modified text.
+    void ShowModifiedMark(bool modified);
 
     void HideResultPane();
     void ShowResultPane();
@@ -95,5 +104,6 @@ private:
     CView* activeView_ = nullptr;
     bool statusWritten_ = false;
     bool closing_ = false;
+    bool askingToClose_ = false; // a close's questions are open (or its run is being stopped)
     QMetaObject::Connection focusTracking_;
 };

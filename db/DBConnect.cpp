@@ -73,6 +73,9 @@ void DBConnect::LoadClient() {
     Resolve(lib, stmtFn_.DefineObject, "OCIDefineObject");
     Resolve(lib, stmtFn_.DescriptorFree, "OCIDescriptorFree");
     Resolve(lib, stmtFn_.AttrSet, "OCIAttrSet");
+    Resolve(lib, stmtFn_.LobGetLength, "OCILobGetLength");
+    Resolve(lib, stmtFn_.LobRead, "OCILobRead");
+    Resolve(lib, stmtFn_.LobCharSetForm, "OCILobCharSetForm");
 }
 
 void DBConnect::ReadErrorRecord() {

@@ -36,6 +36,10 @@ struct OciStatementFunctions {
     OCIDefineObject_t DefineObject = nullptr; // looked up, never called; may be absent
     OCIDescriptorFree_t DescriptorFree = nullptr; // frees LOB locators with their statement; may be absent
     OCIAttrSet_t AttrSet = nullptr; // the statement's prefetch; may be absent
+    // LOB reads; a client without them shows LOB cells by their type's name.
+    OCILobGetLength_t LobGetLength = nullptr;
+    OCILobRead_t LobRead = nullptr;
+    OCILobCharSetForm_t LobCharSetForm = nullptr; // NCLOBs are read in the national character set
 };
 
 class DBConnect {

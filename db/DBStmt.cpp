@@ -1,5 +1,6 @@
 #include "DBStmt.h"
 
+#include <algorithm>
 #include <cstring>
 
 DBStmt::DBStmt() {
@@ -278,4 +279,51 @@ void DBStmt::DefineBlob(uint32_t position, void** locator, int32_t, uint16_t* le
 void DBStmt::DefineBfile(uint32_t position, void** locator, int32_t, uint16_t* length, int16_t* indicator,
                          uint16_t* returnCode) {
     DefineLocator(position, locator, SQLT_BFILE, length, indicator, returnCode);
+}
+
+uint64_t DBStmt::LobLength(void* locator) {
+    if (!CanReadLobs() || !session_)
+        Fail("LOB reads are not offered by this client.");
+    ub4 length = 0;
+    fn_.LobGetLength(session_->ServiceContext(), session_->ErrorHandle(), static_cast<OCILobLocator*>(locator),
+                     &length);
+    Check();
+    return length;
+}
+
+uint64_t DBStmt::ReadLob(void* locator, bool characters, uint64_t offset, uint32_t amount, std::string& out) {
+    if (!CanReadLobs() || !session_)
+        Fail("LOB reads are not offered by this client.");
+    auto* lob = static_cast<OCILobLocator*>(locator);
+    ub1 form = SQLCS_IMPLICIT;
+    if (characters && fn_.LobCharSetForm) {
+        ub1 found = 0;
+        if (fn_.LobCharSetForm(session_->Environment(), session_->ErrorHandle(), lob, &found) == OCI_SUCCESS &&
+            found != 0)
+            form = found;
+    }
+    // A UTF-8 character takes at most 4 bytes; the amount comes back in bytes for such a character set.
+    const size_t capacity = characters ? static_cast<size_t>(amount) * 4 : amount;
+    const size_t at = out.size();
+    out.resize(at + capacity);
+    ub4 read = amount;
+    const sword rc = fn_.LobRead(session_->ServiceContext(), session_->ErrorHandle(), lob, &read,
+                                 static_cast<ub4>(offset), out.data() + at, static_cast<ub4>(capacity), nullptr,
+                                 nullptr, characters ? OCI_AL32UTF8ID : 0, characters ? form : 0);
+    if (rc == OCI_NO_DATA) {
+        out.resize(at);
+        return 0;
+    }
+    if (rc != OCI_SUCCESS && rc != OCI_SUCCESS_WITH_INFO) {
+        out.resize(at);
+        Check();
+        Fail("LOB read failed.");
+    }
+    out.resize(at + std::min<size_t>(read, capacity));
+    if (!characters)
+        return read;
+    uint64_t count = 0;
+    for (size_t i = at; i < out.size(); ++i)
+        count += (static_cast<unsigned char>(out[i]) & 0xC0) != 0x80;
+    return count;
 }

@@ -10,6 +10,7 @@
 #include "DBConnect.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 enum class StatementKind : int {
@@ -73,6 +74,14 @@ public:
                     uint16_t* returnCode);
     void DefineBfile(uint32_t position, void** locator, int32_t size, uint16_t* length, int16_t* indicator,
                      uint16_t* returnCode);
+
+    // LOB reads through a fetched locator. False when the client offers none.
+    bool CanReadLobs() const { return fn_.LobRead && fn_.LobGetLength; }
+    // Characters of a CLOB, bytes of a BLOB.
+    uint64_t LobLength(void* locator);
+    // Appends up to `amount` characters (CLOB, as UTF-8) or bytes (BLOB) from the 1-based `offset` to
+    // `out`, in one client call; returns the characters or bytes read (0 at the end).
+    uint64_t ReadLob(void* locator, bool characters, uint64_t offset, uint32_t amount, std::string& out);
 
     const char* ErrorText() const { return errorText_; }
     int32_t ErrorCode() const { return errorCode_; }

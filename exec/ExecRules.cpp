@@ -1,7 +1,9 @@
 #include "ExecRules.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <ctime>
 #include <limits>
 
 namespace exec {
@@ -121,6 +123,139 @@ SortKey MakeSortKey(std::string_view text) {
     return key;
 }
 
+namespace {
+
+bool ReadNumber(std::string_view text, size_t& i, int maxDigits, int& value) {
+    int digits = 0;
+    value = 0;
+    while (i < text.size() && digits < maxDigits && text[i] >= '0' && text[i] <= '9') {
+        value = value * 10 + (text[i++] - '0');
+        ++digits;
+    }
+    return digits > 0;
+}
+
+int MonthOf(std::string_view name) {
+    static const char* const kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                          "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+    if (name.size() < 3)
+        return 0;
+    char up[3];
+    for (int k = 0; k < 3; ++k)
+        up[k] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[static_cast<size_t>(k)])));
+    for (int m = 0; m < 12; ++m)
+        if (std::string_view(up, 3) == kMonths[m])
+            return m + 1;
+    return 0;
+}
+
+// Oracle's RR: a two-digit year lands in the century that keeps it nearest to the current year.
+int RrYear(int yy, int currentYear) {
+    const int century = currentYear / 100 * 100;
+    const int cy = currentYear % 100;
+    if (yy < 50)
+        return cy < 50 ? century + yy : century + 100 + yy;
+    return cy < 50 ? century - 100 + yy : century + yy;
+}
+
+} // namespace
+
+bool ParseDateText(std::string_view text, int currentYear, int64_t& value) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    int year = 0, month = 0, day = 0;
+    const size_t start = i;
+    int first = 0;
+    if (!ReadNumber(text, i, 4, first))
+        return false;
+    if (i - start == 4 && i < text.size() && text[i] == '-') {
+        // YYYY-MM-DD
+        year = first;
+        ++i;
+        if (!ReadNumber(text, i, 2, month) || i >= text.size() || text[i] != '-')
+            return false;
+        ++i;
+        if (!ReadNumber(text, i, 2, day))
+            return false;
+    } else {
+        // DD-MON-RR or DD-MON-YYYY (also with '/', '.' or ' ' between the parts)
+        day = first;
+        if (i - start > 2 || i >= text.size() || (text[i] != '-' && text[i] != '/' && text[i] != '.' && text[i] != ' '))
+            return false;
+        const char separator = text[i++];
+        size_t nameEnd = i;
+        while (nameEnd < text.size() && std::isalpha(static_cast<unsigned char>(text[nameEnd])))
+            ++nameEnd;
+        month = MonthOf(text.substr(i, nameEnd - i));
+        if (month == 0 || nameEnd - i > 9)
+            return false;
+        i = nameEnd;
+        if (i >= text.size() || text[i] != separator)
+            return false;
+        ++i;
+        const size_t yearStart = i;
+        if (!ReadNumber(text, i, 4, year))
+            return false;
+        if (i - yearStart == 2)
+            year = RrYear(year, currentYear);
+        else if (i - yearStart != 4)
+            return false;
+    }
+    if (month < 1 || month > 12 || day < 1 || day > 31)
+        return false;
+    int hour = 0, minute = 0, second = 0;
+    if (i < text.size() && text[i] == ' ') {
+        while (i < text.size() && text[i] == ' ')
+            ++i;
+        if (i < text.size()) {
+            if (!ReadNumber(text, i, 2, hour) || i >= text.size() || text[i] != ':')
+                return false;
+            ++i;
+            if (!ReadNumber(text, i, 2, minute))
+                return false;
+            if (i < text.size() && text[i] == ':') {
+                ++i;
+                if (!ReadNumber(text, i, 2, second))
+                    return false;
+            }
+            // AM/PM and fractions are left out of the order; they do not change the day.
+        }
+    }
+    value = ((((static_cast<int64_t>(year) * 100 + month) * 100 + day) * 100 + hour) * 100 + minute) * 100 + second;
+    return true;
+}
+
+SortKey MakeDateSortKey(std::string_view text, int currentYear) {
+    int64_t value = 0;
+    if (ParseDateText(text, currentYear, value)) {
+        SortKey key;
+        key.number = value;
+        return key;
+    }
+    SortKey key = MakeSortKey(text);
+    key.number = std::numeric_limits<int64_t>::min();
+    return key;
+}
+
+int CurrentYear() {
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    localtime_r(&now, &parts);
+    return parts.tm_year + 1900;
+}
+
+bool IsNumberKind(ColumnKind kind) {
+    switch (kind) {
+    case ColumnKind::Num:
+    case ColumnKind::Int:
+    case ColumnKind::Flt:
+    case ColumnKind::Vnu:
+    case ColumnKind::Uin: return true;
+    default: return false;
+    }
+}
+
 int CompareSortKeys(const SortKey& a, const SortKey& b) {
     if (a.number != b.number)
         return a.number < b.number ? -1 : 1;
@@ -137,6 +272,70 @@ int CompareSortKeys(const SortKey& a, const SortKey& b) {
 
 int CompareCells(std::string_view a, std::string_view b) {
     return CompareSortKeys(MakeSortKey(a), MakeSortKey(b));
+}
+
+namespace {
+// The first word of a statement, upper-cased, after blanks and comments.
+std::string FirstWord(std::string_view text, size_t& after) {
+    size_t i = 0;
+    for (;;) {
+        while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ')
+            ++i;
+        if (text.substr(i, 2) == "--") {
+            const size_t end = text.find('\n', i);
+            i = end == std::string_view::npos ? text.size() : end + 1;
+        } else if (text.substr(i, 2) == "/*") {
+            const size_t end = text.find("*/", i + 2);
+            i = end == std::string_view::npos ? text.size() : end + 2;
+        } else {
+            break;
+        }
+    }
+    std::string word;
+    while (i < text.size() && (std::isalpha(static_cast<unsigned char>(text[i])) || text[i] == '_'))
+        word += static_cast<char>(std::toupper(static_cast<unsigned char>(text[i++])));
+    after = i;
+    return word;
+}
+} // namespace
+
+TransactionEffect TransactionEffectOf(StatementKind kind, std::string_view text) {
+    switch (kind) {
+    case StatementKind::Insert:
+    case StatementKind::Update:
+    case StatementKind::Delete:
+    case StatementKind::Begin:
+    case StatementKind::Declare: return TransactionEffect::Opens;
+    case StatementKind::Create:
+    case StatementKind::Drop:
+    case StatementKind::Alter: return TransactionEffect::Ends;
+    case StatementKind::Select: return TransactionEffect::None;
+    case StatementKind::Other: break;
+    }
+    size_t after = 0;
+    const std::string word = FirstWord(text, after);
+    if (word == "MERGE" || word == "CALL")
+        return TransactionEffect::Opens;
+    if (word == "COMMIT" || word == "TRUNCATE" || word == "GRANT" || word == "REVOKE" || word == "RENAME" ||
+        word == "COMMENT")
+        return TransactionEffect::Ends;
+    if (word == "ROLLBACK") {
+        // ROLLBACK TO SAVEPOINT undoes part of the work and keeps the transaction open.
+        size_t next = 0;
+        const std::string second = FirstWord(text.substr(after), next);
+        if (second == "TO")
+            return TransactionEffect::None;
+        return TransactionEffect::Ends;
+    }
+    return TransactionEffect::None;
+}
+
+void NoteTransactionEffect(int32_t& uncommittedWork, StatementKind kind, std::string_view text) {
+    switch (TransactionEffectOf(kind, text)) {
+    case TransactionEffect::Opens: uncommittedWork = 1; break;
+    case TransactionEffect::Ends: uncommittedWork = 0; break;
+    case TransactionEffect::None: break;
+    }
 }
 
 SortState& SharedSortState() {

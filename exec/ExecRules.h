@@ -74,6 +74,15 @@ struct SortKey {
     std::string_view text;
 };
 SortKey MakeSortKey(std::string_view text);
+// The sort key of a DATE cell: by the date and time it reads (DD-MON-RR, DD-MON-YYYY, YYYY-MM-DD, each
+// with an optional HH24:MI[:SS]); a text that reads as no date sorts before every date, by its text.
+// Two-digit years follow Oracle's RR rule around `currentYear`.
+SortKey MakeDateSortKey(std::string_view text, int currentYear);
+// The date a cell text reads as, yyyymmddhhmmss; false when it reads as none.
+bool ParseDateText(std::string_view text, int currentYear, int64_t& value);
+int CurrentYear();
+// The kinds whose values are numbers (right-aligned in the grid).
+bool IsNumberKind(ColumnKind kind);
 int CompareSortKeys(const SortKey& a, const SortKey& b);
 
 // The sort state shared by every grid of the program: the column clicked last and the direction flag
@@ -83,6 +92,14 @@ struct SortState {
     int direction = 0;
 };
 SortState& SharedSortState();
+
+// What a statement that ran successfully does to the session's transaction: DML, MERGE and PL/SQL
+// blocks leave changes pending; DDL, COMMIT and ROLLBACK end the transaction; the rest leave it as
+// it was.
+enum class TransactionEffect { None, Opens, Ends };
+TransactionEffect TransactionEffectOf(StatementKind kind, std::string_view text);
+// Applies the effect of a successful statement to the window's flag of uncommitted work.
+void NoteTransactionEffect(int32_t& uncommittedWork, StatementKind kind, std::string_view text);
 
 // The clipboard text of rows is the titles joined by ";" and ended by CR LF, then each row the same
 // way: this appends one such line to `out`, so that a copy of many rows never holds them twice.

@@ -83,9 +83,11 @@ RunEnd RunBatch(ExecContext& cx) {
                 return {.report = stmt.ErrorText(), .renewErrorHandle = true};
             }
             state.allFetched = 1;
+            NoteTransactionEffect(state.uncommittedWork, state.statementKind, state.executedText);
             return {.report = RowCountText(state.statementKind, count)};
         }
         state.allFetched = 1;
+        NoteTransactionEffect(state.uncommittedWork, state.statementKind, state.executedText);
         return {.report = "Statement processed.", .readServerOutput = state.serverOutputOn != 0};
     }
     return {};

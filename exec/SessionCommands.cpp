@@ -30,6 +30,7 @@ Outcome EndTransaction(ExecContext& cx, bool commit, std::string_view prefix) {
         return Outcome::NotStarted;
     }
     state.pendingChanges = 0;
+    state.uncommittedWork = 0;
     SendOutput(cx, std::string(prefix) + (commit ? "Commit complete." : "Rollback complete."));
     return Outcome::Started;
 }

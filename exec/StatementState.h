@@ -33,6 +33,9 @@ struct StatementState {
     int32_t serverOutputOn = 0;
     std::vector<std::string> serverOutputLines;
     int32_t pendingChanges = 0;
+    // 1 while DML or a PL/SQL block has run since the last commit, rollback or DDL: closing the window
+    // asks before the session ends with them.
+    int32_t uncommittedWork = 0;
     int32_t autoformatByData = 1;
     int32_t autoformatByName = 1;
     int32_t activePaneKind = 0; // 3 text pane, 4 result grid, 5 output list

@@ -622,6 +622,21 @@ void CopyText(DefineHandle* d, ub4 row, const char* src, size_t len, size_t padT
     }
 }
 
+// Hexadecimal digits into their bytes, in place; a text that is not all hex pairs stays as it is.
+void DecodeHex(std::string& text) {
+    if (text.size() % 2 != 0) return;
+    auto digit = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    };
+    std::string bytes(text.size() / 2, '\0');
+    for (size_t k = 0; k < bytes.size(); ++k) {
+        const int hi = digit(text[2 * k]), lo = digit(text[2 * k + 1]);
+        if (hi < 0 || lo < 0) return;
+        bytes[k] = static_cast<char>(hi * 16 + lo);
+    }
+    text.swap(bytes);
+}
+
 void ConvertColumn(StmtHandle* st, int i, DefineHandle* d, ub4 row, RowOutcome& out) {
     sqlite3_stmt* vm = st->vm;
     const Column& c = st->columns[static_cast<size_t>(i)];
@@ -635,6 +650,11 @@ void ConvertColumn(StmtHandle* st, int i, DefineHandle* d, ub4 row, RowOutcome& 
         d->ind[row] = -1;
         if (d->rlen) d->rlen[row] = 0;
         if (d->rcode) d->rcode[row] = 1405;
+        if (d->dty == SQLT_CLOB || d->dty == SQLT_BLOB || d->dty == SQLT_BFILE)
+            if (auto* lob = Checked<LobHandle>(static_cast<void**>(d->value)[row], OCI_DTYPE_LOB)) {
+                lob->initialized = false;
+                lob->value.clear();
+            }
         if (d->dty == SQLT_STR && d->size > 0) static_cast<char*>(d->value)[row * stride] = '\0';
         return;
     }
@@ -642,6 +662,17 @@ void ConvertColumn(StmtHandle* st, int i, DefineHandle* d, ub4 row, RowOutcome& 
         case SQLT_CLOB:
         case SQLT_BLOB:
         case SQLT_BFILE: {
+            // The locator takes the value; LOB reads come from it.
+            if (auto* lob = Checked<LobHandle>(static_cast<void**>(d->value)[row], OCI_DTYPE_LOB)) {
+                lob->characters = d->dty == SQLT_CLOB;
+                const void* p = type == SQLITE_BLOB ? sqlite3_column_blob(vm, i)
+                                                    : static_cast<const void*>(sqlite3_column_text(vm, i));
+                const size_t n = static_cast<size_t>(sqlite3_column_bytes(vm, i));
+                lob->value.assign(static_cast<const char*>(p ? p : ""), n);
+                // Binary values written as text (RAW literals, UTL_RAW) are kept as hexadecimal digits.
+                if (d->dty == SQLT_BLOB && type == SQLITE_TEXT) DecodeHex(lob->value);
+                lob->initialized = true;
+            }
             if (d->ind) d->ind[row] = 0;
             if (d->rcode) d->rcode[row] = 0;
             if (d->rlen) d->rlen[row] = 0;

@@ -110,8 +110,14 @@ struct ParamHandle : HandleHeader {
     Column column;
 };
 
+// A LOB locator: a fetch hands it the column's value, which the LOB calls read from then on (the
+// database is local, so the value is carried along instead of a reference into the file).
 struct LobHandle : HandleHeader {
     LobHandle() : HandleHeader(OCI_DTYPE_LOB) {}
+    bool initialized = false;  // a fetch put a non-NULL value here
+    bool characters = true;    // CLOB / NCLOB: amounts and offsets count characters
+    bool open = false;         // between OCILobOpen and OCILobClose
+    std::string value;         // UTF-8 text of a CLOB, bytes of a BLOB
 };
 
 class PlBlock;

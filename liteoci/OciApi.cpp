@@ -597,3 +597,140 @@ LITEOCI_EXPORT void OCIClientVersion(sword* major_version, sword* minor_version,
     if (patch_num) *patch_num = 0;
     if (port_update_num) *port_update_num = 0;
 }
+
+// ---------------------------------------------------------------------------------------------------
+// LOB reads. The client's character set is UTF-8, a varying-width one: offsets and the amount asked
+// for count characters of a CLOB (bytes of a BLOB), and the amount read comes back in bytes. Each
+// call that would reach the server pays one round trip.
+
+namespace {
+
+bool IsUtf8Lead(unsigned char c) { return (c & 0xC0) != 0x80; }
+
+uint64_t CharacterCount(std::string_view text) {
+    uint64_t n = 0;
+    for (unsigned char c : text) n += IsUtf8Lead(c);
+    return n;
+}
+
+// The byte where character `index` (0-based) starts; the size when the text is shorter.
+size_t ByteOfCharacter(std::string_view text, uint64_t index) {
+    uint64_t seen = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (!IsUtf8Lead(static_cast<unsigned char>(text[i]))) continue;
+        if (seen == index) return i;
+        ++seen;
+    }
+    return text.size();
+}
+
+struct LobCall {
+    ErrorHandle* err = nullptr;
+    LobHandle* lob = nullptr;
+    std::shared_ptr<Session> session;
+};
+
+// Checks the handles of a LOB call on a service context: OCI_SUCCESS when they can be used.
+sword StartLobCall(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, LobCall& call) {
+    auto* svc = Checked<SvcCtxHandle>(svchp, OCI_HTYPE_SVCCTX);
+    call.err = Err(errhp);
+    if (!svc || !call.err) return OCI_INVALID_HANDLE;
+    call.lob = Checked<LobHandle>(locp, OCI_DTYPE_LOB);
+    if (!call.lob) return OCI_INVALID_HANDLE;
+    call.session = SessionOf(svc);
+    if (!call.session || !call.session->isOpen()) return Fail(call.err, MakeError(3114));
+    if (!call.lob->initialized) return Fail(call.err, MakeError(22275));
+    return OCI_SUCCESS;
+}
+
+}  // namespace
+
+LITEOCI_EXPORT sword OCILobGetLength(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* lenp) {
+    LobCall call;
+    if (sword rc = StartLobCall(svchp, errhp, locp, call); rc != OCI_SUCCESS) return rc;
+    if (!lenp) return Fail(call.err, MakeError(24801));
+    CallScope scope(call.session);
+    if (sword rc = PayRoundTrip(call.session, call.err); rc != OCI_SUCCESS) return rc;
+    const uint64_t length = call.lob->characters ? CharacterCount(call.lob->value) : call.lob->value.size();
+    *lenp = static_cast<ub4>(std::min<uint64_t>(length, UINT32_MAX));
+    return OCI_SUCCESS;
+}
+
+LITEOCI_EXPORT sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset,
+                                void* bufp, ub4 bufl, void* ctxp, OCICallbackLobRead cbfp, ub2 csid, ub1 csfrm) {
+    (void)csid, (void)csfrm;
+    LobCall call;
+    if (sword rc = StartLobCall(svchp, errhp, locp, call); rc != OCI_SUCCESS) return rc;
+    if (!amtp || offset == 0 || (!bufp && bufl > 0)) return Fail(call.err, MakeError(24801));
+    CallScope scope(call.session);
+    if (sword rc = PayRoundTrip(call.session, call.err); rc != OCI_SUCCESS) return rc;
+    const std::string_view value(call.lob->value);
+    const bool chars = call.lob->characters;
+    const size_t start = chars ? ByteOfCharacter(value, offset - 1) : std::min<size_t>(offset - 1, value.size());
+    if (start >= value.size() && !(value.empty() && offset == 1)) {
+        *amtp = 0;
+        return OCI_NO_DATA;  // the offset lies beyond the end
+    }
+    // An amount of 0 asks for the rest of the LOB.
+    const uint64_t wanted = *amtp == 0 ? UINT64_MAX : *amtp;
+    size_t end = chars ? start + ByteOfCharacter(value.substr(start), wanted) : start + std::min<uint64_t>(wanted, value.size() - start);
+    end = std::min(end, value.size());
+    // Whole characters only, as many as the buffer holds (with a callback, piece by piece).
+    auto fit = [&](size_t from, size_t limit) {
+        size_t to = std::min(end, from + limit);
+        if (chars)
+            while (to > from && to < value.size() && !IsUtf8Lead(static_cast<unsigned char>(value[to]))) --to;
+        return to;
+    };
+    if (cbfp) {
+        size_t at = start;
+        ub4 total = 0;
+        while (at < end) {
+            const size_t to = fit(at, bufl);
+            if (to == at) return Fail(call.err, MakeError(24801));
+            std::memcpy(bufp, value.data() + at, to - at);
+            const ub1 piece = at == start ? (to >= end ? OCI_ONE_PIECE : OCI_FIRST_PIECE) : (to >= end ? OCI_LAST_PIECE : OCI_NEXT_PIECE);
+            total += static_cast<ub4>(to - at);
+            if (cbfp(ctxp, bufp, static_cast<ub4>(to - at), piece) < 0) break;
+            at = to;
+        }
+        *amtp = total;
+        return OCI_SUCCESS;
+    }
+    const size_t to = fit(start, bufl);
+    if (to > start) std::memcpy(bufp, value.data() + start, to - start);
+    *amtp = static_cast<ub4>(to - start);
+    return OCI_SUCCESS;
+}
+
+LITEOCI_EXPORT sword OCILobCharSetForm(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp, ub1* csfrm) {
+    ErrorHandle* err = Err(errhp);
+    if (!Checked<EnvHandle>(envhp, OCI_HTYPE_ENV) || !err) return OCI_INVALID_HANDLE;
+    auto* lob = Checked<LobHandle>(locp, OCI_DTYPE_LOB);
+    if (!lob) return OCI_INVALID_HANDLE;
+    if (!csfrm) return Fail(err, MakeError(24801));
+    // BLOBs have no character set form.
+    *csfrm = lob->characters ? SQLCS_IMPLICIT : 0;
+    return OCI_SUCCESS;
+}
+
+LITEOCI_EXPORT sword OCILobOpen(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub1 mode) {
+    (void)mode;
+    LobCall call;
+    if (sword rc = StartLobCall(svchp, errhp, locp, call); rc != OCI_SUCCESS) return rc;
+    if (call.lob->open) return Fail(call.err, MakeError(22293));
+    CallScope scope(call.session);
+    if (sword rc = PayRoundTrip(call.session, call.err); rc != OCI_SUCCESS) return rc;
+    call.lob->open = true;
+    return OCI_SUCCESS;
+}
+
+LITEOCI_EXPORT sword OCILobClose(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp) {
+    LobCall call;
+    if (sword rc = StartLobCall(svchp, errhp, locp, call); rc != OCI_SUCCESS) return rc;
+    if (!call.lob->open) return Fail(call.err, MakeError(22289, "CLOSE"));
+    CallScope scope(call.session);
+    if (sword rc = PayRoundTrip(call.session, call.err); rc != OCI_SUCCESS) return rc;
+    call.lob->open = false;
+    return OCI_SUCCESS;
+}

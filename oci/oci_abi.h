@@ -210,6 +210,24 @@ typedef sword (*OCINumberToText_t)(OCIError *err, const OCINumber *number, const
                                    ub4 *buf_size, oratext *buf);
 typedef sword (*OCIDefineObject_t)(OCIDefine *defnp, OCIError *errhp, const OCIType *type,
                                    void **pgvpp, ub4 *pvszsp, void **indpp, ub4 *indszp);
+/* LOB reads (Oracle Call Interface Programmer's Guide, LOB functions). */
+#define SQLCS_IMPLICIT 1
+#define OCI_ONE_PIECE 0
+#define OCI_FIRST_PIECE 1
+#define OCI_NEXT_PIECE 2
+#define OCI_LAST_PIECE 3
+#define SQLCS_NCHAR 2
+#define OCI_UTF8ID 871
+#define OCI_AL32UTF8ID 873
+typedef sb4 (*OCICallbackLobRead)(void *ctxp, const void *bufp, ub4 len, ub1 piece);
+typedef sword (*OCILobGetLength_t)(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, ub4 *lenp);
+typedef sword (*OCILobRead_t)(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, ub4 *amtp,
+                              ub4 offset, void *bufp, ub4 bufl, void *ctxp, OCICallbackLobRead cbfp,
+                              ub2 csid, ub1 csfrm);
+typedef sword (*OCILobCharSetForm_t)(OCIEnv *envhp, OCIError *errhp, const OCILobLocator *locp,
+                                     ub1 *csfrm);
+typedef sword (*OCILobOpen_t)(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, ub1 mode);
+typedef sword (*OCILobClose_t)(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp);
 typedef void (*OCIClientVersion_t)(sword *major_version, sword *minor_version,
                                    sword *update_num, sword *patch_num, sword *port_update_num);
 

@@ -58,6 +58,7 @@ exec::RunEnd RunScript(exec::ExecContext& cx, const SplitterSource& source) {
             return end;
         }
         state.pendingChanges = 1;
+        exec::NoteTransactionEffect(state.uncommittedWork, state.statementKind, state.executedText);
         exec::SendOutput(cx, "Statement processed.");
         ++counter;
     }

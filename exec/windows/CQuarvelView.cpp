@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStyle>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -100,12 +101,26 @@ void CQuarvelView::StartOfExecution() {
     if (titles.empty())
         return;
     // Rows arrive through sends that wait for this handler, so the columns are in place first.
-    model_->SetColumns(titles);
+    std::vector<ColumnKind> kinds;
+    kinds.reserve(titles.size());
+    for (size_t i = 0; i < titles.size(); ++i)
+        kinds.push_back(doc->State().columns.Kind(static_cast<uint32_t>(i)));
+    horizontalHeader()->setSortIndicatorShown(false);
+    model_->SetColumns(titles, kinds);
     lengths_.Reset(titles.size());
-    setColumnWidth(0, exec::kRowNumberWidth);
+    setColumnWidth(0, RowNumberWidth());
     for (size_t i = 0; i < titles.size(); ++i)
         setColumnWidth(static_cast<int>(i) + 1, exec::CreatedWidth(titles[i].size()));
     FitAllColumns();
+}
+
+int CQuarvelView::RowNumberWidth() const {
+    // Ten digits (a row number beyond a billion cannot be fetched), the row image and the cell's
+    // margins on both sides.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int digits = fontMetrics().horizontalAdvance(QStringLiteral("0000000000"));
+    const int image = iconSize().width() + 2 * margin;
+    return std::max(exec::kRowNumberWidth, digits + image + 4 * margin + 4);
 }
 
 intptr_t CQuarvelView::HandleRegisteredMessage(uint32_t id) {
@@ -181,9 +196,23 @@ intptr_t CQuarvelView::AppendRow() {
         doc->Exec().host->ShowResultPane();
     const int n = model_->RowCount();
     const int queryColumns = std::max(0, model_->ColumnCount() - 1);
+    // LOB cells are read through their locators now, while the worker waits between two fetches.
+    if (state.statement) {
+        std::string error;
+        if (!state.columns.ReadLobCells(*state.statement, error)) {
+            exec::SendOutput(doc->Exec(), error);
+            return exec::kRowRefused;
+        }
+    }
     std::vector<std::string_view>& cells = rowCells_;
     cells.clear();
+    rowNulls_.assign(static_cast<size_t>(queryColumns), false);
+    bool anyNull = false;
     for (int i = 0; i < queryColumns; ++i) {
+        if (state.columns.IsNull(static_cast<uint32_t>(i))) {
+            rowNulls_[static_cast<size_t>(i)] = true;
+            anyNull = true;
+        }
         std::optional<std::string_view> text = state.columns.CellText(static_cast<uint32_t>(i));
         if (!text) {
             // The worker ends its batch and drops the statement instead of fetching on.
@@ -192,7 +221,7 @@ intptr_t CQuarvelView::AppendRow() {
         }
         cells.push_back(*text);
     }
-    model_->AppendRow(static_cast<uint32_t>(n + 1), cells);
+    model_->AppendRow(static_cast<uint32_t>(n + 1), cells, anyNull ? &rowNulls_ : nullptr);
     for (int i = 0; i < queryColumns; ++i) {
         const size_t length = std::min(cells[static_cast<size_t>(i)].size(), exec::kCellReadCap);
         if (lengths_.Note(static_cast<size_t>(i), length) && state.autoformatByData)
@@ -336,6 +365,9 @@ void CQuarvelView::SortByColumn(int column) {
     sort.column = column;
     sort.direction = 1 - sort.direction;
     model_->SortRows(column, sort.direction == 1);
+    // The header shows which column the rows follow, and which way.
+    horizontalHeader()->setSortIndicatorShown(true);
+    horizontalHeader()->setSortIndicator(column, sort.direction == 1 ? Qt::DescendingOrder : Qt::AscendingOrder);
     if (model_->RowCount() > 0)
         scrollTo(model_->index(0, 0));
 }
@@ -399,7 +431,11 @@ void CQuarvelView::ViewCellData() {
         return;
     ApplicationFields& app = doc->App();
     app.cellColumnName = model_->Title(index.column()).substr(0, kCellViewerTitleCap);
-    app.cellValue = model_->Cell(index.row(), index.column()).substr(0, kCellViewerTextCap);
+    // A CLOB shows whole; other cells as far as the viewer's buffer goes.
+    const bool wholeText = model_->KindOf(model_->QueryColumnOf(index.column())) == ColumnKind::Clob;
+    app.cellValue = model_->Cell(index.row(), index.column());
+    if (!wholeText && app.cellValue.size() > kCellViewerTextCap)
+        app.cellValue.resize(kCellViewerTextCap);
     ShowCellViewer(app, this);
 }
 

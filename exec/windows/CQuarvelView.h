@@ -88,6 +88,9 @@ private:
     ResultModel* model_;
     exec::ColumnLengths lengths_;
     std::vector<std::string_view> rowCells_; // the row being appended; kept to reuse its storage
+    std::vector<bool> rowNulls_;
+    // The width of "ROW#" that shows ten digits with the row image.
+    int RowNumberWidth() const;
     QPoint lastClick_;
     QTimer publish_; // shows appended rows a few times a second while a batch runs
 };

@@ -27,6 +27,8 @@ ResultModel::ResultModel(QObject* parent) : QAbstractTableModel(parent), rowImag
 
 void ResultModel::Clear() {
     beginResetModel();
+    kinds_.clear();
+    sortColumn_ = -1;
     rows_.clear();
     rows_.shrink_to_fit();
     published_ = 0;
@@ -34,8 +36,11 @@ void ResultModel::Clear() {
     endResetModel();
 }
 
-void ResultModel::SetColumns(const std::vector<std::string>& queryTitles) {
+void ResultModel::SetColumns(const std::vector<std::string>& queryTitles, const std::vector<ColumnKind>& kinds) {
     beginResetModel();
+    kinds_ = kinds;
+    kinds_.resize(queryTitles.size(), ColumnKind::Unsupported);
+    sortColumn_ = -1;
     rows_.clear();
     published_ = 0;
     titles_.clear();
@@ -51,23 +56,79 @@ void ResultModel::SetPlainColumns(const std::vector<std::string>& titles) {
     rows_.clear();
     published_ = 0;
     titles_ = titles;
+    kinds_.assign(titles.size(), ColumnKind::Unsupported);
+    sortColumn_ = -1;
     numbered_ = false;
     endResetModel();
 }
 
-void ResultModel::AppendRow(uint32_t fetchNumber, const std::vector<std::string_view>& cells) {
+void ResultModel::AppendRow(uint32_t fetchNumber, const std::vector<std::string_view>& cells,
+                            const std::vector<bool>* nulls) {
     Row row;
     row.fetchNumber = fetchNumber;
+    bool wide = false;
+    if (nulls) {
+        const size_t n = std::min(nulls->size(), cells.size());
+        for (size_t i = 0; i < n; ++i) {
+            if (!(*nulls)[i])
+                continue;
+            if (i < static_cast<size_t>(kNarrowNullColumns))
+                row.nullBits |= 1u << i;
+            else
+                wide = true;
+        }
+    }
     size_t total = 0;
     for (std::string_view cell : cells)
         total += cell.size() + 1;
+    if (wide)
+        total += (cells.size() + 7) / 8;
     row.cells.reserve(total);
     for (std::string_view cell : cells) {
         // A cell text stops at its first NUL; keep the separator unambiguous.
         row.cells.append(cell.substr(0, std::min(cell.size(), cell.find('\0'))));
         row.cells.push_back('\0');
     }
+    if (wide) {
+        row.nullBits |= kWideNulls;
+        const size_t at = row.cells.size();
+        row.cells.append((cells.size() + 7) / 8, '\0');
+        for (size_t i = 0; i < cells.size() && i < nulls->size(); ++i)
+            if ((*nulls)[i])
+                row.cells[at + i / 8] = static_cast<char>(row.cells[at + i / 8] | (1 << (i % 8)));
+    }
     rows_.push_back(std::move(row));
+}
+
+bool ResultModel::RowIsNull(const Row& row, int queryColumn) const {
+    if (queryColumn < 0)
+        return false;
+    if (queryColumn < kNarrowNullColumns)
+        return (row.nullBits >> queryColumn) & 1u;
+    if (!(row.nullBits & kWideNulls))
+        return false;
+    // The bitmap follows the '\0' of the last query cell.
+    const int columns = static_cast<int>(kinds_.size());
+    size_t at = 0;
+    for (int i = 0; i < columns; ++i) {
+        at = row.cells.find('\0', at);
+        if (at == std::string::npos)
+            return false;
+        ++at;
+    }
+    const size_t byte = at + static_cast<size_t>(queryColumn) / 8;
+    return byte < row.cells.size() && ((static_cast<unsigned char>(row.cells[byte]) >> (queryColumn % 8)) & 1u);
+}
+
+bool ResultModel::IsNull(int row, int queryColumn) const {
+    if (row < 0 || row >= RowCount())
+        return false;
+    return RowIsNull(rows_[static_cast<size_t>(row)], queryColumn);
+}
+
+ColumnKind ResultModel::KindOf(int queryColumn) const {
+    return queryColumn >= 0 && queryColumn < static_cast<int>(kinds_.size()) ? kinds_[static_cast<size_t>(queryColumn)]
+                                                                             : ColumnKind::Unsupported;
 }
 
 bool ResultModel::Publish() {
@@ -98,8 +159,13 @@ void ResultModel::SortRows(int column, bool descending) {
         };
         std::vector<Keyed> keys;
         keys.reserve(rows_.size());
-        for (size_t i = 0; i < rows_.size(); ++i)
-            keys.push_back({exec::MakeSortKey(CellOf(rows_[i], QueryColumnOf(column))), static_cast<uint32_t>(i)});
+        const bool dates = KindOf(QueryColumnOf(column)) == ColumnKind::Dat;
+        const int currentYear = exec::CurrentYear();
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            const std::string_view text = CellOf(rows_[i], QueryColumnOf(column));
+            keys.push_back({dates ? exec::MakeDateSortKey(text, currentYear) : exec::MakeSortKey(text),
+                            static_cast<uint32_t>(i)});
+        }
         std::stable_sort(keys.begin(), keys.end(), [descending](const Keyed& a, const Keyed& b) {
             const int c = exec::CompareSortKeys(a.key, b.key);
             return descending ? c > 0 : c < 0;
@@ -110,6 +176,8 @@ void ResultModel::SortRows(int column, bool descending) {
             sorted.push_back(std::move(rows_[k.row]));
         rows_.swap(sorted);
     }
+    sortColumn_ = column;
+    sortDescending_ = descending;
     emit layoutChanged();
 }
 
@@ -153,15 +221,38 @@ int ResultModel::columnCount(const QModelIndex& parent) const {
 QVariant ResultModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
-    if (role == Qt::DisplayRole) {
-        if (QueryColumnOf(index.column()) < 0)
+    const int queryColumn = QueryColumnOf(index.column());
+    switch (role) {
+    case Qt::DisplayRole: {
+        if (queryColumn < 0)
             return QString::number(rows_[static_cast<size_t>(index.row())].fetchNumber);
-        const std::string_view text = QueryCell(index.row(), QueryColumnOf(index.column()));
+        if (IsNull(index.row(), queryColumn))
+            return QStringLiteral("(null)");
+        std::string_view text = QueryCell(index.row(), queryColumn);
+        // A long text (a CLOB's) shows its beginning; the cell is narrower than that anyway.
+        if (text.size() > exec::kCellReadCap) {
+            size_t cut = exec::kCellReadCap;
+            while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+                --cut;
+            text = text.substr(0, cut);
+        }
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
-    if (role == Qt::DecorationRole && index.column() == 0)
-        return rowImage_;
-    return {};
+    case Qt::ForegroundRole:
+        if (queryColumn >= 0 && IsNull(index.row(), queryColumn))
+            return QColor(150, 150, 150);
+        return {};
+    case Qt::TextAlignmentRole:
+        // Numbers line up by their last digit, as in a table of figures.
+        if ((numbered_ && queryColumn < 0) || exec::IsNumberKind(KindOf(queryColumn)))
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    case Qt::DecorationRole:
+        if (index.column() == 0)
+            return rowImage_;
+        return {};
+    default: return {};
+    }
 }
 
 QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const {

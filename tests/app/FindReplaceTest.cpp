@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -547,7 +548,10 @@ private slots:
         const std::string path = s.config.Dir() + "/locked.sql";
         std::ofstream(path) << "select a from a";
         std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+        ModalDriver notSaved; // the edited text is not to be saved
+        notSaved.Then(Is<QMessageBox>, [](QWidget* w) { static_cast<QMessageBox*>(w)->button(QMessageBox::No)->click(); });
         QVERIFY(pane->OpenFilePath(path));
+        QVERIFY(notSaved.Done());
         arm();
         QVERIFY(doc->TextBuffer().IsReadOnly());
         s.Activate();

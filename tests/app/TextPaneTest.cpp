@@ -522,7 +522,7 @@ private slots:
         QCOMPARE(Lines(doc).front(), std::string("select 1 from dual"));
     }
 
-    void openReplacesTheTextWithoutAskingAndSetsTheCaption() {
+    void openAsksBeforeReplacingModifiedTextAndSetsTheCaption() {
         Started s;
         Folder folder;
         CSqlMainFrame* frame = s.OpenFocused();
@@ -530,8 +530,32 @@ private slots:
         CQuarvelDoc* doc = frame->Document();
         const std::string path = folder.File("in.sql");
         WriteFile(path, "select 2\r\nfrom dual\r\n-- end");
+        const QString untitled = frame->windowTitle();
+        QVERIFY(!untitled.endsWith('*'));
         QTest::keyClicks(pane, QStringLiteral("unsaved text"));
         QVERIFY(doc->IsModified());
+        QCOMPARE(frame->windowTitle(), untitled + '*');
+
+        // Cancel keeps the text, its undo steps and the mark.
+        QString question;
+        ModalDriver keep;
+        keep.Then(Is<QFileDialog>, Choose(path, 0)).Then(Is<QMessageBox>, [&](QWidget* w) {
+            auto* box = static_cast<QMessageBox*>(w);
+            question = box->text();
+            box->button(QMessageBox::Cancel)->click();
+        });
+        QVERIFY(s.Main()->RouteCommand(cmd::kOpenFile));
+        QTRY_VERIFY(keep.Done());
+        QCOMPARE(question, QStringLiteral("Save changes to Untitled?")); // as closing asks
+        QCOMPARE(Lines(doc), (std::vector<std::string>{"unsaved text"}));
+        QVERIFY(doc->IsModified());
+        QCOMPARE(frame->windowTitle(), untitled + '*');
+        s.Activate();
+        pane->setFocus();
+        QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier); // the typing is still there to undo
+        QVERIFY(Lines(doc) != (std::vector<std::string>{"unsaved text"}));
+        QTest::keyClick(pane, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(Lines(doc), (std::vector<std::string>{"unsaved text"}));
 
         QStringList filters;
         QString selected;
@@ -544,8 +568,10 @@ private slots:
             existingOnly = dialog->fileMode() == QFileDialog::ExistingFile;
             Choose(path, 0)(w);
         });
+        // No: the text goes without being saved.
+        driver.Then(Is<QMessageBox>, [](QWidget* w) { static_cast<QMessageBox*>(w)->button(QMessageBox::No)->click(); });
         QVERIFY(s.Main()->RouteCommand(cmd::kOpenFile));
-        QVERIFY(driver.Done()); // no question about the unsaved text came in between
+        QTRY_VERIFY(driver.Done());
         QCOMPARE(filters, (QStringList{"SQL Files (*.sql)", "All Files (*.*)"}));
         QCOMPARE(selected, QStringLiteral("SQL Files (*.sql)"));
         QVERIFY(existingOnly);

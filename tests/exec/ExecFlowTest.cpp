@@ -29,6 +29,8 @@
 #include "cSqlConnect.h"
 
 #include <QClipboard>
+#include <QAbstractButton>
+#include <QPointer>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -346,7 +348,7 @@ private slots:
         Editor e;
         QVERIFY(e.Run("select id, name from t where id <= 10"));
         const int nameWidth = e.grid->columnWidth(2);
-        QCOMPARE(e.grid->columnWidth(0), 50);
+        QVERIFY(e.grid->columnWidth(0) > e.grid->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
         QCOMPARE(nameWidth, 4 * 7 + 20); // "NAME" is longer than "n10"
         QVERIFY(e.frame->SplitFrame()->Chain().Route(cmd::kAutoformatByData));
         QCOMPARE(e.grid->columnWidth(2), 3 * 7 + 20);
@@ -535,12 +537,20 @@ private slots:
         closing.Then(Is<QMessageBox>, [](QWidget* box) {
             static_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
         });
+        // The script's updates are pending: Rollback undoes them as the window goes.
+        closing.Then(Is<QMessageBox>, [](QWidget* w) {
+            for (QAbstractButton* b : static_cast<QMessageBox*>(w)->buttons())
+                if (b->text().remove('&') == QStringLiteral("Rollback"))
+                    b->click();
+        });
         QTest::keyClick(e.pane, Qt::Key_F8);
         QVERIFY(QTest::qWaitFor([&] { return e.Output().size() > 20; }, 20000));
         QVERIFY(e.doc->IsWorkerRunning());
         QTimer::singleShot(0, frame, [frame] { frame->close(); });
         QVERIFY(QTest::qWaitFor([&] { return frame.isNull(); }, 30000));
+        QVERIFY(closing.Done());
         QVERIFY(e.app->MainFrame()->Editors().isEmpty());
+        QCOMPARE(e.CountOnSecondSession("name like 'r%'"), 0);
     }
 
     void scriptsInTwoWindowsRunAtOnceEachInItsOwnOutputList() {
@@ -573,7 +583,17 @@ private slots:
         QCOMPARE(processed, 400);
         QVERIFY(e.PaneCommand(cmd::kCommit));
         QCOMPARE(e.CountOnSecondSession("id between 1000 and 1399"), 400);
+        // The second window ran PL/SQL blocks, which may have changed data: closing asks.
+        bool asked = false;
+        ModalDriver driver;
+        driver.Then(Is<QMessageBox>, [&asked](QWidget* w) {
+            asked = static_cast<QMessageBox*>(w)->text().startsWith(QStringLiteral("Commit the pending changes"));
+            for (QAbstractButton* b : static_cast<QMessageBox*>(w)->buttons())
+                if (b->text().remove('&') == QStringLiteral("Rollback"))
+                    b->click();
+        });
         QVERIFY(second->close());
+        QVERIFY(asked);
     }
 
     // F6 with no plan table: Cancel to the question creates nothing; OK creates it and shows the tree.
@@ -670,6 +690,228 @@ private slots:
         QCOMPARE(value, QStringLiteral("n2"));
         QCOMPARE(column, QStringLiteral("NAME"));
         QCOMPARE(e.app->Fields().cellColumnName, std::string("NAME"));
+    }
+    // Closing a window whose session holds an uncommitted insert asks; Cancel keeps the window and the
+    // change pending, Rollback and Commit end the session as chosen (seen from a second session).
+    void closingWithPendingChangesAsksAndDoesWhatWasChosen() {
+        for (const QString& answer : {QStringLiteral("Rollback"), QStringLiteral("Commit")}) {
+            Editor e;
+        // A click into the text first, as a user starts (a double-click that opened a modal viewer
+        // before leaves the test's mouse state pressed).
+        QTest::mouseClick(e.pane->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+            QVERIFY(e.Run("insert into t values (100, 'new')"));
+            QVERIFY(e.Run("select count(*) from t")); // a query leaves the change pending
+            QString question;
+            auto answerWith = [&question](const QString& button) {
+                return [&question, button](QWidget* w) {
+                    auto* box = static_cast<QMessageBox*>(w);
+                    question = box->text();
+                    for (QAbstractButton* b : box->buttons())
+                        if (b->text().remove('&') == button)
+                            b->click();
+                };
+            };
+            {
+                ModalDriver driver;
+                // The typed statements are not to be saved; then the session's question.
+                driver.Then(Is<QMessageBox>, answerWith(QStringLiteral("No")));
+                driver.Then(Is<QMessageBox>, answerWith(QStringLiteral("Cancel")));
+                QVERIFY(!e.frame->close());
+                QTRY_VERIFY(driver.Done());
+            }
+            QCOMPARE(question, QStringLiteral("Commit the pending changes of DEMO@") + QString::fromStdString(e.db.Path()) + '?');
+            QVERIFY(e.frame->isVisible());
+            QCOMPARE(e.CountOnSecondSession("id = 100"), 0);
+            QVERIFY(e.Run("select id from t where id = 100"));
+            QCOMPARE(e.Rows(), 1); // the window's own session still holds it
+
+            QPointer<CSqlMainFrame> frame(e.frame);
+            ModalDriver driver;
+            driver.Then(Is<QMessageBox>, answerWith(QStringLiteral("No")));
+            driver.Then(Is<QMessageBox>, answerWith(answer));
+            QVERIFY(frame->close());
+            QTRY_VERIFY(driver.Done());
+            QTRY_VERIFY(!frame);
+            QCOMPARE(e.CountOnSecondSession("id = 100"), answer == QStringLiteral("Commit") ? 1 : 0);
+        }
+        // Committed work, DDL and queries alone are not asked about.
+        Editor e;
+        QVERIFY(e.Run("insert into t values (101, 'new')"));
+        QVERIFY(e.GridCommand(cmd::kCommit));
+        QVERIFY(e.Run("select * from t"));
+        QVERIFY(e.Run("update t set name = 'u' where id = 1"));
+        QVERIFY(e.Run("create table t2 (x number)"));
+        QPointer<CSqlMainFrame> frame(e.frame);
+        int questions = 0;
+        ModalDriver driver;
+        driver.Then(Is<QMessageBox>, [&questions](QWidget* w) {
+            ++questions;
+            static_cast<QMessageBox*>(w)->button(QMessageBox::No)->click();
+        });
+        QVERIFY(frame->close());
+        QTRY_VERIFY(!frame);
+        QCOMPARE(questions, 1); // only the one about the text
+        QCOMPARE(e.CountOnSecondSession("id = 101"), 1);
+        QCOMPARE(e.CountOnSecondSession("name = 'u'"), 1);
+    }
+
+    // Row 1,000,000 shows its whole number, the grid draws NULL apart while copying it as empty, and
+    // numbers are right-aligned.
+    void rowNumbersNullsAndAlignment() {
+        Editor e;
+        // A click into the text first, as a user starts (a double-click that opened a modal viewer
+        // before leaves the test's mouse state pressed).
+        QTest::mouseClick(e.pane->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+        QVERIFY(e.Run("select a.id from t a, t b, t c, t d where d.id <= 5"));
+        e.Key(Qt::Key_End);
+        QCOMPARE(e.Rows(), 1080000);
+        ResultModel* model = e.grid->Model();
+        const QModelIndex last = model->index(999999, 0);
+        QCOMPARE(model->data(last, Qt::DisplayRole).toString(), QStringLiteral("1000000"));
+        QVERIFY(e.grid->sizeHintForIndex(last).width() <= e.grid->columnWidth(0));
+        QHeaderView* header = e.grid->horizontalHeader();
+        QVERIFY(header->sectionSizeHint(0) <= header->sectionSize(0));
+        // Ten digits fit as well (more rows cannot be fetched).
+        QVERIFY(e.grid->fontMetrics().horizontalAdvance(QStringLiteral("9999999999")) + e.grid->iconSize().width() <
+                e.grid->columnWidth(0));
+
+        QVERIFY(e.Reactivate()); // the progress dialog took the activation along
+        QVERIFY(e.Run("select id n, name s from t where id in (4, 5) order by id"));
+        QCOMPARE(e.Rows(), 2);
+        model = e.grid->Model();
+        const QModelIndex nullCell = model->index(0, 2);
+        QVERIFY(model->IsNull(0, 1));
+        QVERIFY(!model->IsNull(1, 1));
+        QVERIFY(!model->IsNull(0, 0));
+        QCOMPARE(model->data(nullCell, Qt::DisplayRole).toString(), QStringLiteral("(null)"));
+        QVERIFY(model->data(nullCell, Qt::ForegroundRole).isValid());
+        QCOMPARE(model->Cell(0, 2), std::string());
+        QVERIFY(!model->data(model->index(1, 2), Qt::ForegroundRole).isValid());
+        const auto alignment = [&](int column) {
+            return model->data(model->index(0, column), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask;
+        };
+        QCOMPARE(alignment(0), Qt::Alignment(Qt::AlignRight));
+        QCOMPARE(alignment(1), Qt::Alignment(Qt::AlignRight));
+        QCOMPARE(alignment(2), Qt::Alignment(Qt::AlignLeft));
+
+        e.grid->selectionModel()->select(model->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        e.grid->setFocus();
+        QTest::keyClick(e.grid, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("ROW#;N;S\r\n1;4;\r\n"));
+
+        // NULLs of columns beyond the first 31 are kept as well.
+        QString wide = QStringLiteral("select ");
+        for (int c = 0; c < 40; ++c)
+            wide += (c ? QStringLiteral(", ") : QString()) + (c == 2 || c == 35 ? QStringLiteral("name") : QStringLiteral("id")) +
+                    QStringLiteral(" c") + QString::number(c);
+        wide += QStringLiteral(" from t where id in (4, 5) order by id");
+        QVERIFY(e.Run(wide));
+        QCOMPARE(e.Rows(), 2);
+        for (int c = 0; c < 40; ++c) {
+            QCOMPARE(model->IsNull(0, c), c == 2 || c == 35);
+            QVERIFY(!model->IsNull(1, c));
+        }
+        QCOMPARE(model->Cell(1, 36), std::string("n5"));
+        QCOMPARE(model->Cell(0, 37), std::string("4"));
+    }
+
+    // A DATE column sorts by the date, not by its text; the header shows the sorted column.
+    void dateColumnsSortByDateWithAnIndicator() {
+        Editor e;
+        // A click into the text first, as a user starts (a double-click that opened a modal viewer
+        // before leaves the test's mouse state pressed).
+        QTest::mouseClick(e.pane->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+        e.Admin("create table d (id number, d date)");
+        e.Admin("insert into d values (1, to_date('2007-04-15', 'YYYY-MM-DD'))");
+        e.Admin("insert into d values (2, to_date('2002-04-15', 'YYYY-MM-DD'))");
+        e.Admin("insert into d values (3, to_date('2005-08-15', 'YYYY-MM-DD'))");
+        e.Admin("insert into d values (4, NULL)");
+        e.Admin("commit");
+        QVERIFY(e.Run("select id, d from d"));
+        QHeaderView* header = e.grid->horizontalHeader();
+        QVERIFY(!header->isSortIndicatorShown());
+        auto column = [&](int c) {
+            QStringList texts;
+            for (int r = 0; r < e.Rows(); ++r)
+                texts << QString::fromStdString(e.grid->Model()->Cell(r, c));
+            return texts;
+        };
+        const QStringList ascending{"", "15-APR-02", "15-AUG-05", "15-APR-07"};
+        QStringList descending = ascending;
+        std::reverse(descending.begin(), descending.end());
+        for (int click = 0; click < 2; ++click) {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(2) + 5, 5));
+            const bool down = exec::SharedSortState().direction == 1;
+            QCOMPARE(column(2), down ? descending : ascending);
+            QVERIFY(header->isSortIndicatorShown());
+            QCOMPARE(header->sortIndicatorSection(), 2);
+            QCOMPARE(header->sortIndicatorOrder(), down ? Qt::DescendingOrder : Qt::AscendingOrder);
+        }
+        // A new query starts unsorted.
+        QVERIFY(e.Run("select id from d"));
+        QVERIFY(!header->isSortIndicatorShown());
+    }
+    // CLOB cells hold their text (its beginning in the grid, the whole of it in View Cell Data), a
+    // NULL CLOB is NULL and a BLOB shows its size; a page of rows pays one LOB read per CLOB cell.
+    void clobCellsShowTheirTextWhole() {
+        Editor e;
+        // A click into the text first, as a user starts (a double-click that opened a modal viewer
+        // before leaves the test's mouse state pressed).
+        QTest::mouseClick(e.pane->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+        e.Admin("create table c (id number, txt clob, b blob)");
+        e.Admin("declare s clob := ''; begin for i in 1 .. 10000 loop s := s || '0123456789'; end loop; "
+                "insert into c values (1, s || 'END', utl_raw.cast_to_raw('xyz')); end;");
+        e.Admin("insert into c values (2, NULL, NULL)");
+        e.Admin("insert into c values (3, 'short note', NULL)");
+        e.Admin("commit");
+        QVERIFY(e.Run("select id, txt, b from c order by id"));
+        QCOMPARE(e.Rows(), 3);
+        ResultModel* model = e.grid->Model();
+        QCOMPARE(model->Cell(0, 2).size(), size_t(100003));
+        QVERIFY(model->data(model->index(0, 2), Qt::DisplayRole).toString().startsWith(QStringLiteral("0123456789")));
+        QCOMPARE(model->Cell(0, 3), std::string("(BLOB, 3 bytes)"));
+        QVERIFY(model->IsNull(1, 1));
+        QVERIFY(model->IsNull(1, 2));
+        QCOMPARE(model->data(model->index(1, 2), Qt::DisplayRole).toString(), QStringLiteral("(null)"));
+        QCOMPARE(model->Cell(2, 2), std::string("short note"));
+
+        // View Cell Data by a double-click on the long cell.
+        QString shown;
+        ModalDriver driver;
+        driver.Then(Is<cReportValue>, [&shown](QWidget* w) {
+            shown = w->findChildren<QPlainTextEdit*>().value(0)->toPlainText();
+            static_cast<QDialog*>(w)->reject();
+        });
+        const QRect cell = e.grid->visualRect(model->index(0, 2));
+        QTest::mouseDClick(e.grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QTRY_VERIFY(driver.Done());
+        QCOMPARE(shown.size(), 100003);
+        QVERIFY(shown.endsWith(QStringLiteral("789END")));
+
+        // 50 rows of short CLOBs: the page's fetch plus one read per CLOB cell, whatever is repainted.
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QVERIFY(e.Reactivate());
+        QTest::mouseClick(e.pane->viewport(), Qt::LeftButton, {}, QPoint(20, 10)); // back to the text
+
+        e.Admin("create table many (id number, txt clob)");
+        e.Admin("begin for i in 1 .. 60 loop insert into many values (i, 'note ' || i); end loop; end;");
+        e.Admin("commit");
+        const auto roundTrips = [&e]() -> long {
+            if (!e.Run("select m.value from v$mystat m join v$statname n on n.statistic# = m.statistic# "
+                       "where n.name = 'SQL*Net roundtrips to/from client'"))
+                return -1000;
+            return std::stol(e.grid->Model()->Cell(0, 1));
+        };
+        const long first = roundTrips();
+        const long overhead = roundTrips() - first;
+        const long before = roundTrips();
+        QVERIFY(e.Run("select id, txt from many order by id"));
+        QCOMPARE(e.Rows(), 50);
+        QCOMPARE(e.grid->Model()->Cell(49, 2), std::string("note 50"));
+        e.grid->viewport()->repaint();
+        e.grid->viewport()->repaint();
+        const long page = roundTrips() - before - overhead;
+        QVERIFY2(page >= 50 && page <= 53, qPrintable(QString::number(page)));
     }
 };
 

@@ -123,3 +123,53 @@ TEST(ExecRules, CopyTextJoinsWithSemicolonsAndEndsLinesWithCrLf) {
     AppendCopyLine(other, {"1", "x", "", "z"});
     EXPECT_EQ(other, "ROW#;A;B;C\r\n1;x;;z\r\n");
 }
+
+TEST(TransactionEffect, DmlAndBlocksOpenDdlCommitAndRollbackEnd) {
+    using exec::TransactionEffect;
+    EXPECT_EQ(exec::TransactionEffectOf(StatementKind::Insert, "insert into t values (1)"), TransactionEffect::Opens);
+    EXPECT_EQ(exec::TransactionEffectOf(StatementKind::Begin, "begin null; end;"), TransactionEffect::Opens);
+    EXPECT_EQ(exec::TransactionEffectOf(StatementKind::Declare, "declare x number; begin null; end;"),
+              TransactionEffect::Opens);
+    EXPECT_EQ(exec::TransactionEffectOf(StatementKind::Other, "  -- note\n merge into t using s on (1=1)"),
+              TransactionEffect::Opens);
+    EXPECT_EQ(exec::TransactionEffectOf(StatementKind::Create, "create table x (a number)"), TransactionEffect::Ends);
+    EXPECT_EQ(exec::TransactionEffectOf(StatementKind::Other, "/* c */ Commit"), TransactionEffect::Ends);
+    EXPECT_EQ(exec::TransactionEffectOf(StatementKind::Other, "rollback"), TransactionEffect::Ends);
+    EXPECT_EQ(exec::TransactionEffectOf(StatementKind::Other, "truncate table t"), TransactionEffect::Ends);
+    // A rollback to a savepoint keeps the earlier work pending.
+    EXPECT_EQ(exec::TransactionEffectOf(StatementKind::Other, "rollback to savepoint a"), TransactionEffect::None);
+    EXPECT_EQ(exec::TransactionEffectOf(StatementKind::Select, "select * from t for update"), TransactionEffect::None);
+    EXPECT_EQ(exec::TransactionEffectOf(StatementKind::Other, "savepoint a"), TransactionEffect::None);
+
+    int32_t pending = 0;
+    exec::NoteTransactionEffect(pending, StatementKind::Update, "update t set a = 1");
+    exec::NoteTransactionEffect(pending, StatementKind::Select, "select 1 from dual");
+    EXPECT_EQ(pending, 1);
+    exec::NoteTransactionEffect(pending, StatementKind::Alter, "alter table t add b number");
+    EXPECT_EQ(pending, 0);
+}
+
+TEST(DateSort, ReadsOracleDateTextsWithTheRrRule) {
+    int64_t v = 0;
+    ASSERT_TRUE(exec::ParseDateText("15-APR-02", 2026, v));
+    EXPECT_EQ(v, 20020415000000);
+    // RR: a year of 50..99 read in the first half of a century belongs to the previous one.
+    ASSERT_TRUE(exec::ParseDateText("15-APR-87", 2026, v));
+    EXPECT_EQ(v, 19870415000000);
+    // ... and one of 00..49 read in the second half to the next one.
+    ASSERT_TRUE(exec::ParseDateText("01-jan-10", 1995, v));
+    EXPECT_EQ(v, 20100101000000);
+    ASSERT_TRUE(exec::ParseDateText("31-DEC-1999 23:59:58", 2026, v));
+    EXPECT_EQ(v, 19991231235958);
+    ASSERT_TRUE(exec::ParseDateText("2005-08-15 07:05", 2026, v));
+    EXPECT_EQ(v, 20050815070500);
+    for (const char* bad : {"", "hello", "15-XYZ-02", "32-JAN-02", "15-APR", "2005-13-01", "15-APR-2"})
+        EXPECT_FALSE(exec::ParseDateText(bad, 2026, v)) << bad;
+
+    // By date, not by text; texts that read as no date come first.
+    std::vector<std::string> cells{"15-APR-07", "15-AUG-05", "", "15-APR-02", "n/a"};
+    std::stable_sort(cells.begin(), cells.end(), [](const std::string& a, const std::string& b) {
+        return exec::CompareSortKeys(exec::MakeDateSortKey(a, 2026), exec::MakeDateSortKey(b, 2026)) < 0;
+    });
+    EXPECT_EQ(cells, (std::vector<std::string>{"", "n/a", "15-APR-02", "15-AUG-05", "15-APR-07"}));
+}

@@ -22,6 +22,10 @@ Api Load() {
     if (!lib) throw std::runtime_error(std::string("cannot load ") + LITEOCI_LIBRARY + ": " + dlerror());
     Api a{};
     Resolve(lib, a.Initialize, "OCIInitialize");
+    Resolve(lib, a.LobGetLength, "OCILobGetLength");
+    Resolve(lib, a.LobRead, "OCILobRead");
+    Resolve(lib, a.LobOpen, "OCILobOpen");
+    Resolve(lib, a.LobClose, "OCILobClose");
     Resolve(lib, a.EnvInit, "OCIEnvInit");
     Resolve(lib, a.HandleAlloc, "OCIHandleAlloc");
     Resolve(lib, a.HandleFree, "OCIHandleFree");

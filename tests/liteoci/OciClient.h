@@ -31,6 +31,10 @@ struct Api {
     OCITransCommit_t TransCommit;
     OCITransRollback_t TransRollback;
     OCIClientVersion_t ClientVersion;
+    OCILobGetLength_t LobGetLength;
+    OCILobRead_t LobRead;
+    OCILobOpen_t LobOpen;
+    OCILobClose_t LobClose;
 };
 
 // The loaded library (loaded once per test program).
