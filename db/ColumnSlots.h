@@ -6,6 +6,7 @@
 #pragma once
 
 #include "ColumnKind.h"
+#include "DBConnect.h"
 
 #include <array>
 #include <cstdint>
@@ -34,7 +35,7 @@ public:
     // BLOB's size. Call it after each fetch, before CellText. False, with the client's error text in
     // `error`, when a read fails; a client without LOB reads leaves the type's name in the cells.
     bool ReadLobCells(DBStmt& stmt, std::string& error);
-    static constexpr uint32_t kLobFirstRead = 8192;
+    static constexpr uint32_t kLobFirstRead = DBConnect::kLobPrefetchSize;
     static constexpr uint64_t kLobTextCap = 64u << 20; // characters kept of one CLOB
 
     // Frees every buffer; the slots stay usable for the next query.

@@ -47,6 +47,8 @@ public:
     class OtherException {};
 
     static constexpr size_t kErrorTextSize = 512;
+    // Characters of each LOB that come with its row (the grid's first read of a CLOB cell).
+    static constexpr uint32_t kLobPrefetchSize = 8192;
 
     DBConnect();
     ~DBConnect();

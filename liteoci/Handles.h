@@ -60,6 +60,7 @@ struct SessionHandle : HandleHeader {
     SessionHandle() : HandleHeader(OCI_HTYPE_SESSION) {}
     std::string user, password;
     std::shared_ptr<Session> session;
+    ub4 lobPrefetchSize = 0;  // DEFAULT_LOBPREFETCH_SIZE, also when set before the session began
 };
 
 struct SvcCtxHandle : HandleHeader {

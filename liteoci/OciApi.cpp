@@ -204,6 +204,12 @@ LITEOCI_EXPORT sword OCIAttrSet(void* trgthndlp, ub4 trghndltyp, void* attribute
             if (!ses) return OCI_INVALID_HANDLE;
             if (attrtype == OCI_ATTR_USERNAME) return ses->user = TextArg(attributep, size), OCI_SUCCESS;
             if (attrtype == OCI_ATTR_PASSWORD) return ses->password = TextArg(attributep, size), OCI_SUCCESS;
+            if (attrtype == OCI_ATTR_DEFAULT_LOBPREFETCH_SIZE) {
+                if (!attributep) return Fail(err, MakeError(24315));
+                std::memcpy(&ses->lobPrefetchSize, attributep, sizeof ses->lobPrefetchSize);
+                if (ses->session) ses->session->SetLobPrefetchSize(ses->lobPrefetchSize);
+                return OCI_SUCCESS;
+            }
             break;
         }
         case OCI_HTYPE_STMT: {
@@ -312,6 +318,7 @@ LITEOCI_EXPORT sword OCISessionBegin(OCISvcCtx* svchp, OCIError* errhp, OCISessi
     if (OraError e = Session::Open(srv->path, ses->user, ses->password, (mode & OCI_SYSDBA) != 0, s))
         return Fail(err, std::move(e));
     s->SetRoundTripTime(srv->roundTripTime);
+    s->SetLobPrefetchSize(ses->lobPrefetchSize);
     s->RoundTrip();  // the logon
     ses->session = std::move(s);
     svc->session = ses;
@@ -650,7 +657,9 @@ LITEOCI_EXPORT sword OCILobGetLength(OCISvcCtx* svchp, OCIError* errhp, OCILobLo
     if (sword rc = StartLobCall(svchp, errhp, locp, call); rc != OCI_SUCCESS) return rc;
     if (!lenp) return Fail(call.err, MakeError(24801));
     CallScope scope(call.session);
-    if (sword rc = PayRoundTrip(call.session, call.err); rc != OCI_SUCCESS) return rc;
+    // With LOB prefetch the length came with the locator.
+    if (call.session->lobPrefetchSize() == 0)
+        if (sword rc = PayRoundTrip(call.session, call.err); rc != OCI_SUCCESS) return rc;
     const uint64_t length = call.lob->characters ? CharacterCount(call.lob->value) : call.lob->value.size();
     *lenp = static_cast<ub4>(std::min<uint64_t>(length, UINT32_MAX));
     return OCI_SUCCESS;
@@ -663,9 +672,17 @@ LITEOCI_EXPORT sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator
     if (sword rc = StartLobCall(svchp, errhp, locp, call); rc != OCI_SUCCESS) return rc;
     if (!amtp || offset == 0 || (!bufp && bufl > 0)) return Fail(call.err, MakeError(24801));
     CallScope scope(call.session);
-    if (sword rc = PayRoundTrip(call.session, call.err); rc != OCI_SUCCESS) return rc;
     const std::string_view value(call.lob->value);
     const bool chars = call.lob->characters;
+    {
+        // What the prefetch brought with the row is read without a round trip: the whole LOB when
+        // it is that short, else the range asked for when it lies within the prefetched part.
+        const uint64_t prefetched = call.session->lobPrefetchSize();
+        const uint64_t length = chars ? CharacterCount(value) : value.size();
+        const bool held = prefetched > 0 && (length <= prefetched || (*amtp > 0 && offset - 1 + uint64_t(*amtp) <= prefetched));
+        if (!held)
+            if (sword rc = PayRoundTrip(call.session, call.err); rc != OCI_SUCCESS) return rc;
+    }
     const size_t start = chars ? ByteOfCharacter(value, offset - 1) : std::min<size_t>(offset - 1, value.size());
     if (start >= value.size() && !(value.empty() && offset == 1)) {
         *amtp = 0;

@@ -133,6 +133,10 @@ public:
     // Counts one round trip and waits its time; false when a break arrived meanwhile.
     bool RoundTrip();
     SessionStatistics& statistics() { return stats_; }
+    // LOB prefetch: the length and the first `size` characters (bytes of a BLOB) of each LOB travel
+    // with its row, so that reading them needs no round trip of its own. 0: none (the default).
+    void SetLobPrefetchSize(uint32_t size) { lobPrefetch_ = size; }
+    uint32_t lobPrefetchSize() const { return lobPrefetch_; }
 
     // Call bracket for Break(): see the class comment.
     void EnterCall();
@@ -165,6 +169,7 @@ private:
     std::shared_ptr<void> plEngine_;
 
     std::chrono::microseconds rtt_{0};
+    uint32_t lobPrefetch_ = 0;
     SessionStatistics stats_;
 
     std::mutex callMutex_;

@@ -888,7 +888,8 @@ private slots:
         QCOMPARE(shown.size(), 100003);
         QVERIFY(shown.endsWith(QStringLiteral("789END")));
 
-        // 50 rows of short CLOBs: the page's fetch plus one read per CLOB cell, whatever is repainted.
+        // 50 rows of short CLOBs: their texts come with the rows (LOB prefetch), so the page costs its
+        // describe and execute only, whatever is repainted.
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QVERIFY(e.Reactivate());
         QTest::mouseClick(e.pane->viewport(), Qt::LeftButton, {}, QPoint(20, 10)); // back to the text
@@ -911,7 +912,7 @@ private slots:
         e.grid->viewport()->repaint();
         e.grid->viewport()->repaint();
         const long page = roundTrips() - before - overhead;
-        QVERIFY2(page >= 50 && page <= 53, qPrintable(QString::number(page)));
+        QVERIFY2(page <= 3, qPrintable(QString::number(page)));
     }
 };
 

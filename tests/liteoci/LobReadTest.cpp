@@ -126,4 +126,45 @@ TEST_F(LobReadTest, ALongClobReadsWholeAndEachCallIsOneRoundTrip) {
     Free(row);
 }
 
+// LOB prefetch (the session's DEFAULT_LOBPREFETCH_SIZE): the length and the first part of each LOB
+// come with its locator during the fetch, so reading them needs no round trip of its own; a read
+// beyond the prefetched part still travels.
+TEST_F(LobReadTest, PrefetchedLobPartsAreReadWithoutARoundTrip) {
+    ub4 size = 8192;
+    ASSERT_EQ(Oci().AttrSet(c_.ses, OCI_HTYPE_SESSION, &size, 0, OCI_ATTR_DEFAULT_LOBPREFETCH_SIZE, c_.err), OCI_SUCCESS);
+    const long before = Count();
+    const long overhead = Count() - before;
+    Stmt s(c_, "select txt, b from c where id = 1");
+    Row row;
+    const long start = Count();
+    Select(s, row);
+    ub4 length = 0;
+    ASSERT_EQ(Oci().LobGetLength(c_.svc, c_.err, row.txt, &length), OCI_SUCCESS);
+    char buffer[64] = {};
+    ub4 amount = 0; // the rest, which is all prefetched
+    ASSERT_EQ(Oci().LobRead(c_.svc, c_.err, row.txt, &amount, 1, buffer, sizeof buffer, nullptr, nullptr, 0,
+                            SQLCS_IMPLICIT), OCI_SUCCESS);
+    EXPECT_EQ(std::string(buffer, amount), "\xC3\xA4" "bc");
+    EXPECT_EQ(Count() - start - overhead, 1); // the execute that fetched the row, nothing more
+    Free(row);
+
+    // The 100,000-character CLOB: its first 8,192 characters are held, the rest is asked for.
+    Stmt longer(c_, "select txt, b from c where id = 3");
+    Row big;
+    Select(longer, big);
+    std::string text(20000, '\0');
+    const long next = Count();
+    amount = 8192;
+    ASSERT_EQ(Oci().LobRead(c_.svc, c_.err, big.txt, &amount, 1, text.data(), 20000, nullptr, nullptr, 0, SQLCS_IMPLICIT),
+              OCI_SUCCESS);
+    EXPECT_EQ(amount, 8192u);
+    EXPECT_EQ(Count() - next - overhead, 0);
+    amount = 8192;
+    ASSERT_EQ(Oci().LobRead(c_.svc, c_.err, big.txt, &amount, 8193, text.data(), 20000, nullptr, nullptr, 0,
+                            SQLCS_IMPLICIT), OCI_SUCCESS);
+    EXPECT_EQ(text.substr(0, 10), "2345678901");
+    EXPECT_EQ(Count() - next - 2 * overhead, 1);
+    Free(big);
+}
+
 } // namespace
