@@ -428,6 +428,29 @@ private slots:
         QCOMPARE(ReadFile(e.Out("notes.csv")), "ID;NOTE\r\n1;" + note + "\r\n2;x;y \xC3\xA9t\xC3\xA9\r\n");
     }
 
+    // CLOB notes (longer than one read, with line breaks, quotes and non-ASCII text) go out whole in
+    // the quoted CSV, read back through the cells' LOB locators.
+    void clobNotesAreExportedWhole() {
+        Editor e;
+        e.Admin("create table obs (id number, notes clob)");
+        e.Admin("declare s clob := ''; begin for i in 1 .. 2000 loop s := s || 'line ' || i || ' \"q\" \xC3\xA9' || chr(10); "
+                "end loop; insert into obs values (1, s); insert into obs values (2, NULL); end;");
+        e.Admin("commit");
+        QVERIFY(e.Run("select id, notes from obs order by id"));
+        QString saved;
+        ModalDriver driver;
+        driver.Then(Is<cExportRowsDlg>, Answer(cExportRowsDlg::kAllRowsId))
+            .Then(Is<QFileDialog>, Save(e.Out("obs"), 2))
+            .Then(Is<cMsgDialog>, Note(saved));
+        e.ClickExport();
+        QVERIFY(QTest::qWaitFor([&] { return driver.Done(); }, 10000));
+        QCOMPARE(saved, QStringLiteral("File Saved. 2 Row(s) Exported."));
+        std::string note;
+        for (int i = 1; i <= 2000; ++i)
+            note += "line " + std::to_string(i) + " \"\"q\"\" \xC3\xA9\n";
+        QCOMPARE(ReadFile(e.Out("obs.csv")), "ID,NOTES\r\n1,\"" + note + "\"\r\n2,\r\n");
+    }
+
     // A plan in the grid has no fetch number of its own: its two columns are exported as they are.
     void aPlanIsExportedWithItsOwnColumns() {
         Editor e;
