@@ -155,8 +155,7 @@ struct StmtHandle : HandleHeader {
     // client holds need no round trip. Rows are counted, not copied: the database is local.
     ub4 prefetchRows = 1;
     ub4 prefetchMemory = 0;
-    uint64_t rowsDelivered = 0;  // rows handed to the program since the execute
-    uint64_t rowsCovered = 0;    // rows the round trips so far have brought (or would have)
+    uint64_t rowsCovered = 0;  // rows the round trips since the execute brought (rowCount is how many were handed out)
 };
 
 }  // namespace liteoci

@@ -411,12 +411,9 @@ LITEOCI_EXPORT sword OCIStmtExecute(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* 
     // Parse, execute and the first rows with their prefetch travel together.
     if (sword rc = PayRoundTrip(s, err); rc != OCI_SUCCESS) return rc;
     const sword rc = ExecuteStatement(svc, st, err, iters, mode);
-    st->rowsDelivered = 0;
     st->rowsCovered = 0;
-    if ((rc == OCI_SUCCESS || rc == OCI_SUCCESS_WITH_INFO) && (mode & OCI_DESCRIBE_ONLY) == 0) {
-        st->rowsDelivered = st->rowsFetched;
+    if ((rc == OCI_SUCCESS || rc == OCI_SUCCESS_WITH_INFO) && (mode & OCI_DESCRIBE_ONLY) == 0)
         st->rowsCovered = iters + PrefetchOf(st);
-    }
     return rc;
 }
 
@@ -428,13 +425,11 @@ LITEOCI_EXPORT sword OCIStmtFetch2(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, u
     if (!st || !err) return OCI_INVALID_HANDLE;
     CallScope call(st->session);
     // Rows beyond what the client holds need a round trip, which brings the prefetch along.
-    if (nrows > 0 && st->rowsDelivered + nrows > st->rowsCovered) {
+    if (nrows > 0 && st->rowCount + nrows > st->rowsCovered) {
         if (sword rc = PayRoundTrip(st->session, err); rc != OCI_SUCCESS) return rc;
-        st->rowsCovered = st->rowsDelivered + nrows + PrefetchOf(st);
+        st->rowsCovered = st->rowCount + nrows + PrefetchOf(st);
     }
-    const sword rc = FetchStatement(st, err, nrows, orientation);
-    if (rc == OCI_SUCCESS || rc == OCI_SUCCESS_WITH_INFO) st->rowsDelivered += st->rowsFetched;
-    return rc;
+    return FetchStatement(st, err, nrows, orientation);
 }
 
 LITEOCI_EXPORT sword OCIStmtFetch(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation, ub4 mode) {

@@ -229,12 +229,12 @@ struct Package {
     std::map<std::string, TypeP> types;
     std::map<std::string, std::vector<std::shared_ptr<Subprogram>>> subs;
     std::map<std::string, std::shared_ptr<CursorDecl>> cursors;
-    std::vector<std::string> publicNames;  // names the package specification declares
+    std::vector<std::string> publicNames;  // names the package header declares (its public part)
     std::shared_ptr<Program> spec, body;
     bool initialised = false;
 };
 
-// A compiled text: an anonymous block, a stored subprogram or a package (its specification or body).
+// A compiled text: an anonymous block, a stored subprogram, or a package header or body.
 struct Program {
     std::string text;
     std::vector<Token> toks;

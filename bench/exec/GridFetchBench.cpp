@@ -22,6 +22,7 @@
 #include "MessageBox.h"
 #include "RegisteredMessages.h"
 #include "ResultModel.h"
+#include "SecondSession.h"
 #include "SyncSend.h"
 
 #include <QApplication>
@@ -84,16 +85,6 @@ std::unique_ptr<DBConnect> Logon(const std::string& options = {}) {
     return session;
 }
 
-// The round trips a session has paid so far, as the server counts them (reading them pays one more).
-long RoundTrips(DBConnect* session) {
-    DBStmt stmt;
-    int32_t value = 0;
-    stmt.Prepare(session, "select m.value from v$mystat m, v$statname n where n.statistic# = m.statistic# "
-                          "and n.name = 'SQL*Net roundtrips to/from client'");
-    stmt.DefineInt(1, &value);
-    stmt.Execute();
-    return value;
-}
 
 // The raw fetch's time per iteration, for the grid's ratio in the same run.
 double rawFetchSeconds = 0;
@@ -267,13 +258,13 @@ void BM_LastRowAtRoundTrip(benchmark::State& state) {
         state.PauseTiming();
         auto window = std::make_unique<GridWindow>(rttUs ? "?rtt=" + std::to_string(rttUs) + "us" : std::string());
         window->Execute(kHundredThousand);
-        const long before = RoundTrips(window->doc->Exec().session);
+        const long before = RoundTripsOf(*window->doc->Exec().session);
         const auto started = std::chrono::steady_clock::now();
         state.ResumeTiming();
         window->Grid()->LastRow();
         state.PauseTiming();
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        trips += RoundTrips(window->doc->Exec().session) - before - 1;
+        trips += RoundTripsOf(*window->doc->Exec().session) - before - 1;
         if (window->Grid()->Model()->RowCount() != 100000)
             state.SkipWithError("not every row arrived");
         window.reset();
@@ -296,11 +287,11 @@ void BM_FirstBatchAtRoundTrip(benchmark::State& state) {
     long trips = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        const long before = RoundTrips(window.doc->Exec().session);
+        const long before = RoundTripsOf(*window.doc->Exec().session);
         state.ResumeTiming();
         window.Execute(query);
         state.PauseTiming();
-        trips += RoundTrips(window.doc->Exec().session) - before - 1;
+        trips += RoundTripsOf(*window.doc->Exec().session) - before - 1;
         if (window.Grid()->model()->rowCount() != 50)
             state.SkipWithError("the first batch did not show 50 rows");
         state.ResumeTiming();

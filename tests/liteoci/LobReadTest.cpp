@@ -12,10 +12,6 @@
 
 namespace {
 
-constexpr const char* kRoundTrips =
-    "select m.value from v$mystat m join v$statname n on n.statistic# = m.statistic# "
-    "where n.name = 'SQL*Net roundtrips to/from client'";
-
 class LobReadTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -28,7 +24,7 @@ protected:
                            "insert into c values (3, s, NULL); end;").code, 0);
         ASSERT_EQ(Exec(c_, "commit").code, 0);
     }
-    long Count() { return std::atol(Scalar(c_, kRoundTrips).c_str()); }
+    long Count() { return RoundTrips(c_); }
 
     // Selects txt and b of row `id` into fresh locators; the fetch itself is done.
     struct Row {

@@ -1,5 +1,7 @@
 #include "OciClient.h"
 
+#include <cstdlib>
+
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -252,4 +254,9 @@ std::vector<std::vector<std::string>> QueryBound(Conn& c, const std::string& sql
 std::string Scalar(Conn& c, const std::string& sql) {
     auto rows = Query(c, sql);
     return rows.empty() || rows[0].empty() ? std::string("<no rows>") : rows[0][0];
+}
+
+long RoundTrips(Conn& c) {
+    return std::atol(Scalar(c, "select m.value from v$mystat m join v$statname n on n.statistic# = m.statistic# "
+                               "where n.name = 'SQL*Net roundtrips to/from client'").c_str());
 }

@@ -109,5 +109,7 @@ std::vector<std::vector<std::string>> QueryBound(Conn& c, const std::string& sql
                                                  Error* error = nullptr);
 // The first cell of a query.
 std::string Scalar(Conn& c, const std::string& sql);
+// The round trips the session has paid so far, as V$MYSTAT counts them (the read pays its own).
+long RoundTrips(Conn& c);
 
 #endif

@@ -105,7 +105,7 @@ const std::vector<Case>& Corpus() {
          {"CREATE PACKAGE cfg AS rate CONSTANT NUMBER := 0.5; started VARCHAR2(10); END;",
           "CREATE PACKAGE BODY cfg AS BEGIN started := 'yes'; END;"},
          "BEGIN DBMS_OUTPUT.PUT_LINE(cfg.rate || ' ' || cfg.started); END;", ".5 yes", nullptr},
-        {"packages", "private subprograms and an exception of the package specification",
+        {"packages", "private subprograms and an exception declared in the package header",
          {"CREATE PACKAGE acct AS insufficient EXCEPTION; PROCEDURE take(amount NUMBER); END;",
           "CREATE PACKAGE BODY acct AS balance NUMBER := 100;\n"
           " FUNCTION enough(a NUMBER) RETURN BOOLEAN IS BEGIN RETURN a <= balance; END;\n"

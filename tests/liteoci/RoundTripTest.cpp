@@ -16,10 +16,6 @@
 
 namespace {
 
-constexpr const char* kRoundTrips =
-    "select m.value from v$mystat m join v$statname n on n.statistic# = m.statistic# "
-    "where n.name = 'SQL*Net roundtrips to/from client'";
-
 class RoundTripTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -32,7 +28,7 @@ protected:
         const long first = Count();
         overhead_ = Count() - first;
     }
-    long Count() { return std::atol(Scalar(c_, kRoundTrips).c_str()); }
+    long Count() { return RoundTrips(c_); }
     // The round trips `action` pays.
     template <class F>
     long Paid(F action) {

@@ -44,15 +44,7 @@ protected:
         std::filesystem::remove_all(configDir_, ignored);
     }
     // The window's own session's count (reading it travels too; `overhead_` is what one read costs).
-    long Count() {
-        DBStmt stmt;
-        int32_t value = 0;
-        stmt.Prepare(&window_->session, "select m.value from v$mystat m, v$statname n where n.statistic# = m.statistic# "
-                                        "and n.name = 'SQL*Net roundtrips to/from client'");
-        stmt.DefineInt(1, &value);
-        stmt.Execute();
-        return value;
-    }
+    long Count() { return RoundTripsOf(window_->session); }
     template <class F>
     long Paid(F action) {
         const long before = Count();

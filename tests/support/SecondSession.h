@@ -31,3 +31,14 @@ inline int CountOnSecondSession(const std::string& databasePath, const std::stri
     stmt.Fetch();
     return std::atoi(buffer);
 }
+
+// The round trips `session` has paid so far, as V$MYSTAT counts them (the read pays its own).
+inline long RoundTripsOf(DBConnect& session) {
+    DBStmt stmt;
+    int32_t value = 0;
+    stmt.Prepare(&session, "select m.value from v$mystat m, v$statname n where n.statistic# = m.statistic# "
+                           "and n.name = 'SQL*Net roundtrips to/from client'");
+    stmt.DefineInt(1, &value);
+    stmt.Execute();
+    return value;
+}
