@@ -8,6 +8,7 @@
 // - the hand-off alone: a synchronous send from a worker to a window thread running its event loop,
 //   against the same send on the window's own thread.
 // Run scripts/make-demo-db.sh first (scripts/setup.sh does).
+#include "BenchProgram.h"
 #include "CQuarvelDoc.h"
 #include "CQuarvelView.h"
 #include "CSplitFrame.h"
@@ -135,17 +136,7 @@ struct GridWindow {
         frame = theApp->OpenNewDocument();
         doc = frame->Document();
     }
-    ~GridWindow() {
-        if (!frame)
-            return;
-        doc->StopWorker();
-        frame->close();
-        // The window deletes itself later; outside an event loop that needs asking for.
-        while (frame) {
-            QApplication::processEvents(QEventLoop::AllEvents, 10);
-            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        }
-    }
+    ~GridWindow() { bench::CloseEditorWindow(frame, doc); }
     CQuarvelView* Grid() const { return frame->SplitFrame()->Grid(); }
     bool Execute(const char* query = kQuery) {
         const bool started = exec::ExecuteCommand(doc->Exec(), query, 0) == exec::Outcome::Started;
@@ -429,28 +420,6 @@ BENCHMARK(BM_HandOffSameThread)->Unit(benchmark::kMillisecond)->Iterations(3)->U
 BENCHMARK(BM_HandOffFromWorker)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("QUARVEL_OCI_LIBRARY", LITEOCI_LIBRARY, 0);
-    char configPattern[] = "/tmp/quarvel-bench-XXXXXX";
-    const std::string config = mkdtemp(configPattern);
-    setenv("QUARVEL_CONFIG_DIR", config.c_str(), 1);
-    // The program's settings file exists, as after an installation: no message at each new window.
-    std::ofstream(config + "/VORANTE.ini").flush();
-    QApplication qapp(argc, argv);
-    {
-        CTavrelApp app;
-        QTimer::singleShot(0, [] {
-            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                dialog->reject();
-        });
-        app.InitInstance({});
-        theApp = &app;
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-        theApp = nullptr;
-    }
-    std::error_code ignored;
-    std::filesystem::remove_all(config, ignored);
-    return 0;
+    return bench::RunInProgram(argc, argv, theApp);
 }

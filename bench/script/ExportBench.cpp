@@ -6,6 +6,7 @@
 // - a second baseline for the workbook: the same cells handed straight to libxlsxwriter by one loop
 //   (x_library: the export against it), which is what any workbook of this library costs.
 // Run scripts/make-demo-db.sh first (scripts/setup.sh does).
+#include "BenchProgram.h"
 #include "CQuarvelDoc.h"
 #include "CQuarvelView.h"
 #include "CSplitFrame.h"
@@ -87,17 +88,7 @@ struct FilledGrid {
         Grid()->LastRow();
         gridMegabytes = StatusMegabytes("VmRSS:") - before;
     }
-    ~FilledGrid() {
-        if (!frame)
-            return;
-        doc->StopWorker();
-        frame->close();
-        // The window deletes itself later; outside an event loop that needs asking for.
-        while (frame) {
-            QApplication::processEvents(QEventLoop::AllEvents, 10);
-            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        }
-    }
+    ~FilledGrid() { bench::CloseEditorWindow(frame, doc); }
     CQuarvelView* Grid() const { return frame->SplitFrame()->Grid(); }
     bool Full() const { return frame && Grid()->Model()->RowCount() == kBigRows; }
 };
@@ -258,29 +249,7 @@ BENCHMARK(BM_Export)
     ->UseRealTime();
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("QUARVEL_OCI_LIBRARY", LITEOCI_LIBRARY, 0);
-    char configPattern[] = "/tmp/quarvel-bench-XXXXXX";
-    const std::string config = mkdtemp(configPattern);
-    setenv("QUARVEL_CONFIG_DIR", config.c_str(), 1);
-    std::ofstream(config + "/VORANTE.ini").flush();
-    outFolder = config;
-    QApplication qapp(argc, argv);
-    {
-        CTavrelApp app;
-        QTimer::singleShot(0, [] {
-            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                dialog->reject();
-        });
-        app.InitInstance({});
-        theApp = &app;
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-        filledGrid.reset();
-        theApp = nullptr;
-    }
-    std::error_code ignored;
-    std::filesystem::remove_all(config, ignored);
-    return 0;
+    return bench::RunInProgram(
+        argc, argv, theApp, [](const std::string& config) { outFolder = config; }, [] { filledGrid.reset(); });
 }

@@ -6,6 +6,7 @@
 // - growth: the window's time for 100,000 statements over its time for 10,000 (linear is 10);
 // - Stop part-way through a 100,000-statement script: the time until the run is over.
 // Each run's rows are rolled back, so every iteration starts on the same empty table.
+#include "BenchProgram.h"
 #include "CQuarvelDoc.h"
 #include "CSqlMainFrame.h"
 #include "CSqlOutputView.h"
@@ -91,15 +92,11 @@ struct EditorWindow {
         doc = frame->Document();
     }
     ~EditorWindow() {
-        if (!frame)
-            return;
-        doc->StopWorker();
-        RouteSessionCommand(*doc, cmd::kRollback);
-        frame->close();
-        while (frame) {
-            QApplication::processEvents(QEventLoop::AllEvents, 10);
-            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (frame) {
+            doc->StopWorker();
+            RouteSessionCommand(*doc, cmd::kRollback);
         }
+        bench::CloseEditorWindow(frame, doc);
     }
     // Serves the window's event loop, as the desktop would, until the run is over.
     void WaitIdle() {
@@ -193,7 +190,6 @@ BENCHMARK(BM_ScriptThroughTheWindow)->Arg(10000)->Arg(100000)->Unit(benchmark::k
 BENCHMARK(BM_StopDuringScript)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     TestDatabase database;
     theDatabase = &database;
     {
@@ -202,26 +198,8 @@ int main(int argc, char** argv) {
         DBStmt create(&session, "create table s (id number, name varchar2(40), score number)");
         create.Execute();
     }
-    char configPattern[] = "/tmp/quarvel-bench-XXXXXX";
-    const std::string config = mkdtemp(configPattern);
-    setenv("QUARVEL_CONFIG_DIR", config.c_str(), 1);
-    QApplication qapp(argc, argv);
-    // The settings file of an installation, with the history log off: the log is not what is measured.
-    platform::IniSettingsKey::OpenProgramCreating()->Write("SaveSqlHistory", "0");
-    {
-        CTavrelApp app;
-        QTimer::singleShot(0, [] {
-            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                dialog->reject();
-        });
-        app.InitInstance({});
-        theApp = &app;
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-        theApp = nullptr;
-    }
-    std::error_code ignored;
-    std::filesystem::remove_all(config, ignored);
-    return 0;
+    // The history log off: it is not what is measured.
+    return bench::RunInProgram(argc, argv, theApp, [](const std::string&) {
+        platform::IniSettingsKey::OpenProgramCreating()->Write("SaveSqlHistory", "0");
+    });
 }

@@ -20,17 +20,38 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <cstdio>
 #include <memory>
 #include <string>
+
+// Starts `app` as on a desktop: the connect dialog that opens first is cancelled.
+inline void StartCancellingConnect(CTavrelApp& app) {
+    ModalDriver driver;
+    driver.Then(Is<cSqlConnect>, [](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
+    app.InitInstance();
+}
+
+// Opens a maximized editor window on a new session of DEMO/demo on `connect`, remembered as the last
+// logon; null, with the reason on stderr, when the logon fails.
+inline CSqlMainFrame* OpenDemoEditor(CTavrelApp& app, const std::string& connect) {
+    app.Fields().pendingConnection = std::make_unique<DBConnect>();
+    try {
+        app.Fields().pendingConnection->Logon("DEMO", "demo", connect.c_str());
+    } catch (const DBConnect::OtherException&) {
+        std::fprintf(stderr, "logon failed: %s\n", app.Fields().pendingConnection->ErrorText());
+        return nullptr;
+    }
+    app.Fields().lastUserName = "DEMO";
+    app.Fields().lastConnectString = connect;
+    CSqlMainFrame* frame = app.OpenNewDocument();
+    (void)QTest::qWaitFor([frame] { return frame->isMaximized(); }, 5000);
+    return frame;
+}
 
 struct Started {
     ConfigDir config;
     std::unique_ptr<CTavrelApp> app = std::make_unique<CTavrelApp>();
-    Started() {
-        ModalDriver driver;
-        driver.Then(Is<cSqlConnect>, [](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
-        app->InitInstance();
-    }
+    Started() { StartCancellingConnect(*app); }
     CMainFrame* Main() const { return app->MainFrame(); }
     CSqlMainFrame* Open() {
         CSqlMainFrame* frame = app->OpenNewDocument();

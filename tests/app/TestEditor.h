@@ -15,6 +15,7 @@
 #include "IniSettingsKey.h"
 #include "ResultModel.h"
 #include "SecondSession.h"
+#include "StartedProgram.h"
 #include "cSqlConnect.h"
 
 #include <QApplication>
@@ -52,15 +53,8 @@ struct TestEditor {
         }
         Admin("commit");
         app = std::make_unique<CTavrelApp>();
-        ModalDriver driver;
-        driver.Then(Is<cSqlConnect>, [](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
-        app->InitInstance();
-        app->Fields().pendingConnection = std::make_unique<DBConnect>();
-        app->Fields().pendingConnection->Logon("DEMO", "demo", db.Path().c_str());
-        app->Fields().lastUserName = "DEMO";
-        app->Fields().lastConnectString = db.Path();
-        frame = app->OpenNewDocument();
-        (void)QTest::qWaitFor([this] { return frame->isMaximized(); }, 5000);
+        StartCancellingConnect(*app);
+        frame = OpenDemoEditor(*app, db.Path());
         doc = frame->Document();
         grid = frame->SplitFrame()->Grid();
         pane = frame->TextPane();

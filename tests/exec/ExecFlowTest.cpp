@@ -49,9 +49,6 @@ constexpr int kBigRows = 216000; // 60 x 60 x 60
 
 using Editor = TestEditor;
 
-QString MessageText(QWidget* box) {
-    return box->findChild<QPlainTextEdit*>(QString::number(cMsgDialog::kTextId))->toPlainText();
-}
 void Acknowledge(QWidget* box) {
     box->findChild<QPushButton*>(QStringLiteral("105"))->click();
 }

@@ -14,6 +14,7 @@
 #include "CTavrelApp.h"
 #include "ExecCommands.h"
 #include "GuiTestSupport.h"
+#include "StartedProgram.h"
 #include "IniSettingsKey.h"
 #include "cFetchStatus.h"
 #include "cMsgDialog.h"
@@ -37,22 +38,10 @@ int main(int argc, char** argv) {
     ConfigDir config;
     platform::IniSettingsKey::OpenProgramCreating()->Write("SaveSqlHistory", "0");
     CTavrelApp app;
-    {
-        ModalDriver driver;
-        driver.Then(Is<cSqlConnect>, [](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
-        app.InitInstance();
-    }
-    app.Fields().pendingConnection = std::make_unique<DBConnect>();
-    try {
-        app.Fields().pendingConnection->Logon("DEMO", "demo", argv[1]);
-    } catch (const DBConnect::OtherException&) {
-        std::fprintf(stderr, "logon failed: %s\n", app.Fields().pendingConnection->ErrorText());
+    StartCancellingConnect(app);
+    CSqlMainFrame* frame = OpenDemoEditor(app, argv[1]);
+    if (!frame)
         return 1;
-    }
-    app.Fields().lastUserName = "DEMO";
-    app.Fields().lastConnectString = argv[1];
-    CSqlMainFrame* frame = app.OpenNewDocument();
-    (void)QTest::qWaitFor([frame] { return frame->isMaximized(); }, 5000);
     app.MainFrame()->resize(1100, 760);
     CQuarvelDoc* doc = frame->Document();
     CSqlLeftView* pane = frame->TextPane();

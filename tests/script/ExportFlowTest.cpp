@@ -110,9 +110,6 @@ ModalDriver::Action Save(const std::string& path, int filter, std::function<void
     };
 }
 
-QString MessageText(QWidget* box) {
-    return box->findChild<QPlainTextEdit*>(QString::number(cMsgDialog::kTextId))->toPlainText();
-}
 
 // Notes the message's text and presses its button: OK for a notice, OK or Cancel for a question.
 ModalDriver::Action Note(QString& text, int buttonId = cMsgDialog::kSingleOkId) {

@@ -12,6 +12,7 @@
 #include "CTavrelApp.h"
 #include "CommandIds.h"
 #include "GuiTestSupport.h"
+#include "StartedProgram.h"
 #include "IniSettingsKey.h"
 #include "cExportProgress.h"
 #include "cExportRowsDlg.h"
@@ -34,20 +35,10 @@ int main(int argc, char** argv) {
     ConfigDir config;
     platform::IniSettingsKey::OpenProgramCreating()->Write("SaveSqlHistory", "0");
     CTavrelApp app;
-    {
-        ModalDriver driver;
-        driver.Then(Is<cSqlConnect>, [](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
-        app.InitInstance();
-    }
-    app.Fields().pendingConnection = std::make_unique<DBConnect>();
-    try {
-        app.Fields().pendingConnection->Logon("DEMO", "demo", argv[1]);
-    } catch (const DBConnect::OtherException&) {
-        std::fprintf(stderr, "logon failed: %s\n", app.Fields().pendingConnection->ErrorText());
+    StartCancellingConnect(app);
+    CSqlMainFrame* frame = OpenDemoEditor(app, argv[1]);
+    if (!frame)
         return 1;
-    }
-    CSqlMainFrame* frame = app.OpenNewDocument();
-    (void)QTest::qWaitFor([frame] { return frame->isMaximized(); }, 5000);
     app.MainFrame()->resize(1000, 700);
     CQuarvelDoc* doc = frame->Document();
     CSqlLeftView* pane = frame->TextPane();
