@@ -562,23 +562,10 @@ struct Compiler {
                     done = true;
                     return {};
                 }
-                if (trig && (n == "INSERTING" || n == "UPDATING" || n == "DELETING")) {
-                    CallTarget t;
-                    t.kind = CallTarget::Builtin;
-                    t.builtin = n;
-                    EmitCall(r, k, std::move(t));
-                    if (O(j, "(")) {
-                        r.text += ",";
-                        size_t after;
-                        if (OraError err = RewriteArgs(j, r, after)) return err;
-                        j = after;
-                    }
-                    r.text += ")";
-                    k = j;
-                    done = true;
-                    return {};
-                }
-                if (n == "SQLCODE" || (n == "SQLERRM" && !O(j, "(")) || n == "SQLERRM") {
+                // Built-ins called with or without an argument list: SQLCODE, SQLERRM, and in a
+                // trigger its conditional predicates.
+                if (n == "SQLCODE" || n == "SQLERRM" ||
+                    (trig && (n == "INSERTING" || n == "UPDATING" || n == "DELETING"))) {
                     CallTarget t;
                     t.kind = CallTarget::Builtin;
                     t.builtin = n;

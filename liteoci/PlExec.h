@@ -120,6 +120,9 @@ public:
     bool sqlUsed() const { return sqlUsed_; }
 };
 
+// The PL/SQL value of an argument SQLite hands to a function of the engine ('' reads as NULL).
+Value ValueOfSqlArgument(sqlite3_value* a);
+
 }  // namespace liteoci
 
 #endif

@@ -26,21 +26,6 @@ std::string QuoteId(const std::string& name) {
     return r + "\"";
 }
 
-Value FromSql(sqlite3_value* a) {
-    Value v;
-    switch (sqlite3_value_type(a)) {
-        case SQLITE_INTEGER: v.type = Value::Int, v.i = sqlite3_value_int64(a); break;
-        case SQLITE_FLOAT: v.type = Value::Real, v.d = sqlite3_value_double(a); break;
-        case SQLITE_NULL: break;
-        default: {
-            const char* p = reinterpret_cast<const char*>(sqlite3_value_text(a));
-            v.s.assign(p ? p : "", static_cast<size_t>(sqlite3_value_bytes(a)));
-            if (!v.s.empty()) v.type = Value::Text;
-        }
-    }
-    return v;
-}
-
 // LITEOCI_CAPTURING(table, event): whether the statement of that table and event is being captured.
 void CapturingFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     Session& s = *static_cast<Session*>(sqlite3_user_data(ctx));
@@ -60,7 +45,7 @@ void CaptureFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (st.capture) {
         std::vector<Value> row;
         row.reserve(static_cast<size_t>(argc));
-        for (int k = 0; k < argc; ++k) row.push_back(FromSql(argv[k]));
+        for (int k = 0; k < argc; ++k) row.push_back(ValueOfSqlArgument(argv[k]));
         st.capture->rows.push_back(std::move(row));
     }
     sqlite3_result_null(ctx);

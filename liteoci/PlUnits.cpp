@@ -55,21 +55,6 @@ void ResultValue(sqlite3_context* ctx, const Value& v) {
     }
 }
 
-Value ArgValue(sqlite3_value* a) {
-    Value v;
-    switch (sqlite3_value_type(a)) {
-        case SQLITE_INTEGER: v.type = Value::Int, v.i = sqlite3_value_int64(a); break;
-        case SQLITE_FLOAT: v.type = Value::Real, v.d = sqlite3_value_double(a); break;
-        case SQLITE_NULL: break;
-        default: {
-            const char* p = reinterpret_cast<const char*>(sqlite3_value_text(a));
-            v.s.assign(p ? p : "", static_cast<size_t>(sqlite3_value_bytes(a)));
-            if (!v.s.empty()) v.type = Value::Text;
-        }
-    }
-    return v;
-}
-
 // Calls fn with the SQL arguments argv[first..argc) and sets the result of ctx.
 void CallFunctionFromSql(sqlite3_context* ctx, Session& s, Interpreter& in, const Subprogram& fn, Frame* link,
                          int first, int argc, sqlite3_value** argv) {
@@ -83,7 +68,7 @@ void CallFunctionFromSql(sqlite3_context* ctx, Session& s, Interpreter& in, cons
     std::vector<Datum> args(fn.params.size());
     std::vector<bool> given(fn.params.size(), false);
     for (size_t k = 0; k < n; ++k) {
-        args[k].v = ArgValue(argv[static_cast<size_t>(first) + k]);
+        args[k].v = ValueOfSqlArgument(argv[static_cast<size_t>(first) + k]);
         given[k] = true;
     }
     Value result;
@@ -458,12 +443,12 @@ void PlCallFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         }
         case CallTarget::Builtin: {
             std::vector<Value> args;
-            for (int k = 1; k < argc; ++k) args.push_back(ArgValue(argv[k]));
+            for (int k = 1; k < argc; ++k) args.push_back(ValueOfSqlArgument(argv[k]));
             e = CallBuiltinFunction(*in, t.builtin, args, out);
             break;
         }
         case CallTarget::Element:
-            e = in->ElementOf(t, argc > 1 ? ArgValue(argv[1]) : Value{}, out);
+            e = in->ElementOf(t, argc > 1 ? ValueOfSqlArgument(argv[1]) : Value{}, out);
             break;
         case CallTarget::Method: e = in->Method(t, argc, argv, out); break;
     }
@@ -474,6 +459,21 @@ void PlCallFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         return;
     }
     ResultValue(ctx, out);
+}
+
+Value ValueOfSqlArgument(sqlite3_value* a) {
+    Value v;
+    switch (sqlite3_value_type(a)) {
+        case SQLITE_INTEGER: v.type = Value::Int, v.i = sqlite3_value_int64(a); break;
+        case SQLITE_FLOAT: v.type = Value::Real, v.d = sqlite3_value_double(a); break;
+        case SQLITE_NULL: break;
+        default: {
+            const char* p = reinterpret_cast<const char*>(sqlite3_value_text(a));
+            v.s.assign(p ? p : "", static_cast<size_t>(sqlite3_value_bytes(a)));
+            if (!v.s.empty()) v.type = Value::Text;
+        }
+    }
+    return v;
 }
 
 }  // namespace liteoci
