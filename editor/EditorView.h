@@ -100,6 +100,7 @@ protected:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
+    void DeleteToWord(bool right);
     friend class CEditDropTarget;
 
     // Opens an undo group on the view's buffer and closes it when the command is done. A group in

@@ -63,33 +63,28 @@ void CEditorView::PastePrimaryAt(TextPosition at) {
 }
 
 void CEditorView::DeleteWordLeft() {
-    if (!IsInputEnabled() || !IsEditable())
-        return;
-    if (!IsSelectionEmpty()) {
-        DeleteKey();
-        return;
-    }
-    const TextPosition end = CaretPosition();
-    const TextPosition start = WordLeft(end);
-    if (start == end)
-        return;
-    SelectNothingAt(start);
-    Delete(start, end, ACT_BACKSPACE);
+    DeleteToWord(false);
 }
 
 void CEditorView::DeleteWordRight() {
+    DeleteToWord(true);
+}
+
+// Deletes from the caret to the next word boundary on one side; a selection goes as Delete takes it.
+void CEditorView::DeleteToWord(bool right) {
     if (!IsInputEnabled() || !IsEditable())
         return;
     if (!IsSelectionEmpty()) {
         DeleteKey();
         return;
     }
-    const TextPosition start = CaretPosition();
-    const TextPosition end = WordRight(start);
+    const TextPosition caret = CaretPosition();
+    const TextPosition start = right ? caret : WordLeft(caret);
+    const TextPosition end = right ? WordRight(caret) : caret;
     if (start == end)
         return;
     SelectNothingAt(start);
-    Delete(start, end, ACT_DELETE);
+    Delete(start, end, right ? ACT_DELETE : ACT_BACKSPACE);
 }
 
 void CEditorView::Undo() {
