@@ -39,6 +39,11 @@ inline constexpr int kOraRegexClass = 12729;          // invalid character class
 inline constexpr int kOraNotEnoughValues = 947;       // not enough values
 inline constexpr int kOraTooManyValues = 913;         // too many values
 inline constexpr int kOraMissingOnKeyword = 969;       // missing ON keyword
+inline constexpr int kOraInconsistentTypes = 932;    // inconsistent datatypes: expected %s got %s
+inline constexpr int kOraNotSingleGroupFunction = 937;  // not a single-group group function
+inline constexpr int kOraNotGroupByExpression = 979;  // not a GROUP BY expression
+inline constexpr int kOraSingleRowSubquery = 1427;    // single-row subquery returns more than one row
+inline constexpr int kOraSetOperandTypes = 1790;      // expression must have same datatype as corresponding expression
 inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
 
 // OCI_ATTR_STMT_TYPE of the DML statements.

@@ -145,13 +145,13 @@ const Case kCorpus[] = {
 
     // ---- errors instead of silent wrong answers (Error Messages) --------------------------------
     {"errors", "select 1/0 from dual", "ORA-01476: divisor is equal to zero"},
-    {"errors", "select 'x' + 1 from dual", "ORA-01722: invalid number", kOpen},
-    {"errors", "select deptno, ename, count(*) from emp group by deptno", "ORA-00979: not a GROUP BY expression", kOpen},
-    {"errors", "select deptno, count(*) from emp", "ORA-00937: not a single-group group function", kOpen},
+    {"errors", "select 'x' + 1 from dual", "ORA-01722: invalid number"},
+    {"errors", "select deptno, ename, count(*) from emp group by deptno", "ORA-00979: not a GROUP BY expression"},
+    {"errors", "select deptno, count(*) from emp", "ORA-00937: not a single-group group function"},
     {"errors", "select (select ename from emp) from dual",
-     "ORA-01427: single-row subquery returns more than one row", kOpen},
+     "ORA-01427: single-row subquery returns more than one row"},
     {"errors", "select 1 from dual union select sysdate from dual",
-     "ORA-01790: expression must have same datatype as corresponding expression", kOpen},
+     "ORA-01790: expression must have same datatype as corresponding expression"},
     {"errors", "insert into dept values (1, 'A')", "ORA-00947: not enough values"},
     {"errors", "insert into dept values (1, 'A', 'B', 'C')", "ORA-00913: too many values"},
     {"errors", "select * from no_such_table", "ORA-00942: table or view does not exist"},

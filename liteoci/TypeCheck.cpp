@@ -1,0 +1,206 @@
+#include "TypeCheck.h"
+
+#include "GroupCheck.h"
+#include "OraCodes.h"
+
+namespace liteoci {
+namespace {
+
+bool IsIdent(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
+
+const char* KindName(ValueKind k) {
+    return k == ValueKind::Number ? "NUMBER" : k == ValueKind::Date ? "DATE" : k == ValueKind::Text ? "CHAR" : "-";
+}
+
+struct Typer {
+    std::string_view text;
+    const std::vector<Token>& toks;
+    const QueryShape& shape;
+    const ColumnKind& kindOf;
+    std::vector<std::pair<std::string, std::string>> from;  // of the block being looked at
+
+    bool W(size_t i, std::string_view w) const { return i < toks.size() && IsWord(text, toks[i], w); }
+    bool O(size_t i, std::string_view o) const { return i < toks.size() && IsOp(text, toks[i], o); }
+    size_t Close(size_t open) const { return shape.match[open] == SIZE_MAX ? toks.size() : shape.match[open]; }
+
+    ValueKind Column(const std::string& qualifier, const std::string& name) const {
+        if (!kindOf) return ValueKind::Unknown;
+        ValueKind found = ValueKind::Unknown;
+        int tables = 0;
+        for (const auto& [alias, table] : from) {
+            if (!qualifier.empty() && qualifier != alias) continue;
+            if (table.empty()) return ValueKind::Unknown;  // an inline view may have the column
+            ValueKind k = kindOf(table, name);
+            if (k != ValueKind::Unknown) found = k, ++tables;
+        }
+        return tables == 1 ? found : ValueKind::Unknown;
+    }
+
+    // The kind of the expression [b, e); Unknown unless its form tells.
+    ValueKind Infer(size_t b, size_t e, int depth = 0) const {
+        while (e > b + 1 && O(b, "(") && Close(b) == e - 1) ++b, --e;
+        if (b >= e || depth > 4) return ValueKind::Unknown;
+        // a || b is text; sums and products of numbers are numbers
+        bool arithmetic = false, allNumbers = true;
+        size_t s = b;
+        for (size_t i = b; i <= e; ++i) {
+            if (i < e && O(i, "(")) {
+                i = Close(i);
+                continue;
+            }
+            if (i < e && W(i, "CASE")) return ValueKind::Unknown;
+            if (i < e && O(i, "||")) return ValueKind::Text;
+            const bool op = i < e && (O(i, "+") || O(i, "-") || O(i, "*") || O(i, "/"));
+            if (!op && i < e) continue;
+            if (op) arithmetic = true;
+            if (arithmetic && (i > s || i == e)) allNumbers = allNumbers && i > s && Infer(s, i, depth + 1) == ValueKind::Number;
+            s = i + 1;
+        }
+        if (arithmetic) return allNumbers ? ValueKind::Number : ValueKind::Unknown;
+        const Token& t = toks[b];
+        if (e == b + 1) {
+            if (t.kind == Tok::Number) return ValueKind::Number;
+            if (t.kind == Tok::String) return ValueKind::Text;
+            if (W(b, "SYSDATE") || W(b, "CURRENT_DATE")) return ValueKind::Date;
+            if (W(b, "ROWNUM") || W(b, "LEVEL")) return ValueKind::Number;
+            if (W(b, "USER")) return ValueKind::Text;
+            if (IsIdent(t)) return Column("", IdentName(text, t));
+            return ValueKind::Unknown;
+        }
+        if (e == b + 2 && W(b, "DATE") && toks[b + 1].kind == Tok::String) return ValueKind::Date;
+        if (e == b + 3 && IsIdent(t) && O(b + 1, ".") && IsIdent(toks[b + 2])) {
+            if (W(b + 2, "NEXTVAL") || W(b + 2, "CURRVAL")) return ValueKind::Number;
+            return Column(IdentName(text, t), IdentName(text, toks[b + 2]));
+        }
+        if (t.kind == Tok::Word && O(b + 1, "(") && Close(b + 1) == e - 1) {
+            const std::string f = IdentName(text, t);
+            static const char* const kNumber[] = {"COUNT", "SUM", "AVG", "LENGTH", "INSTR", "TO_NUMBER", "ABS", "MOD",
+                                                  "CEIL", "FLOOR", "POWER", "SQRT", "SIGN", "MONTHS_BETWEEN",
+                                                  "ROW_NUMBER", "STDDEV", "VARIANCE", "LN", "EXP", "LOG"};
+            static const char* const kDate[] = {"TO_DATE", "ADD_MONTHS", "LAST_DAY", "NEXT_DAY"};
+            static const char* const kText[] = {"TO_CHAR", "UPPER", "LOWER", "INITCAP", "SUBSTR", "LPAD", "RPAD",
+                                                "LTRIM", "RTRIM", "TRIM", "REPLACE", "CONCAT", "CHR"};
+            for (const char* n : kNumber)
+                if (f == n) return ValueKind::Number;
+            for (const char* n : kDate)
+                if (f == n) return ValueKind::Date;
+            for (const char* n : kText)
+                if (f == n) return ValueKind::Text;
+            if (f == "MIN" || f == "MAX" || f == "NVL") {
+                size_t k = b + 2;
+                while (k < e - 1 && !O(k, ",")) k = O(k, "(") ? Close(k) + 1 : k + 1;
+                if (f == "NVL" || !W(b + 2, "DISTINCT")) return Infer(b + 2, k, depth + 1);
+            }
+        }
+        return ValueKind::Unknown;
+    }
+
+    // The items of a select list [b, e), each as [first, last).
+    std::vector<std::pair<size_t, size_t>> Items(size_t b, size_t e) const {
+        std::vector<std::pair<size_t, size_t>> out;
+        size_t s = b;
+        for (size_t i = b; i <= e; ++i) {
+            if (i < e && O(i, "(")) {
+                i = Close(i);
+                continue;
+            }
+            if (i < e && !O(i, ",")) continue;
+            size_t last = i;
+            // an alias is no part of the expression
+            if (last >= s + 2 && IsIdent(toks[last - 1]) && !O(last - 2, ".") &&
+                (toks[last - 2].kind != Tok::Op || O(last - 2, ")"))) {
+                --last;
+                if (W(last - 1, "AS")) --last;
+            }
+            out.emplace_back(s, last);
+            s = i + 1;
+        }
+        return out;
+    }
+
+    // A primary expression ending at token j: where it starts, or SIZE_MAX when it is none.
+    size_t PrimaryStart(size_t j, size_t b) const {
+        if (O(j, ")")) {
+            size_t open = shape.match[j];
+            if (open == SIZE_MAX || open < b) return SIZE_MAX;
+            if (W(open + 1, "SELECT") || W(open + 1, "WITH")) return SIZE_MAX;
+            if (open > b && toks[open - 1].kind == Tok::Word) return open - 1;
+            return open;
+        }
+        if (toks[j].kind == Tok::String) return j > b && W(j - 1, "DATE") ? j - 1 : j;
+        if (toks[j].kind == Tok::Number) return j;
+        if (!IsIdent(toks[j])) return SIZE_MAX;
+        size_t i = j;
+        while (i >= b + 2 && O(i - 1, ".") && IsIdent(toks[i - 2])) i -= 2;
+        return i;
+    }
+    // A primary expression starting at token i: just past it, or SIZE_MAX when it is none.
+    size_t PrimaryEnd(size_t i, size_t e) const {
+        if (i >= e) return SIZE_MAX;
+        if (O(i, "(")) return SIZE_MAX;
+        if (W(i, "DATE") && i + 1 < e && toks[i + 1].kind == Tok::String) return i + 2;
+        if (toks[i].kind == Tok::String || toks[i].kind == Tok::Number) return i + 1;
+        if (!IsIdent(toks[i])) return SIZE_MAX;
+        size_t j = i + 1;
+        while (j + 1 < e && O(j, ".") && IsIdent(toks[j + 1])) j += 2;
+        if (O(j, "(")) return Close(j) + 1;
+        return j;
+    }
+};
+
+bool IsComparison(std::string_view text, const Token& t) {
+    if (t.kind != Tok::Op) return false;
+    std::string_view o = TokText(text, t);
+    return o == "=" || o == "<>" || o == "!=" || o == "^=" || o == "<" || o == ">" || o == "<=" || o == ">=";
+}
+
+}  // namespace
+
+OraError CheckTypes(std::string_view text, const std::vector<Token>& toks, const QueryShape& shape,
+                    const ColumnKind& kindOf) {
+    Typer ty{text, toks, shape, kindOf, {}};
+    // The columns of the branches of a set operator.
+    for (const QueryBlock& q : shape.blocks) {
+        if (q.setOperator == SIZE_MAX || q.previous == SIZE_MAX) continue;
+        const QueryBlock& p = shape.blocks[q.previous];
+        if (p.special || q.special) continue;
+        const auto pi = ty.Items(p.listBegin, p.listEnd), qi = ty.Items(q.listBegin, q.listEnd);
+        if (pi.size() != qi.size()) continue;
+        for (size_t k = 0; k < pi.size(); ++k) {
+            ty.from = FromTables(text, toks, shape, p);
+            const ValueKind a = ty.Infer(pi[k].first, pi[k].second);
+            if (a == ValueKind::Unknown) continue;
+            ty.from = FromTables(text, toks, shape, q);
+            const ValueKind b = ty.Infer(qi[k].first, qi[k].second);
+            if (b != ValueKind::Unknown && a != b)
+                return MakeErrorAt(static_cast<int>(toks[pi[k].first].pos), kOraSetOperandTypes);
+        }
+    }
+    // A date compared with a number, in any condition of a block.
+    for (const QueryBlock& q : shape.blocks) {
+        if (q.special) continue;
+        bool fromKnown = false;
+        for (size_t i = q.select + 1; i + 1 < q.end; ++i) {
+            if (ty.O(i, "(") && (ty.W(i + 1, "SELECT") || ty.W(i + 1, "WITH"))) {  // a block of its own
+                i = ty.Close(i);
+                continue;
+            }
+            if (!IsComparison(text, toks[i]) || i == q.select + 1) continue;
+            // only comparisons at this block's own level or in its function calls and conditions
+            const size_t l = ty.PrimaryStart(i - 1, q.select + 1), r = ty.PrimaryEnd(i + 1, q.end);
+            if (l == SIZE_MAX || r == SIZE_MAX || r > q.end) continue;
+            const Token& before = toks[l - 1];
+            const bool leftWhole = before.kind == Tok::Word ? !ty.O(l - 1, "||")
+                                   : ty.O(l - 1, "(") || ty.O(l - 1, ",");
+            const bool rightWhole = r >= q.end || toks[r].kind == Tok::Word || ty.O(r, ")") || ty.O(r, ",");
+            if (!leftWhole || !rightWhole || ty.W(l - 1, "PRIOR")) continue;
+            if (!fromKnown) ty.from = FromTables(text, toks, shape, q), fromKnown = true;
+            const ValueKind a = ty.Infer(l, i), b = ty.Infer(i + 1, r);
+            if ((a == ValueKind::Date && b == ValueKind::Number) || (a == ValueKind::Number && b == ValueKind::Date))
+                return MakeErrorAt(static_cast<int>(toks[i + 1].pos), kOraInconsistentTypes, KindName(a), KindName(b));
+        }
+    }
+    return {};
+}
+
+}  // namespace liteoci
