@@ -350,7 +350,7 @@ OraError CheckQueryBlocks(StmtHandle* st, Session& s, size_t b, size_t e, Transl
     const std::string_view text = st->text;
     const auto& toks = st->lex.toks;
     const QueryShape shape = ShapeOf(text, toks, b, e);
-    if (shape.blocks.empty()) return {};
+    if (shape.blocks.empty() || !shape.balanced) return {};
     auto declared = [&s](const std::string& table, const std::string& column, const char*& decl) {
         decl = nullptr;
         return sqlite3_table_column_metadata(s.db(), nullptr, table.c_str(), column.c_str(), &decl, nullptr,

@@ -61,6 +61,7 @@ QueryShape ShapeOf(std::string_view text, const std::vector<Token>& toks, size_t
                 frames.pop_back();
                 shape.clause[i] = frames.back().clause;
             } else {
+                if (IsOp(text, t, ")")) shape.balanced = false;
                 shape.clause[i] = frames.back().clause;
             }
             continue;
@@ -130,6 +131,7 @@ QueryShape ShapeOf(std::string_view text, const std::vector<Token>& toks, size_t
         }
         shape.clause[i] = f.clause;
     }
+    if (frames.size() > 1) shape.balanced = false;
     while (!frames.empty()) {
         close(frames.back(), e);
         frames.pop_back();

@@ -17,17 +17,17 @@ struct Typer {
     const std::vector<Token>& toks;
     const QueryShape& shape;
     const ColumnKind& kindOf;
-    std::vector<std::pair<std::string, std::string>> from;  // of the block being looked at
+    const std::vector<std::pair<std::string, std::string>>* from = nullptr;  // of the block being looked at
 
     bool W(size_t i, std::string_view w) const { return i < toks.size() && IsWord(text, toks[i], w); }
     bool O(size_t i, std::string_view o) const { return i < toks.size() && IsOp(text, toks[i], o); }
     size_t Close(size_t open) const { return shape.match[open] == SIZE_MAX ? toks.size() : shape.match[open]; }
 
     ValueKind Column(const std::string& qualifier, const std::string& name) const {
-        if (!kindOf) return ValueKind::Unknown;
+        if (!kindOf || !from) return ValueKind::Unknown;
         ValueKind found = ValueKind::Unknown;
         int tables = 0;
-        for (const auto& [alias, table] : from) {
+        for (const auto& [alias, table] : *from) {
             if (!qualifier.empty() && qualifier != alias) continue;
             if (table.empty()) return ValueKind::Unknown;  // an inline view may have the column
             ValueKind k = kindOf(table, name);
@@ -158,7 +158,7 @@ bool IsComparison(std::string_view text, const Token& t) {
 
 OraError CheckTypes(std::string_view text, const std::vector<Token>& toks, const QueryShape& shape,
                     const ColumnKind& kindOf) {
-    Typer ty{text, toks, shape, kindOf, {}};
+    Typer ty{text, toks, shape, kindOf};
     // The columns of the branches of a set operator.
     for (const QueryBlock& q : shape.blocks) {
         if (q.setOperator == SIZE_MAX || q.previous == SIZE_MAX) continue;
@@ -166,11 +166,12 @@ OraError CheckTypes(std::string_view text, const std::vector<Token>& toks, const
         if (p.special || q.special) continue;
         const auto pi = ty.Items(p.listBegin, p.listEnd), qi = ty.Items(q.listBegin, q.listEnd);
         if (pi.size() != qi.size()) continue;
+        const auto pFrom = FromTables(text, toks, shape, p), qFrom = FromTables(text, toks, shape, q);
         for (size_t k = 0; k < pi.size(); ++k) {
-            ty.from = FromTables(text, toks, shape, p);
+            ty.from = &pFrom;
             const ValueKind a = ty.Infer(pi[k].first, pi[k].second);
             if (a == ValueKind::Unknown) continue;
-            ty.from = FromTables(text, toks, shape, q);
+            ty.from = &qFrom;
             const ValueKind b = ty.Infer(qi[k].first, qi[k].second);
             if (b != ValueKind::Unknown && a != b)
                 return MakeErrorAt(static_cast<int>(toks[pi[k].first].pos), kOraSetOperandTypes);
@@ -179,6 +180,7 @@ OraError CheckTypes(std::string_view text, const std::vector<Token>& toks, const
     // A date compared with a number, in any condition of a block.
     for (const QueryBlock& q : shape.blocks) {
         if (q.special) continue;
+        std::vector<std::pair<std::string, std::string>> from;
         bool fromKnown = false;
         for (size_t i = q.select + 1; i + 1 < q.end; ++i) {
             if (ty.O(i, "(") && (ty.W(i + 1, "SELECT") || ty.W(i + 1, "WITH"))) {  // a block of its own
@@ -194,7 +196,7 @@ OraError CheckTypes(std::string_view text, const std::vector<Token>& toks, const
                                    : ty.O(l - 1, "(") || ty.O(l - 1, ",");
             const bool rightWhole = r >= q.end || toks[r].kind == Tok::Word || ty.O(r, ")") || ty.O(r, ",");
             if (!leftWhole || !rightWhole || ty.W(l - 1, "PRIOR")) continue;
-            if (!fromKnown) ty.from = FromTables(text, toks, shape, q), fromKnown = true;
+            if (!fromKnown) from = FromTables(text, toks, shape, q), ty.from = &from, fromKnown = true;
             const ValueKind a = ty.Infer(l, i), b = ty.Infer(i + 1, r);
             if ((a == ValueKind::Date && b == ValueKind::Number) || (a == ValueKind::Number && b == ValueKind::Date))
                 return MakeErrorAt(static_cast<int>(toks[i + 1].pos), kOraInconsistentTypes, KindName(a), KindName(b));
