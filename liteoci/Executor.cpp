@@ -9,17 +9,14 @@
 #include "ColumnRules.h"
 #include "Dictionary.h"
 #include "Explain.h"
-#include "GroupCheck.h"
 #include "Hierarchy.h"
 #include "OraCodes.h"
 #include "OraFormat.h"
 #include "PlEngine.h"
 #include "PlRunner.h"
 #include "PlTriggers.h"
-#include "QueryBlocks.h"
-#include "ScalarSubquery.h"
+#include "QueryChecks.h"
 #include "SqlFunctions.h"
-#include "TypeCheck.h"
 
 namespace liteoci {
 
@@ -344,37 +341,6 @@ bool ViewExists(Session& s, const std::string& name) {
     return found;
 }
 
-// Oracle's checks of each query block that SQLite does not make (grouping, datatypes), and the
-// single-row guard of subqueries used as values.
-OraError CheckQueryBlocks(StmtHandle* st, Session& s, size_t b, size_t e, TranslateOptions& opt) {
-    const std::string_view text = st->text;
-    const auto& toks = st->lex.toks;
-    const QueryShape shape = ShapeOf(text, toks, b, e);
-    if (shape.blocks.empty() || !shape.balanced) return {};
-    auto declared = [&s](const std::string& table, const std::string& column, const char*& decl) {
-        decl = nullptr;
-        return sqlite3_table_column_metadata(s.db(), nullptr, table.c_str(), column.c_str(), &decl, nullptr,
-                                             nullptr, nullptr, nullptr) == SQLITE_OK;
-    };
-    const ColumnLookup hasColumn = [&](const std::string& table, const std::string& column) {
-        const char* decl;
-        return declared(table, column, decl);
-    };
-    if (OraError err = CheckGrouping(text, toks, shape, hasColumn)) return err;
-    const ColumnKind kindOf = [&](const std::string& table, const std::string& column) {
-        const char* decl;
-        if (!declared(table, column, decl) || !decl) return ValueKind::Unknown;
-        const Column c = ColumnFromDeclaredType(decl);
-        return c.sqlt == SQLT_NUM ? ValueKind::Number
-               : c.sqlt == SQLT_DAT ? ValueKind::Date
-               : c.sqlt == SQLT_CHR || c.sqlt == SQLT_AFC ? ValueKind::Text
-                                                          : ValueKind::Unknown;
-    };
-    if (OraError err = CheckTypes(text, toks, shape, kindOf)) return err;
-    WrapScalarSubqueries(text, toks, shape, b, e, opt);
-    return {};
-}
-
 OraError CompileSql(StmtHandle* st, Session& s) {
     const auto& toks = st->lex.toks;
     if (st->cls.cls == StmtClass::Ddl && toks.size() > 1 && IsWord(st->text, toks[1], "SEQUENCE") &&
@@ -431,7 +397,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
         i = p + 2;
     }
     RewriteOracleForms(text, toks, b, e, opt);
-    if (OraError err = CheckQueryBlocks(st, s, b, e, opt)) return err;
+    if (OraError err = CheckQueryBlocks(s.db(), text, toks, b, e, opt)) return err;
     PositionalResolver resolver;
     if (b > 0) st->translation.sql = prefix;
     Translation tmp;

@@ -190,4 +190,16 @@ TEST_F(OracleErrorsTest, DatesAreNotComparedWithNumbers) {
     EXPECT_EQ(Run("select count(*) from emp where hiredate - date '1981-01-01' > 100"), (Rows{{"2"}}));
 }
 
+TEST_F(OracleErrorsTest, BlocksGetTheSameChecksForTheirStatements) {
+    Error e = Exec(c_, "declare v number; begin select deptno into v from emp where empno = 7369 group by job; end;");
+    EXPECT_EQ(e.text.substr(0, e.text.find("\nORA-06550", 1)),
+              "ORA-06550: line 1, column 32:\nPL/SQL: ORA-00979: not a GROUP BY expression");
+    e = Exec(c_, "declare v varchar2(10); begin select (select ename from emp) into v from dual; end;");
+    EXPECT_EQ(e.text.substr(0, e.text.find('\n')), "ORA-01427: single-row subquery returns more than one row");
+    // a variable is no column, also in a grouped query
+    e = Exec(c_, "declare v number; d number := 10; begin select count(*) + d into v from emp where deptno = d; "
+                 "if v <> 12 then raise_application_error(-20001, 'wrong'); end if; end;");
+    EXPECT_EQ(e.code, 0) << e.text;
+}
+
 }  // namespace
