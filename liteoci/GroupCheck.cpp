@@ -153,6 +153,10 @@ struct Checker {
                 i += 2;
                 continue;
             }
+            if (W(i, "AS") && aliasTokens.count(i + 1)) {
+                ++i;
+                continue;
+            }
             if (W(i, "AS") && i > b) {
                 // CAST(x AS type): the type's words up to the closing parenthesis
                 size_t k = i + 1;

@@ -8,9 +8,28 @@ void WrapScalarSubqueries(std::string_view text, const std::vector<Token>& toks,
                           size_t e, TranslateOptions& options) {
     auto w = [&](size_t i, std::string_view word) { return i < e && IsWord(text, toks[i], word); };
     auto o = [&](size_t i, std::string_view op) { return i < e && IsOp(text, toks[i], op); };
+    // An argument of a function call: not of IN, EXISTS, VALUES, a table's column list and the like.
+    auto argumentOfCall = [&](size_t open) {
+        if (open == SIZE_MAX || open <= b || toks[open - 1].kind != Tok::Word) return false;
+        if (open >= b + 2 && (w(open - 2, "INTO") || w(open - 2, "TABLE") || w(open - 2, "VIEW") || o(open - 2, ".")))
+            return false;
+        static const char* const kNotCalls[] = {
+            "IN", "EXISTS", "ANY", "SOME", "ALL", "VALUES", "FROM", "JOIN", "AS", "USING", "TABLE", "CURSOR",
+            "LATERAL", "OVER", "UNION", "INTERSECT", "MINUS", "EXCEPT", "ON", "WHERE", "AND", "OR", "NOT", "SELECT",
+            "INTO", "BY", "SET", "WHEN", "THEN", "ELSE", "HAVING", "RETURNING", "WITH", "PRIOR", "CONNECT", "KEEP",
+            "GROUP", "PIVOT", "UNPIVOT", "FOR", "ROLLUP", "CUBE", "SETS", "MATCH_RECOGNIZE", "MODEL", "PARTITION"};
+        for (const char* k : kNotCalls)
+            if (w(open - 1, k)) return false;
+        return true;
+    };
+    std::vector<size_t> opens;  // the parentheses open at token i
     size_t next = 0;  // blocks are in the order of their SELECT tokens
-    for (size_t i = b + 1; i + 1 < e; ++i) {
-        if (!o(i, "(") || !w(i + 1, "SELECT") || shape.match[i] == SIZE_MAX) continue;
+    for (size_t i = b; i + 1 < e; ++i) {
+        if (o(i, ")") && !opens.empty()) opens.pop_back();
+        if (!o(i, "(")) continue;
+        const size_t enclosing = opens.empty() ? SIZE_MAX : opens.back();
+        opens.push_back(i);
+        if (i == b || !w(i + 1, "SELECT") || shape.match[i] == SIZE_MAX) continue;
         while (next < shape.blocks.size() && shape.blocks[next].select < i + 1) ++next;
         if (next >= shape.blocks.size() || shape.blocks[next].select != i + 1) continue;
         const QueryBlock& q = shape.blocks[next];
@@ -26,7 +45,8 @@ void WrapScalarSubqueries(std::string_view text, const std::vector<Token>& toks,
         const Token& pt = toks[p];
         const bool item = c == Clause::Select && (o(p, ",") || w(p, "SELECT") || w(p, "DISTINCT") || w(p, "UNIQUE") ||
                                                   (w(p, "ALL") && p > b && w(p - 1, "SELECT")));
-        bool value = item || w(p, "THEN") || w(p, "ELSE");
+        bool value = item || w(p, "THEN") || w(p, "ELSE") ||
+                     ((p == enclosing || (o(p, ",") && enclosing != SIZE_MAX)) && argumentOfCall(enclosing));
         if (!value && pt.kind == Tok::Op) {
             static const char* const kOps[] = {"=", "<>", "!=", "^=", "<", ">", "<=", ">=", "+", "-", "*", "/", "||"};
             for (const char* op : kOps)

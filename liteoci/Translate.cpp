@@ -57,7 +57,7 @@ bool IsKeywordBeforeOperand(std::string_view text, const Token& t) {
 }
 
 // An operand that may hold a date or a text: arithmetic on it goes through a function that looks at the value.
-bool MayHoldText(const Token& t) { return IsIdent(t) || t.kind == Tok::String; }
+bool MayHoldText(const Token& t) { return IsIdent(t) || t.kind == Tok::String || t.kind == Tok::Bind; }
 
 // The functions that do Oracle's arithmetic where SQLite's differs: a / b refuses a zero divisor (SQLite gives
 // NULL); a * b, a + b and a - b of a text that is no number raise ORA-01722 (SQLite reads it as 0); a date

@@ -69,6 +69,7 @@ TEST_F(OracleErrorsTest, UngroupedColumnsAreRefusedAtTheColumn) {
     EXPECT_EQ(ErrorOf("select deptno, count(*) from emp"), "ORA-00937: not a single-group group function");
     EXPECT_EQ(Refusal("select deptno, count(*) from emp"), std::make_pair(937, 7));
     EXPECT_EQ(Refusal("select count(*), e.job from emp e"), std::make_pair(937, 17));
+    EXPECT_EQ(Refusal("select deptno as d, ename, count(*) from emp group by deptno"), std::make_pair(979, 20));
     // a column inside an expression, in HAVING, in ORDER BY, in an inline view, a subquery, a branch
     EXPECT_EQ(Refusal("select deptno, upper(job) || 'x' from emp group by deptno").first, 979);
     EXPECT_EQ(Refusal("select deptno from emp group by deptno having sal > 1000"), std::make_pair(979, 46));
@@ -122,6 +123,8 @@ TEST_F(OracleErrorsTest, SubqueriesUsedAsValuesGiveOneRowAtMost) {
     EXPECT_EQ(ErrorOf("select ename from emp where sal > 1 + (select sal from emp)"), e1427);
     EXPECT_EQ(ErrorOf("select case when 1 = 1 then (select ename from emp) end from dual"), e1427);
     EXPECT_EQ(ErrorOf("select (select 1 from dual union all select 2 from dual) from dual"), e1427);
+    EXPECT_EQ(ErrorOf("select nvl((select ename from emp), 'x') from dual"), e1427);
+    EXPECT_EQ(ErrorOf("select decode(1, (select empno from emp), 'y') from dual"), e1427);
     EXPECT_EQ(ErrorOf("update emp set comm = (select comm from emp where deptno = 20) where empno = 7369"), e1427);
     EXPECT_EQ(Run("select comm from emp where empno = 7369"), (Rows{{"<null>"}}));
     // no row is NULL; one row is its value, also per row of the outer query and nested
@@ -146,6 +149,10 @@ TEST_F(OracleErrorsTest, TextInArithmeticMustReadAsANumber) {
     EXPECT_EQ(ErrorOf("select ename * 2 from emp"), "ORA-01722: invalid number");
     EXPECT_EQ(ErrorOf("select 'a' / 2 from dual"), "ORA-01722: invalid number");
     EXPECT_EQ(ErrorOf("select sal + job from emp"), "ORA-01722: invalid number");
+    Error e;
+    QueryBound(c_, "select :1 + 1 from dual", {"abc"}, &e);
+    EXPECT_EQ(e.text, "ORA-01722: invalid number");
+    EXPECT_EQ(QueryBound(c_, "select :1 * 2 from dual", {"21"}), (Rows{{"42"}}));
     // text that reads as a number is one; NULL stays NULL
     EXPECT_EQ(Run("select '5' + 1, '3' * '4', ' 5 ' * 2, '1e3' * 1, null * 'x' from dual"),
               (Rows{{"6", "12", "10", "1000", "<null>"}}));
