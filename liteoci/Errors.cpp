@@ -76,6 +76,7 @@ constexpr Message kMessages[] = {
     {1780, "string literal required"},
     {1789, "query block has incorrect number of result columns"},
     {1790, "expression must have same datatype as corresponding expression"},
+    {1791, "not a SELECTed expression"},
     {1792, "maximum number of columns in a table or view is 1000"},
     {1821, "date format not recognized"},
     {1830, "date format picture ends before converting entire input string"},

@@ -193,6 +193,66 @@ struct Checker {
         return SIZE_MAX;
     }
 
+    // The keys of the tokens [b, e) without qualifiers, joined.
+    std::string Joined(size_t b, size_t e) const {
+        std::string out;
+        for (size_t i = b; i < e; ++i) {
+            i = Unqualified(i, e);
+            out += Key(i);
+            out += '\x01';
+        }
+        return out;
+    }
+
+    // SELECT DISTINCT sorts by what it selects: a column of its tables in ORDER BY that is no item of
+    // the select list is ORA-01791. Expressions other than plain columns are accepted.
+    OraError DistinctOrder(const QueryBlock& q) const {
+        if (!(W(q.select + 1, "DISTINCT") || W(q.select + 1, "UNIQUE")) || q.orderBy == SIZE_MAX || q.compound ||
+            q.special || q.hierarchical || q.listEnd <= q.listBegin)
+            return {};
+        std::unordered_set<std::string> selected, aliases;
+        for (size_t i = q.listBegin, s = q.listBegin; i <= q.listEnd; ++i) {
+            if (i < q.listEnd && O(i, "(")) {
+                i = After(i) - 1;
+                continue;
+            }
+            if (i < q.listEnd && !O(i, ",")) continue;
+            if (i == s || O(i - 1, "*")) return {};
+            size_t last = i;
+            if (last >= s + 2 && IsIdent(toks[last - 1]) && !O(last - 2, ".") &&
+                (toks[last - 2].kind != Tok::Op || O(last - 2, ")"))) {
+                aliases.insert(IdentName(text, toks[last - 1]));
+                --last;
+                if (W(last - 1, "AS")) --last;
+            }
+            selected.insert(Joined(s, last));
+            s = i + 1;
+        }
+        const auto from = FromTables(text, toks, shape, q);
+        const size_t end = shape.ClauseEnd(q, q.orderBy);
+        for (size_t i = q.orderBy + 2, s = i; i <= end; ++i) {
+            if (i < end && O(i, "(")) {
+                i = After(i) - 1;
+                continue;
+            }
+            if (i < end && !O(i, ",")) continue;
+            size_t last = i;
+            if (last > s && (W(last - 1, "FIRST") || W(last - 1, "LAST")) && W(last - 2, "NULLS")) last -= 2;
+            if (last > s && (W(last - 1, "ASC") || W(last - 1, "DESC"))) --last;
+            const size_t col = Unqualified(s, last);
+            const bool column = last > s && col == last - 1 && IsIdent(toks[col]) && !(col == s && aliases.count(IdentName(text, toks[col])));
+            if (column && !selected.count(Joined(s, last))) {
+                const std::string qualifier = col > s ? IdentName(text, toks[col - 2]) : std::string();
+                for (const auto& [alias, table] : from)
+                    if ((qualifier.empty() || qualifier == alias) && !table.empty() && hasColumn &&
+                        hasColumn(table, IdentName(text, toks[col])))
+                        return MakeErrorAt(static_cast<int>(toks[s].pos), kOraNotSelectedExpression);
+            }
+            s = i + 1;
+        }
+        return {};
+    }
+
     bool HasAggregate(size_t b, size_t e) const {
         for (size_t i = b; i < e; ++i) {
             if (Subquery(i)) {
@@ -268,9 +328,12 @@ std::vector<std::pair<std::string, std::string>> FromTables(std::string_view tex
 OraError CheckGrouping(std::string_view text, const std::vector<Token>& toks, const QueryShape& shape,
                        const ColumnLookup& hasColumn) {
     Checker c{text, toks, shape, hasColumn, 4 * toks.size() + 100000, {}, {}, false};
+    for (const QueryBlock& q : shape.blocks)
+        if (OraError err = c.DistinctOrder(q)) return err;
     for (const QueryBlock& q : shape.blocks) {
         if (q.special || q.hierarchical || q.listEnd <= q.listBegin) continue;
-        const bool grouped = q.groupBy != SIZE_MAX;
+        // HAVING alone groups the rows into one group, as an aggregate in the select list does
+        const bool grouped = q.groupBy != SIZE_MAX || q.having != SIZE_MAX;
         if (!grouped && !c.HasAggregate(q.listBegin, q.listEnd)) continue;
         c.groups.clear();
         c.byFirst.clear();
@@ -301,9 +364,10 @@ OraError CheckGrouping(std::string_view text, const std::vector<Token>& toks, co
             if (g.size() == 1 && aliases.count(g.front())) c.giveUp = true;
         if (c.giveUp) continue;
         const bool byExpression = grouped;
-        size_t bad = c.Ungrouped(q.listBegin, q.listEnd, from, none, aliasTokens);
-        if (bad == SIZE_MAX && grouped && q.having != SIZE_MAX)
-            bad = c.Ungrouped(q.having + 1, shape.ClauseEnd(q, q.having), from, aliases, noTokens);
+        // HAVING is looked at before the select list, as Oracle does
+        size_t bad = SIZE_MAX;
+        if (q.having != SIZE_MAX) bad = c.Ungrouped(q.having + 1, shape.ClauseEnd(q, q.having), from, aliases, noTokens);
+        if (bad == SIZE_MAX) bad = c.Ungrouped(q.listBegin, q.listEnd, from, none, aliasTokens);
         if (bad == SIZE_MAX && grouped && q.orderBy != SIZE_MAX && !q.compound) {
             names.insert(aliases.begin(), aliases.end());
             bad = c.Ungrouped(q.orderBy + 2, shape.ClauseEnd(q, q.orderBy), from, names, noTokens);

@@ -2,6 +2,7 @@
 // grouped nor inside an aggregate (ORA-00979), and an aggregate query without GROUP BY that reads such
 // a column in its select list (ORA-00937). SQLite would answer with a value of an arbitrary row, so the
 // client checks each query block before running it. Whatever the check cannot see through is accepted.
+// SELECT DISTINCT ... ORDER BY a column that is not selected is ORA-01791 for the same reason.
 #ifndef LITEOCI_GROUPCHECK_H
 #define LITEOCI_GROUPCHECK_H
 

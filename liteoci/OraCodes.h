@@ -43,6 +43,7 @@ inline constexpr int kOraInconsistentTypes = 932;    // inconsistent datatypes: 
 inline constexpr int kOraNotSingleGroupFunction = 937;  // not a single-group group function
 inline constexpr int kOraNotGroupByExpression = 979;  // not a GROUP BY expression
 inline constexpr int kOraSingleRowSubquery = 1427;    // single-row subquery returns more than one row
+inline constexpr int kOraNotSelectedExpression = 1791;  // not a SELECTed expression
 inline constexpr int kOraSetOperandTypes = 1790;      // expression must have same datatype as corresponding expression
 inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
 

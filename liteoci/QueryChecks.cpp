@@ -31,7 +31,7 @@ OraError CheckQueryBlocks(sqlite3* db, std::string_view text, const std::vector<
                : c.sqlt == SQLT_CHR || c.sqlt == SQLT_AFC ? ValueKind::Text
                                                           : ValueKind::Unknown;
     };
-    if (OraError err = CheckTypes(text, toks, shape, kindOf)) return err;
+    if (OraError err = CheckTypes(text, toks, shape, kindOf, &options.appends)) return err;
     WrapScalarSubqueries(text, toks, shape, b, e, options);
     return {};
 }

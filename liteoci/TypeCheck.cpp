@@ -157,7 +157,7 @@ bool IsComparison(std::string_view text, const Token& t) {
 }  // namespace
 
 OraError CheckTypes(std::string_view text, const std::vector<Token>& toks, const QueryShape& shape,
-                    const ColumnKind& kindOf) {
+                    const ColumnKind& kindOf, std::vector<std::pair<size_t, std::string>>* appends) {
     Typer ty{text, toks, shape, kindOf};
     // The columns of the branches of a set operator.
     for (const QueryBlock& q : shape.blocks) {
@@ -200,6 +200,15 @@ OraError CheckTypes(std::string_view text, const std::vector<Token>& toks, const
             const ValueKind a = ty.Infer(l, i), b = ty.Infer(i + 1, r);
             if ((a == ValueKind::Date && b == ValueKind::Number) || (a == ValueKind::Number && b == ValueKind::Date))
                 return MakeErrorAt(static_cast<int>(toks[i + 1].pos), kOraInconsistentTypes, KindName(a), KindName(b));
+            // Text compared with a number is read as a number (SQLite would compare it as text): ORA-01722
+            // when it is none.
+            if (appends && a == ValueKind::Text && b == ValueKind::Number) {
+                appends->emplace_back(l - 1, " TO_NUMBER(");
+                appends->emplace_back(i - 1, ")");
+            } else if (appends && a == ValueKind::Number && b == ValueKind::Text) {
+                appends->emplace_back(i, " TO_NUMBER(");
+                appends->emplace_back(r - 1, ")");
+            }
         }
     }
     return {};

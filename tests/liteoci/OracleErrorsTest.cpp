@@ -78,6 +78,16 @@ TEST_F(OracleErrorsTest, UngroupedColumnsAreRefusedAtTheColumn) {
     EXPECT_EQ(Refusal("select dname from dept where deptno in (select deptno from emp e group by e.job)").first, 979);
     EXPECT_EQ(Refusal("select 1 from dual union select sal + sum(sal) from emp").first, 937);
     EXPECT_EQ(Refusal("select job, sum(sal) from emp group by job + 0").first, 979);
+    // HAVING groups without GROUP BY, and is looked at before the select list
+    EXPECT_EQ(Refusal("select ename from emp having ename > 'A'"), std::make_pair(979, 29));
+    EXPECT_EQ(Refusal("select job from emp group by deptno having sal > 1"), std::make_pair(979, 43));
+    // DISTINCT sorts by selected expressions only
+    EXPECT_EQ(ErrorOf("select distinct ename from emp order by sal"), "ORA-01791: not a SELECTed expression");
+    EXPECT_EQ(Refusal("select distinct ename from emp e order by ename, e.sal desc"), std::make_pair(1791, 49));
+    EXPECT_EQ(Run("select distinct e.ename n from emp e where deptno = 10 order by n"), (Rows{{"CLARK"}, {"KING"}}));
+    EXPECT_EQ(Run("select distinct ename, sal from emp where deptno = 10 order by 2 desc, ename nulls last"),
+              (Rows{{"KING", "5000"}, {"CLARK", "2450"}}));
+    EXPECT_EQ(Run("select distinct job from emp where deptno = 20 order by lower(job)"), (Rows{{"CLERK"}, {"MANAGER"}}));
 }
 
 TEST_F(OracleErrorsTest, GroupedQueriesOracleAcceptsStillRun) {
@@ -187,10 +197,14 @@ TEST_F(OracleErrorsTest, SetOperatorBranchesHaveTheSameTypes) {
 TEST_F(OracleErrorsTest, DatesAreNotComparedWithNumbers) {
     EXPECT_EQ(ErrorOf("select 1 from dual where sysdate > 5"),
               "ORA-00932: inconsistent datatypes: expected DATE got NUMBER");
-    EXPECT_EQ(ErrorOf("select 1 from dual where 5 < sysdate"),
-              "ORA-00932: inconsistent datatypes: expected NUMBER got DATE");
+    EXPECT_EQ(Refusal("select 1 from dual where 5 < sysdate").first, 932);
     EXPECT_EQ(ErrorOf("select ename from emp e where e.hiredate = 19801217"),
               "ORA-00932: inconsistent datatypes: expected DATE got NUMBER");
+    // text compared with a number is read as a number
+    EXPECT_EQ(ErrorOf("select ename from emp where ename = 5"), "ORA-01722: invalid number");
+    EXPECT_EQ(ErrorOf("select count(*) from emp where 5 = job"), "ORA-01722: invalid number");
+    EXPECT_EQ(ErrorOf("select count(*) from emp where sal = 'abc'"), "ORA-01722: invalid number");
+    EXPECT_EQ(Run("select count(*) from emp where empno = '7369' or to_char(deptno) = 10.0"), (Rows{{"3"}}));
     // a date with a date, with text in the session's format, and date arithmetic compared with a number
     EXPECT_EQ(Run("select count(*) from emp where hiredate > date '1981-01-01' and sal > 1000"), (Rows{{"3"}}));
     EXPECT_EQ(Run("select count(*) from emp where hiredate < '01-JAN-81'"), (Rows{{"1"}}));

@@ -177,6 +177,9 @@ const Case kCorpus[] = {
     {"errors", "select (select ename from emp where empno = 1) from dual", "<null>"},
     {"errors", "select ename from emp union select deptno from dept",
      "ORA-01790: expression must have same datatype as corresponding expression"},
+    {"errors", "select distinct ename from emp order by sal", "ORA-01791: not a SELECTed expression"},
+    {"errors", "select ename from emp where ename = 5", "ORA-01722: invalid number"},
+    {"errors", "select count(*) from emp where empno = '7369'", "1"},
 
     // ---- dates in the session's format (DD-MON-RR) ----------------------------------------------
     {"dates", "select hiredate from emp where empno = 7934", "23-JAN-82"},
