@@ -22,9 +22,26 @@ bool IsExpressionWord(const std::string& w) {
         "CONNECT_BY_ISCYCLE", "MEMBER", "OF", "SUBMULTISET", "SEPARATOR", "ON", "OVERFLOW", "TRUNCATE", "ERROR",
         "WITH", "WITHOUT", "COUNT", "DEFAULT", "CONVERSION", "NAN", "INFINITE", "EMPTY", "SIBLINGS", "BY",
         "ORDER", "PARTITION", "ROWS", "RANGE", "UNBOUNDED", "PRECEDING", "FOLLOWING", "CURRENT", "ROW",
-        "WITHIN", "GROUP", "KEEP", "OVER", "IGNORE", "RESPECT", "DENSE_RANK", "SESSIONTIMEZONE", "EXCLUDE",
+        "WITHIN", "GROUP", "KEEP", "OVER", "IGNORE", "RESPECT", "DENSE_RANK", "EXCLUDE",
         "TIES", "OTHERS", "NO", "USING", "CHAR", "BYTE", "PRESERVE", "NOCYCLE", "SQLCODE", "SQLERRM", "A", "SET"};
     return kWords.count(w) != 0;
+}
+
+// Built-in functions of one row's values.
+bool IsScalarFunction(const std::string& f) {
+    static const std::unordered_set<std::string> kNames = {
+        "UPPER", "LOWER", "INITCAP", "NVL", "NVL2", "COALESCE", "DECODE", "NULLIF", "LNNVL", "NANVL", "TO_CHAR",
+        "TO_DATE", "TO_NUMBER", "TO_TIMESTAMP", "TO_CLOB", "TO_NCHAR", "TO_BINARY_DOUBLE", "TO_BINARY_FLOAT",
+        "SUBSTR", "SUBSTRB", "INSTR", "INSTRB", "LENGTH", "LENGTHB", "LPAD", "RPAD", "TRIM", "LTRIM", "RTRIM",
+        "REPLACE", "TRANSLATE", "CONCAT", "CHR", "ASCII", "ABS", "CEIL", "FLOOR", "ROUND", "TRUNC", "MOD",
+        "REMAINDER", "POWER", "SQRT", "SIGN", "EXP", "LN", "LOG", "SIN", "COS", "TAN", "ASIN", "ACOS", "ATAN",
+        "ATAN2", "SINH", "COSH", "TANH", "GREATEST", "LEAST", "ADD_MONTHS", "MONTHS_BETWEEN", "LAST_DAY",
+        "NEXT_DAY", "EXTRACT", "CAST", "REGEXP_SUBSTR", "REGEXP_REPLACE", "REGEXP_INSTR", "REGEXP_LIKE",
+        "REGEXP_COUNT", "SYS_CONTEXT", "USERENV", "DUMP", "VSIZE", "SOUNDEX", "NUMTODSINTERVAL",
+        "NUMTOYMINTERVAL", "BITAND", "ORA_HASH", "STANDARD_HASH", "RAWTOHEX", "HEXTORAW", "ROWIDTOCHAR",
+        "UNISTR", "ASCIISTR", "NLS_UPPER", "NLS_LOWER", "NLS_INITCAP", "WIDTH_BUCKET", "SYS_GUID", "EMPTY_CLOB",
+        "EMPTY_BLOB", "FROM_TZ", "NEW_TIME", "SYS_EXTRACT_UTC", "TZ_OFFSET", "TO_DSINTERVAL", "TO_YMINTERVAL"};
+    return kNames.count(f) != 0;
 }
 
 struct Checker {
@@ -146,7 +163,11 @@ struct Checker {
                 bool analytic = false;
                 const size_t close = After(i + 1);
                 const size_t tail = PastCallTail(close, analytic);
-                if (analytic || (t.kind == Tok::Word && IsAggregateName(IdentName(text, t)))) {
+                const std::string f = IdentName(text, t);
+                // the arguments of a function that is neither built in nor a keyword's parenthesis are not
+                // looked at: it may be an aggregate of the schema's own
+                if (analytic || t.kind != Tok::Word || IsAggregateName(f) ||
+                    !(IsExpressionWord(f) || IsScalarFunction(f))) {
                     i = tail;
                     continue;
                 }

@@ -18,7 +18,7 @@ bool IsAggregateName(const std::string& f) {
         "SKEWNESS_SAMP", "APPROX_MEDIAN", "APPROX_PERCENTILE", "APPROX_COUNT"};
     for (const char* n : kNames)
         if (f == n) return true;
-    return false;
+    return f.rfind("STATS_", 0) == 0 || f.rfind("REGR_", 0) == 0 || f.rfind("APPROX_", 0) == 0 || f == "CHECKSUM";
 }
 
 size_t QueryShape::ClauseEnd(const QueryBlock& q, size_t at) const {

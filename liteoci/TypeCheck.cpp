@@ -202,6 +202,7 @@ OraError CheckTypes(std::string_view text, const std::vector<Token>& toks, const
                 return MakeErrorAt(static_cast<int>(toks[i + 1].pos), kOraInconsistentTypes, KindName(a), KindName(b));
             // Text compared with a number is read as a number (SQLite would compare it as text): ORA-01722
             // when it is none.
+            if (ty.W(l, "ROWNUM") || ty.W(i + 1, "ROWNUM") || ty.W(l, "LEVEL") || ty.W(i + 1, "LEVEL")) continue;
             if (appends && a == ValueKind::Text && b == ValueKind::Number) {
                 appends->emplace_back(l - 1, " TO_NUMBER(");
                 appends->emplace_back(i - 1, ")");
