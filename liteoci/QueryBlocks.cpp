@@ -30,6 +30,8 @@ QueryShape ShapeOf(std::string_view text, const std::vector<Token>& toks, size_t
     QueryShape shape;
     shape.match = MatchParens(text, toks, b, e);
     shape.clause.assign(toks.size(), Clause::None);
+    shape.begin = b;
+    shape.end = e;
     struct Frame {
         size_t block = SIZE_MAX;
         Clause clause = Clause::None;

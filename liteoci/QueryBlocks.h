@@ -33,6 +33,7 @@ struct QueryShape {
     std::vector<QueryBlock> blocks;  // in the order of their SELECT tokens
     std::vector<size_t> match;       // matching parenthesis of each "(" and ")"
     std::vector<Clause> clause;      // per token: the clause of the block at the token's own level
+    size_t begin = 0, end = 0;       // the tokens looked at
     bool balanced = true;            // every parenthesis closed: otherwise the statement's syntax error comes first
     // The end of the clause of block `q` that starts at token `at` (the next clause, or the block's end).
     size_t ClauseEnd(const QueryBlock& q, size_t at) const;

@@ -11,7 +11,7 @@ namespace liteoci {
 OraError CheckQueryBlocks(sqlite3* db, std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
                           TranslateOptions& options) {
     const QueryShape shape = ShapeOf(text, toks, b, e);
-    if (shape.blocks.empty() || !shape.balanced) return {};
+    if (!shape.balanced) return {};
     auto declared = [db](const std::string& table, const std::string& column, const char*& decl) {
         decl = nullptr;
         return sqlite3_table_column_metadata(db, nullptr, table.c_str(), column.c_str(), &decl, nullptr, nullptr,

@@ -148,6 +148,46 @@ struct Typer {
     }
 };
 
+bool IsComparison(std::string_view text, const Token& t);
+
+// The comparisons of [b, e) outside the query blocks nested there, with the tables `from`: a date with a
+// number is ORA-00932; a text compared with a number is read as a number (SQLite would compare it as
+// text), ORA-01722 when it is none.
+OraError CheckComparisons(Typer& ty, const std::vector<std::pair<std::string, std::string>>& from, size_t b,
+                          size_t e, std::vector<std::pair<size_t, std::string>>* appends) {
+    const auto& toks = ty.toks;
+    ty.from = &from;
+    for (size_t i = b; i + 1 < e; ++i) {
+        if (ty.O(i, "(") && (ty.W(i + 1, "SELECT") || ty.W(i + 1, "WITH"))) {  // a block of its own
+            i = ty.Close(i);
+            continue;
+        }
+        if (!IsComparison(ty.text, toks[i]) || i == b) continue;
+        // only comparisons of whole operands at this level, in its function calls and conditions
+        const size_t l = ty.PrimaryStart(i - 1, b), r = ty.PrimaryEnd(i + 1, e);
+        if (l == SIZE_MAX || l == 0 || r == SIZE_MAX || r > e) continue;
+        const Token& before = toks[l - 1];
+        const bool leftWhole = before.kind == Tok::Word || ty.O(l - 1, "(") || ty.O(l - 1, ",");
+        const bool rightWhole = r >= e || toks[r].kind == Tok::Word || ty.O(r, ")") || ty.O(r, ",");
+        if (!leftWhole || !rightWhole || ty.W(l - 1, "PRIOR")) continue;
+        const ValueKind x = ty.Infer(l, i), y = ty.Infer(i + 1, r);
+        if ((x == ValueKind::Date && y == ValueKind::Number) || (x == ValueKind::Number && y == ValueKind::Date))
+            return MakeErrorAt(static_cast<int>(toks[i + 1].pos), kOraInconsistentTypes, KindName(x), KindName(y));
+        // SET c = v assigns; ROWNUM and LEVEL comparisons are rewritten elsewhere
+        if (!appends || ty.shape.clause[i] == Clause::Set || ty.W(l, "ROWNUM") || ty.W(i + 1, "ROWNUM") ||
+            ty.W(l, "LEVEL") || ty.W(i + 1, "LEVEL"))
+            continue;
+        if (x == ValueKind::Text && y == ValueKind::Number) {
+            appends->emplace_back(l - 1, " TO_NUMBER(");
+            appends->emplace_back(i - 1, ")");
+        } else if (x == ValueKind::Number && y == ValueKind::Text) {
+            appends->emplace_back(i, " TO_NUMBER(");
+            appends->emplace_back(r - 1, ")");
+        }
+    }
+    return {};
+}
+
 bool IsComparison(std::string_view text, const Token& t) {
     if (t.kind != Tok::Op) return false;
     std::string_view o = TokText(text, t);
@@ -180,37 +220,18 @@ OraError CheckTypes(std::string_view text, const std::vector<Token>& toks, const
     // A date compared with a number, in any condition of a block.
     for (const QueryBlock& q : shape.blocks) {
         if (q.special) continue;
-        std::vector<std::pair<std::string, std::string>> from;
-        bool fromKnown = false;
-        for (size_t i = q.select + 1; i + 1 < q.end; ++i) {
-            if (ty.O(i, "(") && (ty.W(i + 1, "SELECT") || ty.W(i + 1, "WITH"))) {  // a block of its own
-                i = ty.Close(i);
-                continue;
-            }
-            if (!IsComparison(text, toks[i]) || i == q.select + 1) continue;
-            // only comparisons at this block's own level or in its function calls and conditions
-            const size_t l = ty.PrimaryStart(i - 1, q.select + 1), r = ty.PrimaryEnd(i + 1, q.end);
-            if (l == SIZE_MAX || r == SIZE_MAX || r > q.end) continue;
-            const Token& before = toks[l - 1];
-            const bool leftWhole = before.kind == Tok::Word ? !ty.O(l - 1, "||")
-                                   : ty.O(l - 1, "(") || ty.O(l - 1, ",");
-            const bool rightWhole = r >= q.end || toks[r].kind == Tok::Word || ty.O(r, ")") || ty.O(r, ",");
-            if (!leftWhole || !rightWhole || ty.W(l - 1, "PRIOR")) continue;
-            if (!fromKnown) from = FromTables(text, toks, shape, q), ty.from = &from, fromKnown = true;
-            const ValueKind a = ty.Infer(l, i), b = ty.Infer(i + 1, r);
-            if ((a == ValueKind::Date && b == ValueKind::Number) || (a == ValueKind::Number && b == ValueKind::Date))
-                return MakeErrorAt(static_cast<int>(toks[i + 1].pos), kOraInconsistentTypes, KindName(a), KindName(b));
-            // Text compared with a number is read as a number (SQLite would compare it as text): ORA-01722
-            // when it is none.
-            if (ty.W(l, "ROWNUM") || ty.W(i + 1, "ROWNUM") || ty.W(l, "LEVEL") || ty.W(i + 1, "LEVEL")) continue;
-            if (appends && a == ValueKind::Text && b == ValueKind::Number) {
-                appends->emplace_back(l - 1, " TO_NUMBER(");
-                appends->emplace_back(i - 1, ")");
-            } else if (appends && a == ValueKind::Number && b == ValueKind::Text) {
-                appends->emplace_back(i, " TO_NUMBER(");
-                appends->emplace_back(r - 1, ")");
-            }
-        }
+        const auto from = FromTables(text, toks, shape, q);
+        if (OraError err = CheckComparisons(ty, from, q.select + 1, q.end, appends)) return err;
+    }
+    // ... and in the conditions and SET of UPDATE and DELETE, whose table is the one named first
+    size_t t = shape.begin + 1;
+    if (ty.W(shape.begin, "DELETE") && ty.W(t, "FROM")) ++t;
+    if ((ty.W(shape.begin, "UPDATE") || ty.W(shape.begin, "DELETE")) && t < shape.end && IsIdent(toks[t])) {
+        if (t + 2 < shape.end && ty.O(t + 1, ".") && IsIdent(toks[t + 2])) t += 2;
+        std::vector<std::pair<std::string, std::string>> from{{IdentName(text, toks[t]), IdentName(text, toks[t])}};
+        if (t + 1 < shape.end && IsIdent(toks[t + 1]) && !ty.W(t + 1, "SET") && !ty.W(t + 1, "WHERE"))
+            from[0].first = IdentName(text, toks[t + 1]);
+        if (OraError err = CheckComparisons(ty, from, t + 1, shape.end, appends)) return err;
     }
     return {};
 }

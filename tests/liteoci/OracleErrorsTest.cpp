@@ -200,6 +200,15 @@ TEST_F(OracleErrorsTest, DatesAreNotComparedWithNumbers) {
     EXPECT_EQ(Refusal("select 1 from dual where 5 < sysdate").first, 932);
     EXPECT_EQ(ErrorOf("select ename from emp e where e.hiredate = 19801217"),
               "ORA-00932: inconsistent datatypes: expected DATE got NUMBER");
+    // the same in UPDATE and DELETE, and a number assigned to a date
+    EXPECT_EQ(ErrorOf("delete from emp where hiredate = 5"),
+              "ORA-00932: inconsistent datatypes: expected DATE got NUMBER");
+    EXPECT_EQ(ErrorOf("update emp e set sal = 1 where e.hiredate > 19810101"),
+              "ORA-00932: inconsistent datatypes: expected DATE got NUMBER");
+    EXPECT_EQ(ErrorOf("update emp set hiredate = 5 where empno = 7369"),
+              "ORA-00932: inconsistent datatypes: expected DATE got NUMBER");
+    EXPECT_EQ(ErrorOf("delete from emp where ename = 7369"), "ORA-01722: invalid number");
+    EXPECT_EQ(Run("select count(*) from emp"), (Rows{{"4"}}));
     // text compared with a number is read as a number
     EXPECT_EQ(ErrorOf("select ename from emp where ename = 5"), "ORA-01722: invalid number");
     EXPECT_EQ(ErrorOf("select count(*) from emp where 5 = job"), "ORA-01722: invalid number");
