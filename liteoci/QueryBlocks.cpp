@@ -117,7 +117,7 @@ QueryShape ShapeOf(std::string_view text, const std::vector<Token>& toks, size_t
             if (f.block != SIZE_MAX && (w(i, "PIVOT") || w(i, "UNPIVOT") || w(i, "MODEL") || w(i, "MATCH_RECOGNIZE")))
                 shape.blocks[f.block].special = true;
             if (mark) {
-                // FROM inside the select list belongs to EXTRACT or TRIM only within their parentheses
+                // (a FROM of EXTRACT or TRIM is inside their parentheses: another level)
                 if (f.block != SIZE_MAX) {
                     QueryBlock& q = shape.blocks[f.block];
                     if (f.clause == Clause::Select && q.listEnd == 0) q.listEnd = i;
