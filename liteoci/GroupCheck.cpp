@@ -99,6 +99,7 @@ struct Checker {
             if (x > s && O(x, "(")) AddGroupList(x + 1, After(x) - 1);
             else if (O(s, "(") && After(s) == i && i > s) AddGroupList(s + 1, i - 1);  // (a, b) composite
             else if (i > s) AddGroup(s, i);
+            else giveUp = true;  // an empty element: the syntax error comes first
             s = i + 1;
         }
     }

@@ -220,6 +220,15 @@ TEST_F(OracleErrorsTest, DatesAreNotComparedWithNumbers) {
     EXPECT_EQ(Run("select count(*) from emp where hiredate - date '1981-01-01' > 100"), (Rows{{"2"}}));
 }
 
+TEST_F(OracleErrorsTest, SyntaxErrorsComeBeforeTheseChecks) {
+    EXPECT_EQ(ErrorOf("select deptno, count(*) from emp group by"), "ORA-00936: missing expression");
+    EXPECT_EQ(ErrorOf("select deptno, count(*) from emp group by deptno,"), "ORA-00936: missing expression");
+    EXPECT_EQ(ErrorOf("select deptno, count(*) from emp group by ("), "ORA-00907: missing right parenthesis");
+    EXPECT_EQ(ErrorOf("select (select ename from emp from dual"), "ORA-00907: missing right parenthesis");
+    EXPECT_EQ(ErrorOf("select 1 from dual where sysdate >"), "ORA-00936: missing expression");
+    EXPECT_EQ(ErrorOf("select 1 from dual union"), "ORA-00936: missing expression");
+}
+
 TEST_F(OracleErrorsTest, BlocksGetTheSameChecksForTheirStatements) {
     Error e = Exec(c_, "declare v number; begin select deptno into v from emp where empno = 7369 group by job; end;");
     EXPECT_EQ(e.text.substr(0, e.text.find("\nORA-06550", 1)),
