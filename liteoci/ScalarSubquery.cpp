@@ -45,8 +45,9 @@ void WrapScalarSubqueries(std::string_view text, const std::vector<Token>& toks,
         const Token& pt = toks[p];
         const bool item = c == Clause::Select && (o(p, ",") || w(p, "SELECT") || w(p, "DISTINCT") || w(p, "UNIQUE") ||
                                                   (w(p, "ALL") && p > b && w(p - 1, "SELECT")));
+        const bool listed = p == enclosing || (o(p, ",") && enclosing != SIZE_MAX);  // first or later in a list
         bool value = item || w(p, "THEN") || w(p, "ELSE") ||
-                     ((p == enclosing || (o(p, ",") && enclosing != SIZE_MAX)) && argumentOfCall(enclosing));
+                     (listed && (argumentOfCall(enclosing) || (enclosing > b && w(enclosing - 1, "VALUES"))));
         if (!value && pt.kind == Tok::Op) {
             static const char* const kOps[] = {"=", "<>", "!=", "^=", "<", ">", "<=", ">=", "+", "-", "*", "/", "||"};
             for (const char* op : kOps)

@@ -199,23 +199,29 @@ bool IsComparison(std::string_view text, const Token& t) {
 OraError CheckTypes(std::string_view text, const std::vector<Token>& toks, const QueryShape& shape,
                     const ColumnKind& kindOf, std::vector<std::pair<size_t, std::string>>* appends) {
     Typer ty{text, toks, shape, kindOf};
-    // The columns of the branches of a set operator.
-    for (const QueryBlock& q : shape.blocks) {
-        if (q.setOperator == SIZE_MAX || q.previous == SIZE_MAX) continue;
-        const QueryBlock& p = shape.blocks[q.previous];
-        if (p.special || q.special) continue;
-        const auto pi = ty.Items(p.listBegin, p.listEnd), qi = ty.Items(q.listBegin, q.listEnd);
-        if (pi.size() != qi.size()) continue;
-        const auto pFrom = FromTables(text, toks, shape, p), qFrom = FromTables(text, toks, shape, q);
-        for (size_t k = 0; k < pi.size(); ++k) {
-            ty.from = &pFrom;
-            const ValueKind a = ty.Infer(pi[k].first, pi[k].second);
-            if (a == ValueKind::Unknown) continue;
-            ty.from = &qFrom;
-            const ValueKind b = ty.Infer(qi[k].first, qi[k].second);
-            if (b != ValueKind::Unknown && a != b)
-                return MakeErrorAt(static_cast<int>(toks[pi[k].first].pos), kOraSetOperandTypes);
+    // The columns of the branches of a set operator: each takes the type of the first branch that tells it.
+    struct Known {
+        ValueKind kind = ValueKind::Unknown;
+        size_t at = 0;  // the item that told it
+    };
+    std::vector<std::vector<Known>> chain(shape.blocks.size());
+    for (size_t n = 0; n < shape.blocks.size(); ++n) {
+        const QueryBlock& q = shape.blocks[n];
+        if (!q.compound) continue;
+        const auto items = ty.Items(q.listBegin, q.listEnd);
+        const auto from = FromTables(text, toks, shape, q);
+        ty.from = &from;
+        std::vector<Known> kinds;
+        if (q.previous != SIZE_MAX) kinds = std::move(chain[q.previous]);
+        const bool check = q.previous != SIZE_MAX && kinds.size() == items.size() && !q.special;
+        if (!check) kinds.assign(items.size(), Known{});
+        for (size_t k = 0; k < items.size() && !q.special; ++k) {
+            const ValueKind v = ty.Infer(items[k].first, items[k].second);
+            if (v == ValueKind::Unknown) continue;
+            if (kinds[k].kind == ValueKind::Unknown) kinds[k] = {v, items[k].first};
+            else if (kinds[k].kind != v) return MakeErrorAt(static_cast<int>(toks[kinds[k].at].pos), kOraSetOperandTypes);
         }
+        chain[n] = std::move(kinds);
     }
     // A date compared with a number, in any condition of a block.
     for (const QueryBlock& q : shape.blocks) {

@@ -136,6 +136,7 @@ TEST_F(OracleErrorsTest, SubqueriesUsedAsValuesGiveOneRowAtMost) {
     EXPECT_EQ(ErrorOf("select nvl((select ename from emp), 'x') from dual"), e1427);
     EXPECT_EQ(ErrorOf("select decode(1, (select empno from emp), 'y') from dual"), e1427);
     EXPECT_EQ(ErrorOf("update emp set comm = (select comm from emp where deptno = 20) where empno = 7369"), e1427);
+    EXPECT_EQ(ErrorOf("insert into dept values (50, (select dname from dept), 'X')"), e1427);
     EXPECT_EQ(Run("select comm from emp where empno = 7369"), (Rows{{"<null>"}}));
     // no row is NULL; one row is its value, also per row of the outer query and nested
     EXPECT_EQ(Run("select (select ename from emp where empno = 1) from dual"), (Rows{{"<null>"}}));
@@ -184,6 +185,10 @@ TEST_F(OracleErrorsTest, SetOperatorBranchesHaveTheSameTypes) {
     EXPECT_EQ(ErrorOf("select 1 a, 'x' from dual minus select 2 b, hiredate from emp"), e1790);
     EXPECT_EQ(ErrorOf("select sal from emp intersect select to_char(sal) from emp"), e1790);
     EXPECT_EQ(Refusal("select 1 from dual union select sysdate from dual"), std::make_pair(1790, 7));
+    // a branch of unknown type between them does not hide the difference
+    EXPECT_EQ(ErrorOf("select 1, 'a' from dual union select null, 'b' from dual union all select sysdate, 'c' "
+                      "from dual"),
+              e1790);
     // NULL fits any type; columns and literals of one type; what the form does not tell is accepted
     EXPECT_EQ(Run("select ename, null from emp where empno = 7369 union select 'X', loc from dept where deptno = 10 "
                   "order by 1"),
