@@ -230,7 +230,7 @@ struct Checker {
     // the select list is ORA-01791. Expressions other than plain columns are accepted.
     OraError DistinctOrder(const QueryBlock& q) const {
         if (!(W(q.select + 1, "DISTINCT") || W(q.select + 1, "UNIQUE")) || q.orderBy == SIZE_MAX || q.compound ||
-            q.special || q.hierarchical || q.listEnd <= q.listBegin)
+            q.opaque || q.hierarchical || q.listEnd <= q.listBegin)
             return {};
         std::unordered_set<std::string> selected, aliases;
         for (size_t i = q.listBegin, s = q.listBegin; i <= q.listEnd; ++i) {
@@ -353,7 +353,7 @@ OraError CheckGrouping(std::string_view text, const std::vector<Token>& toks, co
     for (const QueryBlock& q : shape.blocks)
         if (OraError err = c.DistinctOrder(q)) return err;
     for (const QueryBlock& q : shape.blocks) {
-        if (q.special || q.hierarchical || q.listEnd <= q.listBegin) continue;
+        if (q.opaque || q.hierarchical || q.listEnd <= q.listBegin) continue;
         // HAVING alone groups the rows into one group, as an aggregate in the select list does
         const bool grouped = q.groupBy != SIZE_MAX || q.having != SIZE_MAX;
         if (!grouped && !c.HasAggregate(q.listBegin, q.listEnd)) continue;

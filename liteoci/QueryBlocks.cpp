@@ -115,7 +115,7 @@ QueryShape ShapeOf(std::string_view text, const std::vector<Token>& toks, size_t
                 c = Clause::Other;
             else mark = false;
             if (f.block != SIZE_MAX && (w(i, "PIVOT") || w(i, "UNPIVOT") || w(i, "MODEL") || w(i, "MATCH_RECOGNIZE")))
-                shape.blocks[f.block].special = true;
+                shape.blocks[f.block].opaque = true;
             if (mark) {
                 // (a FROM of EXTRACT or TRIM is inside their parentheses: another level)
                 if (f.block != SIZE_MAX) {

@@ -21,7 +21,7 @@ struct QueryBlock {
     size_t listEnd = 0;
     size_t from = SIZE_MAX, where = SIZE_MAX, groupBy = SIZE_MAX, having = SIZE_MAX, orderBy = SIZE_MAX;
     bool hierarchical = false;  // CONNECT BY or START WITH
-    bool special = false;       // PIVOT, UNPIVOT, MODEL or MATCH_RECOGNIZE: clauses the checks do not model
+    bool opaque = false;        // PIVOT, UNPIVOT, MODEL or MATCH_RECOGNIZE: clauses the checks do not model
     size_t parent = SIZE_MAX;   // index of the enclosing block, if any
     size_t setOperator = SIZE_MAX;  // the UNION/INTERSECT/MINUS/EXCEPT token just before this block
     size_t previous = SIZE_MAX;     // with setOperator: index of the block before the operator

@@ -213,9 +213,9 @@ OraError CheckTypes(std::string_view text, const std::vector<Token>& toks, const
         ty.from = &from;
         std::vector<Known> kinds;
         if (q.previous != SIZE_MAX) kinds = std::move(chain[q.previous]);
-        const bool check = q.previous != SIZE_MAX && kinds.size() == items.size() && !q.special;
+        const bool check = q.previous != SIZE_MAX && kinds.size() == items.size() && !q.opaque;
         if (!check) kinds.assign(items.size(), Known{});
-        for (size_t k = 0; k < items.size() && !q.special; ++k) {
+        for (size_t k = 0; k < items.size() && !q.opaque; ++k) {
             const ValueKind v = ty.Infer(items[k].first, items[k].second);
             if (v == ValueKind::Unknown) continue;
             if (kinds[k].kind == ValueKind::Unknown) kinds[k] = {v, items[k].first};
@@ -225,7 +225,7 @@ OraError CheckTypes(std::string_view text, const std::vector<Token>& toks, const
     }
     // A date compared with a number, in any condition of a block.
     for (const QueryBlock& q : shape.blocks) {
-        if (q.special) continue;
+        if (q.opaque) continue;
         const auto from = FromTables(text, toks, shape, q);
         if (OraError err = CheckComparisons(ty, from, q.select + 1, q.end, appends)) return err;
     }
