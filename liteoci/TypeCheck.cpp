@@ -150,6 +150,71 @@ struct Typer {
 
 bool IsComparison(std::string_view text, const Token& t);
 
+// A function whose arguments are numbers: a text given to it is read as one (SQLite would read it as 0).
+bool NumericArguments(const Typer& ty, size_t f) {
+    static const char* const kNames[] = {"SUM",  "AVG", "ABS", "CEIL", "FLOOR", "SQRT",     "SIGN",   "EXP",
+                                         "LN",   "MOD", "POWER", "REMAINDER", "STDDEV", "VARIANCE", "MEDIAN"};
+    for (const char* n : kNames)
+        if (ty.W(f, n)) return true;
+    return false;
+}
+
+// Each argument of the call whose "(" is `open` that is a text gets TO_NUMBER: ORA-01722 when it is no number.
+void NumberArguments(const Typer& ty, size_t open, std::vector<std::pair<size_t, std::string>>& appends) {
+    const size_t close = ty.Close(open);
+    if (close >= ty.toks.size()) return;
+    size_t s = open + 1;
+    if (ty.W(s, "DISTINCT") || ty.W(s, "ALL")) ++s;
+    for (size_t k = s; k <= close; ++k) {
+        if (k < close && ty.O(k, "(")) {
+            k = ty.Close(k);
+            continue;
+        }
+        if (k < close && !ty.O(k, ",")) continue;
+        if (k > s && !ty.W(k - 1, "OVER") && ty.Infer(s, k) == ValueKind::Text) {
+            appends.emplace_back(s - 1, " TO_NUMBER(");
+            appends.emplace_back(k - 1, ")");
+        }
+        s = k + 1;
+    }
+}
+
+// x [NOT] IN (a, b, ...) with `in` the IN and `open` its "(": a text x with a number in the list, or a text
+// in the list of a number x, is read as a number.
+void NumberInList(const Typer& ty, size_t b, size_t in, size_t open,
+                  std::vector<std::pair<size_t, std::string>>& appends) {
+    if (!ty.O(open, "(") || ty.W(open + 1, "SELECT") || ty.W(open + 1, "WITH")) return;
+    const size_t close = ty.Close(open);
+    const size_t l = ty.PrimaryStart(in - 1, b);
+    if (close >= ty.toks.size() || l == SIZE_MAX || l == 0) return;
+    const Token& before = ty.toks[l - 1];
+    if (!(before.kind == Tok::Word || ty.O(l - 1, "(") || ty.O(l - 1, ","))) return;
+    const ValueKind x = ty.Infer(l, in);
+    if (x != ValueKind::Text && x != ValueKind::Number) return;
+    std::vector<std::pair<size_t, size_t>> texts;
+    bool number = false;
+    for (size_t k = open + 1, s = k; k <= close; ++k) {
+        if (k < close && ty.O(k, "(")) {
+            k = ty.Close(k);
+            continue;
+        }
+        if (k < close && !ty.O(k, ",")) continue;
+        const ValueKind v = k > s ? ty.Infer(s, k) : ValueKind::Unknown;
+        if (v == ValueKind::Number) number = true;
+        if (v == ValueKind::Text) texts.emplace_back(s, k);
+        s = k + 1;
+    }
+    if (x == ValueKind::Text && number) {
+        appends.emplace_back(l - 1, " TO_NUMBER(");
+        appends.emplace_back(in - 1, ")");
+    } else if (x == ValueKind::Number) {
+        for (auto [s, k] : texts) {
+            appends.emplace_back(s - 1, " TO_NUMBER(");
+            appends.emplace_back(k - 1, ")");
+        }
+    }
+}
+
 // The comparisons of [b, e) outside the query blocks nested there, with the tables `from`: a date with a
 // number is ORA-00932; a text compared with a number is read as a number (SQLite would compare it as
 // text), ORA-01722 when it is none.
@@ -160,6 +225,14 @@ OraError CheckComparisons(Typer& ty, const std::vector<std::pair<std::string, st
     for (size_t i = b; i + 1 < e; ++i) {
         if (ty.O(i, "(") && (ty.W(i + 1, "SELECT") || ty.W(i + 1, "WITH"))) {  // a block of its own
             i = ty.Close(i);
+            continue;
+        }
+        if (appends && toks[i].kind == Tok::Word && ty.O(i + 1, "(") && NumericArguments(ty, i)) {
+            NumberArguments(ty, i + 1, *appends);
+            continue;
+        }
+        if (appends && (ty.W(i, "IN") || (ty.W(i, "NOT") && ty.W(i + 1, "IN"))) && i > b) {
+            NumberInList(ty, b, i, ty.W(i, "IN") ? i + 1 : i + 2, *appends);
             continue;
         }
         if (!IsComparison(ty.text, toks[i]) || i == b) continue;

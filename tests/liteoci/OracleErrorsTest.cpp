@@ -164,6 +164,15 @@ TEST_F(OracleErrorsTest, TextInArithmeticMustReadAsANumber) {
     QueryBound(c_, "select :1 + 1 from dual", {"abc"}, &e);
     EXPECT_EQ(e.text, "ORA-01722: invalid number");
     EXPECT_EQ(QueryBound(c_, "select :1 * 2 from dual", {"21"}), (Rows{{"42"}}));
+    // and so in the functions of numbers, aggregates included, and in IN lists
+    EXPECT_EQ(ErrorOf("select sum(ename) from emp"), "ORA-01722: invalid number");
+    EXPECT_EQ(ErrorOf("select avg(distinct job) from emp"), "ORA-01722: invalid number");
+    EXPECT_EQ(ErrorOf("select mod('x', 2) from dual"), "ORA-01722: invalid number");
+    EXPECT_EQ(ErrorOf("select count(*) from emp where ename in (1, 2)"), "ORA-01722: invalid number");
+    EXPECT_EQ(ErrorOf("select count(*) from emp where deptno not in (10, 'x')"), "ORA-01722: invalid number");
+    EXPECT_EQ(Run("select sum(to_char(sal)), count(*) from emp where deptno in ('10', '20 ')"),
+              (Rows{{"11225", "4"}}));
+    EXPECT_EQ(Run("select count(*) from emp where job in ('CLERK', 'X')"), (Rows{{"1"}}));
     // text that reads as a number is one; NULL stays NULL
     EXPECT_EQ(Run("select '5' + 1, '3' * '4', ' 5 ' * 2, '1e3' * 1, null * 'x' from dual"),
               (Rows{{"6", "12", "10", "1000", "<null>"}}));

@@ -180,6 +180,7 @@ const Case kCorpus[] = {
     {"errors", "select distinct ename from emp order by sal", "ORA-01791: not a SELECTed expression"},
     {"errors", "select ename from emp where ename = 5", "ORA-01722: invalid number"},
     {"errors", "select count(*) from emp where empno = '7369'", "1"},
+    {"errors", "select sum(ename) from emp", "ORA-01722: invalid number"},
 
     // ---- dates in the session's format (DD-MON-RR) ----------------------------------------------
     {"dates", "select hiredate from emp where empno = 7934", "23-JAN-82"},
