@@ -215,6 +215,38 @@ void NumberInList(const Typer& ty, size_t b, size_t in, size_t open,
     }
 }
 
+// x [NOT] BETWEEN y AND z, with `at` the BETWEEN, as the two comparisons it stands for.
+OraError CheckBetween(const Typer& ty, size_t b, size_t e, size_t at,
+                      std::vector<std::pair<size_t, std::string>>* appends) {
+    const size_t xEnd = ty.W(at - 1, "NOT") ? at - 1 : at;
+    const size_t l = ty.PrimaryStart(xEnd - 1, b), yEnd = ty.PrimaryEnd(at + 1, e);
+    if (l == SIZE_MAX || l == 0 || yEnd == SIZE_MAX || !ty.W(yEnd, "AND")) return {};
+    const size_t zEnd = ty.PrimaryEnd(yEnd + 1, e);
+    if (zEnd == SIZE_MAX || zEnd > e) return {};
+    const Token& before = ty.toks[l - 1];
+    const bool xWhole = before.kind == Tok::Word || ty.O(l - 1, "(") || ty.O(l - 1, ",");
+    const bool zWhole = zEnd >= e || ty.toks[zEnd].kind == Tok::Word || ty.O(zEnd, ")") || ty.O(zEnd, ",");
+    if (!xWhole || !zWhole || ty.W(l, "ROWNUM") || ty.W(l, "LEVEL")) return {};
+    const ValueKind x = ty.Infer(l, xEnd);
+    const std::pair<size_t, size_t> bounds[] = {{at + 1, yEnd}, {yEnd + 1, zEnd}};
+    bool numbers = false;
+    for (auto [s, k] : bounds) {
+        const ValueKind v = ty.Infer(s, k);
+        if ((x == ValueKind::Date && v == ValueKind::Number) || (x == ValueKind::Number && v == ValueKind::Date))
+            return MakeErrorAt(static_cast<int>(ty.toks[s].pos), kOraInconsistentTypes, KindName(x), KindName(v));
+        numbers = numbers || v == ValueKind::Number;
+        if (appends && x == ValueKind::Number && v == ValueKind::Text) {
+            appends->emplace_back(s - 1, " TO_NUMBER(");
+            appends->emplace_back(k - 1, ")");
+        }
+    }
+    if (appends && x == ValueKind::Text && numbers) {
+        appends->emplace_back(l - 1, " TO_NUMBER(");
+        appends->emplace_back(xEnd - 1, ")");
+    }
+    return {};
+}
+
 // The comparisons of [b, e) outside the query blocks nested there, with the tables `from`: a date with a
 // number is ORA-00932; a text compared with a number is read as a number (SQLite would compare it as
 // text), ORA-01722 when it is none.
@@ -233,6 +265,10 @@ OraError CheckComparisons(Typer& ty, const std::vector<std::pair<std::string, st
         }
         if (appends && (ty.W(i, "IN") || (ty.W(i, "NOT") && ty.W(i + 1, "IN"))) && i > b) {
             NumberInList(ty, b, i, ty.W(i, "IN") ? i + 1 : i + 2, *appends);
+            continue;
+        }
+        if (ty.W(i, "BETWEEN") && i > b + 1) {
+            if (OraError err = CheckBetween(ty, b, e, i, appends)) return err;
             continue;
         }
         if (!IsComparison(ty.text, toks[i]) || i == b) continue;

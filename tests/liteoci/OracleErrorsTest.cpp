@@ -214,6 +214,12 @@ TEST_F(OracleErrorsTest, DatesAreNotComparedWithNumbers) {
     EXPECT_EQ(Refusal("select 1 from dual where 5 < sysdate").first, 932);
     EXPECT_EQ(ErrorOf("select ename from emp e where e.hiredate = 19801217"),
               "ORA-00932: inconsistent datatypes: expected DATE got NUMBER");
+    EXPECT_EQ(ErrorOf("select count(*) from emp where hiredate between 1 and 2"),
+              "ORA-00932: inconsistent datatypes: expected DATE got NUMBER");
+    EXPECT_EQ(ErrorOf("select count(*) from emp where sal between 'a' and 'b'"), "ORA-01722: invalid number");
+    EXPECT_EQ(Run("select count(*) from emp where sal between '1000' and 3000 and hiredate between "
+                  "date '1981-01-01' and sysdate"),
+              (Rows{{"2"}}));
     // the same in UPDATE and DELETE, and a number assigned to a date
     EXPECT_EQ(ErrorOf("delete from emp where hiredate = 5"),
               "ORA-00932: inconsistent datatypes: expected DATE got NUMBER");
