@@ -206,6 +206,12 @@ TEST_F(OracleErrorsTest, SetOperatorBranchesHaveTheSameTypes) {
               (Rows{{"17-DEC-80"}, {"01-JAN-00"}}));
     EXPECT_EQ(Run("select empno from emp where empno = 7369 union select count(*) from emp order by 1"),
               (Rows{{"4"}, {"7369"}}));
+    // the columns of a table made from a query have no type names of Oracle's here: they are not judged
+    ASSERT_EQ(Exec(c_, "create table emp_counts as select deptno, count(*) n, max(ename) m from emp group by deptno")
+                  .code,
+              0);
+    EXPECT_EQ(Run("select n from emp_counts union select 7 from dual order by 1"), (Rows{{"2"}, {"7"}}));
+    EXPECT_EQ(Run("select count(*) from emp_counts where n = 2 and m > 'A'"), (Rows{{"2"}}));
 }
 
 TEST_F(OracleErrorsTest, DatesAreNotComparedWithNumbers) {
