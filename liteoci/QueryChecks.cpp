@@ -37,8 +37,7 @@ OraError CheckQueryBlocks(sqlite3* db, std::string_view text, const std::vector<
         return ValueKind::Unknown;
     };
     if (OraError err = CheckTypes(text, toks, shape, kindOf, &options.appends)) return err;
-    WrapScalarSubqueries(text, toks, shape, b, e, options);
-    return {};
+    return WrapScalarSubqueries(text, toks, shape, b, e, options);
 }
 
 }  // namespace liteoci

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "OraCodes.h"
+
 namespace liteoci {
 
-void WrapScalarSubqueries(std::string_view text, const std::vector<Token>& toks, const QueryShape& shape, size_t b,
-                          size_t e, TranslateOptions& options) {
+OraError WrapScalarSubqueries(std::string_view text, const std::vector<Token>& toks, const QueryShape& shape,
+                              size_t b, size_t e, TranslateOptions& options) {
     auto w = [&](size_t i, std::string_view word) { return i < e && IsWord(text, toks[i], word); };
     auto o = [&](size_t i, std::string_view op) { return i < e && IsOp(text, toks[i], op); };
     // An argument of a function call: not of IN, EXISTS, VALUES, a table's column list and the like.
@@ -34,12 +36,13 @@ void WrapScalarSubqueries(std::string_view text, const std::vector<Token>& toks,
         if (next >= shape.blocks.size() || shape.blocks[next].select != i + 1) continue;
         const QueryBlock& q = shape.blocks[next];
         // one column, named by no "*"
-        bool single = q.listEnd > q.listBegin;
-        for (size_t k = q.listBegin; single && k < q.listEnd; ++k) {
+        bool star = q.listEnd <= q.listBegin, several = false;
+        for (size_t k = q.listBegin; !star && k < q.listEnd; ++k) {
             if (o(k, "(") && shape.match[k] != SIZE_MAX) k = shape.match[k];
-            else if (o(k, ",") || (o(k, "*") && (k == q.listBegin || o(k - 1, ".")))) single = false;
+            else if (o(k, "*") && (k == q.listBegin || o(k - 1, "."))) star = true;
+            else if (o(k, ",")) several = true;
         }
-        if (!single) continue;
+        if (star) continue;
         const size_t p = i - 1;
         const Clause c = shape.clause[i];
         const Token& pt = toks[p];
@@ -48,17 +51,24 @@ void WrapScalarSubqueries(std::string_view text, const std::vector<Token>& toks,
         const bool listed = p == enclosing || (o(p, ",") && enclosing != SIZE_MAX);  // first or later in a list
         bool value = item || w(p, "THEN") || w(p, "ELSE") ||
                      (listed && (argumentOfCall(enclosing) || (enclosing > b && w(enclosing - 1, "VALUES"))));
+        bool rows = false;  // (a, b) = (SELECT x, y ...): a comparison of rows
         if (!value && pt.kind == Tok::Op) {
             static const char* const kOps[] = {"=", "<>", "!=", "^=", "<", ">", "<=", ">=", "+", "-", "*", "/", "||"};
             for (const char* op : kOps)
                 if (o(p, op)) value = c == Clause::Select || c == Clause::Where || c == Clause::Having ||
                                       c == Clause::Set || c == Clause::None;
+            rows = p > b && o(p - 1, ")");
         }
         if (!value) continue;
+        if (several) {
+            if (rows) continue;
+            return MakeErrorAt(static_cast<int>(toks[i].pos), kOraTooManyValues);
+        }
         options.substitutions.push_back({i, i + 1, "(WITH \"liteoci$one\"(c) AS ("});
         options.appends.emplace_back(shape.match[i],
                                      " SELECT LITEOCI_SINGLE_ROW(c) FROM (SELECT c FROM \"liteoci$one\" LIMIT 2))");
     }
+    return {};
 }
 
 }  // namespace liteoci

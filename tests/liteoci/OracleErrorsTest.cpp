@@ -145,6 +145,11 @@ TEST_F(OracleErrorsTest, SubqueriesUsedAsValuesGiveOneRowAtMost) {
               (Rows{{"CLARK", "ACCOUNTING"}, {"JONES", "RESEARCH"}, {"KING", "ACCOUNTING"}, {"SMITH", "RESEARCH"}}));
     EXPECT_EQ(Run("select (select (select 7 from dual) from dual) from dual"), (Rows{{"7"}}));
     EXPECT_EQ(Run("select ename from emp where sal = (select max(sal) from emp)"), (Rows{{"KING"}}));
+    // a value is one column
+    EXPECT_EQ(ErrorOf("select (select empno, ename from emp where empno = 7369) from dual"),
+              "ORA-00913: too many values");
+    EXPECT_EQ(ErrorOf("select ename from emp where sal = (select sal, comm from emp where empno = 7369)"),
+              "ORA-00913: too many values");
     // lists of rows are no single value: IN, EXISTS, ANY, comparisons of several columns
     EXPECT_EQ(Run("select count(*) from emp where deptno in (select deptno from dept)"), (Rows{{"4"}}));
     EXPECT_EQ(Run("select count(*) from dept d where exists (select 1 from emp e where e.deptno = d.deptno)"),

@@ -175,6 +175,7 @@ const Case kCorpus[] = {
     {"errors", "update emp set comm = (select comm from emp) where empno = 7369",
      "ORA-01427: single-row subquery returns more than one row"},
     {"errors", "select (select ename from emp where empno = 1) from dual", "<null>"},
+    {"errors", "select (select empno, ename from emp) from dual", "ORA-00913: too many values"},
     {"errors", "select ename from emp union select deptno from dept",
      "ORA-01790: expression must have same datatype as corresponding expression"},
     {"errors", "select distinct ename from emp order by sal", "ORA-01791: not a SELECTed expression"},
