@@ -36,6 +36,9 @@ QueryShape ShapeOf(std::string_view text, const std::vector<Token>& toks, size_t
         size_t block = SIZE_MAX;
         Clause clause = Clause::None;
         size_t setOp = SIZE_MAX, before = SIZE_MAX;
+        size_t open = SIZE_MAX;        // its "("
+        size_t first = SIZE_MAX;       // the block that starts right after it
+        size_t lastGroup = SIZE_MAX;   // the block of the last (SELECT ...) closed at this level, just before
     };
     std::vector<Frame> frames(1);
     auto w = [&](size_t i, std::string_view word) { return i < e && IsWord(text, toks[i], word); };
@@ -56,19 +59,31 @@ QueryShape ShapeOf(std::string_view text, const std::vector<Token>& toks, size_t
         if (t.kind == Tok::Op) {
             if (IsOp(text, t, "(")) {
                 shape.clause[i] = frames.back().clause;
+                Frame child;
+                child.open = i;
+                // (SELECT ...) after a set operator: a branch of it
+                child.setOp = frames.back().setOp;
+                child.before = frames.back().before;
                 frames.back().setOp = SIZE_MAX;
-                frames.emplace_back();
+                frames.back().lastGroup = SIZE_MAX;
+                frames.push_back(child);
             } else if (IsOp(text, t, ")") && frames.size() > 1) {
                 close(frames.back(), i);
+                const size_t first = frames.back().first;
+                const bool whole = first != SIZE_MAX && shape.blocks[first].end == i;
                 frames.pop_back();
+                frames.back().lastGroup = whole ? first : SIZE_MAX;
                 shape.clause[i] = frames.back().clause;
             } else {
                 if (IsOp(text, t, ")")) shape.balanced = false;
                 shape.clause[i] = frames.back().clause;
+                frames.back().lastGroup = SIZE_MAX;
             }
             continue;
         }
         Frame& f = frames.back();
+        const size_t lastGroup = f.lastGroup;
+        f.lastGroup = SIZE_MAX;
         if (t.kind == Tok::Word) {
             Clause c = Clause::None;
             bool mark = true;
@@ -88,6 +103,7 @@ QueryShape ShapeOf(std::string_view text, const std::vector<Token>& toks, size_t
                     if (f.before != SIZE_MAX) shape.blocks[f.before].compound = true;
                 }
                 f.setOp = f.before = SIZE_MAX;
+                if (i == f.open + 1) f.first = shape.blocks.size();
                 f.block = shape.blocks.size();
                 shape.blocks.push_back(std::move(q));
                 f.clause = Clause::Select;
@@ -95,7 +111,7 @@ QueryShape ShapeOf(std::string_view text, const std::vector<Token>& toks, size_t
                 continue;
             }
             if (w(i, "UNION") || w(i, "INTERSECT") || w(i, "MINUS") || w(i, "EXCEPT")) {
-                const size_t before = f.block;
+                const size_t before = f.block != SIZE_MAX ? f.block : lastGroup;
                 close(f, i);
                 f.setOp = i;
                 f.before = before;

@@ -199,6 +199,8 @@ TEST_F(OracleErrorsTest, SetOperatorBranchesHaveTheSameTypes) {
     EXPECT_EQ(ErrorOf("select 1 a, 'x' from dual minus select 2 b, hiredate from emp"), e1790);
     EXPECT_EQ(ErrorOf("select sal from emp intersect select to_char(sal) from emp"), e1790);
     EXPECT_EQ(Refusal("select 1 from dual union select sysdate from dual"), std::make_pair(1790, 7));
+    EXPECT_EQ(ErrorOf("select 1 from dual union (select sysdate from dual)"), e1790);
+    EXPECT_EQ(ErrorOf("select 'a' from dual union all ((select 2 from dual))"), e1790);
     // a branch of unknown type between them does not hide the difference
     EXPECT_EQ(ErrorOf("select 1, 'a' from dual union select null, 'b' from dual union all select sysdate, 'c' "
                       "from dual"),
