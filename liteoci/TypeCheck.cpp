@@ -267,6 +267,19 @@ OraError CheckComparisons(Typer& ty, const std::vector<std::pair<std::string, st
             NumberInList(ty, b, i, ty.W(i, "IN") ? i + 1 : i + 2, *appends);
             continue;
         }
+        if (appends && ty.O(i, "-") && (i == b || toks[i - 1].kind == Tok::Op ? !ty.O(i - 1, ")")
+                                                                             : ty.W(i - 1, "SELECT") || ty.W(i - 1, "WHERE") ||
+                                                                                   ty.W(i - 1, "AND") || ty.W(i - 1, "OR") ||
+                                                                                   ty.W(i - 1, "THEN") || ty.W(i - 1, "ELSE"))) {
+            // a sign before a text reads it as a number
+            const size_t r = ty.PrimaryEnd(i + 1, e);
+            const bool whole = r != SIZE_MAX && (r >= e || toks[r].kind == Tok::Word || ty.O(r, ")") || ty.O(r, ","));
+            if (whole && r <= e && ty.Infer(i + 1, r) == ValueKind::Text) {
+                appends->emplace_back(i, " TO_NUMBER(");
+                appends->emplace_back(r - 1, ")");
+            }
+            continue;
+        }
         if (ty.W(i, "BETWEEN") && i > b + 1) {
             if (OraError err = CheckBetween(ty, b, e, i, appends)) return err;
             continue;

@@ -165,6 +165,8 @@ TEST_F(OracleErrorsTest, TextInArithmeticMustReadAsANumber) {
     EXPECT_EQ(ErrorOf("select ename * 2 from emp"), "ORA-01722: invalid number");
     EXPECT_EQ(ErrorOf("select 'a' / 2 from dual"), "ORA-01722: invalid number");
     EXPECT_EQ(ErrorOf("select sal + job from emp"), "ORA-01722: invalid number");
+    EXPECT_EQ(ErrorOf("select -ename from emp"), "ORA-01722: invalid number");
+    EXPECT_EQ(Run("select -'5' * 2, 2 * -'5', -sal from emp where empno = 7369"), (Rows{{"-10", "-10", "-800"}}));
     Error e;
     QueryBound(c_, "select :1 + 1 from dual", {"abc"}, &e);
     EXPECT_EQ(e.text, "ORA-01722: invalid number");
