@@ -360,7 +360,7 @@ OraError CheckGrouping(std::string_view text, const std::vector<Token>& toks, co
         c.groups.clear();
         c.byFirst.clear();
         c.giveUp = false;
-        if (grouped) c.AddGroupList(q.groupBy + 2, shape.ClauseEnd(q, q.groupBy));
+        if (q.groupBy != SIZE_MAX) c.AddGroupList(q.groupBy + 2, shape.ClauseEnd(q, q.groupBy));
         if (c.giveUp) continue;
         const auto from = FromTables(text, toks, shape, q);
         // The aliases of the select list's items (which ORDER BY may use) and the names its columns get.

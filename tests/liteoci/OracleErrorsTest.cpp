@@ -80,6 +80,7 @@ TEST_F(OracleErrorsTest, UngroupedColumnsAreRefusedAtTheColumn) {
     EXPECT_EQ(Refusal("select job, sum(sal) from emp group by job + 0").first, 979);
     // HAVING groups without GROUP BY, and is looked at before the select list
     EXPECT_EQ(Refusal("select ename from emp having ename > 'A'"), std::make_pair(979, 29));
+    EXPECT_EQ(Run("select count(*) from emp having count(*) > 1"), (Rows{{"4"}}));
     EXPECT_EQ(Refusal("select job from emp group by deptno having sal > 1"), std::make_pair(979, 43));
     // DISTINCT sorts by selected expressions only
     EXPECT_EQ(ErrorOf("select distinct ename from emp order by sal"), "ORA-01791: not a SELECTed expression");
