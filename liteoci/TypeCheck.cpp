@@ -264,7 +264,9 @@ OraError CheckComparisons(Typer& ty, const std::vector<std::pair<std::string, st
             continue;
         }
         if (appends && (ty.W(i, "IN") || (ty.W(i, "NOT") && ty.W(i + 1, "IN"))) && i > b) {
-            NumberInList(ty, b, i, ty.W(i, "IN") ? i + 1 : i + 2, *appends);
+            const bool negated = !ty.W(i, "IN");
+            NumberInList(ty, b, i, negated ? i + 2 : i + 1, *appends);
+            if (negated) ++i;
             continue;
         }
         if (appends && ty.O(i, "-") && (i == b || toks[i - 1].kind == Tok::Op ? !ty.O(i - 1, ")")
