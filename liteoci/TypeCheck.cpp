@@ -312,6 +312,37 @@ OraError CheckComparisons(Typer& ty, const std::vector<std::pair<std::string, st
     return {};
 }
 
+// INSERT INTO t (c1, c2, ...) VALUES (v1, v2, ...): a number given to a DATE column, or a date to a
+// NUMBER column, is ORA-00932 at the value.
+OraError CheckInsertedValues(Typer& ty, const QueryShape& shape) {
+    const auto& toks = ty.toks;
+    size_t t = shape.begin + 2;
+    if (!ty.W(shape.begin, "INSERT") || !ty.W(shape.begin + 1, "INTO") || t >= shape.end || !IsIdent(toks[t]))
+        return {};
+    if (t + 2 < shape.end && ty.O(t + 1, ".") && IsIdent(toks[t + 2])) t += 2;
+    const std::string table = IdentName(ty.text, toks[t]);
+    size_t cols = t + 1;
+    if (cols < shape.end && IsIdent(toks[cols]) && !ty.W(cols, "VALUES")) ++cols;  // an alias
+    if (!ty.O(cols, "(")) return {};
+    const size_t colsEnd = ty.Close(cols);
+    if (colsEnd >= shape.end || !ty.W(colsEnd + 1, "VALUES") || !ty.O(colsEnd + 2, "(")) return {};
+    const size_t vals = colsEnd + 2, valsEnd = ty.Close(vals);
+    if (valsEnd >= shape.end) return {};
+    const auto names = ty.Items(cols + 1, colsEnd), values = ty.Items(vals + 1, valsEnd);
+    if (names.size() != values.size()) return {};
+    const std::vector<std::pair<std::string, std::string>> from{{table, table}};
+    ty.from = &from;
+    for (size_t k = 0; k < names.size(); ++k) {
+        if (names[k].second != names[k].first + 1 || !IsIdent(toks[names[k].first])) continue;
+        const ValueKind c = ty.Column("", IdentName(ty.text, toks[names[k].first]));
+        const ValueKind v = ty.Infer(values[k].first, values[k].second);
+        if ((c == ValueKind::Date && v == ValueKind::Number) || (c == ValueKind::Number && v == ValueKind::Date))
+            return MakeErrorAt(static_cast<int>(toks[values[k].first].pos), kOraInconsistentTypes, KindName(c),
+                               KindName(v));
+    }
+    return {};
+}
+
 bool IsComparison(std::string_view text, const Token& t) {
     if (t.kind != Tok::Op) return false;
     std::string_view o = TokText(text, t);
@@ -363,7 +394,7 @@ OraError CheckTypes(std::string_view text, const std::vector<Token>& toks, const
             from[0].first = IdentName(text, toks[t + 1]);
         if (OraError err = CheckComparisons(ty, from, t + 1, shape.end, appends)) return err;
     }
-    return {};
+    return CheckInsertedValues(ty, shape);
 }
 
 }  // namespace liteoci

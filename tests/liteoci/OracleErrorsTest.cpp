@@ -244,6 +244,10 @@ TEST_F(OracleErrorsTest, DatesAreNotComparedWithNumbers) {
     EXPECT_EQ(ErrorOf("update emp set hiredate = 5 where empno = 7369"),
               "ORA-00932: inconsistent datatypes: expected DATE got NUMBER");
     EXPECT_EQ(ErrorOf("delete from emp where ename = 7369"), "ORA-01722: invalid number");
+    EXPECT_EQ(ErrorOf("insert into emp (empno, hiredate) values (1, 19800101)"),
+              "ORA-00932: inconsistent datatypes: expected DATE got NUMBER");
+    EXPECT_EQ(ErrorOf("insert into emp (empno, sal) values (1, sysdate)"),
+              "ORA-00932: inconsistent datatypes: expected NUMBER got DATE");
     EXPECT_EQ(Run("select count(*) from emp"), (Rows{{"4"}}));
     // text compared with a number is read as a number
     EXPECT_EQ(ErrorOf("select ename from emp where ename = 5"), "ORA-01722: invalid number");

@@ -166,6 +166,8 @@ const Case kCorpus[] = {
     {"errors", "select count(*) from emp where hiredate = 5",
      "ORA-00932: inconsistent datatypes: expected DATE got NUMBER"},
     {"errors", "select sysdate * 2 from dual", "ORA-00932: inconsistent datatypes: expected NUMBER got DATE"},
+    {"errors", "insert into emp (empno, ename, hiredate) values (1, 'X', 19800101)",
+     "ORA-00932: inconsistent datatypes: expected DATE got NUMBER"},
     {"errors", "select deptno, count(*) from emp group by deptno having sal > 1000",
      "ORA-00979: not a GROUP BY expression"},
     {"errors", "select job, count(*) from emp group by job order by ename", "ORA-00979: not a GROUP BY expression"},
