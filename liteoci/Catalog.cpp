@@ -100,9 +100,12 @@ struct ConstraintParser {
     }
 
     // PRIMARY KEY (..), UNIQUE (..), FOREIGN KEY (..) REFERENCES .., CHECK (..) at k.
-    void TableConstraint(size_t k, size_t end, const std::string& name) {
+    void TableConstraint(size_t k, size_t first, size_t end, const std::string& name) {
         ConstraintDef c;
         c.name = name;
+        c.tableLevel = true;
+        c.from = lx.toks[first].pos;
+        c.to = lx.toks[end - 1].pos + lx.toks[end - 1].len;
         if (W(k, "PRIMARY") && W(k + 1, "KEY")) {
             c.type = 'P', k += 2;
             c.columns = NameList(k);
@@ -123,13 +126,13 @@ struct ConstraintParser {
         } else {
             return;
         }
-        (void)end;
         out.push_back(std::move(c));
     }
 
     void ColumnDef(size_t s, size_t end) {
         const std::string col = IdentName(sql, lx.toks[s]);
         std::string pending;
+        size_t pendingFrom = s;
         for (size_t k = s + 1; k < end;) {
             if (O(k, "(") && match[k] != SIZE_MAX) {
                 k = match[k] + 1;
@@ -140,9 +143,11 @@ struct ConstraintParser {
             c.columns = {col};
             if (W(k, "CONSTRAINT") && k + 1 < end) {
                 pending = IdentName(sql, lx.toks[k + 1]);
+                pendingFrom = k;
                 k += 2;
                 continue;
             }
+            const size_t first = pending.empty() ? k : pendingFrom;
             if (W(k, "PRIMARY") && W(k + 1, "KEY")) {
                 c.type = 'P', k += 2;
             } else if (W(k, "UNIQUE")) {
@@ -164,7 +169,11 @@ struct ConstraintParser {
                 ++k;
                 continue;
             }
+            const bool internal = pending.rfind("liteoci$", 0) == 0;  // NOT NULL of a key's column
             pending.clear();
+            if (internal) continue;
+            c.from = lx.toks[first].pos;
+            c.to = lx.toks[k - 1].pos + lx.toks[k - 1].len;
             out.push_back(std::move(c));
         }
     }
@@ -195,8 +204,8 @@ struct ConstraintParser {
         for (auto [b, e] : items)
             if (!tableLevel(b) && IsName(t[b])) tableColumns.push_back(IdentName(sql, t[b]));
         for (auto [b, e] : items) {
-            if (W(b, "CONSTRAINT") && b + 2 < e) TableConstraint(b + 2, e, IdentName(sql, t[b + 1]));
-            else if (tableLevel(b)) TableConstraint(b, e, "");
+            if (W(b, "CONSTRAINT") && b + 2 < e) TableConstraint(b + 2, b, e, IdentName(sql, t[b + 1]));
+            else if (tableLevel(b)) TableConstraint(b, b, e, "");
             else if (IsName(t[b])) ColumnDef(b, e);
         }
         // Oracle names the constraints the text leaves unnamed SYS_Cnnnnnnn.

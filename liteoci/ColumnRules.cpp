@@ -150,6 +150,55 @@ std::vector<ColumnRule> ColumnRulesOf(std::string_view text, const std::vector<T
     return rules;
 }
 
+std::vector<std::pair<size_t, std::string>> PrimaryKeyNotNull(std::string_view text, const std::vector<Token>& toks) {
+    std::vector<std::pair<size_t, std::string>> out;
+    auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(text, toks[i], word); };
+    size_t k = 1;
+    if (!w(0, "CREATE")) return out;
+    if (w(k, "GLOBAL") && w(k + 1, "TEMPORARY")) k += 2;
+    if (!w(k, "TABLE")) return out;
+    ++k;
+    if (k + 2 < toks.size() && IsOp(text, toks[k + 1], ".")) k += 2;
+    ++k;
+    const std::vector<size_t> match = MatchParens(text, toks, 0, toks.size());
+    if (k >= toks.size() || !IsOp(text, toks[k], "(") || match[k] == SIZE_MAX) return out;
+    const size_t close = match[k];
+    // The items of the list: column definitions and the table's own constraints.
+    std::vector<std::pair<size_t, size_t>> items;
+    size_t s = k + 1;
+    for (size_t i = k + 1; i <= close; ++i) {
+        if (i < close && IsOp(text, toks[i], "(") && match[i] != SIZE_MAX) {
+            i = match[i];
+            continue;
+        }
+        if (i == close || IsOp(text, toks[i], ",")) {
+            if (i > s) items.emplace_back(s, i);
+            s = i + 1;
+        }
+    }
+    std::vector<std::string> keyColumns;
+    for (auto [b, e] : items) {
+        size_t p = b;
+        if (w(p, "CONSTRAINT")) p += 2;
+        if (!(w(p, "PRIMARY") && w(p + 1, "KEY")) || p + 2 >= e || !IsOp(text, toks[p + 2], "(")) continue;
+        for (size_t q = p + 3; q < e && q < match[p + 2]; ++q)
+            if (IsName(toks[q])) keyColumns.push_back(IdentName(text, toks[q]));
+    }
+    for (auto [b, e] : items) {
+        if (!IsName(toks[b]) || w(b, "CONSTRAINT") || w(b, "PRIMARY") || w(b, "FOREIGN") || w(b, "UNIQUE") || w(b, "CHECK"))
+            continue;
+        const std::string column = IdentName(text, toks[b]);
+        bool key = false, notNull = false;
+        for (const std::string& c : keyColumns) key = key || c == column;
+        for (size_t q = b + 1; q < e; ++q) {
+            if (w(q, "PRIMARY") && w(q + 1, "KEY")) key = true;
+            if (w(q, "NOT") && w(q + 1, "NULL")) notNull = true;
+        }
+        if (key && !notNull) out.emplace_back(e - 1, std::string(kKeyNotNull));
+    }
+    return out;
+}
+
 std::vector<std::pair<size_t, std::string>> ColumnChecks(const std::vector<ColumnRule>& rules, const std::string& table) {
     std::vector<std::pair<size_t, std::string>> out;
     for (const ColumnRule& r : rules) {
@@ -191,6 +240,30 @@ void CreateRoundingTrigger(Session& s, const std::string& table, const std::vect
                " WHERE rowid = NEW.rowid; END;";
     }
     s.Exec(sql.c_str());
+}
+
+void RefreshRoundingTrigger(Session& s, const std::string& table) {
+    std::string sql;
+    std::vector<std::string> old;
+    sqlite3_stmt* q = nullptr;
+    if (sqlite3_prepare_v2(s.db(),
+                           "SELECT type, name, sql FROM main.sqlite_master WHERE tbl_name = ?1 AND "
+                           "(type = 'table' OR (type = 'trigger' AND name LIKE 'liteoci$round$%'))",
+                           -1, &q, nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(q, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+        while (sqlite3_step(q) == SQLITE_ROW) {
+            const std::string type = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
+            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(q, 2));
+            if (type == "table") sql = text ? text : "";
+            else old.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(q, 1)));
+        }
+    }
+    sqlite3_finalize(q);
+    for (const std::string& name : old) s.Exec(("DROP TRIGGER " + QuoteId(name)).c_str());
+    const Lexed lx = Lex(sql);
+    std::string name;
+    const std::vector<ColumnRule> rules = ColumnRulesOf(sql, lx.toks, name);
+    if (!rules.empty()) CreateRoundingTrigger(s, table, rules);
 }
 
 int RegisterColumnRuleFunctions(sqlite3* db, SessionSettings* settings) {

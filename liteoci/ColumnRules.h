@@ -39,8 +39,19 @@ std::vector<ColumnRule> ColumnRulesOf(std::string_view text, const std::vector<T
 // The CHECK conditions to append after each definition's last token.
 std::vector<std::pair<size_t, std::string>> ColumnChecks(const std::vector<ColumnRule>& rules, const std::string& table);
 
+// The columns of a primary key may not be NULL in Oracle, while SQLite lets a key that is not an
+// INTEGER PRIMARY KEY take NULLs: for CREATE TABLE in toks, the NOT NULL to append after the
+// definition of each key column that lacks one. The constraint is named so that the dictionary can
+// tell it from the user's own.
+std::vector<std::pair<size_t, std::string>> PrimaryKeyNotNull(std::string_view text, const std::vector<Token>& toks);
+inline constexpr std::string_view kKeyNotNull = " CONSTRAINT \"liteoci$key\" NOT NULL";
+
 // After CREATE TABLE: the trigger that rounds the NUMBER(p,s) columns to their scale.
 void CreateRoundingTrigger(Session& s, const std::string& table, const std::vector<ColumnRule>& rules);
+
+// Makes the rounding trigger of `table` again from the table's definition as it is now (after ALTER
+// TABLE ADD, or after the table was built again).
+void RefreshRoundingTrigger(Session& s, const std::string& table);
 
 // LITEOCI_FITS on the connection.
 int RegisterColumnRuleFunctions(sqlite3* db, SessionSettings* settings);

@@ -7,6 +7,7 @@
 #include "Catalog.h"
 #include "OracleForms.h"
 #include "ColumnRules.h"
+#include "TableChange.h"
 #include "Dictionary.h"
 #include "Explain.h"
 #include "Hierarchy.h"
@@ -345,6 +346,8 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     if (st->cls.cls == StmtClass::Ddl && toks.size() > 1 && IsWord(st->text, toks[1], "SEQUENCE") &&
         (IsWord(st->text, toks[0], "CREATE") || IsWord(st->text, toks[0], "DROP")))
         return CompileSequenceDdl(st, s);
+    if (st->cls.cls == StmtClass::Ddl && IsTableChange(st->text, toks))
+        return CompileTableChange(st->text, toks, s, st->translation.tableChange);
     std::string_view text = st->text;
     size_t b = 0, e = toks.size();
     std::string prefix;
@@ -368,6 +371,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     if (st->cls.cls == StmtClass::Ddl) {
         std::string table;
         opt.appends = ColumnChecks(ColumnRulesOf(text, toks, table), table);
+        for (auto& a : PrimaryKeyNotNull(text, toks)) opt.appends.push_back(std::move(a));
         if (w(0, "TRUNCATE")) {
             if (!w(1, "TABLE")) return MakeErrorAt(toks.size() > 1 ? static_cast<int>(toks[1].pos) : 0, 900);
             prefix = "DELETE FROM ";
@@ -905,6 +909,13 @@ OraError ReplaceView(StmtHandle* st, Session& s) {
 sword RunDdl(StmtHandle* st, ErrorHandle* err) {
     Session& s = *st->session;
     if (OraError e = s.Commit()) return Fail(err, std::move(e));
+    if (st->translation.tableChange) {
+        if (OraError e = RunTableChange(s, *st->translation.tableChange)) return Fail(err, std::move(e));
+        NoteDdl(s, st->text, st->lex.toks);
+        st->rowCount = 0;
+        st->state = StmtHandle::State::Executed;
+        return OCI_SUCCESS;
+    }
     if (!st->translation.replaceView.empty()) {
         if (OraError e = ReplaceView(st, s)) return Fail(err, std::move(e));
         NoteDdl(s, st->text, st->lex.toks);
@@ -935,6 +946,9 @@ sword RunDdl(StmtHandle* st, ErrorHandle* err) {
         std::string table;
         const std::vector<ColumnRule> rules = ColumnRulesOf(st->text, st->lex.toks, table);
         if (!rules.empty()) CreateRoundingTrigger(s, table, rules);
+    } else if (IsWord(st->text, st->lex.toks[0], "ALTER")) {
+        std::string table;
+        if (!ColumnRulesOf(st->text, st->lex.toks, table).empty()) RefreshRoundingTrigger(s, table);
     }
     // a dropped table takes its triggers with it
     const auto& toks = st->lex.toks;
