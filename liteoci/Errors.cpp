@@ -79,6 +79,7 @@ constexpr Message kMessages[] = {
     {1436, "CONNECT BY loop in user data"},
     {1476, "divisor is equal to zero"},
     {1722, "invalid number"},
+    {1489, "result of string concatenation is too long"},
     {1740, "missing double quote in identifier"},
     {1742, "comment not properly terminated"},
     {1756, "quoted string not properly terminated"},

@@ -1,6 +1,8 @@
 #include "Executor.h"
 
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cmath>
 #include <cstring>
 
@@ -8,6 +10,7 @@
 #include "OracleForms.h"
 #include "ColumnRules.h"
 #include "TableChange.h"
+#include "WithinGroup.h"
 #include "Dictionary.h"
 #include "Explain.h"
 #include "Hierarchy.h"
@@ -400,6 +403,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
         i = p + 2;
     }
     RewriteOracleForms(text, toks, b, e, opt);
+    RewriteGroupForms(text, toks, b, e, opt);
     PositionalResolver resolver;
     if (b > 0) st->translation.sql = prefix;
     Translation tmp;
@@ -410,6 +414,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
                        ? TranslateHierarchicalInsert(text, toks, b, insertQuery, e, opt, resolver, tmp)
                        : Translate(text, toks, b, e, opt, resolver, tmp);
     if (err) return err;
+    FinishGroupForms(tmp);
     if (b > 0) {
         for (auto& m : tmp.map) m.first += static_cast<uint32_t>(prefix.size());
         tmp.sql = prefix + tmp.sql;

@@ -50,6 +50,8 @@ inline constexpr int kOraNoPrimaryKeyToDrop = 2441;     // Cannot drop nonexiste
 inline constexpr int kOraNoSuchConstraint = 2443;       // Cannot drop constraint  - nonexistent constraint
 inline constexpr int kOraKeyReferenced = 2273;          // this unique/primary key is referenced by some foreign keys
 inline constexpr int kOraBindInDdl = 1027;              // bind variables not allowed for data definition operations
+inline constexpr int kOraConcatenationTooLong = 1489;  // result of string concatenation is too long
+inline constexpr int kOraInvalidNumber = 1722;          // invalid number
 inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
 
 // OCI_ATTR_STMT_TYPE of the DML statements.

@@ -17,6 +17,7 @@
 #include "OraCodes.h"
 #include "Sha256.h"
 #include "TextFunctions.h"
+#include "GroupFunctions.h"
 
 namespace liteoci {
 namespace {
@@ -367,7 +368,7 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
     s->Exec("PRAGMA foreign_keys=ON");
     if (RegisterSqlFunctions(s->db_, &s->settings_) != SQLITE_OK ||
         RegisterColumnRuleFunctions(s->db_, &s->settings_) != SQLITE_OK ||
-        RegisterTextFunctions(s->db_, &s->settings_) != SQLITE_OK)
+        RegisterTextFunctions(s->db_, &s->settings_) != SQLITE_OK || RegisterGroupFunctions(s->db_) != SQLITE_OK)
         return MakeError(600, "functions");
     if (OraError e = s->Exec("CREATE TEMP TABLE DUAL (DUMMY VARCHAR2(1)); INSERT INTO temp.DUAL VALUES ('X')")) return e;
     if (OraError e = CreateDictionaryViews(*s)) return e;

@@ -33,13 +33,14 @@ constexpr Rename kWordRenames[] = {
     {"UNIQUE", nullptr},  // handled where it means DISTINCT
 };
 
-// Words that end a clause of the outermost query.
-bool IsClauseEnd(std::string_view text, const Token& t) {
-    static const char* const kWords[] = {"WHERE", "GROUP", "ORDER",   "HAVING", "UNION", "INTERSECT",
+// Words that end a clause of the outermost query. GROUP does only as GROUP BY: WITHIN GROUP belongs to
+// the call before it.
+bool IsClauseEnd(std::string_view text, const Token& t, const Token* next = nullptr) {
+    static const char* const kWords[] = {"WHERE", "ORDER",   "HAVING", "UNION", "INTERSECT",
                                          "MINUS", "EXCEPT", "CONNECT", "START", "FOR",   "FETCH"};
     for (const char* w : kWords)
         if (IsWord(text, t, w)) return true;
-    return false;
+    return IsWord(text, t, "GROUP") && (!next || IsWord(text, *next, "BY"));
 }
 
 bool IsIdent(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
@@ -96,10 +97,18 @@ struct Rewriter {
         if (IsIdent(T(i))) {
             size_t j = i + 1;
             while (j + 1 < e && Op(j, ".") && IsIdent(T(j + 1))) j += 2;
-            if (Op(j, "(") && match[j] != SIZE_MAX) return match[j] + 1;
+            if (Op(j, "(") && match[j] != SIZE_MAX) return CallEnd(match[j] + 1);
             return j;
         }
         return i + 1;
+    }
+
+    // Past what an analytic or ordered-set call carries after its arguments that end before k:
+    // f(...) WITHIN GROUP (...) and f(...) OVER (...).
+    size_t CallEnd(size_t k) const {
+        if (Word(k, "WITHIN") && Word(k + 1, "GROUP") && Op(k + 2, "(") && match[k + 2] != SIZE_MAX) k = match[k + 2] + 1;
+        if (Word(k, "OVER") && Op(k + 1, "(") && match[k + 1] != SIZE_MAX) k = match[k + 1] + 1;
+        return k;
     }
 
     // Token index where the operand that ends at token j (inclusive) starts.
@@ -108,6 +117,9 @@ struct Rewriter {
         if (Op(j, ")")) {
             if (match[j] == SIZE_MAX) return j;
             i = match[j];
+            // the window or the ordering of a call belongs to the call
+            if (i > b + 1 && Word(i - 1, "OVER") && Op(i - 2, ")")) return OperandStart(i - 2);
+            if (i > b + 2 && Word(i - 1, "GROUP") && Word(i - 2, "WITHIN") && Op(i - 3, ")")) return OperandStart(i - 3);
             if (i > b && IsIdent(T(i - 1)) && !IsKeywordBeforeOperand(text, T(i - 1))) --i;
             else return i;
         } else if (Word(j, "END")) {
@@ -486,7 +498,8 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
             else if (rw.Word(i, "DISTINCT") || rw.Word(i, "ALL")) ++i;
             size_t from = stmtEnd;
             for (size_t k = i; k < stmtEnd; ++k)
-                if (rw.depth[k] == 0 && (rw.Word(k, "FROM") || rw.Word(k, "INTO") || IsClauseEnd(text, toks[k]))) {
+                if (rw.depth[k] == 0 && (rw.Word(k, "FROM") || rw.Word(k, "INTO") ||
+                                         IsClauseEnd(text, toks[k], k + 1 < stmtEnd ? &toks[k + 1] : nullptr))) {
                     from = k;
                     break;
                 }
