@@ -11,6 +11,7 @@
 #include "ColumnRules.h"
 #include "TableChange.h"
 #include "WithinGroup.h"
+#include "SchemaNames.h"
 #include "Dictionary.h"
 #include "Explain.h"
 #include "Hierarchy.h"
@@ -402,6 +403,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
         opt.substitutions.push_back({i, p + 3, sqlName});
         i = p + 2;
     }
+    DropSchemaNames(s, text, toks, b, e, opt);
     RewriteOracleForms(text, toks, b, e, opt);
     RewriteGroupForms(text, toks, b, e, opt);
     PositionalResolver resolver;

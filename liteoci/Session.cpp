@@ -360,6 +360,7 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
     if (name == "SYS" && !sysdba) return MakeError(kOraSysNeedsSysdba);
 
     s->settings_.user = name;
+    s->sysdba_ = sysdba;
     s->settings_.dateFormat.Compile("DD-MON-RR");
     if (!s->readOnly_) {
         s->Exec("PRAGMA journal_mode=WAL");

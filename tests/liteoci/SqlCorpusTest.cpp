@@ -223,6 +223,16 @@ const Case kCorpus[] = {
     {"dates", "select last_day(date '2024-02-10') from dual", "29-FEB-24"},
 
     // ---- everyday syntax (SQL Language Reference: SELECT, UPDATE, INSERT, ALTER TABLE) ----------
+    // names qualified by their schema (the session's own)
+    {"syntax", "select ename from demo.emp where empno = 7839", "KING"},
+    {"syntax", "select demo.emp.ename, e.job from DEMO.EMP e, demo.emp where e.empno = 7839 and demo.emp.empno = e.mgr",
+     ""},
+    {"syntax", "select e.ename from demo.emp e join demo.dept d on d.deptno = e.deptno where d.loc = 'NEW YORK' "
+               "order by e.ename",
+     "CLARK\nKING\nMILLER"},
+    {"syntax", "select demo.emp_seq.nextval from dual", "100"},
+    {"syntax", "select demo.emp_seq.currval from dual", "100"},
+    {"syntax", "select count(*) from scott.emp", "ORA-00942: table or view does not exist"},
     {"syntax", "select ename from emp where deptno = 30 order by comm", "ALLEN\nWARD\nBLAKE"},
     {"syntax", "select ename from emp where deptno = 30 order by comm desc", "BLAKE\nWARD\nALLEN"},
     {"syntax", "select ename from emp where deptno = 30 order by comm nulls first", "BLAKE\nALLEN\nWARD"},
@@ -398,8 +408,24 @@ TEST(SqlCorpusTest, SessionsAsOracle) {
         Error e = sys.Logon("SYS", "sys", path);
         EXPECT_EQ(e.code, 28009) << e.text;
     }
+    {
+        Conn demo;
+        ASSERT_EQ(demo.Logon("DEMO", "demo", path).code, 0);
+        ASSERT_EQ(Exec(demo, "create table observers (name varchar2(20))").code, 0);
+        ASSERT_EQ(Exec(demo, "insert into observers values ('Hale')").code, 0);
+    }
     Conn sys;
     ASSERT_EQ(sys.Logon("SYS", "sys", path, true).code, 0);
+    // SYSDBA reads any schema, by the owner's name in either case
+    EXPECT_EQ(Scalar(sys, "select count(*) from DEMO.OBSERVERS"), "1");
+    EXPECT_EQ(Scalar(sys, "select demo.observers.name from demo.observers"), "Hale");
+    // a user without the privilege does not see another schema's table
+    ASSERT_EQ(RunAdmin("user " + path + " SCOTT tiger"), 0);
+    Conn scott;
+    ASSERT_EQ(scott.Logon("SCOTT", "tiger", path).code, 0);
+    Error e;
+    Query(scott, "select count(*) from demo.observers", &e);
+    EXPECT_EQ(e.code, 942) << e.text;
 }
 
 }  // namespace
