@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "Errors.h"
 #include "OraCodes.h"
@@ -40,6 +41,10 @@ bool ReadRule(std::string_view text, const std::vector<Token>& toks, const std::
         if (paren && num(t + 2)) r.length = std::atoll(std::string(TokText(text, toks[t + 2])).c_str());
         else if (w(t, "CHAR") || w(t, "NCHAR")) r.length = 1;
         else return false;
+        // CHAR(n) keeps n bytes (the default length semantics), NCHAR(n) n characters
+        if (w(t, "CHAR")) r.padTo = r.length, r.padUnit = 'B';
+        if (w(t, "NCHAR")) r.padTo = r.length, r.padUnit = 'C';
+        if (w(t, "CHAR") && paren && t + 3 < e && IsWord(text, toks[t + 3], "CHAR")) r.padUnit = 'C';
         // NVARCHAR2 and NCHAR count characters in two bytes each
         if (w(t, "NVARCHAR2") || w(t, "NCHAR")) r.length *= 4;
         return r.length > 0;
@@ -100,6 +105,34 @@ void FitsFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     const double rounded = std::round(v * factor) / factor;
     if (std::fabs(rounded) >= std::pow(10.0, static_cast<double>(precision - scale))) return fail(MakeError(kOraPrecisionExceeded));
     sqlite3_result_int(ctx, 1);
+}
+
+// LITEOCI_PADCHAR(value, n, unit): the text with blanks added up to n bytes (B) or characters (C).
+void PadChar(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    const unsigned char* p = sqlite3_value_text(argv[0]);
+    std::string v(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_value_bytes(argv[0])));
+    const long long n = sqlite3_value_int64(argv[1]);
+    const unsigned char* unit = sqlite3_value_text(argv[2]);
+    long long have = static_cast<long long>(v.size());
+    if (unit && unit[0] == 'C') {
+        have = 0;
+        for (unsigned char ch : v) have += (ch & 0xC0) != 0x80;
+    }
+    if (have < n && n <= 32767) v.append(static_cast<size_t>(n - have), ' ');
+    sqlite3_result_text(ctx, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+}
+
+// Texts compared as blank-padded: the shorter is taken as filled with blanks to the other's length.
+int CompareBlankPadded(void*, int na, const void* a, int nb, const void* b) {
+    const auto* x = static_cast<const unsigned char*>(a);
+    const auto* y = static_cast<const unsigned char*>(b);
+    while (na > 0 && x[na - 1] == ' ') --na;
+    while (nb > 0 && y[nb - 1] == ' ') --nb;
+    const int common = na < nb ? na : nb;
+    if (common > 0)
+        if (int c = std::memcmp(x, y, static_cast<size_t>(common))) return c;
+    return na - nb;
 }
 
 }  // namespace
@@ -207,6 +240,7 @@ std::vector<std::pair<size_t, std::string>> ColumnChecks(const std::vector<Colum
         else if (r.hasPrecision) check += std::to_string(r.precision) + ", " + std::to_string(r.scale);
         else check += "NULL, NULL";
         check += ", " + QuoteString(table) + ", " + QuoteString(r.column) + "))";
+        if (r.padTo > 0) check += " COLLATE LITEOCI_CHAR";
         out.emplace_back(r.lastToken, check);
     }
     return out;
@@ -215,6 +249,14 @@ std::vector<std::pair<size_t, std::string>> ColumnChecks(const std::vector<Colum
 void CreateRoundingTrigger(Session& s, const std::string& table, const std::vector<ColumnRule>& rules) {
     std::string set, differs;
     for (const ColumnRule& r : rules) {
+        if (r.padTo > 0) {
+            const std::string c = QuoteId(r.column), n = std::to_string(r.padTo);
+            if (!set.empty()) set += ", ", differs += " OR ";
+            set += c + " = LITEOCI_PADCHAR(" + c + ", " + n + ", '" + r.padUnit + "')";
+            differs += std::string(r.padUnit == 'B' ? "length(CAST(NEW." + c + " AS BLOB))" : "length(NEW." + c + ")") +
+                       " < " + n;
+            continue;
+        }
         if (r.kind != 'N' || !r.hasScale) continue;
         const std::string c = QuoteId(r.column);
         const std::string rounded = "round(NEW." + c + ", " + std::to_string(r.scale) + ")";
@@ -267,8 +309,13 @@ void RefreshRoundingTrigger(Session& s, const std::string& table) {
 }
 
 int RegisterColumnRuleFunctions(sqlite3* db, SessionSettings* settings) {
-    return sqlite3_create_function_v2(db, "LITEOCI_FITS", 6, SQLITE_UTF8 | SQLITE_DETERMINISTIC, settings, FitsFunction,
-                                      nullptr, nullptr, nullptr);
+    int rc = sqlite3_create_function_v2(db, "LITEOCI_FITS", 6, SQLITE_UTF8 | SQLITE_DETERMINISTIC, settings, FitsFunction,
+                                        nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function_v2(db, "LITEOCI_PADCHAR", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, PadChar,
+                                        nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_create_collation_v2(db, "LITEOCI_CHAR", SQLITE_UTF8, nullptr, CompareBlankPadded, nullptr);
+    return rc;
 }
 
 }  // namespace liteoci

@@ -76,6 +76,29 @@ struct Forms {
         }
     }
 
+    // CAST(x AS CHAR(n)) and NCHAR(n): SQLite's CAST keeps the text as it is, Oracle pads it with blanks.
+    void CastToChar() {
+        for (size_t i = b; i + 1 < e; ++i) {
+            if (!W(i, "CAST") || !O(i + 1, "(") || match[i + 1] == SIZE_MAX) continue;
+            const size_t close = match[i + 1];
+            size_t as = SIZE_MAX;
+            for (size_t k = i + 2; k < close; ++k) {
+                if (O(k, "(") && match[k] != SIZE_MAX) k = match[k];
+                else if (W(k, "AS")) as = k;
+            }
+            const size_t t = as + 1;
+            if (as == SIZE_MAX || !(W(t, "CHAR") || W(t, "NCHAR"))) continue;
+            std::string length = "1";
+            char unit = W(t, "NCHAR") ? 'C' : 'B';
+            if (O(t + 1, "(") && t + 2 < close && toks[t + 2].kind == Tok::Number) {
+                length = std::string(TokText(text, toks[t + 2]));
+                if (W(t + 3, "CHAR")) unit = 'C';
+            }
+            options.substitutions.push_back({i, i + 1, "LITEOCI_PADCHAR(CAST"});
+            options.substitutions.push_back({t, close, "TEXT), " + length + ", '" + unit + "'"});
+        }
+    }
+
     // TRIM([LEADING | TRAILING | BOTH] [c] FROM s) as LITEOCI_TRIM('L' | 'T' | 'B', c, s).
     void TrimFrom() {
         for (size_t i = b; i + 1 < e; ++i) {
@@ -200,6 +223,7 @@ void RewriteOracleForms(std::string_view text, const std::vector<Token>& toks, s
     Forms f{text, toks, b, e, MatchParens(text, toks, b, e), options};
     f.NullOrder();
     f.DmlAlias();
+    f.CastToChar();
     f.TrimFrom();
     f.RowLimits();
     f.DateOperands();

@@ -172,7 +172,15 @@ const Case kCorpus[] = {
     {"constraints", "insert into single values (null)", "ORA-01400: cannot insert NULL into (\"DEMO\".\"SINGLE\".\"A\")"},
     {"constraints", "select count(*) from user_constraints where table_name in ('PAIR', 'SINGLE') and constraint_type = 'C'",
      "0"},
-    {"constraints", "select '[' || c || ']' from (select cast('ab' as char(5)) c from dual)", "[ab   ]", kOpen},
+    {"constraints", "select '[' || c || ']' from (select cast('ab' as char(5)) c from dual)", "[ab   ]"},
+    // CHAR values are blank-padded, and compared with text literals as blank-padded texts
+    {"constraints", "create table codes (code char(5), name varchar2(10))", ""},
+    {"constraints", "insert into codes values ('ab', 'ab')", ""},
+    {"constraints", "select '[' || code || ']', length(code), '[' || name || ']' from codes", "[ab   ]|5|[ab]"},
+    {"constraints", "select count(*) from codes where code = 'ab'", "1"},
+    {"constraints", "select count(*) from codes where code = 'ab   '", "1"},
+    {"constraints", "update codes set code = 'xyz'", ""},
+    {"constraints", "select '[' || code || ']' from codes", "[xyz  ]"},
     {"constraints", "rollback", ""},
 
     // ---- transactions (SQL Language Reference: SAVEPOINT, ROLLBACK) ----------------------------
