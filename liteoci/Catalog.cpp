@@ -388,12 +388,25 @@ OraError CreateCatalogViews(Session& s) {
         "'VALID' AS STATUS, 10 AS PCT_FREE, 'YES' AS LOGGING, NULL AS NUM_ROWS, NULL AS BLOCKS, "
         "NULL AS AVG_ROW_LEN, NULL AS LAST_ANALYZED, 'NO' AS PARTITIONED, 'N' AS TEMPORARY, 'NO' AS NESTED, "
         "'NO' AS DROPPED, 'NO' AS READ_ONLY FROM " + master + "WHERE m.type = 'table' AND" + mine;
+    // An identity column's default names its sequence and its kind: LITEOCI_NEXTVAL('ISEQ$$_n', 'kind').
+    const std::string isIdentity = "coalesce(c.dflt_value LIKE '%LITEOCI_NEXTVAL(''ISEQ$$%', 0)";
+    const std::string seqAt = "instr(c.dflt_value, 'ISEQ$$_')";
+    const std::string sequence = "substr(c.dflt_value, " + seqAt + ", instr(substr(c.dflt_value, " + seqAt + "), '''') - 1)";
+    const std::string kindAt = "(" + seqAt + " + length(" + sequence + ") + 4)";
+    const std::string kind = "substr(c.dflt_value, " + kindAt + ", instr(substr(c.dflt_value, " + kindAt + "), '''') - 1)";
     const std::string columns =
         " m.name AS TABLE_NAME, c.name AS COLUMN_NAME, LITEOCI_TYPE(c.type, 0) AS DATA_TYPE, "
         "LITEOCI_TYPE(c.type, 1) AS DATA_LENGTH, LITEOCI_TYPE(c.type, 2) AS DATA_PRECISION, "
         "LITEOCI_TYPE(c.type, 3) AS DATA_SCALE, CASE WHEN c.\"notnull\" OR c.pk > 0 THEN 'N' ELSE 'Y' END AS NULLABLE, "
-        "c.cid + 1 AS COLUMN_ID, c.dflt_value AS DATA_DEFAULT, LITEOCI_TYPE(c.type, 4) AS CHAR_LENGTH "
+        "c.cid + 1 AS COLUMN_ID, CASE WHEN " + isIdentity + " THEN '\"' || " + owner + " || '\".\"' || " + sequence +
+        " || '\".nextval' ELSE c.dflt_value END AS DATA_DEFAULT, LITEOCI_TYPE(c.type, 4) AS CHAR_LENGTH, "
+        "CASE WHEN " + isIdentity + " THEN 'YES' ELSE 'NO' END AS IDENTITY_COLUMN "
         "FROM " + master + ", pragma_table_info(m.name) c WHERE m.type IN ('table', 'view') AND" + mine;
+    const std::string identityCols =
+        " m.name AS TABLE_NAME, c.name AS COLUMN_NAME, CASE WHEN " + kind + " = 'ALWAYS' THEN 'ALWAYS' ELSE "
+        "'BY DEFAULT' END AS GENERATION_TYPE, " + sequence + " AS SEQUENCE_NAME "
+        "FROM " + master + ", pragma_table_info(m.name) c WHERE m.type = 'table' AND " +
+        isIdentity + " AND" + mine;
     // the index of a primary or unique key carries the constraint's name
     const std::string indexes =
         " x.* FROM (SELECT m.name AS INDEX_NAME, 'NORMAL' AS INDEX_TYPE, " + owner + " AS TABLE_OWNER, m.tbl_name AS TABLE_NAME, "
@@ -463,6 +476,7 @@ OraError CreateCatalogViews(Session& s) {
         };
         view("TABLES", tables);
         view("TAB_COLUMNS", columns);
+        view("TAB_IDENTITY_COLS", identityCols);
         view("INDEXES", indexes);
         view("IND_COLUMNS", indColumns);
         view("CONSTRAINTS", constraints);

@@ -80,6 +80,8 @@ constexpr Message kMessages[] = {
     {1476, "divisor is equal to zero"},
     {1722, "invalid number"},
     {1489, "result of string concatenation is too long"},
+    {32795, "cannot insert into a generated always identity column"},
+    {32796, "cannot update a generated always identity column"},
     {1740, "missing double quote in identifier"},
     {1742, "comment not properly terminated"},
     {1756, "quoted string not properly terminated"},

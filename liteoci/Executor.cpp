@@ -12,6 +12,7 @@
 #include "TableChange.h"
 #include "WithinGroup.h"
 #include "SchemaNames.h"
+#include "Identity.h"
 #include "Dictionary.h"
 #include "Explain.h"
 #include "Hierarchy.h"
@@ -360,6 +361,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     opt.cancel = s.cancelFlag();
     auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(text, toks[i], word); };
     std::string replaceView;
+    std::shared_ptr<const IdentityPlan> identity;
     if (st->cls.cls == StmtClass::Ddl && w(0, "CREATE") && w(1, "OR") && w(2, "REPLACE")) {
         // SQLite has no OR REPLACE (nor FORCE) for views: the old view is dropped when this runs
         size_t v = 3;
@@ -376,6 +378,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
         std::string table;
         opt.appends = ColumnChecks(ColumnRulesOf(text, toks, table), table);
         for (auto& a : PrimaryKeyNotNull(text, toks)) opt.appends.push_back(std::move(a));
+        if (OraError e = PlanIdentities(s, text, toks, opt, identity)) return e;
         if (w(0, "TRUNCATE")) {
             if (!w(1, "TABLE")) return MakeErrorAt(toks.size() > 1 ? static_cast<int>(toks[1].pos) : 0, 900);
             prefix = "DELETE FROM ";
@@ -439,6 +442,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
         t2.map.insert(t2.map.end(), t3.map.begin(), t3.map.end());
         tmp = std::move(t2);
     }
+    tmp.identity = std::move(identity);
     st->translation = std::move(tmp);
     st->placeholderCount = resolver.count();
     if (!replaceView.empty() && ViewExists(s, replaceView)) {
@@ -953,6 +957,11 @@ sword RunDdl(StmtHandle* st, ErrorHandle* err) {
         std::string table;
         const std::vector<ColumnRule> rules = ColumnRulesOf(st->text, st->lex.toks, table);
         if (!rules.empty()) CreateRoundingTrigger(s, table, rules);
+        if (st->translation.identity)
+            if (OraError e = CreateIdentities(s, *st->translation.identity)) {
+                s.Exec(("DROP TABLE \"" + st->translation.identity->table + "\"").c_str());
+                return Fail(err, std::move(e));
+            }
     } else if (IsWord(st->text, st->lex.toks[0], "ALTER")) {
         std::string table;
         if (!ColumnRulesOf(st->text, st->lex.toks, table).empty()) RefreshRoundingTrigger(s, table);

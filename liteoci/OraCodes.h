@@ -52,6 +52,8 @@ inline constexpr int kOraKeyReferenced = 2273;          // this unique/primary k
 inline constexpr int kOraBindInDdl = 1027;              // bind variables not allowed for data definition operations
 inline constexpr int kOraConcatenationTooLong = 1489;  // result of string concatenation is too long
 inline constexpr int kOraInvalidNumber = 1722;          // invalid number
+inline constexpr int kOraInsertIntoAlwaysIdentity = 32795;  // cannot insert into a generated always identity column
+inline constexpr int kOraUpdateAlwaysIdentity = 32796;      // cannot update a generated always identity column
 inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
 
 // OCI_ATTR_STMT_TYPE of the DML statements.

@@ -20,6 +20,7 @@
 namespace liteoci {
 
 struct TableChange;
+struct IdentityPlan;
 
 // Where the value of one "?N" parameter of the rewritten text comes from.
 struct ParamRef {
@@ -61,7 +62,8 @@ struct Translation {
     std::vector<std::pair<std::string, std::string>> tables;  // (alias or name, table) of its FROM
     bool forUpdate = false;
     std::string replaceView;  // CREATE OR REPLACE VIEW of an existing view: dropped when the statement runs
-    std::shared_ptr<const TableChange> tableChange;  // ALTER TABLE that adds or drops a constraint: run by the client
+    std::shared_ptr<const TableChange> tableChange;
+    std::shared_ptr<const IdentityPlan> identity;  // CREATE TABLE with identity columns: their sequences and triggers  // ALTER TABLE that adds or drops a constraint: run by the client
 
     // Offset in the user's text of the token at `sqlOffset` of the rewritten text.
     int MapOffset(int sqlOffset) const;
