@@ -219,14 +219,15 @@ struct Forms {
 }  // namespace
 
 void RewriteOracleForms(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
-                        TranslateOptions& options) {
+                        TranslateOptions& options, bool inBlock) {
     Forms f{text, toks, b, e, MatchParens(text, toks, b, e), options};
     f.NullOrder();
     f.DmlAlias();
     f.CastToChar();
     f.TrimFrom();
     f.RowLimits();
-    f.DateOperands();
+    // in a block a name compared with a text may be a variable, whose type decides
+    if (!inBlock) f.DateOperands();
     if (b < e && (IsWord(text, toks[b], "CREATE") || IsWord(text, toks[b], "ALTER"))) f.FunctionDefaults();
 }
 

@@ -15,9 +15,10 @@
 
 namespace liteoci {
 
-// Adds to options.appends and options.substitutions what tokens [b, e) need.
+// Adds to options.appends and options.substitutions what tokens [b, e) need; `inBlock` for the SQL of
+// a PL/SQL block, whose texts stand for the block's variables where SQL would have columns.
 void RewriteOracleForms(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
-                        TranslateOptions& options);
+                        TranslateOptions& options, bool inBlock = false);
 
 }  // namespace liteoci
 
