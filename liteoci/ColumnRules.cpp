@@ -284,6 +284,47 @@ void CreateRoundingTrigger(Session& s, const std::string& table, const std::vect
     s.Exec(sql.c_str());
 }
 
+void RenameInColumnChecks(Session& s, const std::string& from, const std::string& to) {
+    std::string sql;
+    sqlite3_stmt* q = nullptr;
+    if (sqlite3_prepare_v2(s.db(), "SELECT sql FROM main.sqlite_master WHERE type = 'table' AND name = ?1", -1, &q,
+                           nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(q, 1, to.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(q) == SQLITE_ROW && sqlite3_column_text(q, 0))
+            sql = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
+    }
+    sqlite3_finalize(q);
+    // LITEOCI_FITS(column, kind, n, m, 'table', 'column'): the table is the argument after the fourth comma
+    const std::string oldArg = ", " + QuoteString(from) + ", ", newArg = ", " + QuoteString(to) + ", ";
+    bool changed = false;
+    for (size_t at = sql.find("LITEOCI_FITS("); at != std::string::npos; at = sql.find("LITEOCI_FITS(", at + 1)) {
+        const size_t end = sql.find("))", at);
+        const size_t arg = sql.find(oldArg, at);
+        if (arg == std::string::npos || arg > end) continue;
+        sql.replace(arg, oldArg.size(), newArg);
+        changed = true;
+    }
+    if (!changed) return;
+    // Only a text inside CHECK conditions changes, which leaves the table's stored format as it is; the
+    // schema's version moves on so that every connection reads the table's definition again.
+    int version = 0;
+    if (sqlite3_prepare_v2(s.db(), "PRAGMA schema_version", -1, &q, nullptr) == SQLITE_OK && sqlite3_step(q) == SQLITE_ROW)
+        version = sqlite3_column_int(q, 0);
+    sqlite3_finalize(q);
+    if (s.Exec("BEGIN IMMEDIATE")) return;
+    s.Exec("PRAGMA writable_schema=ON");
+    if (sqlite3_prepare_v2(s.db(), "UPDATE main.sqlite_master SET sql = ?1 WHERE type = 'table' AND name = ?2", -1, &q,
+                           nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(q, 1, sql.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(q, 2, to.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(q);
+    }
+    sqlite3_finalize(q);
+    s.Exec(("PRAGMA schema_version=" + std::to_string(version + 1)).c_str());
+    s.Exec("PRAGMA writable_schema=OFF");
+    s.Exec("COMMIT");
+}
+
 void RefreshRoundingTrigger(Session& s, const std::string& table) {
     std::string sql;
     std::vector<std::string> old;

@@ -51,6 +51,9 @@ inline constexpr std::string_view kKeyNotNull = " CONSTRAINT \"liteoci$key\" NOT
 // After CREATE TABLE: the trigger that rounds the NUMBER(p,s) columns to their scale.
 void CreateRoundingTrigger(Session& s, const std::string& table, const std::vector<ColumnRule>& rules);
 
+// After a table was renamed: its length and precision checks name it by its new name in their messages.
+void RenameInColumnChecks(Session& s, const std::string& from, const std::string& to);
+
 // Makes the rounding trigger of `table` again from the table's definition as it is now (after ALTER
 // TABLE ADD, or after the table was built again).
 void RefreshRoundingTrigger(Session& s, const std::string& table);

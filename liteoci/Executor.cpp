@@ -966,8 +966,20 @@ sword RunDdl(StmtHandle* st, ErrorHandle* err) {
         std::string table;
         if (!ColumnRulesOf(st->text, st->lex.toks, table).empty()) RefreshRoundingTrigger(s, table);
     }
-    // a dropped table takes its triggers with it
     const auto& toks = st->lex.toks;
+    // RENAME a TO b and ALTER TABLE a RENAME TO b
+    {
+        auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(st->text, toks[i], word); };
+        size_t a = SIZE_MAX;
+        if (w(0, "RENAME")) a = 1;
+        else if (w(0, "ALTER") && w(1, "TABLE")) a = toks.size() > 4 && IsOp(st->text, toks[3], ".") ? 4 : 2;
+        if (a != SIZE_MAX && w(a + 1 + (w(0, "ALTER") ? 1 : 0), "TO") && (w(0, "RENAME") || w(a + 1, "RENAME"))) {
+            const size_t to = a + (w(0, "ALTER") ? 3 : 2);
+            if (to < toks.size())
+                RenameInColumnChecks(s, IdentName(st->text, toks[a]), IdentName(st->text, toks[to]));
+        }
+    }
+    // a dropped table takes its triggers with it
     if (toks.size() > 2 && IsWord(st->text, toks[0], "DROP") && IsWord(st->text, toks[1], "TABLE")) {
         size_t k = toks.size() > 4 && IsOp(st->text, toks[3], ".") ? 4 : 2;
         ForgetTableTriggers(s, Upper(IdentName(st->text, toks[k])));

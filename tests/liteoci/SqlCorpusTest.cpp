@@ -308,6 +308,10 @@ const Case kCorpus[] = {
      "STAMP_ID\nAT"},
     {"syntax", "rename stamped to stamps", ""},
     {"syntax", "select table_name from user_tables where table_name like 'STAMP%'", "STAMPS"},
+    {"syntax", "create table short_notes (note varchar2(3))", ""},
+    {"syntax", "rename short_notes to brief_notes", ""},
+    {"syntax", "insert into brief_notes values ('abcd')",
+     "ORA-12899: value too large for column \"DEMO\".\"BRIEF_NOTES\".\"NOTE\" (actual: 4, maximum: 3)"},
     {"syntax", "merge into dept d using (select 10 deptno, 'ACCT' dname from dual) s on (d.deptno = s.deptno) "
                "when matched then update set d.dname = s.dname",
      "", kOpen},
