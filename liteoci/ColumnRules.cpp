@@ -123,6 +123,38 @@ void PadChar(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_result_text(ctx, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
 }
 
+// LITEOCI_TONUMBER(value, precision or NULL, scale or NULL): CAST(value AS NUMBER(p, s)). A text must be
+// a number (ORA-01722, where SQLite's CAST would give 0); the value is rounded to s places and may not
+// have more than p - s digits before the point (ORA-01438), as a column of that type keeps it.
+void ToNumber(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const int type = sqlite3_value_type(argv[0]);
+    if (type == SQLITE_NULL) return sqlite3_result_null(ctx);
+    double v = 0;
+    if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
+        const char* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+        if (ParseNumberText(p ? p : "", v)) {
+            const OraError e = MakeError(kOraInvalidNumber);
+            return sqlite3_result_error(ctx, e.text.c_str(), -1);
+        }
+    } else {
+        v = sqlite3_value_double(argv[0]);
+    }
+    if (sqlite3_value_type(argv[1]) != SQLITE_NULL) {
+        const long long precision = sqlite3_value_int64(argv[1]);
+        const long long scale = sqlite3_value_type(argv[2]) == SQLITE_NULL ? 0 : sqlite3_value_int64(argv[2]);
+        const double factor = std::pow(10.0, static_cast<double>(scale));
+        v = std::round(v * factor) / factor;
+        if (std::fabs(v) >= std::pow(10.0, static_cast<double>(precision - scale))) {
+            const OraError e = MakeError(kOraPrecisionExceeded);
+            return sqlite3_result_error(ctx, e.text.c_str(), -1);
+        }
+    } else if (type == SQLITE_INTEGER) {
+        return sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0]));
+    }
+    if (std::fabs(v) < 9.0e15 && v == std::floor(v)) sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(v));
+    else sqlite3_result_double(ctx, v);
+}
+
 // Texts compared as blank-padded: the shorter is taken as filled with blanks to the other's length.
 int CompareBlankPadded(void*, int na, const void* a, int nb, const void* b) {
     const auto* x = static_cast<const unsigned char*>(a);
@@ -354,6 +386,9 @@ int RegisterColumnRuleFunctions(sqlite3* db, SessionSettings* settings) {
                                         nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_create_function_v2(db, "LITEOCI_PADCHAR", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, PadChar,
+                                        nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function_v2(db, "LITEOCI_TONUMBER", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, ToNumber,
                                         nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) rc = sqlite3_create_collation_v2(db, "LITEOCI_CHAR", SQLITE_UTF8, nullptr, CompareBlankPadded, nullptr);
     return rc;

@@ -142,6 +142,57 @@ void ListFinal(sqlite3_context* ctx) {
     Free<List>(ctx);
 }
 
+// ---- VARIANCE, STDDEV and their _POP and _SAMP forms --------------------------------------------
+
+// Sums kept relative to the first value, so that large values close together lose no precision.
+struct Moments {
+    double shift = 0;
+    double sum = 0, squares = 0;
+    long long n = 0;
+    bool shifted = false;
+};
+
+template <int Kind>  // 0 VARIANCE, 1 VAR_SAMP, 2 VAR_POP; +3 the square root of each
+struct Spread {
+    static void Step(sqlite3_context* ctx, int, sqlite3_value** argv) {
+        double v;
+        if (!NumberOf(ctx, argv[0], v)) return;
+        Moments* m = StateOf<Moments>(ctx, true);
+        if (!m) return;
+        if (!m->shifted) m->shift = v, m->shifted = true;
+        v -= m->shift;
+        m->sum += v, m->squares += v * v, ++m->n;
+    }
+    static void Inverse(sqlite3_context* ctx, int, sqlite3_value** argv) {
+        double v;
+        Moments* m = StateOf<Moments>(ctx, false);
+        if (!m || sqlite3_value_type(argv[0]) == SQLITE_NULL || !NumberOf(ctx, argv[0], v)) return;
+        v -= m->shift;
+        m->sum -= v, m->squares -= v * v, --m->n;
+    }
+    static void Value(sqlite3_context* ctx) {
+        Moments* m = StateOf<Moments>(ctx, false);
+        const int kind = Kind % 3;
+        if (!m || m->n == 0) return sqlite3_result_null(ctx);
+        // VARIANCE is 0 for one value where VAR_SAMP has none
+        if (m->n == 1 && kind != 2) return kind == 0 ? sqlite3_result_int(ctx, 0) : sqlite3_result_null(ctx);
+        const double n = static_cast<double>(m->n);
+        double var = (m->squares - m->sum * m->sum / n) / (kind == 2 ? n : n - 1);
+        if (var < 0) var = 0;  // rounding of equal values
+        ResultNumber(ctx, Kind >= 3 ? std::sqrt(var) : var);
+    }
+    static void Final(sqlite3_context* ctx) {
+        Value(ctx);
+        Free<Moments>(ctx);
+    }
+};
+
+template <int Kind>
+int RegisterSpread(sqlite3* db, const char* name) {
+    return sqlite3_create_window_function(db, name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, Spread<Kind>::Step,
+                                          Spread<Kind>::Final, Spread<Kind>::Value, Spread<Kind>::Inverse, nullptr);
+}
+
 // ---- one-row functions ---------------------------------------------------------------------------
 
 // REMAINDER(n2, n1): n2 - n1 * N, N the integer nearest n2 / n1, the even one when halfway.
@@ -173,6 +224,12 @@ int RegisterGroupFunctions(sqlite3* db) {
     if (rc == SQLITE_OK)
         rc = sqlite3_create_window_function(db, "LITEOCI_LISTAGG", 4, flags, nullptr, ListStep, ListFinal, ListValue,
                                             ListInverse, nullptr);
+    if (rc == SQLITE_OK) rc = RegisterSpread<0>(db, "VARIANCE");
+    if (rc == SQLITE_OK) rc = RegisterSpread<1>(db, "VAR_SAMP");
+    if (rc == SQLITE_OK) rc = RegisterSpread<2>(db, "VAR_POP");
+    if (rc == SQLITE_OK) rc = RegisterSpread<3>(db, "STDDEV");
+    if (rc == SQLITE_OK) rc = RegisterSpread<4>(db, "STDDEV_SAMP");
+    if (rc == SQLITE_OK) rc = RegisterSpread<5>(db, "STDDEV_POP");
     if (rc == SQLITE_OK)
         rc = sqlite3_create_function_v2(db, "REMAINDER", 2, flags, nullptr, Remainder, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)

@@ -1,4 +1,5 @@
-// Oracle's group and analytic functions that SQLite lacks: MEDIAN (also with OVER), LISTAGG (the
+// Oracle's group and analytic functions that SQLite lacks: MEDIAN, VARIANCE and STDDEV with their _POP
+// and _SAMP forms (all also with OVER), LISTAGG (the
 // translator calls LITEOCI_LISTAGG with its ORDER BY as a sort key, see WithinGroup.h), the division
 // of RATIO_TO_REPORT (LITEOCI_RATIO), and the one-row function REMAINDER that goes with them in
 // Oracle's reference.

@@ -87,6 +87,26 @@ struct Forms {
                 else if (W(k, "AS")) as = k;
             }
             const size_t t = as + 1;
+            if (as != SIZE_MAX && (W(t, "NUMBER") || W(t, "NUMERIC") || W(t, "DECIMAL") || W(t, "INTEGER") || W(t, "INT"))) {
+                // CAST(x AS NUMBER[(p[, s])]) as LITEOCI_TONUMBER(x, p, s): rounded, checked, and a text must be a number
+                std::string p = "NULL", sc = "NULL";
+                const bool integer = W(t, "INTEGER") || W(t, "INT");
+                if (integer) p = "38", sc = "0";
+                else if (O(t + 1, "(") && t + 2 < close && toks[t + 2].kind == Tok::Number) {
+                    p = std::string(TokText(text, toks[t + 2]));
+                    sc = "0";
+                    size_t k = t + 3;
+                    if (O(k, ",")) {
+                        const bool negative = O(k + 1, "-");
+                        if (negative) ++k;
+                        if (k + 1 < close && toks[k + 1].kind == Tok::Number)
+                            sc = (negative ? "-" : "") + std::string(TokText(text, toks[k + 1]));
+                    }
+                }
+                options.substitutions.push_back({i, i + 2, "LITEOCI_TONUMBER(("});
+                options.substitutions.push_back({as, close, "), " + p + ", " + sc});
+                continue;
+            }
             if (as == SIZE_MAX || !(W(t, "CHAR") || W(t, "NCHAR"))) continue;
             std::string length = "1";
             char unit = W(t, "NCHAR") ? 'C' : 'B';

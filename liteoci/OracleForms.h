@@ -4,7 +4,9 @@
 //   descending); SQLite sorts them as the smallest, so every such item gets Oracle's choice written out;
 // - UPDATE t e SET e.c = ... and DELETE FROM t e: SQLite wants "t AS e" and bare column names in SET;
 // - DEFAULT SYSDATE (or USER, SYSTIMESTAMP): SQLite takes a function call as a default only in parentheses;
-// - CAST(x AS CHAR(n)): Oracle pads the text with blanks to the length, SQLite keeps it as it is.
+// - CAST(x AS CHAR(n)): Oracle pads the text with blanks to the length, SQLite keeps it as it is;
+// - CAST(x AS NUMBER(p,s)): Oracle rounds to the scale, checks the precision and refuses a text that is
+//   no number, where SQLite's CAST gives 0.
 #ifndef LITEOCI_ORACLEFORMS_H
 #define LITEOCI_ORACLEFORMS_H
 

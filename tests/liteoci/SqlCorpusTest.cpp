@@ -347,6 +347,11 @@ const Case kCorpus[] = {
     {"functions", "select n, ratio_to_report(n) over () from (select 1 n from dual union all select 3 from dual) order by n",
      "1|.25\n3|.75"},
     {"functions", "select distinct sum(sal) over () / 2 from emp", "9112.5"},
+    {"functions", "select variance(n), stddev(n), var_samp(n), stddev_samp(n) from "
+                  "(select 2 n from dual union all select 4 from dual union all select 6 from dual)", "4|2|4|2"},
+    {"functions", "select var_pop(n), stddev_pop(n) from (select 1 n from dual union all select 3 from dual)", "1|1"},
+    {"functions", "select variance(sal), stddev(sal), var_samp(sal), stddev_samp(sal) from emp where empno = 7839",
+     "0|0|<null>|<null>"},
     {"functions", "select trim(trailing 'x' from 'xxabcxx') from dual", "xxabc"},
     {"functions", "select trim(both from '  abc  ') from dual", "abc"},
     {"functions", "select replace('abc', null, 'x') from dual", "abc"},
@@ -373,6 +378,10 @@ const Case kCorpus[] = {
     {"dates", "select round(date '2000-10-16', 'MM') from dual", "01-NOV-00"},
     {"dates", "select trunc(date '1992-10-27', 'YEAR') from dual", "01-JAN-92"},
     {"numbers", "select trunc(15.79, 1) from dual", "15.7"},
+    {"numbers", "select cast(3.7 as number(2)), cast(123.456 as number(5,2)), cast('12' as number) from dual", "4|123.46|12"},
+    {"numbers", "select cast('abc' as number) from dual", "ORA-01722: invalid number"},
+    {"numbers", "select cast(1234 as number(2)) from dual",
+     "ORA-01438: value larger than specified precision allowed for this column"},
     {"numbers", "select 1/3 from dual", ".3333333333333333333333333333333333333333", kOpen},
     {"numbers", "select power(2, 100) from dual", "1267650600228229401496703205376", kOpen},
 };
