@@ -169,18 +169,19 @@ void FillRownumOperand(std::string& sql) {
 // WHERE ROWNUM <= n (also <, =, n >= ROWNUM, and any expression without columns, such as a
 // placeholder, in place of n) becomes a LIMIT, taken before any ORDER BY as Oracle does. Only a
 // comparison that all rows must pass is one: under an OR it is left alone.
-void RownumLimit(Rewriter& rw, size_t from, size_t stmtEnd) {
+// `first` is the query's first token, `level` the depth of its parentheses: the outermost query has 0.
+void RownumLimit(Rewriter& rw, size_t first, size_t from, size_t stmtEnd, int level) {
     const size_t b = rw.b;
     size_t where = SIZE_MAX, order = SIZE_MAX;
     for (size_t k = from; k < stmtEnd; ++k) {
-        if (rw.depth[k] != 0) continue;
+        if (rw.depth[k] != level) continue;
         if (where == SIZE_MAX && rw.Word(k, "WHERE")) where = k;
         if (rw.Word(k, "ORDER") && rw.Word(k + 1, "BY")) order = k;
     }
     if (where == SIZE_MAX) return;
     size_t whereEnd = stmtEnd;
     for (size_t k = where + 1; k < stmtEnd; ++k) {
-        if (rw.depth[k] != 0) continue;
+        if (rw.depth[k] != level) continue;
         if (IsClauseEnd(rw.text, rw.T(k))) {
             whereEnd = k;
             break;
@@ -199,7 +200,7 @@ void RownumLimit(Rewriter& rw, size_t from, size_t stmtEnd) {
         return o1 > o0;
     };
     for (size_t k = where + 1; k + 2 < whereEnd + 1 && k + 2 <= whereEnd; ++k) {
-        if (rw.depth[k] != 0) continue;
+        if (rw.depth[k] != level) continue;
         const bool termStart = rw.Word(k - 1, "WHERE") || rw.Word(k - 1, "AND");
         if (!termStart) continue;
         size_t rn = SIZE_MAX, o0 = SIZE_MAX, o1 = SIZE_MAX;
@@ -249,12 +250,30 @@ void RownumLimit(Rewriter& rw, size_t from, size_t stmtEnd) {
         const std::string lim = " LIMIT " + limit;
         if (order == SIZE_MAX) rw.post[stmtEnd - 1 - b] += lim;
         else {
-            rw.pre[0] = "SELECT * FROM ( " + rw.pre[0];
+            rw.pre[first - b] = "SELECT * FROM ( " + rw.pre[first - b];
             // OFFSET 0 keeps SQLite from reading the table backwards to suit the outer ORDER BY,
             // which would take the last rows instead of the first.
             rw.pre[order - b] += lim + " OFFSET 0 ) ";
         }
         return;
+    }
+}
+
+// The outermost query's ROWNUM limit, and that of every query in parentheses inside the statement
+// (IN (SELECT ... WHERE ROWNUM <= n), inline views).
+void RownumLimits(Rewriter& rw, size_t from, size_t stmtEnd) {
+    RownumLimit(rw, rw.b, from, stmtEnd, 0);
+    for (size_t p = rw.b; p + 1 < stmtEnd; ++p) {
+        if (!rw.Op(p, "(") || !rw.Word(p + 1, "SELECT") || rw.match[p] == SIZE_MAX) continue;
+        const size_t end = rw.match[p];
+        const int level = rw.depth[p + 1];
+        size_t subFrom = end;
+        for (size_t k = p + 2; k < end; ++k)
+            if (rw.depth[k] == level && rw.Word(k, "FROM")) {
+                subFrom = k;
+                break;
+            }
+        if (subFrom < end) RownumLimit(rw, p + 1, subFrom, end, level);
     }
 }
 
@@ -580,7 +599,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                     ++k;
                 }
             }
-            RownumLimit(rw, from, stmtEnd);
+            RownumLimits(rw, from, stmtEnd);
         }
     }
 

@@ -249,6 +249,12 @@ const Case kCorpus[] = {
     {"syntax", "select ename from emp order by sal offset 6 rows fetch next 1 rows only", "JONES"},
     {"syntax", "select ename from (select ename from emp order by sal desc) where rownum <= 3", "KING\nJONES\nBLAKE"},
     {"syntax", "select ename from emp order by empno fetch first row only", "SMITH"},
+    {"syntax", "select count(*) from emp where empno in (select empno from emp where deptno = 10 and rownum <= 2)",
+     "2"},
+    {"syntax", "select count(*) from (select ename from emp where rownum < 4)", "3"},
+    {"syntax", "select ename from (select ename from (select ename from emp order by sal) where rownum <= 2) "
+               "where rownum = 1",
+     "SMITH"},
     {"syntax", "select ename from emp order by empno offset 7 rows", "MILLER"},
     {"syntax", "select deptno, count(*) from emp group by deptno order by count(*) desc, deptno fetch first 2 rows only",
      "10|3\n30|3"},
