@@ -13,6 +13,7 @@
 #include "WithinGroup.h"
 #include "SchemaNames.h"
 #include "Identity.h"
+#include "CreateAs.h"
 #include "Dictionary.h"
 #include "Explain.h"
 #include "Hierarchy.h"
@@ -346,6 +347,8 @@ bool ViewExists(Session& s, const std::string& name) {
     return found;
 }
 
+OraError Compile(StmtHandle* st, const std::shared_ptr<Session>& s);
+
 OraError CompileSql(StmtHandle* st, Session& s) {
     const auto& toks = st->lex.toks;
     if (st->cls.cls == StmtClass::Ddl && toks.size() > 1 && IsWord(st->text, toks[1], "SEQUENCE") &&
@@ -353,6 +356,19 @@ OraError CompileSql(StmtHandle* st, Session& s) {
         return CompileSequenceDdl(st, s);
     if (st->cls.cls == StmtClass::Ddl && IsTableChange(st->text, toks))
         return CompileTableChange(st->text, toks, s, st->translation.tableChange);
+    if (const size_t as = st->cls.cls == StmtClass::Ddl ? CreateAsQuery(st->text, toks) : 0) {
+        // the query, described as a statement of its own, gives the new columns their types
+        const bool paren = IsOp(st->text, toks[as + 1], "(") && IsOp(st->text, toks.back(), ")");
+        const size_t at = toks[as + (paren ? 2 : 1)].pos;
+        const size_t end = paren ? toks.back().pos : st->text.size();
+        StmtHandle query;
+        PrepareStatement(&query, st->text.data() + at, end - at);
+        if (OraError e = Compile(&query, st->session)) {
+            if (e.offset >= 0) e.offset += static_cast<int>(at);
+            return e;
+        }
+        return CompileCreateAs(st->text, toks, as, query.columns, st->translation.createAs);
+    }
     std::string_view text = st->text;
     size_t b = 0, e = toks.size();
     std::string prefix;
@@ -920,6 +936,14 @@ OraError ReplaceView(StmtHandle* st, Session& s) {
 sword RunDdl(StmtHandle* st, ErrorHandle* err) {
     Session& s = *st->session;
     if (OraError e = s.Commit()) return Fail(err, std::move(e));
+    if (st->translation.createAs) {
+        long long rows = 0;
+        if (OraError e = RunCreateAs(s, *st->translation.createAs, rows)) return Fail(err, std::move(e));
+        NoteDdl(s, st->text, st->lex.toks);
+        st->rowCount = static_cast<ub4>(rows);
+        st->state = StmtHandle::State::Executed;
+        return OCI_SUCCESS;
+    }
     if (st->translation.tableChange) {
         if (OraError e = RunTableChange(s, *st->translation.tableChange)) return Fail(err, std::move(e));
         NoteDdl(s, st->text, st->lex.toks);

@@ -52,6 +52,8 @@ struct Forms {
 
     // UPDATE t e SET e.c = ..., DELETE [FROM] t e WHERE ...
     void DmlAlias() {
+        // DELETE t: SQLite wants the FROM that Oracle lets one leave out
+        if (W(b, "DELETE") && !W(b + 1, "FROM") && b + 1 < e && IsName(toks[b + 1])) options.appends.emplace_back(b, " FROM");
         size_t t = SIZE_MAX;
         if (W(b, "UPDATE")) t = b + 1;
         else if (W(b, "DELETE")) t = W(b + 1, "FROM") ? b + 2 : b + 1;

@@ -2,7 +2,8 @@
 // substitutions and appended texts:
 // - ORDER BY without NULLS FIRST/LAST: Oracle sorts NULLs as the largest value (last ascending, first
 //   descending); SQLite sorts them as the smallest, so every such item gets Oracle's choice written out;
-// - UPDATE t e SET e.c = ... and DELETE FROM t e: SQLite wants "t AS e" and bare column names in SET;
+// - UPDATE t e SET e.c = ... and DELETE [FROM] t e: SQLite wants "t AS e", bare column names in SET
+//   and the FROM;
 // - DEFAULT SYSDATE (or USER, SYSTIMESTAMP): SQLite takes a function call as a default only in parentheses;
 // - CAST(x AS CHAR(n)): Oracle pads the text with blanks to the length, SQLite keeps it as it is;
 // - CAST(x AS NUMBER(p,s)): Oracle rounds to the scale, checks the precision and refuses a text that is
