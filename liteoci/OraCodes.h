@@ -45,6 +45,21 @@ inline constexpr int kOraNotGroupByExpression = 979;  // not a GROUP BY expressi
 inline constexpr int kOraSingleRowSubquery = 1427;    // single-row subquery returns more than one row
 inline constexpr int kOraNotSelectedExpression = 1791;  // not a SELECTed expression
 inline constexpr int kOraSetOperandTypes = 1790;      // expression must have same datatype as corresponding expression
+inline constexpr int kOraCannotValidatePrimaryKey = 2437;  // cannot validate (%s) - primary key violated
+inline constexpr int kOraCannotValidateUnique = 2299;   // cannot validate (%s) - duplicate keys found
+inline constexpr int kOraCannotValidateCheck = 2293;    // cannot validate (%s) - check constraint violated
+inline constexpr int kOraCannotValidateParent = 2298;   // cannot validate (%s) - parent keys not found
+inline constexpr int kOraConstraintNameUsed = 2264;     // name already used by an existing constraint
+inline constexpr int kOraOnlyOnePrimaryKey = 2260;      // table can have only one primary key
+inline constexpr int kOraNoMatchingKey = 2270;          // no matching unique or primary key for this column-list
+inline constexpr int kOraNoPrimaryKeyToDrop = 2441;     // Cannot drop nonexistent primary key
+inline constexpr int kOraNoSuchConstraint = 2443;       // Cannot drop constraint  - nonexistent constraint
+inline constexpr int kOraKeyReferenced = 2273;          // this unique/primary key is referenced by some foreign keys
+inline constexpr int kOraBindInDdl = 1027;              // bind variables not allowed for data definition operations
+inline constexpr int kOraConcatenationTooLong = 1489;  // result of string concatenation is too long
+inline constexpr int kOraInvalidNumber = 1722;          // invalid number
+inline constexpr int kOraInsertIntoAlwaysIdentity = 32795;  // cannot insert into a generated always identity column
+inline constexpr int kOraUpdateAlwaysIdentity = 32796;      // cannot update a generated always identity column
 inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
 
 // OCI_ATTR_STMT_TYPE of the DML statements.
