@@ -43,7 +43,7 @@ namespace {
 
 // ---- column types ------------------------------------------------------------------------------
 
-enum class Kind : uint8_t { Unknown, Num, Chr, Dat };
+enum class Kind : uint8_t { Unknown, Num, Chr, Dat, Ts };
 
 void ParseTypeArgs(const std::string& up, int& a, int& b) {
     a = b = -1;
@@ -60,6 +60,7 @@ Kind KindOfDecl(const char* decl) {
     Column c = ColumnFromDeclaredType(decl);
     if (c.sqlt == SQLT_NUM) return Kind::Num;
     if (c.sqlt == SQLT_DAT) return Kind::Dat;
+    if (c.sqlt == SQLT_TIMESTAMP) return Kind::Ts;
     return Kind::Chr;
 }
 
@@ -81,6 +82,24 @@ struct Typer {
                 return decl ? KindOfDecl(decl) : Kind::Unknown;
         }
         return Kind::Unknown;
+    }
+
+    // An interval literal or a NUMTODSINTERVAL / NUMTOYMINTERVAL call.
+    bool IsInterval(size_t b, size_t e) const {
+        if (W(b, "INTERVAL") && b + 1 < e && toks[b + 1].kind == Tok::String) return true;
+        return (W(b, "NUMTODSINTERVAL") || W(b, "NUMTOYMINTERVAL")) && O(b + 1, "(");
+    }
+
+    // CAST(expr AS type) by the type named after its last AS.
+    Kind CastKind(size_t open) const {
+        if (match[open] == SIZE_MAX) return Kind::Unknown;
+        size_t as = SIZE_MAX;
+        for (size_t i = open + 1; i < match[open]; ++i) {
+            if (O(i, "(") && match[i] != SIZE_MAX) i = match[i];
+            else if (W(i, "AS")) as = i;
+        }
+        if (as == SIZE_MAX || as + 1 >= match[open]) return Kind::Unknown;
+        return KindOfDecl(std::string(TokText(text, toks[as + 1])).c_str());
     }
 
     Kind Infer(size_t b, size_t e) const {
@@ -112,16 +131,29 @@ struct Typer {
         }
         if (arithmetic) {
             if (e > s) parts.emplace_back(s, e);
-            int dates = 0;
-            for (auto [pb, pe] : parts) dates += Infer(pb, pe) == Kind::Dat;
             if (parts.size() == 1) return Infer(parts[0].first, parts[0].second);
-            return dates == 1 ? Kind::Dat : Kind::Num;
+            int dates = 0, stamps = 0, intervals = 0;
+            for (auto [pb, pe] : parts) {
+                const Kind k = Infer(pb, pe);
+                dates += k == Kind::Dat;
+                stamps += k == Kind::Ts;
+                intervals += IsInterval(pb, pe);
+            }
+            // datetime arithmetic: two datetimes with a TIMESTAMP differ by an interval; a TIMESTAMP
+            // moved by an interval stays one, by a number of days it becomes a DATE
+            if (stamps > 0 && dates + stamps > 1) return Kind::Chr;
+            if (stamps == 1) return intervals > 0 ? Kind::Ts : Kind::Dat;
+            if (dates == 1) return Kind::Dat;
+            return intervals > 0 ? Kind::Chr : Kind::Num;
         }
         const Token& t = toks[b];
         if (t.kind == Tok::Number) return Kind::Num;
         if (t.kind == Tok::String || t.kind == Tok::Bind) return Kind::Chr;
         if (W(b, "NULL")) return Kind::Chr;
         if ((W(b, "DATE") || W(b, "SYSDATE") || W(b, "CURRENT_DATE")) && e - b <= 2) return Kind::Dat;
+        if ((W(b, "TIMESTAMP") && e - b == 2) ||
+            ((W(b, "SYSTIMESTAMP") || W(b, "CURRENT_TIMESTAMP") || W(b, "LOCALTIMESTAMP")) && e - b == 1))
+            return Kind::Ts;
         if (W(b, "ROWNUM") || W(b, "LEVEL")) return Kind::Num;
         if (W(b, "USER")) return Kind::Chr;
         if (W(b, "CASE")) {
@@ -141,7 +173,7 @@ struct Typer {
             static const char* const kNum[] = {"COUNT", "SUM", "AVG", "LENGTH", "INSTR", "TO_NUMBER", "ABS", "MOD",
                                                "CEIL", "FLOOR", "POWER", "SQRT", "SIGN", "MONTHS_BETWEEN",
                                                "ROW_NUMBER", "RANK", "DENSE_RANK", "STDDEV", "VARIANCE", "LN", "EXP",
-                                               "LOG"};
+                                               "LOG", "EXTRACT"};
             static const char* const kDat[] = {"TO_DATE", "ADD_MONTHS", "LAST_DAY", "NEXT_DAY"};
             static const char* const kFirstArg[] = {"MIN", "MAX", "NVL", "COALESCE", "TRUNC", "ROUND", "GREATEST",
                                                     "LEAST"};
@@ -149,6 +181,8 @@ struct Typer {
                 if (f == n) return Kind::Num;
             for (const char* n : kDat)
                 if (f == n) return Kind::Dat;
+            if (f == "TO_TIMESTAMP") return Kind::Ts;
+            if (f == "CAST") return CastKind(b + 1);
             std::vector<std::pair<size_t, size_t>> args;
             size_t close = match[b + 1] == SIZE_MAX ? e : match[b + 1];
             size_t a = b + 2;
@@ -167,6 +201,7 @@ struct Typer {
                     Kind k = argKind(0);
                     if (k == Kind::Unknown && args.size() > 1) k = argKind(1);
                     if (k == Kind::Unknown && (f == "TRUNC" || f == "ROUND")) k = Kind::Num;
+                    if (k == Kind::Ts && (f == "TRUNC" || f == "ROUND")) k = Kind::Dat;
                     return k;
                 }
             if (f == "NVL2") return argKind(1);
@@ -213,6 +248,10 @@ void Describe(StmtHandle* st) {
             Kind k = item ? typer.Infer(item->first, item->last) : Kind::Unknown;
             if (k == Kind::Num) c = ColumnFromDeclaredType("NUMBER");
             else if (k == Kind::Dat) c = ColumnFromDeclaredType("DATE");
+            else if (k == Kind::Ts) {
+                c = ColumnFromDeclaredType("TIMESTAMP");
+                c.scale = -1;  // each value shows its own fractional seconds
+            }
             else c = ColumnFromDeclaredType("VARCHAR2(4000)");
         }
         const char* name = sqlite3_column_name(st->vm, i);
@@ -734,6 +773,15 @@ void ConvertColumn(StmtHandle* st, int i, DefineHandle* d, ub4 row, RowOutcome& 
                     return CopyText(d, row, buf, m, 0, out);
                 }
             }
+            if (c.conv == Conv::Timestamp) {
+                DateTime dt;
+                if (ParseStoredDate(p, n, dt)) {
+                    if (!dt.IsTimestamp()) dt.nanos = 0;
+                    dt.precision = c.scale >= 0 ? c.scale : dt.IsTimestamp() ? dt.precision : 6;
+                    size_t m = st->session->settings().timestampFormat.Format(dt, buf, sizeof buf);
+                    return CopyText(d, row, buf, m, 0, out);
+                }
+            }
             return CopyText(d, row, p, n, c.conv == Conv::Pad ? c.padTo : 0, out);
         }
         default: {  // BLOB: hexadecimal text, as RAW values are shown
@@ -1110,6 +1158,12 @@ sword AlterSession(StmtHandle* st, ErrorHandle* err) {
             if (OraError e = f.Compile(StringValue(text, toks[i + 2]))) return Fail(err, std::move(e));
             st->session->settings().dateFormat = f;
         }
+        if (IsWord(text, toks[i], "NLS_TIMESTAMP_FORMAT") && IsOp(text, toks[i + 1], "=") &&
+            toks[i + 2].kind == Tok::String) {
+            DateFormat f;
+            if (OraError e = f.Compile(StringValue(text, toks[i + 2]))) return Fail(err, std::move(e));
+            st->session->settings().timestampFormat = f;
+        }
     }
     st->state = StmtHandle::State::Executed;
     return OCI_SUCCESS;
@@ -1138,6 +1192,8 @@ Column ColumnFromDeclaredType(const char* decl) {
                  : up.find("ZONE") != std::string::npos ? SQLT_TIMESTAMP_TZ
                                                         : SQLT_TIMESTAMP;
         c.size = up.find("ZONE") != std::string::npos ? 13 : 11;
+        c.scale = static_cast<sb1>(a >= 0 && a <= 9 ? a : 6);  // the fractional seconds precision
+        if (c.sqlt == SQLT_TIMESTAMP) c.conv = Conv::Timestamp;
     } else if (Has(up, "INTERVAL")) {
         c.sqlt = up.find("YEAR") != std::string::npos ? SQLT_INTERVAL_YM : SQLT_INTERVAL_DS;
         c.size = up.find("YEAR") != std::string::npos ? 5 : 11;

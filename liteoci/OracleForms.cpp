@@ -1,5 +1,7 @@
 #include "OracleForms.h"
 
+#include "DateForms.h"
+
 namespace liteoci {
 namespace {
 
@@ -203,6 +205,7 @@ void RewriteOracleForms(std::string_view text, const std::vector<Token>& toks, s
     f.TrimFrom();
     f.RowLimits();
     f.DateOperands();
+    RewriteDateForms(text, toks, b, e, options);
     if (b < e && (IsWord(text, toks[b], "CREATE") || IsWord(text, toks[b], "ALTER"))) f.FunctionDefaults();
 }
 

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <string_view>
 
+#include "DateFunctions.h"
 #include "Lexer.h"
+#include "OraCodes.h"
 
 namespace liteoci {
 namespace {
@@ -57,7 +59,8 @@ std::string ToText(sqlite3_context* ctx, sqlite3_value* v) {
         case SQLITE_FLOAT: return std::string(buf, FormatDouble(sqlite3_value_double(v), buf));
         case SQLITE_NULL: return {};
         default: {
-            (void)ctx;
+            std::string out;
+            if (DatetimeText(*Settings(ctx), Text(v), out)) return out;
             return std::string(Text(v));
         }
     }
@@ -95,15 +98,14 @@ void FnToChar(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     int type = sqlite3_value_type(v);
     if (type == SQLITE_NULL) return sqlite3_result_null(ctx);
     DateTime dt;
-    if (argc == 1) {
-        if (AsDate(v, dt)) return ResultText(ctx, Settings(ctx)->dateFormat.Format(dt));
-        return ResultText(ctx, ToText(ctx, v));
-    }
+    if (argc == 1) return ResultText(ctx, ToText(ctx, v));
     if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return sqlite3_result_null(ctx);
     std::string_view model = Text(argv[1]);
     if (AsDate(v, dt)) {
         DateFormat f;
         if (OraError e = f.Compile(model)) return Fail(ctx, e);
+        // a DATE has no fractional seconds to show
+        if (!dt.IsTimestamp() && f.HasFraction()) return Fail(ctx, MakeError(kOraDateFormatNotRecognized));
         return ResultText(ctx, f.Format(dt));
     }
     double d;
@@ -242,11 +244,7 @@ void FnTrunc(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     DateTime dt;
     if (AsDate(argv[0], dt)) {
-        std::string unit = argc > 1 ? Upper(Text(argv[1])) : "DD";
-        dt.hour = dt.minute = dt.second = 0;
-        if (unit == "MM" || unit == "MON" || unit == "MONTH") dt.day = 1;
-        else if (unit == "YYYY" || unit == "YY" || unit == "YEAR" || unit == "RR") dt.day = 1, dt.month = 1;
-        else if (unit != "DD" && unit != "DDD" && unit != "J") return Fail(ctx, MakeError(1821));
+        if (OraError e = RoundDate(dt, argc > 1 ? Text(argv[1]) : "DD", true)) return Fail(ctx, e);
         return ResultText(ctx, StoreDate(dt));
     }
     double d, places = 0;
@@ -331,28 +329,12 @@ int64_t SecondsOf(const DateTime& dt) {
 }
 
 // ROUND(n [, places]) half away from zero, places may be negative; ROUND(date [, fmt]) to the nearest
-// day, month (from the 16th) or year (from July).
+// unit of the format model.
 void FnRound(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     DateTime dt;
     if (AsDate(argv[0], dt)) {
-        const std::string unit = argc > 1 ? Upper(Text(argv[1])) : "DD";
-        if (unit == "DD" || unit == "DDD" || unit == "J") {
-            const bool up = dt.hour >= 12;
-            dt.hour = dt.minute = dt.second = 0;
-            if (up) dt = CivilFromSeconds(SecondsOf(dt) + 86400);
-        } else if (unit == "MM" || unit == "MON" || unit == "MONTH") {
-            const bool up = dt.day >= 16;
-            dt.day = 1, dt.hour = dt.minute = dt.second = 0;
-            if (up) dt = AddMonths(dt, 1);
-        } else if (unit == "YYYY" || unit == "YY" || unit == "YEAR" || unit == "RR" || unit == "SYYYY" || unit == "Y" ||
-                   unit == "YYY" || unit == "SYEAR") {
-            const bool up = dt.month >= 7;
-            dt.day = dt.month = 1, dt.hour = dt.minute = dt.second = 0;
-            if (up) ++dt.year;
-        } else {
-            return Fail(ctx, MakeError(1821));
-        }
+        if (OraError e = RoundDate(dt, argc > 1 ? Text(argv[1]) : "DD", false)) return Fail(ctx, e);
         return ResultText(ctx, StoreDate(dt));
     }
     double d, places = 0;
@@ -383,6 +365,7 @@ void DateOrNumberArithmetic(sqlite3_context* ctx, sqlite3_value** argv, bool sub
         if (!(subtract ? __builtin_sub_overflow(a, b, &r) : __builtin_add_overflow(a, b, &r)))
             return sqlite3_result_int64(ctx, r);
     }
+    if (IntervalArithmetic(ctx, argv, subtract)) return;
     DateTime da, db;
     const bool aDate = AsDate(argv[0], da), bDate = AsDate(argv[1], db);
     if (aDate && bDate) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "DateForms.h"
 #include "OraCodes.h"
 #include "OraFormat.h"
 
@@ -93,6 +94,7 @@ struct Rewriter {
             return e;
         }
         if ((Word(i, "DATE") || Word(i, "TIMESTAMP")) && i + 1 < e && T(i + 1).kind == Tok::String) return i + 2;
+        if (const size_t end = IntervalLiteralEnd(text, toks, i, e); end != SIZE_MAX) return end;
         if (IsIdent(T(i))) {
             size_t j = i + 1;
             while (j + 1 < e && Op(j, ".") && IsIdent(T(j + 1))) j += 2;
@@ -103,7 +105,19 @@ struct Rewriter {
     }
 
     // Token index where the operand that ends at token j (inclusive) starts.
+    // Where the interval literal that ends at token j starts (INTERVAL '4 5:12' DAY(2) TO MINUTE), or
+    // SIZE_MAX when none ends there.
+    size_t IntervalStart(size_t j) const {
+        for (size_t k = j + 1; k-- > b && j - k < 12;)
+            if (Word(k, "INTERVAL") && IntervalLiteralEnd(text, toks, k, e) == j + 1) return k;
+        return SIZE_MAX;
+    }
+
+    // Token j ends an expression whose last word is no alias: CASE ... END or an interval literal.
+    bool EndsWithKeyword(size_t j) const { return Word(j, "END") || IntervalStart(j) != SIZE_MAX; }
+
     size_t OperandStart(size_t j) const {
+        if (const size_t start = IntervalStart(j); start != SIZE_MAX) return start;
         size_t i = j;
         if (Op(j, ")")) {
             if (match[j] == SIZE_MAX) return j;
@@ -503,7 +517,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                     item.star = true;
                 } else {
                     size_t aliasTok = SIZE_MAX;
-                    if (n >= 2 && IsIdent(toks[k - 1]) && !rw.Word(k - 1, "END") && !rw.Op(k - 2, ".")) {
+                    if (n >= 2 && IsIdent(toks[k - 1]) && !rw.EndsWithKeyword(k - 1) && !rw.Op(k - 2, ".")) {
                         const Token& p = toks[k - 2];
                         if (rw.Word(k - 2, "AS")) aliasTok = k - 1;
                         else if (p.kind == Tok::String || p.kind == Tok::Number || p.kind == Tok::Bind ||

@@ -1,0 +1,30 @@
+// Oracle's datetime syntax of more than one word, found before translation and handed to it as
+// substitutions (the calls are in DateFunctions):
+// - EXTRACT(YEAR FROM expr) as LITEOCI_EXTRACT('YEAR', expr);
+// - INTERVAL '1-2' YEAR TO MONTH (any interval literal) as LITEOCI_INTERVAL('1-2', 'YEAR TO MONTH');
+// - CAST(expr AS VARCHAR2(n) | CHAR(n) | DATE | TIMESTAMP(p)) as LITEOCI_CAST(expr, 'VARCHAR2(20)'),
+//   since SQLite would read a date's text as a number for DATE and TIMESTAMP and keep a date's stored
+//   text for the character types;
+// - TIMESTAMP '2020-01-02 10:00:00.5' as the stored text of a TIMESTAMP, fraction kept;
+// - SYSTIMESTAMP, CURRENT_TIMESTAMP and LOCALTIMESTAMP as LITEOCI_SYSTIMESTAMP().
+#ifndef LITEOCI_DATEFORMS_H
+#define LITEOCI_DATEFORMS_H
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "Translate.h"
+
+namespace liteoci {
+
+void RewriteDateForms(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
+                      TranslateOptions& options);
+
+// Just after the interval literal that starts at token i (INTERVAL 'text' qualifier), or SIZE_MAX when
+// none starts there.
+size_t IntervalLiteralEnd(std::string_view text, const std::vector<Token>& toks, size_t i, size_t e);
+
+}  // namespace liteoci
+
+#endif
