@@ -224,6 +224,19 @@ void FnNumToYmInterval(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     ResultText(ctx, StoreInterval(iv));
 }
 
+// TO_YMINTERVAL('1-2') and TO_DSINTERVAL('4 05:12:10.222'): the SQL forms of the two interval types,
+// with the largest precisions.
+void ToInterval(sqlite3_context* ctx, sqlite3_value* v, const char* qualifier) {
+    if (sqlite3_value_type(v) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    Interval iv;
+    if (OraError e = ParseIntervalLiteral(Text(v), qualifier, iv)) return Fail(ctx, e);
+    ResultText(ctx, StoreInterval(iv));
+}
+void FnToYmInterval(sqlite3_context* ctx, int, sqlite3_value** argv) { ToInterval(ctx, argv[0], "YEAR(9) TO MONTH"); }
+void FnToDsInterval(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    ToInterval(ctx, argv[0], "DAY(9) TO SECOND(9)");
+}
+
 // The Oracle text of a value where text is needed: dates in the session's formats, numbers as Oracle
 // writes them.
 std::string ValueText(sqlite3_context* ctx, sqlite3_value* v) {
@@ -282,6 +295,7 @@ constexpr Fn kFunctions[] = {
     {"TO_TIMESTAMP", 2, FnToTimestamp, false},     {"LITEOCI_SYSTIMESTAMP", 0, FnSystimestamp, false},
     {"LITEOCI_INTERVAL", 2, FnInterval, true},     {"NUMTODSINTERVAL", 2, FnNumToDsInterval, true},
     {"NUMTOYMINTERVAL", 2, FnNumToYmInterval, true}, {"LITEOCI_CAST", 2, FnCast, false},
+    {"TO_YMINTERVAL", 1, FnToYmInterval, true},    {"TO_DSINTERVAL", 1, FnToDsInterval, true},
 };
 
 // Moves dt to the start of its day and then `days` days on.
@@ -407,13 +421,13 @@ bool IntervalArithmetic(sqlite3_context* ctx, sqlite3_value** argv, bool subtrac
     }
     if (intervalA && dateB) {
         DateTime r;
-        if (subtract) Fail(ctx, MakeError(kOraInconsistentDatatypes));  // an interval minus a datetime
+        if (subtract) Fail(ctx, MakeError(kOraInvalidIntervalArithmetic));  // an interval minus a datetime
         else if (OraError e = AddInterval(db, ia, false, r)) Fail(ctx, e);
         else ResultDatetime(ctx, r);
         return true;
     }
     if (intervalA || intervalB) {  // an interval and a number
-        Fail(ctx, MakeError(kOraInconsistentDatatypes));
+        Fail(ctx, MakeError(kOraInvalidIntervalArithmetic));
         return true;
     }
     if (dateA && dateB && subtract && (da.IsTimestamp() || db.IsTimestamp())) {
@@ -421,6 +435,33 @@ bool IntervalArithmetic(sqlite3_context* ctx, sqlite3_value** argv, bool subtrac
         return true;
     }
     return false;
+}
+
+bool IntervalQuotient(sqlite3_context* ctx, sqlite3_value** argv) {
+    Interval iv;
+    const auto isInterval = [&](sqlite3_value* v) {
+        return sqlite3_value_type(v) == SQLITE_TEXT && ParseStoredInterval(Text(v), iv);
+    };
+    if (isInterval(argv[1])) {
+        Fail(ctx, MakeError(kOraInvalidIntervalArithmetic));
+        return true;
+    }
+    if (!isInterval(argv[0])) return false;
+    double n;
+    if (!Number(ctx, argv[1], n)) return true;
+    if (n == 0) {
+        Fail(ctx, MakeError(kOraDivisorZero));
+        return true;
+    }
+    if (iv.yearToMonth) {
+        iv.months = static_cast<int64_t>(std::trunc(static_cast<double>(iv.months) / n));
+    } else {
+        const double seconds = (static_cast<double>(iv.seconds) + iv.nanos / 1e9) / n;
+        iv.seconds = static_cast<int64_t>(std::trunc(seconds));
+        iv.nanos = static_cast<int>(std::llround((seconds - std::trunc(seconds)) * 1e9));
+    }
+    ResultText(ctx, StoreInterval(iv));
+    return true;
 }
 
 int RegisterDateFunctions(sqlite3* db, SessionSettings* settings) {

@@ -1,7 +1,8 @@
 // Oracle's datetime functions that SQLite lacks: MONTHS_BETWEEN, NEXT_DAY, EXTRACT (the translator
 // calls LITEOCI_EXTRACT), TO_TIMESTAMP, SYSTIMESTAMP, interval literals (LITEOCI_INTERVAL),
-// NUMTODSINTERVAL, NUMTOYMINTERVAL and CAST to and from the datetime and character types
-// (LITEOCI_CAST); and the units of ROUND and TRUNC of a date.
+// NUMTODSINTERVAL, NUMTOYMINTERVAL, TO_DSINTERVAL, TO_YMINTERVAL and CAST to and from the datetime
+// and character types (LITEOCI_CAST); the units of ROUND and TRUNC of a date; and the sums and
+// quotients in which an interval takes part.
 #ifndef LITEOCI_DATEFUNCTIONS_H
 #define LITEOCI_DATEFUNCTIONS_H
 
@@ -25,6 +26,10 @@ OraError RoundDate(DateTime& dt, std::string_view unit, bool truncate);
 // a + b or a - b when a side is an interval, or both sides are datetimes and one is a TIMESTAMP (whose
 // difference is an interval). Returns false, with nothing set, when the sum is none of these.
 bool IntervalArithmetic(sqlite3_context* ctx, sqlite3_value** argv, bool subtract);
+
+// interval / number (LITEOCI_DIV sends quotients here first); false, with nothing set, when the dividend
+// is no interval. A number divided by an interval is ORA-30081.
+bool IntervalQuotient(sqlite3_context* ctx, sqlite3_value** argv);
 
 // The text Oracle converts a DATE or TIMESTAMP value to where text is needed (the session's
 // NLS_DATE_FORMAT or NLS_TIMESTAMP_FORMAT); false when the value is not in the stored datetime form.

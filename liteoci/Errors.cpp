@@ -51,6 +51,7 @@ constexpr Message kMessages[] = {
     {1438, "value larger than specified precision allowed for this column"},
     {30001, "trim set should have only one character"},
     {30076, "invalid extract field for extract source"},
+    {30081, "invalid data type for datetime/interval arithmetic"},
     {1760, "illegal argument for function"},
     {25137, "Data value out of range"},
     {2003, "invalid USERENV parameter"},

@@ -84,10 +84,11 @@ struct Typer {
         return Kind::Unknown;
     }
 
-    // An interval literal or a NUMTODSINTERVAL / NUMTOYMINTERVAL call.
+    // An interval literal or a call of a function that makes an interval.
     bool IsInterval(size_t b, size_t e) const {
         if (W(b, "INTERVAL") && b + 1 < e && toks[b + 1].kind == Tok::String) return true;
-        return (W(b, "NUMTODSINTERVAL") || W(b, "NUMTOYMINTERVAL")) && O(b + 1, "(");
+        return (W(b, "NUMTODSINTERVAL") || W(b, "NUMTOYMINTERVAL") || W(b, "TO_DSINTERVAL") ||
+                W(b, "TO_YMINTERVAL")) && O(b + 1, "(");
     }
 
     // CAST(expr AS type) by the type named after its last AS.
@@ -777,7 +778,9 @@ void ConvertColumn(StmtHandle* st, int i, DefineHandle* d, ub4 row, RowOutcome& 
                 DateTime dt;
                 if (ParseStoredDate(p, n, dt)) {
                     if (!dt.IsTimestamp()) dt.nanos = 0;
-                    dt.precision = c.scale >= 0 ? c.scale : dt.IsTimestamp() ? dt.precision : 6;
+                    const int precision = c.scale >= 0 ? c.scale : dt.IsTimestamp() ? dt.precision : 6;
+                    dt = RoundFraction(dt, precision);
+                    dt.precision = precision;
                     size_t m = st->session->settings().timestampFormat.Format(dt, buf, sizeof buf);
                     return CopyText(d, row, buf, m, 0, out);
                 }

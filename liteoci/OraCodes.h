@@ -60,6 +60,7 @@ inline constexpr int kOraLiteralDoesNotMatch = 1861;    // literal does not matc
 inline constexpr int kOraInvalidInterval = 1867;        // the interval is invalid
 inline constexpr int kOraLeadingPrecisionTooSmall = 1873;  // the leading precision of the interval is too small
 inline constexpr int kOraInvalidExtractField = 30076;   // invalid extract field for extract source
+inline constexpr int kOraInvalidIntervalArithmetic = 30081;  // invalid data type for datetime/interval arithmetic
 inline constexpr int kOraInvalidRomanMonth = kOraNotValidMonth;
 inline constexpr int kOraIllegalArgument = 1760;        // illegal argument for function
 inline constexpr int kOraDataValueOutOfRange = 25137;   // Data value out of range

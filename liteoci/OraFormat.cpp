@@ -230,9 +230,30 @@ std::string StoreDate(const DateTime& dt) {
     return buf;
 }
 
-std::string StoreTimestamp(const DateTime& dt, int precision) {
+DateTime RoundFraction(const DateTime& dt, int precision) {
+    if (precision < 0) precision = 0;
+    if (precision >= 9) return dt;
+    int unit = 1;
+    for (int k = precision; k < 9; ++k) unit *= 10;
+    DateTime r = dt;
+    r.nanos = (dt.nanos + unit / 2) / unit * unit;
+    if (r.nanos < 1000000000) return r;
+    r.nanos = 0;
+    if (++r.second < 60) return r;
+    r.second = 0;
+    if (++r.minute < 60) return r;
+    r.minute = 0;
+    if (++r.hour < 24) return r;
+    r.hour = 0;
+    const DateTime next = FromDayNumber(DayNumber(r) + 1);
+    r.year = next.year, r.month = next.month, r.day = next.day;
+    return r;
+}
+
+std::string StoreTimestamp(const DateTime& value, int precision) {
     if (precision < 0) precision = 0;
     if (precision > 9) precision = 9;
+    const DateTime dt = RoundFraction(value, precision);
     char buf[32];
     StoreDate(dt, buf);
     buf[19] = '.';

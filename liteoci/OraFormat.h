@@ -37,6 +37,9 @@ void StoreDate(const DateTime& dt, char* buf);
 std::string StoreDate(const DateTime& dt);
 // The stored form of a TIMESTAMP: "YYYY-MM-DD HH:MM:SS.fffffffff" with `precision` digits (0 to 9).
 std::string StoreTimestamp(const DateTime& dt, int precision);
+// dt with its fractional second rounded to `precision` digits (0 to 9), as a TIMESTAMP(precision)
+// column keeps it; the carry may reach the next second, day or year.
+DateTime RoundFraction(const DateTime& dt, int precision);
 DateTime Now();
 int DaysInMonth(int year, int month);
 DateTime AddMonths(const DateTime& dt, int months);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 
+#include "DateForms.h"
 #include "PlEngine.h"
 #include "PlScope.h"
 #include "PlTriggers.h"
@@ -772,6 +773,7 @@ struct Compiler {
         opt.query = query;
         std::vector<Operand> ops = r.operands;
         RewriteResolver res(prog, ops);
+        RewriteDateForms(r.text, lx.toks, 0, lx.toks.size(), opt);
         if (OraError err = Translate(r.text, lx.toks, 0, lx.toks.size(), opt, res, tr)) {
             // Inside a block, too-deep nesting of an expression is the compiler's own overflow.
             if (err.text.find("nesting deeper than") != std::string::npos) return TooDeep(b);
@@ -1785,6 +1787,7 @@ struct Compiler {
         TranslateOptions opt;
         std::vector<Operand> ops = r.operands;
         RewriteResolver res(prog, ops);
+        RewriteDateForms(r.text, lx.toks, 0, lx.toks.size(), opt);
         if (OraError err = Translate(r.text, lx.toks, 0, lx.toks.size(), opt, res, tr))
             return PlsError(text, err.offset >= 0 ? r.Original(err.offset) : x->pos, "PL/SQL: " + err.text);
         x->sql = "SELECT " + tr.sql;

@@ -394,6 +394,7 @@ void DateOrNumberArithmetic(sqlite3_context* ctx, sqlite3_value** argv, bool sub
 void FnDivide(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
         return sqlite3_result_null(ctx);
+    if (IntervalQuotient(ctx, argv)) return;
     DateTime dt;
     if (AsDate(argv[0], dt) || AsDate(argv[1], dt)) return Fail(ctx, MakeError(932));
     double a, b;

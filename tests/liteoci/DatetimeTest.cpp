@@ -1,39 +1,149 @@
+// Dates, timestamps and intervals in the cases around the everyday ones: format elements read and
+// written, the units of ROUND and TRUNC, interval literals and their arithmetic, the precision of
+// fractional seconds, the types a client is told, and the same forms inside PL/SQL. Expected values
+// follow Oracle's documented behaviour (SQL Language Reference: Datetime Format Models, ROUND and
+// TRUNC Date Functions, Interval Literals, Datetime/Interval Arithmetic; Error Messages).
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
+#include <vector>
 
 #include "OciClient.h"
 
 namespace {
 
-std::string Answer(Conn& c, const std::string& sql) {
-    Error e;
-    auto rows = Query(c, sql, &e);
-    if (e.code) return e.text.substr(0, e.text.find('\n'));
-    std::string out;
-    for (size_t r = 0; r < rows.size(); ++r) {
-        if (r) out += '\n';
-        for (size_t k = 0; k < rows[r].size(); ++k) out += (k ? "|" : "") + rows[r][k];
+class DatetimeTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(c_.Logon("DEMO", "demo", MakeDatabase()).code, 0); }
+    void Run(const std::string& sql) { ASSERT_EQ(Exec(c_, sql).code, 0) << sql << ": " << c_.LastError().text; }
+    // The row of a one-row query as "a|b|c", or the first line of its error.
+    std::string Row(const std::string& sql) {
+        Error e;
+        auto rows = Query(c_, sql, &e);
+        if (e.code) return e.text.substr(0, e.text.find('\n'));
+        std::string out;
+        for (size_t r = 0; r < rows.size(); ++r)
+            for (size_t k = 0; k < rows[r].size(); ++k) out += (r || k ? "|" : "") + rows[r][k];
+        return out;
     }
-    return out;
+    Conn c_;
+};
+
+TEST_F(DatetimeTest, FormatElementsAreReadAsWellAsWritten) {
+    // J counts days from 4712 BC (2000-01-01 is day 2451545), DDD the day of the year, SSSSS the
+    // seconds past midnight, RM the month in Roman numerals
+    EXPECT_EQ(Row("select to_date('2451545', 'J'), to_date('2000-060', 'YYYY-DDD'), "
+                  "to_char(to_date('2000 3661', 'YYYY SSSSS'), 'HH24:MI:SS') from dual"),
+              "01-JAN-00|29-FEB-00|01:01:01");
+    EXPECT_EQ(Row("select to_char(date '2000-01-01', 'J'), to_char(date '2026-09-09', 'FMRM'), "
+                  "to_date('XII-2020', 'RM-YYYY') from dual"),
+              "2451545|IX|01-DEC-20");
+    EXPECT_EQ(Row("select to_char(date '2000-12-31', 'CC SSSSS'), to_char(date '2001-01-01', 'CC') from dual"),
+              "20 00000|21");
+    // the ISO year of the first days of January can be the year before (2021-01-01 is a Friday)
+    EXPECT_EQ(Row("select to_char(date '2021-01-01', 'IYYY IW WW') from dual"), "2020 53 01");
+    // elements that only describe a date are not read from text
+    EXPECT_EQ(Row("select to_date('2026-50', 'IYYY-IW') from dual"),
+              "ORA-01820: format code cannot appear in date input format");
+    EXPECT_EQ(Row("select to_date('13:00 PM', 'HH:MI AM') from dual"), "ORA-01849: hour must be between 1 and 12");
+    EXPECT_EQ(Row("select to_date('2020-400', 'YYYY-DDD') from dual"),
+              "ORA-01848: day of year must be between 1 and 365 (366 for leap year)");
+    EXPECT_EQ(Row("select to_date('Funday 01-01-2020', 'Day DD-MM-YYYY') from dual"),
+              "ORA-01846: not a valid day of the week");
 }
 
-TEST(DatetimeProbe, Print) {
-    const std::string path = MakeDatabase();
-    Conn c;
-    ASSERT_EQ(c.Logon("DEMO", "demo", path).code, 0);
-    std::ifstream in("/tmp/dprobe/in.sql");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty()) continue;
-        if (line.rfind("select", 0) == 0) std::printf("%s\n  => %s\n", line.c_str(), Answer(c, line).c_str());
-        else {
-            Error e = Exec(c, line);
-            std::printf("%s\n  => %s\n", line.c_str(), e.code ? e.text.c_str() : "ok");
-        }
-    }
+TEST_F(DatetimeTest, RoundAndTruncTakeEveryUnitOfTheirTable) {
+    // 2026-12-09 is a Wednesday: weeks start on Sunday (DAY), Monday (IW), January 1 (WW), the 1st (W)
+    EXPECT_EQ(Row("select trunc(date '2026-12-09', 'DAY'), trunc(date '2026-12-09', 'IW'), "
+                  "trunc(date '2026-12-09', 'WW'), trunc(date '2026-12-09', 'W') from dual"),
+              "06-DEC-26|07-DEC-26|03-DEC-26|08-DEC-26");
+    EXPECT_EQ(Row("select round(date '2026-12-10', 'DAY'), round(date '2026-12-09', 'DAY') from dual"),
+              "13-DEC-26|06-DEC-26");
+    // the ISO year 2021 starts on Monday 2021-01-04; a date of July rounds to the next one
+    EXPECT_EQ(Row("select trunc(date '2021-06-30', 'IYYY'), round(date '2021-07-01', 'IYYY') from dual"),
+              "04-JAN-21|03-JAN-22");
+    // a quarter rounds up on the 16th of its second month
+    EXPECT_EQ(Row("select round(date '2026-05-15', 'Q'), round(date '2026-05-16', 'Q') from dual"),
+              "01-APR-26|01-JUL-26");
+    EXPECT_EQ(Row("select to_char(round(to_date('2026-12-09 10:29:30', 'YYYY-MM-DD HH24:MI:SS'), 'MI'), 'HH24:MI:SS'), "
+                  "to_char(round(to_date('2026-12-09 23:30', 'YYYY-MM-DD HH24:MI'), 'HH24'), 'DD HH24:MI') from dual"),
+              "10:30:00|10 00:00");
+    EXPECT_EQ(Row("select trunc(date '2026-12-09', 'XX') from dual"), "ORA-01821: date format not recognized");
+    // a TIMESTAMP rounds to a DATE
+    EXPECT_EQ(Row("select trunc(timestamp '2020-01-02 10:11:12.5', 'MM') from dual"), "01-JAN-20");
+}
+
+TEST_F(DatetimeTest, IntervalLiteralsShowTheirPrecisionsAndRefuseWhatDoesNotFit) {
+    EXPECT_EQ(Row("select interval '4 5:12:10.222' day to second(3), interval '123-2' year(3) to month, "
+                  "interval '10:20' hour to minute from dual"),
+              "+04 05:12:10.222|+123-02|+00 10:20:00");
+    EXPECT_EQ(Row("select interval '123' day from dual"), "ORA-01873: the leading precision of the interval is too small");
+    EXPECT_EQ(Row("select interval 'abc' day from dual"), "ORA-01867: the interval is invalid");
+    // an interval literal ends in its qualifier, which is no alias
+    EXPECT_EQ(Row("select to_char(interval '30' minute + date '2020-01-01', 'HH24:MI'), interval '2' hour h from dual"),
+              "00:30|+00 02:00:00");
+}
+
+TEST_F(DatetimeTest, IntervalArithmeticFollowsTheMatrixOfDatetimeArithmetic) {
+    EXPECT_EQ(Row("select interval '1' day + interval '3 4' day to hour, interval '1' day - interval '3 4' day to hour, "
+                  "interval '3 4' day to hour / 2 from dual"),
+              "+04 04:00:00|-02 04:00:00|+01 14:00:00");
+    EXPECT_EQ(Row("select interval '1' year + interval '3-4' year to month from dual"), "+04-04");
+    EXPECT_EQ(Row("select to_char(date '2020-01-01' + numtodsinterval(36, 'HOUR'), 'DD HH24'), "
+                  "date '2020-01-31' + numtoyminterval(1, 'YEAR') from dual"),
+              "02 12|31-JAN-21");
+    // numbers do not mix with intervals, nor does a datetime follow one in a difference
+    EXPECT_EQ(Row("select interval '1' day + 1 from dual"), "ORA-30081: invalid data type for datetime/interval arithmetic");
+    EXPECT_EQ(Row("select interval '1' day - date '2020-01-01' from dual"),
+              "ORA-30081: invalid data type for datetime/interval arithmetic");
+    EXPECT_EQ(Row("select interval '1' day / 0 from dual"), "ORA-01476: divisor is equal to zero");
+    // two timestamps differ by an interval; a timestamp plus a number of days is a DATE
+    EXPECT_EQ(Row("select extract(hour from timestamp '2020-01-02 10:00:00' - timestamp '2020-01-01 00:00:00'), "
+                  "timestamp '2020-01-02 10:00:00.25' + 1 from dual"),
+              "10|03-JAN-20");
+    EXPECT_EQ(Row("select timestamp '2020-01-02 10:00:00.5' + interval '90' minute from dual"),
+              "02-JAN-20 11.30.00.500000000 AM");
+}
+
+TEST_F(DatetimeTest, TimestampsKeepTheirFractionalSecondsToTheColumnsPrecision) {
+    Run("create table stamps (t timestamp, t3 timestamp(3), d date)");
+    Run("insert into stamps values (timestamp '2020-01-02 13:11:12.123456789', "
+        "timestamp '2020-01-02 13:11:12.123456789', date '2020-01-02')");
+    // a TIMESTAMP column has 6 digits unless it says otherwise; the value is rounded to them
+    EXPECT_EQ(Row("select t, t3 from stamps"), "02-JAN-20 01.11.12.123457 PM|02-JAN-20 01.11.12.123 PM");
+    EXPECT_EQ(Row("select extract(day from t), trunc(t), extract(hour from t) from stamps"), "2|02-JAN-20|13");
+    EXPECT_EQ(Row("select extract(hour from d) from stamps"), "ORA-30076: invalid extract field for extract source");
+    Run("alter session set nls_timestamp_format = 'YYYY-MM-DD HH24:MI:SS.FF3'");
+    EXPECT_EQ(Row("select to_timestamp('2020-01-02 10:11:12'), cast(d as timestamp) from stamps"),
+              "2020-01-02 10:11:12.000|2020-01-02 00:00:00.000");
+    EXPECT_EQ(Row("select to_timestamp('2020-01-02 10:11:12.1234', 'YYYY-MM-DD HH24:MI:SS.FF3') from dual"),
+              "ORA-01830: date format picture ends before converting entire input string");
+}
+
+TEST_F(DatetimeTest, CastsAndImplicitConversionsUseTheSessionFormats) {
+    EXPECT_EQ(Row("select cast('02-JAN-20' as date) + 1, cast(date '2020-01-02' as char(10)) || '|' from dual"),
+              "03-JAN-20|02-JAN-20 |");
+    EXPECT_EQ(Row("select cast('abc' as varchar2(2)) from dual"), "ORA-25137: Data value out of range");
+    Run("alter session set nls_date_format = 'YYYY/MM/DD'");
+    EXPECT_EQ(Row("select 'on ' || date '2020-01-02', cast(date '2020-01-02' as varchar2(10)) from dual"),
+              "on 2020/01/02|2020/01/02");
+}
+
+TEST_F(DatetimeTest, ClientsAreToldTheTypesOfDatetimeExpressions) {
+    Stmt s(c_, "select extract(year from sysdate), sysdate + interval '1' day, timestamp '2020-01-02 00:00:00', "
+               "to_timestamp('2020', 'YYYY') + interval '1' hour, trunc(systimestamp) from dual");
+    ASSERT_EQ(s.Describe(), 5u);
+    EXPECT_EQ(s.ColumnType(1), SQLT_NUM);
+    EXPECT_EQ(s.ColumnType(2), SQLT_DAT);
+    EXPECT_EQ(s.ColumnType(3), SQLT_TIMESTAMP);
+    EXPECT_EQ(s.ColumnType(4), SQLT_TIMESTAMP);
+    EXPECT_EQ(s.ColumnType(5), SQLT_DAT);
+}
+
+TEST_F(DatetimeTest, PlsqlExpressionsTakeTheSameForms) {
+    Run("create function next_birthday(d date) return date is begin "
+        "return d + interval '1' year + extract(day from interval '2' day); end;");
+    EXPECT_EQ(Row("select to_char(next_birthday(date '2020-03-01'), 'YYYY-MM-DD') from dual"), "2021-03-03");
 }
 
 }  // namespace
