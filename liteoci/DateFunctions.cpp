@@ -454,9 +454,18 @@ bool IntervalQuotient(sqlite3_context* ctx, sqlite3_value** argv) {
         return true;
     }
     if (iv.yearToMonth) {
-        iv.months = static_cast<int64_t>(std::trunc(static_cast<double>(iv.months) / n));
+        const double months = std::trunc(static_cast<double>(iv.months) / n);
+        if (!(std::fabs(months) < 1.2e10)) {
+            Fail(ctx, MakeError(kOraLeadingPrecisionTooSmall));
+            return true;
+        }
+        iv.months = static_cast<int64_t>(months);
     } else {
         const double seconds = (static_cast<double>(iv.seconds) + iv.nanos / 1e9) / n;
+        if (!(std::fabs(seconds) < 8.64e13)) {
+            Fail(ctx, MakeError(kOraLeadingPrecisionTooSmall));
+            return true;
+        }
         iv.seconds = static_cast<int64_t>(std::trunc(seconds));
         iv.nanos = static_cast<int>(std::llround((seconds - std::trunc(seconds)) * 1e9));
     }

@@ -146,7 +146,8 @@ bool ParseStoredInterval(std::string_view s, Interval& out) {
     size_t i = 1;
     int64_t lead = 0;
     int count = 0;
-    if (!Digits(s, i, lead, count) || i >= s.size()) return false;
+    // the leading field has at most 9 digits, as Oracle's largest precision allows
+    if (!Digits(s, i, lead, count) || count > 9 || i >= s.size()) return false;
     out = Interval{};
     out.leading = count;
     if (s[i] == '-') {
