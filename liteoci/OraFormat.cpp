@@ -540,13 +540,21 @@ OraError DateFormat::Parse(std::string_view s, DateTime& dt, bool timestamp) con
                 break;
             }
             case El::MM:
+                // MM also takes the month's name or abbreviation, as Oracle's conversion rules allow
+                skipBlanks();
+                if (i < s.size() && std::isalpha(static_cast<unsigned char>(s[i]))) {
+                    if (!name(kMonths, 12, true, v)) return MakeError(kOraNotValidMonth);
+                    dt.month = v + 1;
+                    break;
+                }
                 if (!number(2, v)) return MakeError(1858);
                 if (v < 1 || v > 12) return MakeError(1843);
                 dt.month = v;
                 break;
             case El::MON:
             case El::MONTH:
-                if (!name(kMonths, 12, e.el == El::MONTH, v)) return MakeError(1843);
+                // either takes the other: the full name or the abbreviation
+                if (!name(kMonths, 12, true, v)) return MakeError(1843);
                 dt.month = v + 1;
                 break;
             case El::DD:

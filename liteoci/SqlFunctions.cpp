@@ -480,6 +480,13 @@ void FnSequenceCheck(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void FnDateOperand(sqlite3_context* ctx, int, sqlite3_value** argv) {
     DateTime dt;
     if (sqlite3_value_type(argv[1]) == SQLITE_NULL || !AsDate(argv[0], dt)) return sqlite3_result_value(ctx, argv[1]);
+    if (dt.IsTimestamp()) {
+        // a TIMESTAMP column's text is read by NLS_TIMESTAMP_FORMAT, and kept to the value's digits
+        const int precision = dt.precision;
+        if (AsDate(argv[1], dt)) return sqlite3_result_value(ctx, argv[1]);
+        if (OraError e = Settings(ctx)->timestampFormat.Parse(Text(argv[1]), dt, true)) return Fail(ctx, e);
+        return ResultText(ctx, StoreTimestamp(dt, precision));
+    }
     if (AsDate(argv[1], dt)) return sqlite3_result_value(ctx, argv[1]);
     if (OraError e = Settings(ctx)->dateFormat.Parse(Text(argv[1]), dt)) return Fail(ctx, e);
     char buf[20];

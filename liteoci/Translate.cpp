@@ -104,7 +104,6 @@ struct Rewriter {
         return i + 1;
     }
 
-    // Token index where the operand that ends at token j (inclusive) starts.
     // Where the interval literal that ends at token j starts (INTERVAL '4 5:12' DAY(2) TO MINUTE), or
     // SIZE_MAX when none ends there.
     size_t IntervalStart(size_t j) const {
@@ -116,6 +115,7 @@ struct Rewriter {
     // Token j ends an expression whose last word is no alias: CASE ... END or an interval literal.
     bool EndsWithKeyword(size_t j) const { return Word(j, "END") || IntervalStart(j) != SIZE_MAX; }
 
+    // Token index where the operand that ends at token j (inclusive) starts.
     size_t OperandStart(size_t j) const {
         if (const size_t start = IntervalStart(j); start != SIZE_MAX) return start;
         size_t i = j;

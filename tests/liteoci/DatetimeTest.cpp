@@ -16,6 +16,10 @@ class DatetimeTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(c_.Logon("DEMO", "demo", MakeDatabase()).code, 0); }
     void Run(const std::string& sql) { ASSERT_EQ(Exec(c_, sql).code, 0) << sql << ": " << c_.LastError().text; }
+    std::string ErrorOf(const std::string& sql) {
+        Error e = Exec(c_, sql);
+        return e.text.substr(0, e.text.find('\n'));
+    }
     // The row of a one-row query as "a|b|c", or the first line of its error.
     std::string Row(const std::string& sql) {
         Error e;
@@ -42,6 +46,10 @@ TEST_F(DatetimeTest, FormatElementsAreReadAsWellAsWritten) {
               "20 00000|21");
     // the ISO year of the first days of January can be the year before (2021-01-01 is a Friday)
     EXPECT_EQ(Row("select to_char(date '2021-01-01', 'IYYY IW WW') from dual"), "2020 53 01");
+    // MM, MON and MONTH take one another's forms of the month
+    EXPECT_EQ(Row("select to_date('01-JANUARY-2020', 'DD-MON-YYYY'), to_date('01-Feb-2020', 'DD-MM-YYYY'), "
+                  "to_date('01 mar 2020', 'DD MONTH YYYY') from dual"),
+              "01-JAN-20|01-FEB-20|01-MAR-20");
     // elements that only describe a date are not read from text
     EXPECT_EQ(Row("select to_date('2026-50', 'IYYY-IW') from dual"),
               "ORA-01820: format code cannot appear in date input format");
@@ -50,9 +58,61 @@ TEST_F(DatetimeTest, FormatElementsAreReadAsWellAsWritten) {
               "ORA-01848: day of year must be between 1 and 365 (366 for leap year)");
     EXPECT_EQ(Row("select to_date('Funday 01-01-2020', 'Day DD-MM-YYYY') from dual"),
               "ORA-01846: not a valid day of the week");
+    EXPECT_EQ(Row("select to_date('0', 'J') from dual"), "ORA-01854: julian date must be between 1 and 5373484");
+    EXPECT_EQ(Row("select to_date('90000', 'SSSSS') from dual"), "ORA-01853: seconds in day must be between 0 and 86399");
+    // names are padded to their longest and FM drops the padding and the leading zeros
+    EXPECT_EQ(Row("select to_char(date '2026-12-09', 'Day, fmMonth DD'), to_char(date '2026-03-05', 'fmrm') from dual"),
+              "Wednesday, December 9|iii");
+}
+
+TEST_F(DatetimeTest, MonthsBetweenCountsWholeMonthsOnlyOnTheSameOrTheLastDays) {
+    EXPECT_EQ(Row("select round(months_between(date '1995-01-01', date '1995-02-02'), 8) from dual"), "-1.03225806");
+    // the same day of the month: whole months, whatever the times of day
+    EXPECT_EQ(Row("select months_between(to_date('2020-03-15 18:00', 'YYYY-MM-DD HH24:MI'), date '2020-01-15') "
+                  "from dual"),
+              "2");
+    // both last days of their months, though not the same day
+    EXPECT_EQ(Row("select months_between(date '2020-02-29', date '2019-11-30') from dual"), "3");
+    // otherwise days and time count in 31-day months: a day and a half
+    EXPECT_EQ(Row("select round(months_between(to_date('2020-01-16 12:00', 'YYYY-MM-DD HH24:MI'), date '2020-01-15'), 8) "
+                  "from dual"),
+              ".0483871");
+    EXPECT_EQ(Row("select months_between(null, sysdate) from dual"), "<null>");
+}
+
+TEST_F(DatetimeTest, NextDayIsStrictlyLaterAndKeepsTheTimeOfDay) {
+    // 2020-01-01 is a Wednesday; letters after the abbreviation are ignored
+    EXPECT_EQ(Row("select to_char(next_day(to_date('2020-01-01 10:30', 'YYYY-MM-DD HH24:MI'), 'wedXX'), "
+                  "'YYYY-MM-DD HH24:MI') from dual"),
+              "2020-01-08 10:30");
+    EXPECT_EQ(Row("select next_day(date '2020-01-01', 'Saturday') from dual"), "04-JAN-20");
+    EXPECT_EQ(Row("select next_day(date '2020-01-01', 'WE') from dual"), "ORA-01846: not a valid day of the week");
+}
+
+TEST_F(DatetimeTest, ExtractGivesTheSignedFieldsOfIntervals) {
+    EXPECT_EQ(Row("select extract(day from interval '-3 4' day to hour), extract(hour from interval '-3 4' day to hour), "
+                  "extract(year from interval '-5-6' year to month) from dual"),
+              "-3|-4|-5");
+    EXPECT_EQ(Row("select extract(second from interval '1:02:03.5' hour to second) from dual"), "3.5");
+    EXPECT_EQ(Row("select extract(day from interval '1-2' year to month) from dual"),
+              "ORA-30076: invalid extract field for extract source");
+    EXPECT_EQ(Row("select extract(year from cast(null as date)) from dual"), "<null>");
+    Run("create table hires (d date)");
+    Run("insert into hires values (date '1981-02-20')");
+    Run("insert into hires values (date '1981-05-01')");
+    Run("insert into hires values (date '1982-01-23')");
+    EXPECT_EQ(Query(c_, "select extract(year from d), count(*) from hires group by extract(year from d) order by 1"),
+              (std::vector<std::vector<std::string>>{{"1981", "2"}, {"1982", "1"}}));
 }
 
 TEST_F(DatetimeTest, RoundAndTruncTakeEveryUnitOfTheirTable) {
+    // a year rounds up on July 1, a month on the 16th, a day at noon
+    EXPECT_EQ(Row("select round(date '2026-06-30', 'YEAR'), round(date '2026-07-01', 'SYYYY'), "
+                  "round(date '2026-02-15', 'MM'), round(date '2026-02-16', 'RM') from dual"),
+              "01-JAN-26|01-JAN-27|01-FEB-26|01-MAR-26");
+    EXPECT_EQ(Row("select round(to_date('2020-01-01 12:00', 'YYYY-MM-DD HH24:MI')), "
+                  "round(to_date('2020-01-01 11:59', 'YYYY-MM-DD HH24:MI'), 'J') from dual"),
+              "02-JAN-20|01-JAN-20");
     // 2026-12-09 is a Wednesday: weeks start on Sunday (DAY), Monday (IW), January 1 (WW), the 1st (W)
     EXPECT_EQ(Row("select trunc(date '2026-12-09', 'DAY'), trunc(date '2026-12-09', 'IW'), "
                   "trunc(date '2026-12-09', 'WW'), trunc(date '2026-12-09', 'W') from dual"),
@@ -77,6 +137,9 @@ TEST_F(DatetimeTest, IntervalLiteralsShowTheirPrecisionsAndRefuseWhatDoesNotFit)
     EXPECT_EQ(Row("select interval '4 5:12:10.222' day to second(3), interval '123-2' year(3) to month, "
                   "interval '10:20' hour to minute from dual"),
               "+04 05:12:10.222|+123-02|+00 10:20:00");
+    EXPECT_EQ(Row("select interval '7.25' second(2,3), interval '4 5:12' day to minute, interval '-1 2' day to hour "
+                  "from dual"),
+              "+00 00:00:07.250|+04 05:12:00|-01 02:00:00");
     EXPECT_EQ(Row("select interval '123' day from dual"), "ORA-01873: the leading precision of the interval is too small");
     EXPECT_EQ(Row("select interval 'abc' day from dual"), "ORA-01867: the interval is invalid");
     // an interval literal ends in its qualifier, which is no alias
@@ -103,6 +166,13 @@ TEST_F(DatetimeTest, IntervalArithmeticFollowsTheMatrixOfDatetimeArithmetic) {
               "10|03-JAN-20");
     EXPECT_EQ(Row("select timestamp '2020-01-02 10:00:00.5' + interval '90' minute from dual"),
               "02-JAN-20 11.30.00.500000000 AM");
+    EXPECT_EQ(Row("select extract(day from timestamp '2020-01-03 06:00:00' - date '2020-01-01') from dual"), "2");
+    // a month later than January 31 has no such day
+    EXPECT_EQ(Row("select timestamp '2020-01-31 10:00:00' + interval '1' month from dual"),
+              "ORA-01839: date not valid for month specified");
+    EXPECT_EQ(Row("select numtodsinterval(1, 'WEEK') from dual"), "ORA-01760: illegal argument for function");
+    EXPECT_EQ(Row("select numtodsinterval(1e20, 'DAY') from dual"),
+              "ORA-01873: the leading precision of the interval is too small");
 }
 
 TEST_F(DatetimeTest, TimestampsKeepTheirFractionalSecondsToTheColumnsPrecision) {
@@ -113,17 +183,27 @@ TEST_F(DatetimeTest, TimestampsKeepTheirFractionalSecondsToTheColumnsPrecision) 
     EXPECT_EQ(Row("select t, t3 from stamps"), "02-JAN-20 01.11.12.123457 PM|02-JAN-20 01.11.12.123 PM");
     EXPECT_EQ(Row("select extract(day from t), trunc(t), extract(hour from t) from stamps"), "2|02-JAN-20|13");
     EXPECT_EQ(Row("select extract(hour from d) from stamps"), "ORA-30076: invalid extract field for extract source");
+    // text compared with a TIMESTAMP column is read in the session's timestamp format
+    EXPECT_EQ(Row("select count(*) from stamps where t > '02-JAN-20 01.11.12.000000 PM' and t < '03-JAN-20'"), "1");
     Run("alter session set nls_timestamp_format = 'YYYY-MM-DD HH24:MI:SS.FF3'");
     EXPECT_EQ(Row("select to_timestamp('2020-01-02 10:11:12'), cast(d as timestamp) from stamps"),
               "2020-01-02 10:11:12.000|2020-01-02 00:00:00.000");
     EXPECT_EQ(Row("select to_timestamp('2020-01-02 10:11:12.1234', 'YYYY-MM-DD HH24:MI:SS.FF3') from dual"),
               "ORA-01830: date format picture ends before converting entire input string");
+    // fewer digits round, and the carry may reach the next year
+    EXPECT_EQ(Row("select to_char(cast(timestamp '2020-12-31 23:59:59.9' as timestamp(0)), 'YYYY-MM-DD HH24:MI:SS') "
+                  "from dual"),
+              "2021-01-01 00:00:00");
+    EXPECT_EQ(ErrorOf("alter session set nls_timestamp_format = 'HH.MI.SSXFF Q9'"), "ORA-01821: date format not recognized");
 }
 
 TEST_F(DatetimeTest, CastsAndImplicitConversionsUseTheSessionFormats) {
     EXPECT_EQ(Row("select cast('02-JAN-20' as date) + 1, cast(date '2020-01-02' as char(10)) || '|' from dual"),
               "03-JAN-20|02-JAN-20 |");
     EXPECT_EQ(Row("select cast('abc' as varchar2(2)) from dual"), "ORA-25137: Data value out of range");
+    EXPECT_EQ(Row("select cast(12.50 as varchar2(10)), to_char(cast(timestamp '2020-01-02 10:11:12.25' as date), "
+                  "'HH24:MI:SS'), cast(null as timestamp) from dual"),
+              "12.5|10:11:12|<null>");
     Run("alter session set nls_date_format = 'YYYY/MM/DD'");
     EXPECT_EQ(Row("select 'on ' || date '2020-01-02', cast(date '2020-01-02' as varchar2(10)) from dual"),
               "on 2020/01/02|2020/01/02");
