@@ -220,6 +220,37 @@ TEST_F(DatetimeTest, ClientsAreToldTheTypesOfDatetimeExpressions) {
     EXPECT_EQ(s.ColumnType(5), SQLT_DAT);
 }
 
+// Malformed datetime and interval input is refused with an Oracle error, never a crash or a wrong value.
+TEST_F(DatetimeTest, MalformedInputGetsAnOracleError) {
+    const char* const kStatements[] = {
+        "select interval '' day from dual",
+        "select interval '+' day from dual",
+        "select interval '1 2:3:4:5' day to second from dual",
+        "select interval '99999999999999999999' day(9) from dual",
+        "select interval '1' second(99) from dual",
+        "select to_dsinterval('-') from dual",
+        "select to_yminterval('1-2-3') from dual",
+        "select to_timestamp('2020-01-02 xx', 'YYYY-MM-DD FF') from dual",
+        "select to_char(timestamp '2020-01-02 10:00:00.5', 'FF0') from dual",
+        "select to_date('9999999', 'J') from dual",
+        "select to_date('-', 'SYYYY') from dual",
+        "select trunc(date '2020-01-01', '') from dual",
+        "select months_between('x', sysdate) from dual",
+        "select next_day(42, 'MON') from dual",
+        "select extract(year from 42) from dual",
+        "select cast(42 as date) from dual",
+        "select interval '1' day / (1e-300) from dual",
+        "select numtoyminterval(1e300, 'YEAR') from dual",
+        "select date '9999-12-31' + interval '1' day from dual",
+        "select date '2020-01-01' - interval '999999999' day(9) from dual",
+    };
+    for (const char* sql : kStatements) {
+        const std::string got = Row(sql);
+        EXPECT_TRUE(got.rfind("ORA-", 0) == 0 || got == "<null>") << sql << " gave " << got;
+        EXPECT_EQ(Row("select 1 from dual"), "1") << "after " << sql;
+    }
+}
+
 TEST_F(DatetimeTest, PlsqlExpressionsTakeTheSameForms) {
     Run("create function next_birthday(d date) return date is begin "
         "return d + interval '1' year + extract(day from interval '2' day); end;");
