@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "OraCodes.h"
 #include "OraFormat.h"
 
 namespace liteoci {
@@ -134,6 +135,18 @@ struct DateForms {
 };
 
 }  // namespace
+
+int DatetimeLiteralError(std::string_view literal) {
+    DateFormat f;
+    DateTime dt;
+    f.Compile("YYYY-MM-DD HH24:MI:SS");
+    const OraError e = f.Parse(literal, dt);
+    static const int kMeaningful[] = {kOraNotValidMonth, kOraDayOfMonthRange, kOraDateNotValidForMonth,
+                                      kOraHourRange,     kOraMinuteRange,     kOraSecondRange};
+    for (int code : kMeaningful)
+        if (e.code == code) return code;
+    return kOraLiteralDoesNotMatch;
+}
 
 size_t IntervalLiteralEnd(std::string_view text, const std::vector<Token>& toks, size_t i, size_t e) {
     std::string qualifier;

@@ -21,6 +21,10 @@ namespace liteoci {
 void RewriteDateForms(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
                       TranslateOptions& options);
 
+// The Oracle error of the text of a DATE or TIMESTAMP literal that is none: ORA-01843 for a month
+// that does not exist, ORA-01847 or ORA-01839 for such a day, ORA-01861 for text of another form.
+int DatetimeLiteralError(std::string_view literal);
+
 // Just after the interval literal that starts at token i (INTERVAL 'text' qualifier), or SIZE_MAX when
 // none starts there.
 size_t IntervalLiteralEnd(std::string_view text, const std::vector<Token>& toks, size_t i, size_t e);

@@ -631,7 +631,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                         DateTime dt;
                         if (!ParseStoredDate(v.data(), v.size(), dt) &&
                             !(v.size() > 19 && ParseStoredDate(v.data(), 19, dt)))
-                            return MakeErrorAt(static_cast<int>(toks[i + 1].pos), 1861);
+                            return MakeErrorAt(static_cast<int>(toks[i + 1].pos), DatetimeLiteralError(v));
                         sql += QuoteString(StoreDate(dt));
                         rw.Skip(i + 1);
                         sql += rw.post[r];

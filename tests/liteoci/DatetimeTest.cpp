@@ -58,6 +58,11 @@ TEST_F(DatetimeTest, FormatElementsAreReadAsWellAsWritten) {
               "ORA-01848: day of year must be between 1 and 365 (366 for leap year)");
     EXPECT_EQ(Row("select to_date('Funday 01-01-2020', 'Day DD-MM-YYYY') from dual"),
               "ORA-01846: not a valid day of the week");
+    // a DATE literal names a day that exists
+    EXPECT_EQ(Row("select date '2020-13-01' from dual"), "ORA-01843: not a valid month");
+    EXPECT_EQ(Row("select date '2020-01-32' from dual"),
+              "ORA-01847: day of month must be between 1 and last day of month");
+    EXPECT_EQ(Row("select date 'today' from dual"), "ORA-01861: literal does not match format string");
     EXPECT_EQ(Row("select to_date('0', 'J') from dual"), "ORA-01854: julian date must be between 1 and 5373484");
     EXPECT_EQ(Row("select to_date('90000', 'SSSSS') from dual"), "ORA-01853: seconds in day must be between 0 and 86399");
     // names are padded to their longest and FM drops the padding and the leading zeros
