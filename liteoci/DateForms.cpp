@@ -79,10 +79,40 @@ struct DateForms {
             std::string qualifier;
             const size_t end = IntervalLiteral(text, toks, i, e, qualifier);
             if (end == SIZE_MAX) continue;
-            Substitute(i, end,
-                       "LITEOCI_INTERVAL(" + QuoteString(StringValue(text, toks[i + 1])) + ", " + QuoteString(qualifier) + ")");
+            std::string call =
+                "LITEOCI_INTERVAL(" + QuoteString(StringValue(text, toks[i + 1])) + ", " + QuoteString(qualifier) + ")";
+            Substitute(i, end, Product(i, end) + call);
             i = end - 1;
         }
+        static const char* const kCalls[] = {"NUMTODSINTERVAL", "NUMTOYMINTERVAL", "TO_DSINTERVAL", "TO_YMINTERVAL"};
+        for (size_t i = b; i + 1 < e; ++i) {
+            bool call = false;
+            for (const char* f : kCalls) call = call || W(i, f);
+            if (!call || Qualified(i) || !O(i + 1, "(") || match[i + 1] == SIZE_MAX) continue;
+            const std::string prefix = Product(i, match[i + 1] + 1);
+            if (!prefix.empty()) Substitute(i, i + 1, prefix + Upper(TokText(text, toks[i])));
+        }
+    }
+
+    // A number or placeholder: what an interval is multiplied by here.
+    bool Factor(size_t k) const { return k >= b && k < e && (toks[k].kind == Tok::Number || toks[k].kind == Tok::Bind); }
+
+    // interval * n and n * interval for the interval that takes tokens [first, end): SQLite would
+    // multiply the interval's text as a number. Rewrites the product as LITEOCI_INTERVAL_TIMES(a, b)
+    // and returns what goes before the interval's own text.
+    std::string Product(size_t first, size_t end) {
+        if (O(end, "*") && Factor(end + 1) && !O(end + 2, "*") && !O(end + 2, "/")) {
+            Substitute(end, end + 1, ",");
+            options.appends.emplace_back(end + 1, ")");
+            return "LITEOCI_INTERVAL_TIMES(";
+        }
+        if (first >= b + 2 && O(first - 1, "*") && Factor(first - 2) &&
+            !(first >= b + 3 && (O(first - 3, "*") || O(first - 3, "/")))) {
+            Substitute(first - 2, first - 1, "LITEOCI_INTERVAL_TIMES(" + std::string(TokText(text, toks[first - 2])));
+            Substitute(first - 1, first, ",");
+            options.appends.emplace_back(end - 1, ")");
+        }
+        return {};
     }
 
     void Casts() {

@@ -237,6 +237,19 @@ void FnToDsInterval(sqlite3_context* ctx, int, sqlite3_value** argv) {
     ToInterval(ctx, argv[0], "DAY(9) TO SECOND(9)");
 }
 
+// LITEOCI_INTERVAL_TIMES(a, b): an interval times a number, in either order.
+void FnIntervalTimes(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    Interval iv;
+    const bool first = sqlite3_value_type(argv[0]) == SQLITE_TEXT && ParseStoredInterval(Text(argv[0]), iv);
+    if (!first && !(sqlite3_value_type(argv[1]) == SQLITE_TEXT && ParseStoredInterval(Text(argv[1]), iv)))
+        return Fail(ctx, MakeError(kOraInvalidIntervalArithmetic));
+    double n;
+    if (!Number(ctx, argv[first ? 1 : 0], n)) return;
+    if (OraError e = ScaleInterval(iv, n, false)) return Fail(ctx, e);
+    ResultText(ctx, StoreInterval(iv));
+}
+
 // The Oracle text of a value where text is needed: dates in the session's formats, numbers as Oracle
 // writes them.
 std::string ValueText(sqlite3_context* ctx, sqlite3_value* v) {
@@ -296,6 +309,7 @@ constexpr Fn kFunctions[] = {
     {"LITEOCI_INTERVAL", 2, FnInterval, true},     {"NUMTODSINTERVAL", 2, FnNumToDsInterval, true},
     {"NUMTOYMINTERVAL", 2, FnNumToYmInterval, true}, {"LITEOCI_CAST", 2, FnCast, false},
     {"TO_YMINTERVAL", 1, FnToYmInterval, true},    {"TO_DSINTERVAL", 1, FnToDsInterval, true},
+    {"LITEOCI_INTERVAL_TIMES", 2, FnIntervalTimes, true},
 };
 
 // Moves dt to the start of its day and then `days` days on.
@@ -453,23 +467,8 @@ bool IntervalQuotient(sqlite3_context* ctx, sqlite3_value** argv) {
         Fail(ctx, MakeError(kOraDivisorZero));
         return true;
     }
-    if (iv.yearToMonth) {
-        const double months = std::trunc(static_cast<double>(iv.months) / n);
-        if (!(std::fabs(months) < 1.2e10)) {
-            Fail(ctx, MakeError(kOraLeadingPrecisionTooSmall));
-            return true;
-        }
-        iv.months = static_cast<int64_t>(months);
-    } else {
-        const double seconds = (static_cast<double>(iv.seconds) + iv.nanos / 1e9) / n;
-        if (!(std::fabs(seconds) < 8.64e13)) {
-            Fail(ctx, MakeError(kOraLeadingPrecisionTooSmall));
-            return true;
-        }
-        iv.seconds = static_cast<int64_t>(std::trunc(seconds));
-        iv.nanos = static_cast<int>(std::llround((seconds - std::trunc(seconds)) * 1e9));
-    }
-    ResultText(ctx, StoreInterval(iv));
+    if (OraError e = ScaleInterval(iv, n, true)) Fail(ctx, e);
+    else ResultText(ctx, StoreInterval(iv));
     return true;
 }
 

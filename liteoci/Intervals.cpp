@@ -1,6 +1,7 @@
 #include "Intervals.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 
 #include "Lexer.h"
@@ -266,6 +267,21 @@ OraError CombineIntervals(const Interval& a, const Interval& b, bool subtract, I
     int nanos = subtract ? a.nanos - b.nanos : a.nanos + b.nanos;
     Normalize(out.seconds, nanos);
     out.nanos = nanos;
+    return {};
+}
+
+OraError ScaleInterval(Interval& iv, double n, bool divide) {
+    if (iv.yearToMonth) {
+        const double months = std::trunc(divide ? static_cast<double>(iv.months) / n : static_cast<double>(iv.months) * n);
+        if (!(std::fabs(months) < 1.2e10)) return MakeError(kOraLeadingPrecisionTooSmall);
+        iv.months = static_cast<int64_t>(months);
+        return {};
+    }
+    const double whole = static_cast<double>(iv.seconds) + iv.nanos / 1e9;
+    const double seconds = divide ? whole / n : whole * n;
+    if (!(std::fabs(seconds) < 8.64e13)) return MakeError(kOraLeadingPrecisionTooSmall);
+    iv.seconds = static_cast<int64_t>(std::trunc(seconds));
+    iv.nanos = static_cast<int>(std::llround((seconds - std::trunc(seconds)) * 1e9));
     return {};
 }
 

@@ -157,6 +157,11 @@ TEST_F(DatetimeTest, IntervalArithmeticFollowsTheMatrixOfDatetimeArithmetic) {
                   "interval '3 4' day to hour / 2 from dual"),
               "+04 04:00:00|-02 04:00:00|+01 14:00:00");
     EXPECT_EQ(Row("select interval '1' year + interval '3-4' year to month from dual"), "+04-04");
+    // a number times an interval is an interval, in either order
+    EXPECT_EQ(Row("select interval '3 4' day to hour * 2, 2 * interval '1-6' year to month, "
+                  "to_char(date '2020-01-01' + 3 * interval '20' minute, 'HH24:MI') from dual"),
+              "+06 08:00:00|+03-00|01:00");
+    EXPECT_EQ(Row("select extract(hour from numtodsinterval(5, 'HOUR') * 2) from dual"), "10");
     EXPECT_EQ(Row("select to_char(date '2020-01-01' + numtodsinterval(36, 'HOUR'), 'DD HH24'), "
                   "date '2020-01-31' + numtoyminterval(1, 'YEAR') from dual"),
               "02 12|31-JAN-21");
