@@ -43,7 +43,7 @@ namespace {
 
 // ---- column types ------------------------------------------------------------------------------
 
-enum class Kind : uint8_t { Unknown, Num, Chr, Dat, Ts };
+enum class Kind : uint8_t { Unknown, Num, Chr, Dat, Ts, Ym, Ds };  // Ym, Ds: the two interval types
 
 void ParseTypeArgs(const std::string& up, int& a, int& b) {
     a = b = -1;
@@ -61,6 +61,8 @@ Kind KindOfDecl(const char* decl) {
     if (c.sqlt == SQLT_NUM) return Kind::Num;
     if (c.sqlt == SQLT_DAT) return Kind::Dat;
     if (c.sqlt == SQLT_TIMESTAMP) return Kind::Ts;
+    if (c.sqlt == SQLT_INTERVAL_YM) return Kind::Ym;
+    if (c.sqlt == SQLT_INTERVAL_DS) return Kind::Ds;
     return Kind::Chr;
 }
 
@@ -84,11 +86,10 @@ struct Typer {
         return Kind::Unknown;
     }
 
-    // An interval literal or a call of a function that makes an interval.
-    bool IsInterval(size_t b, size_t e) const {
-        if (W(b, "INTERVAL") && b + 1 < e && toks[b + 1].kind == Tok::String) return true;
-        return (W(b, "NUMTODSINTERVAL") || W(b, "NUMTOYMINTERVAL") || W(b, "TO_DSINTERVAL") ||
-                W(b, "TO_YMINTERVAL")) && O(b + 1, "(");
+    // The type of an interval literal (INTERVAL '1-2' YEAR TO MONTH), or Unknown when none starts at b.
+    Kind IntervalLiteral(size_t b, size_t e) const {
+        if (!W(b, "INTERVAL") || b + 2 >= e || toks[b + 1].kind != Tok::String) return Kind::Unknown;
+        return W(b + 2, "YEAR") || W(b + 2, "MONTH") ? Kind::Ym : Kind::Ds;
     }
 
     // CAST(expr AS type) by the type named after its last AS.
@@ -134,24 +135,28 @@ struct Typer {
             if (e > s) parts.emplace_back(s, e);
             if (parts.size() == 1) return Infer(parts[0].first, parts[0].second);
             int dates = 0, stamps = 0, intervals = 0;
+            Kind interval = Kind::Unknown;
             for (auto [pb, pe] : parts) {
                 const Kind k = Infer(pb, pe);
                 dates += k == Kind::Dat;
                 stamps += k == Kind::Ts;
-                intervals += IsInterval(pb, pe);
+                if (k == Kind::Ym || k == Kind::Ds) {
+                    if (intervals++ == 0) interval = k;
+                }
             }
             // datetime arithmetic: two datetimes with a TIMESTAMP differ by an interval; a TIMESTAMP
             // moved by an interval stays one, by a number of days it becomes a DATE
-            if (stamps > 0 && dates + stamps > 1) return Kind::Chr;
+            if (stamps > 0 && dates + stamps > 1) return Kind::Ds;
             if (stamps == 1) return intervals > 0 ? Kind::Ts : Kind::Dat;
             if (dates == 1) return Kind::Dat;
-            return intervals > 0 ? Kind::Chr : Kind::Num;
+            return intervals > 0 ? interval : Kind::Num;
         }
         const Token& t = toks[b];
         if (t.kind == Tok::Number) return Kind::Num;
         if (t.kind == Tok::String || t.kind == Tok::Bind) return Kind::Chr;
         if (W(b, "NULL")) return Kind::Chr;
         if ((W(b, "DATE") || W(b, "SYSDATE") || W(b, "CURRENT_DATE")) && e - b <= 2) return Kind::Dat;
+        if (const Kind k = IntervalLiteral(b, e); k != Kind::Unknown) return k;
         if ((W(b, "TIMESTAMP") && e - b == 2) ||
             ((W(b, "SYSTIMESTAMP") || W(b, "CURRENT_TIMESTAMP") || W(b, "LOCALTIMESTAMP")) && e - b == 1))
             return Kind::Ts;
@@ -183,6 +188,8 @@ struct Typer {
             for (const char* n : kDat)
                 if (f == n) return Kind::Dat;
             if (f == "TO_TIMESTAMP") return Kind::Ts;
+            if (f == "NUMTODSINTERVAL" || f == "TO_DSINTERVAL") return Kind::Ds;
+            if (f == "NUMTOYMINTERVAL" || f == "TO_YMINTERVAL") return Kind::Ym;
             if (f == "CAST") return CastKind(b + 1);
             std::vector<std::pair<size_t, size_t>> args;
             size_t close = match[b + 1] == SIZE_MAX ? e : match[b + 1];
@@ -249,6 +256,8 @@ void Describe(StmtHandle* st) {
             Kind k = item ? typer.Infer(item->first, item->last) : Kind::Unknown;
             if (k == Kind::Num) c = ColumnFromDeclaredType("NUMBER");
             else if (k == Kind::Dat) c = ColumnFromDeclaredType("DATE");
+            else if (k == Kind::Ym) c = ColumnFromDeclaredType("INTERVAL YEAR TO MONTH");
+            else if (k == Kind::Ds) c = ColumnFromDeclaredType("INTERVAL DAY TO SECOND");
             else if (k == Kind::Ts) {
                 c = ColumnFromDeclaredType("TIMESTAMP");
                 c.scale = -1;  // each value shows its own fractional seconds

@@ -221,13 +221,17 @@ TEST_F(DatetimeTest, CastsAndImplicitConversionsUseTheSessionFormats) {
 
 TEST_F(DatetimeTest, ClientsAreToldTheTypesOfDatetimeExpressions) {
     Stmt s(c_, "select extract(year from sysdate), sysdate + interval '1' day, timestamp '2020-01-02 00:00:00', "
-               "to_timestamp('2020', 'YYYY') + interval '1' hour, trunc(systimestamp) from dual");
-    ASSERT_EQ(s.Describe(), 5u);
+               "to_timestamp('2020', 'YYYY') + interval '1' hour, trunc(systimestamp), interval '1-2' year to month, "
+               "systimestamp - sysdate, numtodsinterval(1, 'DAY') * 2 from dual");
+    ASSERT_EQ(s.Describe(), 8u);
     EXPECT_EQ(s.ColumnType(1), SQLT_NUM);
     EXPECT_EQ(s.ColumnType(2), SQLT_DAT);
     EXPECT_EQ(s.ColumnType(3), SQLT_TIMESTAMP);
     EXPECT_EQ(s.ColumnType(4), SQLT_TIMESTAMP);
     EXPECT_EQ(s.ColumnType(5), SQLT_DAT);
+    EXPECT_EQ(s.ColumnType(6), SQLT_INTERVAL_YM);
+    EXPECT_EQ(s.ColumnType(7), SQLT_INTERVAL_DS);
+    EXPECT_EQ(s.ColumnType(8), SQLT_INTERVAL_DS);
 }
 
 // Malformed datetime and interval input is refused with an Oracle error, never a crash or a wrong value.
