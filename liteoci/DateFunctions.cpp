@@ -237,6 +237,24 @@ void FnToDsInterval(sqlite3_context* ctx, int, sqlite3_value** argv) {
     ToInterval(ctx, argv[0], "DAY(9) TO SECOND(9)");
 }
 
+// LITEOCI_DATETIME_VALUE(value, 'D' | 'T', precision): what a DATE or TIMESTAMP(precision) column
+// keeps of a value given to it: a datetime as such, text read in the session's format.
+void FnDatetimeValue(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const int type = sqlite3_value_type(argv[0]);
+    if (type == SQLITE_NULL) return sqlite3_result_null(ctx);
+    if (type != SQLITE_TEXT) return Fail(ctx, MakeError(kOraInconsistentDatatypes));
+    const bool timestamp = Text(argv[1]) == "T";
+    DateTime dt;
+    if (!StoredDatetime(argv[0], dt)) {
+        const SessionSettings& s = *Settings(ctx);
+        if (OraError e = (timestamp ? s.timestampFormat : s.dateFormat).Parse(Text(argv[0]), dt, timestamp))
+            return Fail(ctx, e);
+    }
+    if (!timestamp) return ResultText(ctx, StoreDate(dt));
+    if (!dt.IsTimestamp()) dt.nanos = 0;
+    ResultText(ctx, StoreTimestamp(dt, sqlite3_value_int(argv[2])));
+}
+
 // LITEOCI_INTERVAL_TIMES(a, b): an interval times a number, in either order.
 void FnIntervalTimes(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
@@ -309,7 +327,7 @@ constexpr Fn kFunctions[] = {
     {"LITEOCI_INTERVAL", 2, FnInterval, true},     {"NUMTODSINTERVAL", 2, FnNumToDsInterval, true},
     {"NUMTOYMINTERVAL", 2, FnNumToYmInterval, true}, {"LITEOCI_CAST", 2, FnCast, false},
     {"TO_YMINTERVAL", 1, FnToYmInterval, true},    {"TO_DSINTERVAL", 1, FnToDsInterval, true},
-    {"LITEOCI_INTERVAL_TIMES", 2, FnIntervalTimes, true},
+    {"LITEOCI_INTERVAL_TIMES", 2, FnIntervalTimes, true}, {"LITEOCI_DATETIME_VALUE", 3, FnDatetimeValue, false},
 };
 
 // Moves dt to the start of its day and then `days` days on.
