@@ -193,6 +193,13 @@ TEST_F(DatetimeTest, TimestampsKeepTheirFractionalSecondsToTheColumnsPrecision) 
     EXPECT_EQ(Row("select t, t3 from stamps"), "02-JAN-20 01.11.12.123457 PM|02-JAN-20 01.11.12.123 PM");
     EXPECT_EQ(Row("select extract(day from t), trunc(t), extract(hour from t) from stamps"), "2|02-JAN-20|13");
     EXPECT_EQ(Row("select extract(hour from d) from stamps"), "ORA-30076: invalid extract field for extract source");
+    // text given to the columns is read in the session's formats, and is a datetime from then on
+    Run("insert into stamps (t, d) values ('03-JAN-20 01.02.03.4567899 PM', '03-JAN-20')");
+    EXPECT_EQ(Row("select t, d + 1 from stamps where d > date '2020-01-02'"), "03-JAN-20 01.02.03.456790 PM|04-JAN-20");
+    EXPECT_EQ(ErrorOf("insert into stamps (d) values ('03-XYZ-20')"), "ORA-01843: not a valid month");
+    EXPECT_EQ(ErrorOf("update stamps set t = 'soon'"),
+              "ORA-01858: a non-numeric character was found where a numeric was expected");
+    Run("delete from stamps where d > date '2020-01-02'");
     // text compared with a TIMESTAMP column is read in the session's timestamp format
     EXPECT_EQ(Row("select count(*) from stamps where t > '02-JAN-20 01.11.12.000000 PM' and t < '03-JAN-20'"), "1");
     Run("alter session set nls_timestamp_format = 'YYYY-MM-DD HH24:MI:SS.FF3'");

@@ -212,6 +212,10 @@ const Case kCorpus[] = {
     {"dates", "select to_date('29-FEB-2004','DD-MON-YYYY') + to_yminterval('4-0') from dual", "29-FEB-08"},
     {"dates", "select to_date('31-AUG-2004','DD-MON-YYYY') + to_yminterval('0-1') from dual",
      "ORA-01839: date not valid for month specified"},
+    // text given to a DATE column is read in the session's format
+    {"dates", "update emp set hiredate = '24-JAN-82' where empno = 7934", ""},
+    {"dates", "select hiredate + 1 from emp where empno = 7934", "25-JAN-82"},
+    {"dates", "update emp set hiredate = date '1982-01-23' where empno = 7934", ""},
     // date text that does not fit the format
     {"dates", "select to_date('31-FEB-2020', 'DD-MON-YYYY') from dual", "ORA-01839: date not valid for month specified"},
     {"dates", "select to_date('32-JAN-2020', 'DD-MON-YYYY') from dual",
