@@ -51,6 +51,13 @@ bool AsDate(sqlite3_value* v, DateTime& dt) {
     return ParseStoredDate(s.data(), s.size(), dt);
 }
 
+// A date argument: a stored date, or text read in the session's date format as Oracle converts it.
+OraError DateArgument(sqlite3_context* ctx, sqlite3_value* v, DateTime& dt) {
+    if (AsDate(v, dt)) return {};
+    if (sqlite3_value_type(v) != SQLITE_TEXT) return MakeError(kOraInconsistentDatatypes);
+    return Settings(ctx)->dateFormat.Parse(Text(v), dt);
+}
+
 // The text a value takes when Oracle converts it to characters implicitly.
 std::string ToText(sqlite3_context* ctx, sqlite3_value* v) {
     char buf[kNumberTextMax];
@@ -257,7 +264,7 @@ void FnTrunc(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 void FnAddMonths(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     DateTime dt;
-    if (!AsDate(argv[0], dt)) return Fail(ctx, MakeError(1858));
+    if (OraError e = DateArgument(ctx, argv[0], dt)) return Fail(ctx, e);
     double n;
     if (!AsNumber(ctx, argv[1], n)) return;
     ResultText(ctx, StoreDate(AddMonths(dt, static_cast<int>(std::trunc(n)))));
@@ -266,7 +273,7 @@ void FnAddMonths(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 void FnLastDay(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     DateTime dt;
-    if (!AsDate(argv[0], dt)) return Fail(ctx, MakeError(1858));
+    if (OraError e = DateArgument(ctx, argv[0], dt)) return Fail(ctx, e);
     dt.day = DaysInMonth(dt.year, dt.month);
     ResultText(ctx, StoreDate(dt));
 }

@@ -85,6 +85,14 @@ TEST_F(DatetimeTest, MonthsBetweenCountsWholeMonthsOnlyOnTheSameOrTheLastDays) {
     EXPECT_EQ(Row("select months_between(null, sysdate) from dual"), "<null>");
 }
 
+TEST_F(DatetimeTest, DateFunctionsReadTextInTheSessionFormat) {
+    EXPECT_EQ(Row("select add_months('31-JAN-20', 1), last_day('10-FEB-20'), next_day('01-JAN-20', 'SUN') from dual"),
+              "29-FEB-20|29-FEB-20|05-JAN-20");
+    EXPECT_EQ(Row("select add_months('xx-JAN-20', 1) from dual"),
+              "ORA-01858: a non-numeric character was found where a numeric was expected");
+    EXPECT_EQ(Row("select last_day(42) from dual"), "ORA-00932: inconsistent datatypes");
+}
+
 TEST_F(DatetimeTest, NextDayIsStrictlyLaterAndKeepsTheTimeOfDay) {
     // 2020-01-01 is a Wednesday; letters after the abbreviation are ignored
     EXPECT_EQ(Row("select to_char(next_day(to_date('2020-01-01 10:30', 'YYYY-MM-DD HH24:MI'), 'wedXX'), "
