@@ -187,8 +187,10 @@ struct Forms {
         for (size_t i = b; i + 1 < e; ++i) {
             if (!W(i, "DEFAULT")) continue;
             const size_t v = i + 1;
-            if (W(v, "SYSDATE") || W(v, "SYSTIMESTAMP") || W(v, "CURRENT_DATE") || W(v, "CURRENT_TIMESTAMP"))
+            if (W(v, "SYSDATE") || W(v, "CURRENT_DATE"))
                 options.substitutions.push_back({v, v + 1, "(SYSDATE())"});
+            else if (W(v, "SYSTIMESTAMP") || W(v, "CURRENT_TIMESTAMP") || W(v, "LOCALTIMESTAMP"))
+                options.substitutions.push_back({v, v + 1, "(LITEOCI_SYSTIMESTAMP())"});
             else if (W(v, "USER"))
                 options.substitutions.push_back({v, v + 1, "(LITEOCI_USER())"});
         }

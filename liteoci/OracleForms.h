@@ -3,7 +3,8 @@
 // - ORDER BY without NULLS FIRST/LAST: Oracle sorts NULLs as the largest value (last ascending, first
 //   descending); SQLite sorts them as the smallest, so every such item gets Oracle's choice written out;
 // - UPDATE t e SET e.c = ... and DELETE FROM t e: SQLite wants "t AS e" and bare column names in SET;
-// - DEFAULT SYSDATE (or USER, SYSTIMESTAMP): SQLite takes a function call as a default only in parentheses.
+// - DEFAULT SYSDATE (or USER, SYSTIMESTAMP): SQLite takes a function call as a default only in parentheses;
+//   SYSTIMESTAMP keeps its fractional seconds.
 #ifndef LITEOCI_ORACLEFORMS_H
 #define LITEOCI_ORACLEFORMS_H
 

@@ -210,6 +210,10 @@ TEST_F(DatetimeTest, TimestampsKeepTheirFractionalSecondsToTheColumnsPrecision) 
     Run("delete from stamps where d > date '2020-01-02'");
     // text compared with a TIMESTAMP column is read in the session's timestamp format
     EXPECT_EQ(Row("select count(*) from stamps where t > '02-JAN-20 01.11.12.000000 PM' and t < '03-JAN-20'"), "1");
+    // SYSTIMESTAMP as a default keeps its microseconds
+    Run("create table logged (id number, at timestamp default systimestamp)");
+    Run("insert into logged (id) values (1)");
+    EXPECT_EQ(Row("select length(to_char(at, 'FF')), extract(year from at) - extract(year from sysdate) from logged"), "6|0");
     Run("alter session set nls_timestamp_format = 'YYYY-MM-DD HH24:MI:SS.FF3'");
     EXPECT_EQ(Row("select to_timestamp('2020-01-02 10:11:12'), cast(d as timestamp) from stamps"),
               "2020-01-02 10:11:12.000|2020-01-02 00:00:00.000");
