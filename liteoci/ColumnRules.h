@@ -23,7 +23,8 @@ struct SessionSettings;
 // One column definition of CREATE TABLE or ALTER TABLE ... ADD.
 struct ColumnRule {
     std::string column;
-    char kind = 0;          // 'C' text with a length, 'N' number, 'D' DATE, 'T' TIMESTAMP (precision: its digits)
+    char kind = 0;          // 'C' text with a length, 'N' number, 'D' DATE, 'T' TIMESTAMP (precision: its digits),
+                            // 'Y' INTERVAL YEAR TO MONTH, 'S' INTERVAL DAY TO SECOND (precision, scale: its two)
     long long length = 0;   // C: the maximum in bytes
     bool hasPrecision = false;
     long long precision = 0;
@@ -39,8 +40,9 @@ std::vector<ColumnRule> ColumnRulesOf(std::string_view text, const std::vector<T
 // The CHECK conditions to append after each definition's last token.
 std::vector<std::pair<size_t, std::string>> ColumnChecks(const std::vector<ColumnRule>& rules, const std::string& table);
 
-// After CREATE TABLE: the trigger that rounds the NUMBER(p,s) columns to their scale and turns the
-// text given to DATE and TIMESTAMP columns into their values (LITEOCI_DATETIME_VALUE).
+// After CREATE TABLE: the trigger that rounds the NUMBER(p,s) columns to their scale and turns what is
+// given to DATE, TIMESTAMP and INTERVAL columns into their values (LITEOCI_DATETIME_VALUE,
+// LITEOCI_INTERVAL_VALUE).
 void CreateRoundingTrigger(Session& s, const std::string& table, const std::vector<ColumnRule>& rules);
 
 // LITEOCI_FITS on the connection.

@@ -255,6 +255,24 @@ void FnDatetimeValue(sqlite3_context* ctx, int, sqlite3_value** argv) {
     ResultText(ctx, StoreTimestamp(dt, sqlite3_value_int(argv[2])));
 }
 
+// LITEOCI_INTERVAL_VALUE(value, 'Y' | 'S', leading, fraction): what an INTERVAL YEAR(leading) TO MONTH
+// or INTERVAL DAY(leading) TO SECOND(fraction) column keeps of a value given to it: an interval of its
+// kind, or text in the form of a literal of that kind ('1-2', '4 05:12:10.222').
+void FnIntervalValue(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const int type = sqlite3_value_type(argv[0]);
+    if (type == SQLITE_NULL) return sqlite3_result_null(ctx);
+    if (type != SQLITE_TEXT) return Fail(ctx, MakeError(kOraInconsistentDatatypes));
+    const bool yearToMonth = Text(argv[1]) == "Y";
+    Interval iv;
+    if (!ParseStoredInterval(Text(argv[0]), iv)) {
+        if (OraError e = ParseIntervalLiteral(Text(argv[0]), yearToMonth ? "YEAR(9) TO MONTH" : "DAY(9) TO SECOND(9)", iv))
+            return Fail(ctx, e);
+    }
+    if (iv.yearToMonth != yearToMonth) return Fail(ctx, MakeError(kOraInconsistentDatatypes));
+    if (OraError e = FitInterval(iv, sqlite3_value_int(argv[2]), sqlite3_value_int(argv[3]))) return Fail(ctx, e);
+    ResultText(ctx, StoreInterval(iv));
+}
+
 // LITEOCI_INTERVAL_TIMES(a, b): an interval times a number, in either order.
 void FnIntervalTimes(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
@@ -328,6 +346,7 @@ constexpr Fn kFunctions[] = {
     {"NUMTOYMINTERVAL", 2, FnNumToYmInterval, true}, {"LITEOCI_CAST", 2, FnCast, false},
     {"TO_YMINTERVAL", 1, FnToYmInterval, true},    {"TO_DSINTERVAL", 1, FnToDsInterval, true},
     {"LITEOCI_INTERVAL_TIMES", 2, FnIntervalTimes, true}, {"LITEOCI_DATETIME_VALUE", 3, FnDatetimeValue, false},
+    {"LITEOCI_INTERVAL_VALUE", 4, FnIntervalValue, true},
 };
 
 // Moves dt to the start of its day and then `days` days on.

@@ -270,6 +270,30 @@ OraError CombineIntervals(const Interval& a, const Interval& b, bool subtract, I
     return {};
 }
 
+OraError FitInterval(Interval& iv, int leading, int fraction) {
+    int64_t lead = 0;
+    if (iv.yearToMonth) {
+        lead = (iv.months < 0 ? -iv.months : iv.months) / 12;
+    } else {
+        int64_t unit = 1;
+        for (int k = fraction; k < 9; ++k) unit *= 10;
+        int64_t s = iv.seconds;
+        int n = iv.nanos;
+        Normalize(s, n);  // n in [0, 1e9): rounding it rounds the whole value upwards from the half
+        const int64_t rounded = (n + unit / 2) / unit * unit;
+        iv.seconds = s + rounded / 1000000000;
+        iv.nanos = static_cast<int>(rounded % 1000000000);
+        const int64_t whole = iv.seconds < 0 ? -(iv.seconds + (iv.nanos > 0 ? 1 : 0)) : iv.seconds;
+        lead = whole / 86400;
+        iv.fraction = fraction;
+    }
+    int digits = 1;
+    for (int64_t v = lead; v >= 10; v /= 10) ++digits;
+    if (lead > 0 && digits > leading) return MakeError(kOraLeadingPrecisionTooSmall);
+    iv.leading = leading;
+    return {};
+}
+
 OraError ScaleInterval(Interval& iv, double n, bool divide) {
     if (iv.yearToMonth) {
         const double months = std::trunc(divide ? static_cast<double>(iv.months) / n : static_cast<double>(iv.months) * n);

@@ -39,6 +39,9 @@ std::string StoreInterval(const Interval& iv);
 OraError AddInterval(const DateTime& dt, const Interval& iv, bool subtract, DateTime& out);
 // a + b or a - b of two intervals of the same kind; ORA-00932 for a YEAR TO MONTH with a DAY TO SECOND.
 OraError CombineIntervals(const Interval& a, const Interval& b, bool subtract, Interval& out);
+// iv with the precisions of a column: the fraction rounded to `fraction` digits; ORA-01873 when the
+// leading field has more than `leading` digits.
+OraError FitInterval(Interval& iv, int leading, int fraction);
 // iv * n (or iv / n, n not 0); ORA-01873 when the result has more than 9 digits of years or days.
 OraError ScaleInterval(Interval& iv, double n, bool divide);
 // The DAY TO SECOND interval from b to a (a - b of two datetimes, one of which is a TIMESTAMP).

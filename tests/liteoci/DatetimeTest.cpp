@@ -226,6 +226,18 @@ TEST_F(DatetimeTest, TimestampsKeepTheirFractionalSecondsToTheColumnsPrecision) 
     EXPECT_EQ(ErrorOf("alter session set nls_timestamp_format = 'HH.MI.SSXFF Q9'"), "ORA-01821: date format not recognized");
 }
 
+TEST_F(DatetimeTest, IntervalColumnsKeepTheirKindAndPrecisions) {
+    Run("create table spans (ym interval year to month, ds interval day(3) to second(2))");
+    Run("insert into spans values (interval '1-2' year to month, interval '4 5:12:10.226' day to second(3))");
+    Run("insert into spans values ('10-11', '100 00:00:00')");
+    EXPECT_EQ(Query(c_, "select ym, ds from spans order by ds"),
+              (std::vector<std::vector<std::string>>{{"+01-02", "+004 05:12:10.23"}, {"+10-11", "+100 00:00:00.00"}}));
+    EXPECT_EQ(ErrorOf("insert into spans (ds) values (interval '1' year)"), "ORA-00932: inconsistent datatypes");
+    EXPECT_EQ(ErrorOf("insert into spans (ym) values (interval '123-0' year(3) to month)"),
+              "ORA-01873: the leading precision of the interval is too small");
+    EXPECT_EQ(Row("select count(*) from spans where date '2020-01-01' + ds > date '2020-01-05'"), "2");
+}
+
 TEST_F(DatetimeTest, CastsAndImplicitConversionsUseTheSessionFormats) {
     EXPECT_EQ(Row("select cast('02-JAN-20' as date) + 1, cast(date '2020-01-02' as char(10)) || '|' from dual"),
               "03-JAN-20|02-JAN-20 |");
