@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <initializer_list>
 #include <string>
 
 #include "Intervals.h"
@@ -98,9 +99,8 @@ void FnNextDay(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     const std::string name = Upper(Text(argv[1]));
     int target = -1;
     for (int k = 0; k < 7 && target < 0; ++k) {
-        const std::string_view full = kDays[k];
-        // the abbreviation at least, and what follows it only as far as it spells the full name
-        if (name.size() >= 3 && name.compare(0, 3, full.substr(0, 3)) == 0) target = k;
+        // the abbreviation decides; whatever follows it is ignored
+        if (name.size() >= 3 && name.compare(0, 3, std::string_view(kDays[k]).substr(0, 3)) == 0) target = k;
     }
     if (target < 0) return Fail(ctx, MakeError(kOraDayOfWeekRange));
     int ahead = (target - DayOfWeek(dt) + 7) % 7;
@@ -349,7 +349,7 @@ constexpr Fn kFunctions[] = {
     {"LITEOCI_INTERVAL_VALUE", 4, FnIntervalValue, true},
 };
 
-// Moves dt to the start of its day and then `days` days on.
+// Moves dt to midnight at the start of the day numbered dayNumber (days since 1970-01-01).
 void StartOfDay(DateTime& dt, int64_t dayNumber) {
     const DateTime day = FromDayNumber(dayNumber);
     dt.year = day.year, dt.month = day.month, dt.day = day.day;
