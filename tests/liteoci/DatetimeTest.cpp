@@ -5,6 +5,7 @@
 // TRUNC Date Functions, Interval Literals, Datetime/Interval Arithmetic; Error Messages).
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -146,6 +147,29 @@ TEST_F(DatetimeTest, RoundAndTruncTakeEveryUnitOfTheirTable) {
     EXPECT_EQ(Row("select trunc(timestamp '2020-01-02 10:11:12.5', 'MM') from dual"), "01-JAN-20");
 }
 
+TEST_F(DatetimeTest, EverySynonymOfAUnitRoundsAlike) {
+    // 2026-12-09 14:40 is a Wednesday afternoon
+    const std::string d = "to_date('2026-12-09 14:40', 'YYYY-MM-DD HH24:MI')";
+    auto units = [&](std::initializer_list<const char*> names, bool round) {
+        std::string sql = "select ";
+        for (const char* n : names)
+            sql += std::string(sql.size() > 7 ? ", " : "") + "to_char(" + (round ? "round(" : "trunc(") + d + ", '" + n +
+                   "'), 'YYYY-MM-DD HH24:MI')";
+        return Row(sql + " from dual");
+    };
+    EXPECT_EQ(units({"SYYYY", "YYYY", "YEAR", "SYEAR", "YYY", "YY", "Y"}, true),
+              "2027-01-01 00:00|2027-01-01 00:00|2027-01-01 00:00|2027-01-01 00:00|2027-01-01 00:00|2027-01-01 00:00|"
+              "2027-01-01 00:00");
+    EXPECT_EQ(units({"IYYY", "IYY", "IY", "I"}, false), "2025-12-29 00:00|2025-12-29 00:00|2025-12-29 00:00|2025-12-29 00:00");
+    EXPECT_EQ(units({"MONTH", "MON", "MM", "RM"}, false), "2026-12-01 00:00|2026-12-01 00:00|2026-12-01 00:00|2026-12-01 00:00");
+    EXPECT_EQ(units({"DDD", "DD", "J"}, true), "2026-12-10 00:00|2026-12-10 00:00|2026-12-10 00:00");
+    EXPECT_EQ(units({"DAY", "DY", "D"}, false), "2026-12-06 00:00|2026-12-06 00:00|2026-12-06 00:00");
+    EXPECT_EQ(units({"HH", "HH12", "HH24"}, true), "2026-12-09 15:00|2026-12-09 15:00|2026-12-09 15:00");
+    EXPECT_EQ(units({"MI", "CC", "SCC"}, false), "2026-12-09 14:40|2001-01-01 00:00|2001-01-01 00:00");
+    // the unit may be written in lower case
+    EXPECT_EQ(Row("select trunc(date '2026-12-09', 'iw') from dual"), "07-DEC-26");
+}
+
 TEST_F(DatetimeTest, IntervalLiteralsShowTheirPrecisionsAndRefuseWhatDoesNotFit) {
     EXPECT_EQ(Row("select interval '4 5:12:10.222' day to second(3), interval '123-2' year(3) to month, "
                   "interval '10:20' hour to minute from dual"),
@@ -238,6 +262,23 @@ TEST_F(DatetimeTest, IntervalColumnsKeepTheirKindAndPrecisions) {
     EXPECT_EQ(Row("select count(*) from spans where date '2020-01-01' + ds > date '2020-01-05'"), "2");
 }
 
+TEST_F(DatetimeTest, TimestampsBecomeTextInTheTimestampFormat) {
+    EXPECT_EQ(Row("select to_char(timestamp '2020-01-02 13:14:15.5'), 'at ' || timestamp '2020-01-02 13:14:15.5' "
+                  "from dual"),
+              "02-JAN-20 01.14.15.500000000 PM|at 02-JAN-20 01.14.15.500000000 PM");
+    EXPECT_EQ(Row("select to_char(timestamp '2020-01-02 13:14:15.123456789', 'HH24:MI:SS.FF3 FF1 FF') from dual"),
+              "13:14:15.123 1 123456789");
+    // functions made for DATEs take a TIMESTAMP as a DATE
+    EXPECT_EQ(Row("select months_between(timestamp '2020-03-15 10:00:00.5', date '2020-01-15'), "
+                  "next_day(timestamp '2020-01-01 10:00:00.5', 'FRI'), add_months(timestamp '2020-01-31 00:00:00', 1) "
+                  "from dual"),
+              "2|03-JAN-20|29-FEB-20");
+    // a TIMESTAMP(0) column rounds to the second, carrying into the next day
+    Run("create table ticks (t timestamp(0))");
+    Run("insert into ticks values (timestamp '2020-01-01 23:59:59.5')");
+    EXPECT_EQ(Row("select to_char(t, 'YYYY-MM-DD HH24:MI:SS') from ticks"), "2020-01-02 00:00:00");
+}
+
 TEST_F(DatetimeTest, CastsAndImplicitConversionsUseTheSessionFormats) {
     EXPECT_EQ(Row("select cast('02-JAN-20' as date) + 1, cast(date '2020-01-02' as char(10)) || '|' from dual"),
               "03-JAN-20|02-JAN-20 |");
@@ -300,6 +341,10 @@ TEST_F(DatetimeTest, PlsqlExpressionsTakeTheSameForms) {
     Run("create function next_birthday(d date) return date is begin "
         "return d + interval '1' year + extract(day from interval '2' day); end;");
     EXPECT_EQ(Row("select to_char(next_birthday(date '2020-03-01'), 'YYYY-MM-DD') from dual"), "2021-03-03");
+    Run("create function hours_between(a timestamp, b timestamp) return number is "
+        "begin return extract(day from a - b) * 24 + extract(hour from a - b); end;");
+    EXPECT_EQ(Row("select hours_between(timestamp '2020-01-03 06:00:00', timestamp '2020-01-01 00:00:00') from dual"),
+              "54");
 }
 
 }  // namespace
