@@ -159,7 +159,7 @@ struct DateForms {
         for (size_t i = b; i < e; ++i) {
             if (!(W(i, "SYSTIMESTAMP") || W(i, "CURRENT_TIMESTAMP") || W(i, "LOCALTIMESTAMP"))) continue;
             if (Qualified(i) || O(i + 1, "(") || (i > b && W(i - 1, "DEFAULT"))) continue;
-            Substitute(i, i + 1, "LITEOCI_SYSTIMESTAMP()");
+            Substitute(i, i + 1, W(i, "LOCALTIMESTAMP") ? "LITEOCI_LOCALTIMESTAMP()" : "LITEOCI_SYSTIMESTAMP()");
         }
     }
 };

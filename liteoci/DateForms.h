@@ -6,7 +6,7 @@
 //   since SQLite would read a date's text as a number for DATE and TIMESTAMP and keep a date's stored
 //   text for the character types;
 // - TIMESTAMP '2020-01-02 10:00:00.5' as the stored text of a TIMESTAMP, fraction kept;
-// - SYSTIMESTAMP, CURRENT_TIMESTAMP and LOCALTIMESTAMP as LITEOCI_SYSTIMESTAMP();
+// - SYSTIMESTAMP and CURRENT_TIMESTAMP as LITEOCI_SYSTIMESTAMP(), LOCALTIMESTAMP as LITEOCI_LOCALTIMESTAMP();
 // - an interval literal or interval function times a number or placeholder as LITEOCI_INTERVAL_TIMES.
 #ifndef LITEOCI_DATEFORMS_H
 #define LITEOCI_DATEFORMS_H

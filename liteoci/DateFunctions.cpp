@@ -137,6 +137,11 @@ void FnExtract(sqlite3_context* ctx, int, sqlite3_value** argv) {
     }
     DateTime dt;
     if (!StoredDatetime(argv[1], dt)) return Fail(ctx, MakeError(kOraInvalidExtractField));
+    if (dt.hasZone) {
+        if (field == "TIMEZONE_HOUR") return sqlite3_result_int(ctx, dt.zoneMinutes / 60);
+        if (field == "TIMEZONE_MINUTE") return sqlite3_result_int(ctx, dt.zoneMinutes % 60);
+        dt = InUtc(dt);  // the fields of a value with a time zone are those of UTC
+    }
     if (field == "YEAR") return sqlite3_result_int(ctx, dt.year);
     if (field == "MONTH") return sqlite3_result_int(ctx, dt.month);
     if (field == "DAY") return sqlite3_result_int(ctx, dt.day);
@@ -153,6 +158,7 @@ void FnToTimestamp(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     DateTime dt;
     if (argc == 1 && StoredDatetime(argv[0], dt)) {
         if (!dt.IsTimestamp()) dt.nanos = 0;
+        dt.hasZone = false;
         return ResultText(ctx, StoreTimestamp(dt, 9));
     }
     OraError e;
@@ -164,11 +170,12 @@ void FnToTimestamp(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         if (!e) e = f.Parse(Text(argv[0]), dt, true);
     }
     if (e) return Fail(ctx, e);
+    dt.hasZone = false;
     ResultText(ctx, StoreTimestamp(dt, 9));
 }
 
-// SYSTIMESTAMP: now, to the microsecond.
-void FnSystimestamp(sqlite3_context* ctx, int, sqlite3_value**) {
+// SYSTIMESTAMP: now, to the microsecond, with the system's time zone; LOCALTIMESTAMP without it.
+void Now(sqlite3_context* ctx, bool zone) {
     struct timespec ts {};
     clock_gettime(CLOCK_REALTIME, &ts);
     std::tm tm{};
@@ -178,8 +185,12 @@ void FnSystimestamp(sqlite3_context* ctx, int, sqlite3_value**) {
     dt.hour = tm.tm_hour, dt.minute = tm.tm_min, dt.second = tm.tm_sec;
     dt.nanos = static_cast<int>(ts.tv_nsec / 1000 * 1000);
     dt.precision = 6;
+    dt.hasZone = zone;
+    dt.zoneMinutes = zone ? static_cast<int>(tm.tm_gmtoff / 60) : 0;
     ResultText(ctx, StoreTimestamp(dt, 6));
 }
+void FnSystimestamp(sqlite3_context* ctx, int, sqlite3_value**) { Now(ctx, true); }
+void FnLocaltimestamp(sqlite3_context* ctx, int, sqlite3_value**) { Now(ctx, false); }
 
 // LITEOCI_INTERVAL('4 5:12:10.222', 'DAY TO SECOND(3)'): an interval literal.
 void FnInterval(sqlite3_context* ctx, int, sqlite3_value** argv) {
@@ -252,6 +263,7 @@ void FnDatetimeValue(sqlite3_context* ctx, int, sqlite3_value** argv) {
     }
     if (!timestamp) return ResultText(ctx, StoreDate(dt));
     if (!dt.IsTimestamp()) dt.nanos = 0;
+    dt.hasZone = false;
     ResultText(ctx, StoreTimestamp(dt, sqlite3_value_int(argv[2])));
 }
 
@@ -321,6 +333,7 @@ void FnCast(sqlite3_context* ctx, int, sqlite3_value** argv) {
         }
         if (!timestamp) return ResultText(ctx, StoreDate(dt));
         if (!dt.IsTimestamp()) dt.nanos = 0;
+        dt.hasZone = false;  // a TIMESTAMP keeps the fields, not the zone
         return ResultText(ctx, StoreTimestamp(dt, size >= 0 && size <= 9 ? size : 6));
     }
     std::string text = ValueText(ctx, argv[0]);
@@ -342,6 +355,7 @@ constexpr Fn kFunctions[] = {
     {"MONTHS_BETWEEN", 2, FnMonthsBetween, false}, {"NEXT_DAY", 2, FnNextDay, false},
     {"LITEOCI_EXTRACT", 2, FnExtract, true},       {"TO_TIMESTAMP", 1, FnToTimestamp, false},
     {"TO_TIMESTAMP", 2, FnToTimestamp, false},     {"LITEOCI_SYSTIMESTAMP", 0, FnSystimestamp, false},
+    {"LITEOCI_LOCALTIMESTAMP", 0, FnLocaltimestamp, false},
     {"LITEOCI_INTERVAL", 2, FnInterval, true},     {"NUMTODSINTERVAL", 2, FnNumToDsInterval, true},
     {"NUMTOYMINTERVAL", 2, FnNumToYmInterval, true}, {"LITEOCI_CAST", 2, FnCast, false},
     {"TO_YMINTERVAL", 1, FnToYmInterval, true},    {"TO_DSINTERVAL", 1, FnToDsInterval, true},
@@ -446,7 +460,9 @@ bool DatetimeText(const SessionSettings& settings, std::string_view s, std::stri
     if (s.size() != 19 && !(s.size() >= 20 && s[19] == '.')) return false;
     DateTime dt;
     if (!ParseStoredDate(s.data(), s.size(), dt)) return false;
-    out = dt.IsTimestamp() ? settings.timestampFormat.Format(dt) : settings.dateFormat.Format(dt);
+    out = dt.hasZone        ? settings.timestampTzFormat.Format(dt)
+          : dt.IsTimestamp() ? settings.timestampFormat.Format(dt)
+                             : settings.dateFormat.Format(dt);
     return true;
 }
 

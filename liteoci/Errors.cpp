@@ -97,6 +97,8 @@ constexpr Message kMessages[] = {
     {1861, "literal does not match format string"},
     {1867, "the interval is invalid"},
     {1873, "the leading precision of the interval is too small"},
+    {1874, "time zone hour must be between -15 and 15"},
+    {1875, "time zone minute must be between -59 and 59"},
     {2277, "invalid sequence name"},
     {2289, "sequence does not exist"},
     {2290, "check constraint (%s) violated"},

@@ -43,7 +43,7 @@ namespace {
 
 // ---- column types ------------------------------------------------------------------------------
 
-enum class Kind : uint8_t { Unknown, Num, Chr, Dat, Ts, Ym, Ds };  // Ym, Ds: the two interval types
+enum class Kind : uint8_t { Unknown, Num, Chr, Dat, Ts, Tz, Ym, Ds };  // Tz: with time zone; Ym, Ds: intervals
 
 void ParseTypeArgs(const std::string& up, int& a, int& b) {
     a = b = -1;
@@ -61,6 +61,7 @@ Kind KindOfDecl(const char* decl) {
     if (c.sqlt == SQLT_NUM) return Kind::Num;
     if (c.sqlt == SQLT_DAT) return Kind::Dat;
     if (c.sqlt == SQLT_TIMESTAMP) return Kind::Ts;
+    if (c.sqlt == SQLT_TIMESTAMP_TZ) return Kind::Tz;
     if (c.sqlt == SQLT_INTERVAL_YM) return Kind::Ym;
     if (c.sqlt == SQLT_INTERVAL_DS) return Kind::Ds;
     return Kind::Chr;
@@ -135,11 +136,13 @@ struct Typer {
             if (e > s) parts.emplace_back(s, e);
             if (parts.size() == 1) return Infer(parts[0].first, parts[0].second);
             int dates = 0, stamps = 0, intervals = 0;
+            bool zoned = false;
             Kind interval = Kind::Unknown;
             for (auto [pb, pe] : parts) {
                 const Kind k = Infer(pb, pe);
                 dates += k == Kind::Dat;
-                stamps += k == Kind::Ts;
+                stamps += k == Kind::Ts || k == Kind::Tz;
+                if (k == Kind::Tz) zoned = true;
                 if (k == Kind::Ym || k == Kind::Ds) {
                     if (intervals++ == 0) interval = k;
                 }
@@ -147,7 +150,7 @@ struct Typer {
             // datetime arithmetic: two datetimes with a TIMESTAMP differ by an interval; a TIMESTAMP
             // moved by an interval stays one, by a number of days it becomes a DATE
             if (stamps > 0 && dates + stamps > 1) return Kind::Ds;
-            if (stamps == 1) return intervals > 0 ? Kind::Ts : Kind::Dat;
+            if (stamps == 1) return intervals > 0 ? (zoned ? Kind::Tz : Kind::Ts) : Kind::Dat;
             if (dates == 1) return Kind::Dat;
             return intervals > 0 ? interval : Kind::Num;
         }
@@ -157,9 +160,14 @@ struct Typer {
         if (W(b, "NULL")) return Kind::Chr;
         if ((W(b, "DATE") || W(b, "SYSDATE") || W(b, "CURRENT_DATE")) && e - b <= 2) return Kind::Dat;
         if (const Kind k = IntervalLiteral(b, e); k != Kind::Unknown) return k;
-        if ((W(b, "TIMESTAMP") && e - b == 2) ||
-            ((W(b, "SYSTIMESTAMP") || W(b, "CURRENT_TIMESTAMP") || W(b, "LOCALTIMESTAMP")) && e - b == 1))
-            return Kind::Ts;
+        if ((W(b, "SYSTIMESTAMP") || W(b, "CURRENT_TIMESTAMP")) && e - b == 1) return Kind::Tz;
+        if (W(b, "TIMESTAMP") && e - b == 2 && toks[b + 1].kind == Tok::String) {
+            // TIMESTAMP '1999-01-01 10:00:00 -08:00' has a time zone
+            const std::string v = StringValue(text, toks[b + 1]);
+            const size_t sign = v.find_last_of("+-");
+            return sign != std::string::npos && sign > 10 ? Kind::Tz : Kind::Ts;
+        }
+        if (W(b, "LOCALTIMESTAMP") && e - b == 1) return Kind::Ts;
         if (W(b, "ROWNUM") || W(b, "LEVEL")) return Kind::Num;
         if (W(b, "USER")) return Kind::Chr;
         if (W(b, "CASE")) {
@@ -209,7 +217,7 @@ struct Typer {
                     Kind k = argKind(0);
                     if (k == Kind::Unknown && args.size() > 1) k = argKind(1);
                     if (k == Kind::Unknown && (f == "TRUNC" || f == "ROUND")) k = Kind::Num;
-                    if (k == Kind::Ts && (f == "TRUNC" || f == "ROUND")) k = Kind::Dat;
+                    if ((k == Kind::Ts || k == Kind::Tz) && (f == "TRUNC" || f == "ROUND")) k = Kind::Dat;
                     return k;
                 }
             if (f == "NVL2") return argKind(1);
@@ -258,8 +266,8 @@ void Describe(StmtHandle* st) {
             else if (k == Kind::Dat) c = ColumnFromDeclaredType("DATE");
             else if (k == Kind::Ym) c = ColumnFromDeclaredType("INTERVAL YEAR TO MONTH");
             else if (k == Kind::Ds) c = ColumnFromDeclaredType("INTERVAL DAY TO SECOND");
-            else if (k == Kind::Ts) {
-                c = ColumnFromDeclaredType("TIMESTAMP");
+            else if (k == Kind::Ts || k == Kind::Tz) {
+                c = ColumnFromDeclaredType(k == Kind::Tz ? "TIMESTAMP WITH TIME ZONE" : "TIMESTAMP");
                 c.scale = -1;  // each value shows its own fractional seconds
             }
             else c = ColumnFromDeclaredType("VARCHAR2(4000)");
@@ -790,7 +798,8 @@ void ConvertColumn(StmtHandle* st, int i, DefineHandle* d, ub4 row, RowOutcome& 
                     const int precision = c.scale >= 0 ? c.scale : dt.IsTimestamp() ? dt.precision : 6;
                     dt = RoundFraction(dt, precision);
                     dt.precision = precision;
-                    size_t m = st->session->settings().timestampFormat.Format(dt, buf, sizeof buf);
+                    const SessionSettings& settings = st->session->settings();
+                    size_t m = (dt.hasZone ? settings.timestampTzFormat : settings.timestampFormat).Format(dt, buf, sizeof buf);
                     return CopyText(d, row, buf, m, 0, out);
                 }
             }
@@ -1176,6 +1185,12 @@ sword AlterSession(StmtHandle* st, ErrorHandle* err) {
             if (OraError e = f.Compile(StringValue(text, toks[i + 2]))) return Fail(err, std::move(e));
             st->session->settings().timestampFormat = f;
         }
+        if (IsWord(text, toks[i], "NLS_TIMESTAMP_TZ_FORMAT") && IsOp(text, toks[i + 1], "=") &&
+            toks[i + 2].kind == Tok::String) {
+            DateFormat f;
+            if (OraError e = f.Compile(StringValue(text, toks[i + 2]))) return Fail(err, std::move(e));
+            st->session->settings().timestampTzFormat = f;
+        }
     }
     st->state = StmtHandle::State::Executed;
     return OCI_SUCCESS;
@@ -1205,7 +1220,7 @@ Column ColumnFromDeclaredType(const char* decl) {
                                                         : SQLT_TIMESTAMP;
         c.size = up.find("ZONE") != std::string::npos ? 13 : 11;
         c.scale = static_cast<sb1>(a >= 0 && a <= 9 ? a : 6);  // the fractional seconds precision
-        if (c.sqlt == SQLT_TIMESTAMP) c.conv = Conv::Timestamp;
+        if (c.sqlt == SQLT_TIMESTAMP || c.sqlt == SQLT_TIMESTAMP_TZ) c.conv = Conv::Timestamp;
     } else if (Has(up, "INTERVAL")) {
         c.sqlt = up.find("YEAR") != std::string::npos ? SQLT_INTERVAL_YM : SQLT_INTERVAL_DS;
         c.size = up.find("YEAR") != std::string::npos ? 5 : 11;

@@ -310,7 +310,10 @@ OraError ScaleInterval(Interval& iv, double n, bool divide) {
 }
 
 Interval Between(const DateTime& a, const DateTime& b) {
-    auto seconds = [](const DateTime& d) { return DayNumber(d) * 86400 + d.hour * 3600 + d.minute * 60 + d.second; };
+    // instants with time zones are compared in UTC
+    auto seconds = [](const DateTime& d) {
+        return DayNumber(d) * 86400 + d.hour * 3600 + d.minute * 60 + d.second - (d.hasZone ? d.zoneMinutes * 60 : 0);
+    };
     Interval iv;
     iv.leading = 9;
     const int pa = a.precision > 0 ? a.precision : 0, pb = b.precision > 0 ? b.precision : 0;

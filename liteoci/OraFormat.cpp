@@ -68,6 +68,20 @@ struct Writer {
     }
 };
 
+// " +HH:MM" of a time zone offset in minutes.
+std::string ZoneText(int minutes) {
+    const int m = minutes < 0 ? -minutes : minutes;
+    char buf[8];
+    buf[0] = ' ';
+    buf[1] = minutes < 0 ? '-' : '+';
+    buf[2] = static_cast<char>('0' + m / 600 % 10);
+    buf[3] = static_cast<char>('0' + m / 60 % 10);
+    buf[4] = ':';
+    buf[5] = static_cast<char>('0' + m % 60 / 10);
+    buf[6] = static_cast<char>('0' + m % 10);
+    return std::string(buf, 7);
+}
+
 const char* const kRoman[12] = {"I", "II", "III", "IV", "V", "VI", "VII", "VIII", "IX", "X", "XI", "XII"};
 
 }  // namespace
@@ -189,6 +203,16 @@ bool ParseStoredDate(const char* p, size_t n, DateTime& dt) {
             return false;
         dt.nanos = 0;
         dt.precision = -1;
+        dt.hasZone = false;
+        dt.zoneMinutes = 0;
+        if (n >= 26 && p[n - 7] == ' ' && (p[n - 6] == '+' || p[n - 6] == '-') && p[n - 3] == ':') {
+            int zh = 0, zm = 0;
+            if (!Digits(p + n - 5, 2, zh) || !Digits(p + n - 2, 2, zm) || zh > 14 || zm > 59) return false;
+            dt.hasZone = true;
+            dt.zoneMinutes = (zh * 60 + zm) * (p[n - 6] == '-' ? -1 : 1);
+            n -= 7;
+            if (n == 19) dt.precision = 0;
+        }
         if (n > 19) {
             if (p[19] != '.' || n > 29) return false;
             int scale = 100000000;
@@ -201,6 +225,8 @@ bool ParseStoredDate(const char* p, size_t n, DateTime& dt) {
     } else {
         dt.nanos = 0;
         dt.precision = -1;
+        dt.hasZone = false;
+        dt.zoneMinutes = 0;
     }
     return dt.month >= 1 && dt.month <= 12 && dt.day >= 1 && dt.day <= 31;
 }
@@ -228,6 +254,20 @@ std::string StoreDate(const DateTime& dt) {
     char buf[20];
     StoreDate(dt, buf);
     return buf;
+}
+
+DateTime InUtc(const DateTime& dt) {
+    if (!dt.hasZone) return dt;
+    DateTime r = dt;
+    int64_t minutes = DayNumber(dt) * 1440 + dt.hour * 60 + dt.minute - dt.zoneMinutes;
+    int64_t days = minutes / 1440, rest = minutes % 1440;
+    if (rest < 0) rest += 1440, --days;
+    const DateTime day = FromDayNumber(days);
+    r.year = day.year, r.month = day.month, r.day = day.day;
+    r.hour = static_cast<int>(rest / 60), r.minute = static_cast<int>(rest % 60);
+    r.hasZone = false;
+    r.zoneMinutes = 0;
+    return r;
 }
 
 DateTime RoundFraction(const DateTime& dt, int precision) {
@@ -261,7 +301,9 @@ std::string StoreTimestamp(const DateTime& value, int precision) {
     char digits[9];
     for (int k = 8; k >= 0; --k, v /= 10) digits[k] = static_cast<char>('0' + v % 10);
     for (int k = 0; k < precision; ++k) buf[20 + k] = digits[k];
-    return std::string(buf, static_cast<size_t>(20 + precision));
+    std::string out(buf, static_cast<size_t>(20 + precision));
+    if (dt.hasZone) out += ZoneText(dt.zoneMinutes);
+    return out;
 }
 
 DateTime Now() {
@@ -303,6 +345,7 @@ OraError DateFormat::Compile(std::string_view model) {
         const char* name;
         El el;
     } kNames[] = {
+        {"TZH", El::TZH},   {"TZM", El::TZM},   {"TZR", El::TZR},
         {"SSSSS", El::SSSSS}, {"SYYYY", El::SYYYY}, {"IYYY", El::IYYY}, {"SCC", El::SCC}, {"IYY", El::IYY},
         {"IY", El::IY},     {"IW", El::IW},     {"CC", El::CC},     {"RM", El::RM},     {"WW", El::WW},
         {"FF", El::FF},
@@ -429,6 +472,14 @@ size_t DateFormat::Format(const DateTime& dt, char* buf, size_t cap) const {
             case El::J: w.Num(static_cast<int>(DayNumber(dt) + 2440588), 7, fill); break;
             case El::SSSSS: w.Num(dt.hour * 3600 + dt.minute * 60 + dt.second, 5, fill); break;
             case El::X: w.Put('.'); break;
+            case El::TZH: {
+                const int m = dt.zoneMinutes < 0 ? -dt.zoneMinutes : dt.zoneMinutes;
+                w.Put(dt.zoneMinutes < 0 ? '-' : '+');
+                w.Num(m / 60, 2, true);
+                break;
+            }
+            case El::TZM: w.Num((dt.zoneMinutes < 0 ? -dt.zoneMinutes : dt.zoneMinutes) % 60, 2, true); break;
+            case El::TZR: w.Put(std::string_view(ZoneText(dt.zoneMinutes)).substr(1)); break;
             case El::FF: {
                 const int digits = e.digits > 0 ? e.digits : dt.precision > 0 ? dt.precision : dt.precision == 0 ? 0 : 9;
                 int v = dt.nanos;
@@ -452,6 +503,12 @@ std::string DateFormat::Format(const DateTime& dt) const {
 bool DateFormat::HasFraction() const {
     for (const Element& e : els_)
         if (e.el == El::FF) return true;
+    return false;
+}
+
+bool DateFormat::HasZone() const {
+    for (const Element& e : els_)
+        if (e.el == El::TZH || e.el == El::TZM || e.el == El::TZR) return true;
     return false;
 }
 
@@ -620,6 +677,30 @@ OraError DateFormat::Parse(std::string_view s, DateTime& dt, bool timestamp) con
                 }
                 if (digits == 0) return MakeError(1858);
                 if (e.digits > 0 && digits > e.digits) return MakeError(1830);
+                break;
+            }
+            case El::TZH:
+            case El::TZM:
+            case El::TZR: {
+                // +HH:MM (TZR), +HH (TZH) or MM (TZM)
+                skipBlanks();
+                bool negative = false;
+                if (e.el != El::TZM && i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+                int hours = 0, minutes = 0;
+                if (e.el == El::TZM) {
+                    if (!number(2, minutes)) return MakeError(1858);
+                    dt.zoneMinutes += dt.zoneMinutes < 0 ? -minutes : minutes;
+                } else {
+                    if (!number(2, hours)) return MakeError(1858);
+                    if (e.el == El::TZR && i < s.size() && s[i] == ':') {
+                        ++i;
+                        if (!number(2, minutes)) return MakeError(1858);
+                    }
+                    dt.zoneMinutes = (hours * 60 + minutes) * (negative ? -1 : 1);
+                }
+                if (hours > 15) return MakeError(kOraTimeZoneHourRange);
+                if (minutes > 59) return MakeError(kOraTimeZoneMinuteRange);
+                dt.hasZone = true;
                 break;
             }
             case El::SCC:

@@ -26,17 +26,22 @@ struct DateTime {
     int year = 1, month = 1, day = 1, hour = 0, minute = 0, second = 0;
     int nanos = 0;         // fractional second of a TIMESTAMP, in nanoseconds
     int precision = -1;    // digits of the fractional second: -1 for a DATE, 0..9 for a TIMESTAMP
+    bool hasZone = false;  // a TIMESTAMP WITH TIME ZONE ...
+    int zoneMinutes = 0;   // ... this many minutes ahead of UTC
     bool IsTimestamp() const { return precision >= 0; }
 };
 
 // Reads "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" or "YYYY-MM-DD[ T]HH:MM:SS.f..." (a TIMESTAMP: the
-// number of fraction digits is its precision).
+// number of fraction digits is its precision), which may end in " +HH:MM" (a TIMESTAMP WITH TIME ZONE).
 bool ParseStoredDate(const char* p, size_t n, DateTime& dt);
 // Writes the stored form "YYYY-MM-DD HH:MM:SS" (19 characters + NUL into buf[20]).
 void StoreDate(const DateTime& dt, char* buf);
 std::string StoreDate(const DateTime& dt);
-// The stored form of a TIMESTAMP: "YYYY-MM-DD HH:MM:SS.fffffffff" with `precision` digits (0 to 9).
+// The stored form of a TIMESTAMP: "YYYY-MM-DD HH:MM:SS.fffffffff" with `precision` digits (0 to 9),
+// and " +HH:MM" after them when it has a time zone.
 std::string StoreTimestamp(const DateTime& dt, int precision);
+// The same instant in UTC, without a time zone (dt itself when it has none).
+DateTime InUtc(const DateTime& dt);
 // dt with its fractional second rounded to `precision` digits (0 to 9), as a TIMESTAMP(precision)
 // column keeps it; the carry may reach the next second, day or year.
 DateTime RoundFraction(const DateTime& dt, int precision);
@@ -66,11 +71,14 @@ public:
     bool IsDefault() const { return isDefault_; }
     // Whether the model has an element of a TIMESTAMP only (FF), which a DATE cannot show.
     bool HasFraction() const;
+    // Whether the model has an element of a time zone (TZH, TZM, TZR).
+    bool HasZone() const;
 
 private:
     enum class El : uint8_t {
         Literal, FillMode, YYYY, YYY, YY, Y, RRRR, RR, MM, MON, MONTH, DD, DDD, D, DY, DAY,
-        HH24, HH12, MI, SS, AMPM, SCC, CC, SYYYY, IYYY, IYY, IY, I, Q, RM, WW, IW, W, J, SSSSS, FF, X,
+        HH24, HH12, MI, SS, AMPM, SCC, CC, SYYYY, IYYY, IYY, IY, I, Q, RM, WW, IW, W, J, SSSSS, FF, X, TZH, TZM,
+        TZR,
     };
     enum class Case : uint8_t { Upper, Capital, Lower };
     struct Element {

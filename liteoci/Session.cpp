@@ -362,6 +362,7 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
     s->settings_.user = name;
     s->settings_.dateFormat.Compile("DD-MON-RR");
     s->settings_.timestampFormat.Compile("DD-MON-RR HH.MI.SSXFF AM");
+    s->settings_.timestampTzFormat.Compile("DD-MON-RR HH.MI.SSXFF AM TZR");
     if (!s->readOnly_) {
         s->Exec("PRAGMA journal_mode=WAL");
         s->Exec(kSequenceSchema);

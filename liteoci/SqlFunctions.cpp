@@ -113,6 +113,7 @@ void FnToChar(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         if (OraError e = f.Compile(model)) return Fail(ctx, e);
         // a DATE has no fractional seconds to show
         if (!dt.IsTimestamp() && f.HasFraction()) return Fail(ctx, MakeError(kOraDateFormatNotRecognized));
+        if (!dt.hasZone && f.HasZone()) return Fail(ctx, MakeError(kOraDateFormatNotRecognized));
         return ResultText(ctx, f.Format(dt));
     }
     double d;
@@ -490,8 +491,10 @@ void FnDateOperand(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (dt.IsTimestamp()) {
         // a TIMESTAMP column's text is read by NLS_TIMESTAMP_FORMAT, and kept to the value's digits
         const int precision = dt.precision;
+        const bool zone = dt.hasZone;
         if (AsDate(argv[1], dt)) return sqlite3_result_value(ctx, argv[1]);
-        if (OraError e = Settings(ctx)->timestampFormat.Parse(Text(argv[1]), dt, true)) return Fail(ctx, e);
+        const DateFormat& f = zone ? Settings(ctx)->timestampTzFormat : Settings(ctx)->timestampFormat;
+        if (OraError e = f.Parse(Text(argv[1]), dt, true)) return Fail(ctx, e);
         return ResultText(ctx, StoreTimestamp(dt, precision));
     }
     if (AsDate(argv[1], dt)) return sqlite3_result_value(ctx, argv[1]);

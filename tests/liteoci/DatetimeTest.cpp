@@ -279,6 +279,25 @@ TEST_F(DatetimeTest, TimestampsBecomeTextInTheTimestampFormat) {
     EXPECT_EQ(Row("select to_char(t, 'YYYY-MM-DD HH24:MI:SS') from ticks"), "2020-01-02 00:00:00");
 }
 
+TEST_F(DatetimeTest, TimeZonesTravelWithTheirTimestamps) {
+    Run("create table zoned (a timestamp with time zone, b timestamp)");
+    Run("insert into zoned values (timestamp '1999-01-01 10:00:00 -08:00', timestamp '1999-01-01 10:00:00 -08:00')");
+    // NLS_TIMESTAMP_TZ_FORMAT shows the zone; a plain TIMESTAMP column keeps the fields without it
+    EXPECT_EQ(Row("select a, b from zoned"), "01-JAN-99 10.00.00.000000 AM -08:00|01-JAN-99 10.00.00.000000 AM");
+    // EXTRACT answers in UTC, and gives the zone's own fields
+    EXPECT_EQ(Row("select extract(hour from a), extract(timezone_hour from a), extract(timezone_minute from a), "
+                  "to_char(a, 'HH24:MI TZH:TZM TZR') from zoned"),
+              "18|-8|0|10:00 -08:00 -08:00");
+    EXPECT_EQ(Row("select extract(timezone_hour from b) from zoned"), "ORA-30076: invalid extract field for extract source");
+    // instants in different zones differ by their distance in UTC
+    EXPECT_EQ(Row("select extract(hour from timestamp '1999-01-01 10:00:00 -08:00' - "
+                  "timestamp '1999-01-01 10:00:00 +00:00') from dual"),
+              "8");
+    EXPECT_EQ(Row("select to_char(a + interval '90' minute, 'HH24:MI TZR') from zoned"), "11:30 -08:00");
+    Run("alter session set nls_timestamp_tz_format = 'YYYY-MM-DD HH24:MI TZH'");
+    EXPECT_EQ(Row("select a from zoned"), "1999-01-01 10:00 -08");
+}
+
 TEST_F(DatetimeTest, CastsAndImplicitConversionsUseTheSessionFormats) {
     EXPECT_EQ(Row("select cast('02-JAN-20' as date) + 1, cast(date '2020-01-02' as char(10)) || '|' from dual"),
               "03-JAN-20|02-JAN-20 |");
@@ -304,6 +323,11 @@ TEST_F(DatetimeTest, ClientsAreToldTheTypesOfDatetimeExpressions) {
     EXPECT_EQ(s.ColumnType(6), SQLT_INTERVAL_YM);
     EXPECT_EQ(s.ColumnType(7), SQLT_INTERVAL_DS);
     EXPECT_EQ(s.ColumnType(8), SQLT_INTERVAL_DS);
+    Stmt z(c_, "select systimestamp, localtimestamp, timestamp '1999-01-01 10:00:00 -08:00' from dual");
+    ASSERT_EQ(z.Describe(), 3u);
+    EXPECT_EQ(z.ColumnType(1), SQLT_TIMESTAMP_TZ);
+    EXPECT_EQ(z.ColumnType(2), SQLT_TIMESTAMP);
+    EXPECT_EQ(z.ColumnType(3), SQLT_TIMESTAMP_TZ);
 }
 
 // Malformed datetime and interval input is refused with an Oracle error, never a crash or a wrong value.
