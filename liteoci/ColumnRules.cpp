@@ -91,8 +91,8 @@ bool ReadRule(std::string_view text, const std::vector<Token>& toks, const std::
     }
     if (w(t, "TIMESTAMP")) {
         const size_t after = paren ? match[t + 1] + 1 : t + 1;
-        if (w(after, "WITH")) return false;  // the time zone types keep what they are given
-        r.kind = 'T';
+        if (w(after, "WITH") && w(after + 1, "LOCAL")) return false;  // kept as given
+        r.kind = w(after, "WITH") ? 'Z' : 'T';
         r.precision = paren && num(t + 2) ? std::atoll(std::string(TokText(text, toks[t + 2])).c_str()) : 6;
         return r.precision >= 0 && r.precision <= 9;
     }
@@ -182,7 +182,7 @@ std::vector<ColumnRule> ColumnRulesOf(std::string_view text, const std::vector<T
 std::vector<std::pair<size_t, std::string>> ColumnChecks(const std::vector<ColumnRule>& rules, const std::string& table) {
     std::vector<std::pair<size_t, std::string>> out;
     for (const ColumnRule& r : rules) {
-        if (r.kind == 'D' || r.kind == 'T' || r.kind == 'Y' || r.kind == 'S') continue;  // made by the trigger
+        if (r.kind == 'D' || r.kind == 'T' || r.kind == 'Z' || r.kind == 'Y' || r.kind == 'S') continue;  // by the trigger
         std::string check = " CHECK (LITEOCI_FITS(" + QuoteId(r.column) + ", '" + std::string(1, r.kind) + "', ";
         if (r.kind == 'C') check += std::to_string(r.length) + ", NULL";
         else if (r.hasPrecision) check += std::to_string(r.precision) + ", " + std::to_string(r.scale);
@@ -196,7 +196,7 @@ std::vector<std::pair<size_t, std::string>> ColumnChecks(const std::vector<Colum
 void CreateRoundingTrigger(Session& s, const std::string& table, const std::vector<ColumnRule>& rules) {
     std::string set, differs;
     for (const ColumnRule& r : rules) {
-        if (r.kind == 'D' || r.kind == 'T') {
+        if (r.kind == 'D' || r.kind == 'T' || r.kind == 'Z') {
             // text in the session's format becomes the stored datetime, a TIMESTAMP keeps its digits
             const std::string c = QuoteId(r.column);
             const std::string how = std::string(", '") + r.kind + "', " + std::to_string(r.precision) + ")";

@@ -24,6 +24,7 @@ struct SessionSettings;
 struct ColumnRule {
     std::string column;
     char kind = 0;          // 'C' text with a length, 'N' number, 'D' DATE, 'T' TIMESTAMP (precision: its digits),
+                            // 'Z' TIMESTAMP WITH TIME ZONE,
                             // 'Y' INTERVAL YEAR TO MONTH, 'S' INTERVAL DAY TO SECOND (precision, scale: its two)
     long long length = 0;   // C: the maximum in bytes
     bool hasPrecision = false;

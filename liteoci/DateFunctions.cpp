@@ -174,6 +174,46 @@ void FnToTimestamp(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     ResultText(ctx, StoreTimestamp(dt, 9));
 }
 
+// TO_TIMESTAMP_TZ(char [, fmt]): by the model, or by the session's NLS_TIMESTAMP_TZ_FORMAT; a
+// TIMESTAMP(9) WITH TIME ZONE, in UTC when the text names no zone.
+void FnToTimestampTz(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    DateTime dt;
+    OraError e;
+    if (argc == 1) {
+        e = Settings(ctx)->timestampTzFormat.Parse(Text(argv[0]), dt, true);
+    } else {
+        DateFormat f;
+        e = f.Compile(Text(argv[1]));
+        if (!e) e = f.Parse(Text(argv[0]), dt, true);
+    }
+    if (e) return Fail(ctx, e);
+    dt.hasZone = true;
+    ResultText(ctx, StoreTimestamp(dt, 9));
+}
+
+// SYS_EXTRACT_UTC(timestamp with time zone): the same instant in UTC, as a TIMESTAMP.
+void FnSysExtractUtc(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    DateTime dt;
+    if (!StoredDatetime(argv[0], dt) || !dt.IsTimestamp()) return Fail(ctx, MakeError(kOraInconsistentDatatypes));
+    ResultText(ctx, StoreTimestamp(InUtc(dt), dt.precision));
+}
+
+// FROM_TZ(timestamp, '+02:00'): the timestamp's fields in that zone.
+void FnFromTz(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    DateTime dt, zone;
+    if (!StoredDatetime(argv[0], dt) || !dt.IsTimestamp() || dt.hasZone)
+        return Fail(ctx, MakeError(kOraInconsistentDatatypes));
+    DateFormat f;
+    f.Compile("TZR");
+    if (OraError e = f.Parse(Text(argv[1]), zone, true)) return Fail(ctx, e);
+    dt.hasZone = true;
+    dt.zoneMinutes = zone.zoneMinutes;
+    ResultText(ctx, StoreTimestamp(dt, dt.precision));
+}
+
 // SYSTIMESTAMP: now, to the microsecond, with the system's time zone; LOCALTIMESTAMP without it.
 void Now(sqlite3_context* ctx, bool zone) {
     struct timespec ts {};
@@ -248,22 +288,30 @@ void FnToDsInterval(sqlite3_context* ctx, int, sqlite3_value** argv) {
     ToInterval(ctx, argv[0], "DAY(9) TO SECOND(9)");
 }
 
-// LITEOCI_DATETIME_VALUE(value, 'D' | 'T', precision): what a DATE or TIMESTAMP(precision) column
-// keeps of a value given to it: a datetime as such, text read in the session's format.
+// LITEOCI_DATETIME_VALUE(value, 'D' | 'T' | 'Z', precision): what a DATE, TIMESTAMP(precision) or
+// TIMESTAMP(precision) WITH TIME ZONE column keeps of a value given to it: a datetime as such, text read
+// in the session's format; a value without a zone gets the system's.
 void FnDatetimeValue(sqlite3_context* ctx, int, sqlite3_value** argv) {
     const int type = sqlite3_value_type(argv[0]);
     if (type == SQLITE_NULL) return sqlite3_result_null(ctx);
     if (type != SQLITE_TEXT) return Fail(ctx, MakeError(kOraInconsistentDatatypes));
-    const bool timestamp = Text(argv[1]) == "T";
+    const std::string_view kind = Text(argv[1]);
+    const bool timestamp = kind != "D", zoned = kind == "Z";
     DateTime dt;
     if (!StoredDatetime(argv[0], dt)) {
         const SessionSettings& s = *Settings(ctx);
-        if (OraError e = (timestamp ? s.timestampFormat : s.dateFormat).Parse(Text(argv[0]), dt, timestamp))
-            return Fail(ctx, e);
+        const DateFormat& f = zoned ? s.timestampTzFormat : timestamp ? s.timestampFormat : s.dateFormat;
+        if (OraError e = f.Parse(Text(argv[0]), dt, timestamp)) return Fail(ctx, e);
     }
     if (!timestamp) return ResultText(ctx, StoreDate(dt));
     if (!dt.IsTimestamp()) dt.nanos = 0;
-    dt.hasZone = false;
+    if (zoned && !dt.hasZone) {
+        const std::time_t now = std::time(nullptr);
+        std::tm tm{};
+        localtime_r(&now, &tm);
+        dt.zoneMinutes = static_cast<int>(tm.tm_gmtoff / 60);
+    }
+    dt.hasZone = zoned;
     ResultText(ctx, StoreTimestamp(dt, sqlite3_value_int(argv[2])));
 }
 
@@ -356,6 +404,8 @@ constexpr Fn kFunctions[] = {
     {"LITEOCI_EXTRACT", 2, FnExtract, true},       {"TO_TIMESTAMP", 1, FnToTimestamp, false},
     {"TO_TIMESTAMP", 2, FnToTimestamp, false},     {"LITEOCI_SYSTIMESTAMP", 0, FnSystimestamp, false},
     {"LITEOCI_LOCALTIMESTAMP", 0, FnLocaltimestamp, false},
+    {"TO_TIMESTAMP_TZ", 1, FnToTimestampTz, false},    {"TO_TIMESTAMP_TZ", 2, FnToTimestampTz, false},
+    {"SYS_EXTRACT_UTC", 1, FnSysExtractUtc, true},     {"FROM_TZ", 2, FnFromTz, true},
     {"LITEOCI_INTERVAL", 2, FnInterval, true},     {"NUMTODSINTERVAL", 2, FnNumToDsInterval, true},
     {"NUMTOYMINTERVAL", 2, FnNumToYmInterval, true}, {"LITEOCI_CAST", 2, FnCast, false},
     {"TO_YMINTERVAL", 1, FnToYmInterval, true},    {"TO_DSINTERVAL", 1, FnToDsInterval, true},

@@ -1,5 +1,6 @@
 // Oracle's datetime functions that SQLite lacks: MONTHS_BETWEEN, NEXT_DAY, EXTRACT (the translator
-// calls LITEOCI_EXTRACT), TO_TIMESTAMP, SYSTIMESTAMP, interval literals (LITEOCI_INTERVAL),
+// calls LITEOCI_EXTRACT), TO_TIMESTAMP, TO_TIMESTAMP_TZ, SYS_EXTRACT_UTC, FROM_TZ, SYSTIMESTAMP and
+// LOCALTIMESTAMP, interval literals (LITEOCI_INTERVAL),
 // NUMTODSINTERVAL, NUMTOYMINTERVAL, TO_DSINTERVAL, TO_YMINTERVAL and CAST to and from the datetime
 // and character types (LITEOCI_CAST); the units of ROUND and TRUNC of a date; and the sums and
 // quotients in which an interval takes part.

@@ -195,7 +195,8 @@ struct Typer {
                 if (f == n) return Kind::Num;
             for (const char* n : kDat)
                 if (f == n) return Kind::Dat;
-            if (f == "TO_TIMESTAMP") return Kind::Ts;
+            if (f == "TO_TIMESTAMP" || f == "SYS_EXTRACT_UTC") return Kind::Ts;
+            if (f == "TO_TIMESTAMP_TZ" || f == "FROM_TZ") return Kind::Tz;
             if (f == "NUMTODSINTERVAL" || f == "TO_DSINTERVAL") return Kind::Ds;
             if (f == "NUMTOYMINTERVAL" || f == "TO_YMINTERVAL") return Kind::Ym;
             if (f == "CAST") return CastKind(b + 1);

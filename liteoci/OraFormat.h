@@ -56,8 +56,8 @@ int DayOfWeek(const DateTime& dt);  // 0 = Sunday
 int64_t IsoYearStart(const DateTime& dt, int& isoYear);
 
 // A compiled datetime format model (SCC/CC, SYYYY/YYYY/YYY/YY/Y, IYYY/IYY/IY/I, RRRR/RR, Q, MM, MON,
-// MONTH, RM, WW, IW, W, DDD, DD, D, DY, DAY, J, HH24/HH/HH12, MI, SS, SSSSS, FF[1-9], X, AM/PM, FM,
-// "quoted text" and punctuation).
+// MONTH, RM, WW, IW, W, DDD, DD, D, DY, DAY, J, HH24/HH/HH12, MI, SS, SSSSS, FF[1-9], X, AM/PM, TZH,
+// TZM, TZR (an offset), FM, "quoted text" and punctuation).
 class DateFormat {
 public:
     // Compiles `model`; ORA-01821 when an element is not recognised.

@@ -294,6 +294,10 @@ TEST_F(DatetimeTest, TimeZonesTravelWithTheirTimestamps) {
                   "timestamp '1999-01-01 10:00:00 +00:00') from dual"),
               "8");
     EXPECT_EQ(Row("select to_char(a + interval '90' minute, 'HH24:MI TZR') from zoned"), "11:30 -08:00");
+    EXPECT_EQ(Row("select sys_extract_utc(a), from_tz(b, '+02:00') from zoned"),
+              "01-JAN-99 06.00.00.000000 PM|01-JAN-99 10.00.00.000000 AM +02:00");
+    EXPECT_EQ(Row("select to_timestamp_tz('1999-12-01 11:00:00 -8:00', 'YYYY-MM-DD HH:MI:SS TZH:TZM') from dual"),
+              "01-DEC-99 11.00.00.000000000 AM -08:00");
     Run("alter session set nls_timestamp_tz_format = 'YYYY-MM-DD HH24:MI TZH'");
     EXPECT_EQ(Row("select a from zoned"), "1999-01-01 10:00 -08");
 }
