@@ -49,6 +49,16 @@ size_t IntervalLiteral(std::string_view text, const std::vector<Token>& toks, si
     return k;
 }
 
+// DAY [(p)] TO SECOND [(f)] at k: the token after it, SIZE_MAX when there is none.
+size_t DayToSecond(std::string_view text, const std::vector<Token>& toks, size_t k, size_t e, std::string& qualifier) {
+    if (k >= e || !IsWord(text, toks[k], "DAY")) return SIZE_MAX;
+    qualifier.clear();
+    k = QualifierField(text, toks, k, e, qualifier);
+    if (k == SIZE_MAX || k + 1 >= e || !IsWord(text, toks[k], "TO") || !IsWord(text, toks[k + 1], "SECOND")) return SIZE_MAX;
+    qualifier += " TO ";
+    return QualifierField(text, toks, k + 1, e, qualifier);
+}
+
 struct DateForms {
     std::string_view text;
     const std::vector<Token>& toks;
@@ -143,6 +153,20 @@ struct DateForms {
         }
     }
 
+    // (a - b) DAY TO SECOND: the difference as an interval of that precision (2 digits of days unless
+    // it says otherwise), whether a and b are DATEs (a number of days) or TIMESTAMPs (an interval).
+    void IntervalExpressions() {
+        for (size_t i = b; i + 1 < e; ++i) {
+            if (!O(i, "(") || match[i] == SIZE_MAX) continue;
+            const size_t close = match[i];
+            std::string qualifier;
+            const size_t end = DayToSecond(text, toks, close + 1, e, qualifier);
+            if (end == SIZE_MAX) continue;
+            Substitute(i, i + 1, "LITEOCI_DAY_TO_SECOND(" + QuoteString(qualifier) + ", (");
+            Substitute(close + 1, end, ")");
+        }
+    }
+
     void TimestampLiterals() {
         for (size_t i = b; i + 1 < e; ++i) {
             if (!W(i, "TIMESTAMP") || toks[i + 1].kind != Tok::String) continue;
@@ -178,6 +202,15 @@ int DatetimeLiteralError(std::string_view literal) {
     return kOraLiteralDoesNotMatch;
 }
 
+size_t IntervalExpressionStart(std::string_view text, const std::vector<Token>& toks, const std::vector<size_t>& match,
+                               size_t b, size_t j, size_t e) {
+    std::string qualifier;
+    for (size_t k = j + 1; k-- > b + 1 && j - k < 10;)
+        if (IsOp(text, toks[k - 1], ")") && match[k - 1] != SIZE_MAX && DayToSecond(text, toks, k, e, qualifier) == j + 1)
+            return match[k - 1];
+    return SIZE_MAX;
+}
+
 size_t IntervalLiteralEnd(std::string_view text, const std::vector<Token>& toks, size_t i, size_t e) {
     std::string qualifier;
     return IntervalLiteral(text, toks, i, e, qualifier);
@@ -189,6 +222,7 @@ void RewriteDateForms(std::string_view text, const std::vector<Token>& toks, siz
     f.Extract();
     f.Intervals();
     f.Casts();
+    f.IntervalExpressions();
     f.TimestampLiterals();
     f.Now();
 }

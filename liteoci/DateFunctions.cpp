@@ -333,6 +333,28 @@ void FnIntervalValue(sqlite3_context* ctx, int, sqlite3_value** argv) {
     ResultText(ctx, StoreInterval(iv));
 }
 
+// LITEOCI_DAY_TO_SECOND('DAY(p) TO SECOND(f)', a - b): the interval expression (a - b) DAY TO SECOND,
+// from the days between two DATEs or the interval between two TIMESTAMPs.
+void FnDayToSecond(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const int type = sqlite3_value_type(argv[1]);
+    if (type == SQLITE_NULL) return sqlite3_result_null(ctx);
+    bool yearToMonth = false;
+    int leading = 2, fraction = 6;
+    if (!IntervalPrecisions(Upper(Text(argv[0])), yearToMonth, leading, fraction) || yearToMonth)
+        return Fail(ctx, MakeError(kOraInvalidInterval));
+    Interval iv;
+    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+        const double seconds = sqlite3_value_double(argv[1]) * 86400.0;
+        if (!(std::fabs(seconds) < 8.64e13)) return Fail(ctx, MakeError(kOraLeadingPrecisionTooSmall));
+        iv.seconds = static_cast<int64_t>(std::trunc(seconds));
+        iv.nanos = static_cast<int>(std::llround((seconds - std::trunc(seconds)) * 1e9));
+    } else if (!ParseStoredInterval(Text(argv[1]), iv) || iv.yearToMonth) {
+        return Fail(ctx, MakeError(kOraInvalidIntervalArithmetic));
+    }
+    if (OraError e = FitInterval(iv, leading, fraction)) return Fail(ctx, e);
+    ResultText(ctx, StoreInterval(iv));
+}
+
 // LITEOCI_INTERVAL_TIMES(a, b): an interval times a number, in either order.
 void FnIntervalTimes(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
@@ -410,7 +432,7 @@ constexpr Fn kFunctions[] = {
     {"NUMTOYMINTERVAL", 2, FnNumToYmInterval, true}, {"LITEOCI_CAST", 2, FnCast, false},
     {"TO_YMINTERVAL", 1, FnToYmInterval, true},    {"TO_DSINTERVAL", 1, FnToDsInterval, true},
     {"LITEOCI_INTERVAL_TIMES", 2, FnIntervalTimes, true}, {"LITEOCI_DATETIME_VALUE", 3, FnDatetimeValue, false},
-    {"LITEOCI_INTERVAL_VALUE", 4, FnIntervalValue, true},
+    {"LITEOCI_INTERVAL_VALUE", 4, FnIntervalValue, true}, {"LITEOCI_DAY_TO_SECOND", 2, FnDayToSecond, true},
 };
 
 // Moves dt to midnight at the start of the day numbered dayNumber (days since 1970-01-01).

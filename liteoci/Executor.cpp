@@ -7,6 +7,7 @@
 #include "Catalog.h"
 #include "OracleForms.h"
 #include "ColumnRules.h"
+#include "DateForms.h"
 #include "Dictionary.h"
 #include "Explain.h"
 #include "Hierarchy.h"
@@ -108,6 +109,10 @@ struct Typer {
     Kind Infer(size_t b, size_t e) const {
         if (b >= e) return Kind::Unknown;
         if (O(b, "(") && match[b] == e - 1) return Infer(b + 1, e - 1);
+        // (a - b) DAY TO SECOND
+        if (O(b, "(") && match[b] != SIZE_MAX && match[b] + 1 < e && W(match[b] + 1, "DAY") &&
+            IntervalExpressionStart(text, toks, match, b, e - 1, e) == b)
+            return Kind::Ds;
         // split into operands at depth 0
         std::vector<std::pair<size_t, size_t>> parts;
         size_t s = b;

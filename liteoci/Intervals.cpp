@@ -88,6 +88,15 @@ void PutNumber(std::string& out, int64_t v, int width) {
 
 }  // namespace
 
+bool IntervalPrecisions(std::string_view qualifier, bool& yearToMonth, int& leading, int& fraction) {
+    Qualifier q;
+    if (!ParseQualifier(qualifier, q)) return false;
+    yearToMonth = q.from <= kMonth;
+    leading = q.leading;
+    fraction = q.fraction;
+    return true;
+}
+
 OraError ParseIntervalLiteral(std::string_view text, std::string_view qualifier, Interval& out) {
     Qualifier q;
     if (!ParseQualifier(qualifier, q)) return MakeError(kOraInvalidInterval);

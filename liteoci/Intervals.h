@@ -29,6 +29,8 @@ struct Interval {
 // "DAY TO SECOND(3)", "SECOND(2,3)"): ORA-01867 when the text does not fit the qualifier,
 // ORA-01873 when the leading field has more digits than its precision.
 OraError ParseIntervalLiteral(std::string_view text, std::string_view qualifier, Interval& out);
+// The precisions of an interval qualifier ("DAY(9) TO SECOND"); false when it is none.
+bool IntervalPrecisions(std::string_view qualifier, bool& yearToMonth, int& leading, int& fraction);
 // Reads the stored text of an interval; false when the text is none.
 bool ParseStoredInterval(std::string_view text, Interval& out);
 // The stored text: what Oracle shows for the value.

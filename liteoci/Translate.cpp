@@ -84,7 +84,14 @@ struct Rewriter {
     size_t OperandEnd(size_t i) const {
         while (i < e && (Op(i, "-") || Op(i, "+"))) ++i;
         if (i >= e) return e;
-        if (Op(i, "(")) return match[i] == SIZE_MAX ? e : match[i] + 1;
+        if (Op(i, "(")) {
+            if (match[i] == SIZE_MAX) return e;
+            // (a - b) DAY TO SECOND ends after its qualifier
+            if (Word(match[i] + 1, "DAY"))
+                for (size_t k = match[i] + 1; k < e && k < match[i] + 12; ++k)
+                    if (IntervalExpressionStart(text, toks, match, b, k, e) == i) return k + 1;
+            return match[i] + 1;
+        }
         if (Word(i, "CASE")) {
             int nest = 0;
             for (size_t j = i; j < e; ++j) {
@@ -112,12 +119,17 @@ struct Rewriter {
         return SIZE_MAX;
     }
 
-    // Token j ends an expression whose last word is no alias: CASE ... END or an interval literal.
-    bool EndsWithKeyword(size_t j) const { return Word(j, "END") || IntervalStart(j) != SIZE_MAX; }
+    // Token j ends an expression whose last word is no alias: CASE ... END or an interval literal or
+    // expression.
+    bool EndsWithKeyword(size_t j) const {
+        return Word(j, "END") || IntervalStart(j) != SIZE_MAX ||
+               IntervalExpressionStart(text, toks, match, b, j, e) != SIZE_MAX;
+    }
 
     // Token index where the operand that ends at token j (inclusive) starts.
     size_t OperandStart(size_t j) const {
         if (const size_t start = IntervalStart(j); start != SIZE_MAX) return start;
+        if (const size_t start = IntervalExpressionStart(text, toks, match, b, j, e); start != SIZE_MAX) return start;
         size_t i = j;
         if (Op(j, ")")) {
             if (match[j] == SIZE_MAX) return j;

@@ -202,6 +202,15 @@ TEST_F(DatetimeTest, IntervalArithmeticFollowsTheMatrixOfDatetimeArithmetic) {
     EXPECT_EQ(Row("select interval '1' day - date '2020-01-01' from dual"),
               "ORA-30081: invalid data type for datetime/interval arithmetic");
     EXPECT_EQ(Row("select interval '1' day / 0 from dual"), "ORA-01476: divisor is equal to zero");
+    // the interval expression (a - b) DAY TO SECOND, of DATEs or TIMESTAMPs; two digits of days by default
+    EXPECT_EQ(Row("select (to_date('2020-01-03 06:00', 'YYYY-MM-DD HH24:MI') - date '2020-01-01') day to second, "
+                  "(timestamp '2020-01-01 00:00:01.5' - timestamp '2020-01-01 00:00:00') day(1) to second(1) from dual"),
+              "+02 06:00:00.000000|+0 00:00:01.5");
+    EXPECT_EQ(Row("select to_char(date '2020-01-01' + (date '2020-01-02' - date '2020-01-01') day to second, 'DD') "
+                  "from dual"),
+              "02");
+    EXPECT_EQ(Row("select (date '2020-12-31' - date '2020-01-01') day to second from dual"),
+              "ORA-01873: the leading precision of the interval is too small");
     // two timestamps differ by an interval; a timestamp plus a number of days is a DATE
     EXPECT_EQ(Row("select extract(hour from timestamp '2020-01-02 10:00:00' - timestamp '2020-01-01 00:00:00'), "
                   "timestamp '2020-01-02 10:00:00.25' + 1 from dual"),
@@ -327,8 +336,10 @@ TEST_F(DatetimeTest, ClientsAreToldTheTypesOfDatetimeExpressions) {
     EXPECT_EQ(s.ColumnType(6), SQLT_INTERVAL_YM);
     EXPECT_EQ(s.ColumnType(7), SQLT_INTERVAL_DS);
     EXPECT_EQ(s.ColumnType(8), SQLT_INTERVAL_DS);
-    Stmt z(c_, "select systimestamp, localtimestamp, timestamp '1999-01-01 10:00:00 -08:00' from dual");
-    ASSERT_EQ(z.Describe(), 3u);
+    Stmt z(c_, "select systimestamp, localtimestamp, timestamp '1999-01-01 10:00:00 -08:00', "
+               "(sysdate - date '2020-01-01') day(9) to second from dual");
+    ASSERT_EQ(z.Describe(), 4u);
+    EXPECT_EQ(z.ColumnType(4), SQLT_INTERVAL_DS);
     EXPECT_EQ(z.ColumnType(1), SQLT_TIMESTAMP_TZ);
     EXPECT_EQ(z.ColumnType(2), SQLT_TIMESTAMP);
     EXPECT_EQ(z.ColumnType(3), SQLT_TIMESTAMP_TZ);
