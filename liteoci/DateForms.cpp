@@ -136,7 +136,14 @@ struct DateForms {
             }
             if (as == SIZE_MAX || as + 1 >= close) continue;
             const size_t t = as + 1;
-            const bool character = W(t, "VARCHAR2") || W(t, "VARCHAR") || W(t, "NVARCHAR2") || W(t, "CHAR") || W(t, "NCHAR");
+            if (W(t, "CHAR") || W(t, "NCHAR")) {
+                // the blank-padding CAST of OracleForms pads the value's Oracle text: a date's in the
+                // session's format
+                options.appends.emplace_back(i + 1, "LITEOCI_CAST(");
+                options.appends.emplace_back(as - 1, ", 'VARCHAR2')");
+                continue;
+            }
+            const bool character = W(t, "VARCHAR2") || W(t, "VARCHAR") || W(t, "NVARCHAR2");
             if (!character && !W(t, "DATE") && !W(t, "TIMESTAMP")) continue;
             std::string type = Upper(TokText(text, toks[t]));
             size_t k = t + 1;

@@ -2,9 +2,9 @@
 // substitutions (the calls are in DateFunctions):
 // - EXTRACT(YEAR FROM expr) as LITEOCI_EXTRACT('YEAR', expr);
 // - INTERVAL '1-2' YEAR TO MONTH (any interval literal) as LITEOCI_INTERVAL('1-2', 'YEAR TO MONTH');
-// - CAST(expr AS VARCHAR2(n) | CHAR(n) | DATE | TIMESTAMP(p)) as LITEOCI_CAST(expr, 'VARCHAR2(20)'),
-//   since SQLite would read a date's text as a number for DATE and TIMESTAMP and keep a date's stored
-//   text for the character types;
+// - CAST(expr AS VARCHAR2(n) | DATE | TIMESTAMP(p)) as LITEOCI_CAST(expr, 'VARCHAR2(20)'), since
+//   SQLite would read a date's text as a number for DATE and TIMESTAMP and keep a date's stored text
+//   for the character types (in CAST(expr AS CHAR(n)) expr becomes LITEOCI_CAST(expr, 'VARCHAR2'));
 // - TIMESTAMP '2020-01-02 10:00:00.5' as the stored text of a TIMESTAMP, fraction kept;
 // - SYSTIMESTAMP and CURRENT_TIMESTAMP as LITEOCI_SYSTIMESTAMP(), LOCALTIMESTAMP as LITEOCI_LOCALTIMESTAMP();
 // - an interval literal or interval function times a number or placeholder as LITEOCI_INTERVAL_TIMES;

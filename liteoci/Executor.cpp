@@ -1,12 +1,19 @@
 #include "Executor.h"
 
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cmath>
 #include <cstring>
 
 #include "Catalog.h"
 #include "OracleForms.h"
 #include "ColumnRules.h"
+#include "TableChange.h"
+#include "WithinGroup.h"
+#include "SchemaNames.h"
+#include "Identity.h"
+#include "CreateAs.h"
 #include "DateForms.h"
 #include "Dictionary.h"
 #include "Explain.h"
@@ -403,11 +410,33 @@ bool ViewExists(Session& s, const std::string& name) {
     return found;
 }
 
+OraError Compile(StmtHandle* st, const std::shared_ptr<Session>& s);
+
 OraError CompileSql(StmtHandle* st, Session& s) {
     const auto& toks = st->lex.toks;
     if (st->cls.cls == StmtClass::Ddl && toks.size() > 1 && IsWord(st->text, toks[1], "SEQUENCE") &&
         (IsWord(st->text, toks[0], "CREATE") || IsWord(st->text, toks[0], "DROP")))
         return CompileSequenceDdl(st, s);
+    // A temporary table's rows are each session's own, which one database file shared by the sessions
+    // cannot give; a shared table in its place would show one session's rows to the others.
+    if (st->cls.cls == StmtClass::Ddl && toks.size() > 2 && IsWord(st->text, toks[0], "CREATE") &&
+        IsWord(st->text, toks[1], "GLOBAL") && IsWord(st->text, toks[2], "TEMPORARY"))
+        return MakeErrorAt(static_cast<int>(toks[1].pos), kOraUnimplemented);
+    if (st->cls.cls == StmtClass::Ddl && IsTableChange(st->text, toks))
+        return CompileTableChange(st->text, toks, s, st->translation.tableChange);
+    if (const size_t as = st->cls.cls == StmtClass::Ddl ? CreateAsQuery(st->text, toks) : 0) {
+        // the query, described as a statement of its own, gives the new columns their types
+        const bool paren = IsOp(st->text, toks[as + 1], "(") && IsOp(st->text, toks.back(), ")");
+        const size_t at = toks[as + (paren ? 2 : 1)].pos;
+        const size_t end = paren ? toks.back().pos : st->text.size();
+        StmtHandle query;
+        PrepareStatement(&query, st->text.data() + at, end - at);
+        if (OraError e = Compile(&query, st->session)) {
+            if (e.offset >= 0) e.offset += static_cast<int>(at);
+            return e;
+        }
+        return CompileCreateAs(st->text, toks, as, query.columns, st->translation.createAs);
+    }
     std::string_view text = st->text;
     size_t b = 0, e = toks.size();
     std::string prefix;
@@ -416,6 +445,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     opt.cancel = s.cancelFlag();
     auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(text, toks[i], word); };
     std::string replaceView;
+    std::shared_ptr<const IdentityPlan> identity;
     if (st->cls.cls == StmtClass::Ddl && w(0, "CREATE") && w(1, "OR") && w(2, "REPLACE")) {
         // SQLite has no OR REPLACE (nor FORCE) for views: the old view is dropped when this runs
         size_t v = 3;
@@ -431,6 +461,8 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     if (st->cls.cls == StmtClass::Ddl) {
         std::string table;
         opt.appends = ColumnChecks(ColumnRulesOf(text, toks, table), table);
+        for (auto& a : PrimaryKeyNotNull(text, toks)) opt.appends.push_back(std::move(a));
+        if (OraError e = PlanIdentities(s, text, toks, opt, identity)) return e;
         if (w(0, "TRUNCATE")) {
             if (!w(1, "TABLE")) return MakeErrorAt(toks.size() > 1 ? static_cast<int>(toks[1].pos) : 0, 900);
             prefix = "DELETE FROM ";
@@ -458,7 +490,9 @@ OraError CompileSql(StmtHandle* st, Session& s) {
         opt.substitutions.push_back({i, p + 3, sqlName});
         i = p + 2;
     }
+    DropSchemaNames(s, text, toks, b, e, opt);
     RewriteOracleForms(text, toks, b, e, opt);
+    RewriteGroupForms(text, toks, b, e, opt);
     PositionalResolver resolver;
     if (b > 0) st->translation.sql = prefix;
     Translation tmp;
@@ -469,6 +503,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
                        ? TranslateHierarchicalInsert(text, toks, b, insertQuery, e, opt, resolver, tmp)
                        : Translate(text, toks, b, e, opt, resolver, tmp);
     if (err) return err;
+    FinishGroupForms(tmp);
     if (b > 0) {
         for (auto& m : tmp.map) m.first += static_cast<uint32_t>(prefix.size());
         tmp.sql = prefix + tmp.sql;
@@ -491,6 +526,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
         t2.map.insert(t2.map.end(), t3.map.begin(), t3.map.end());
         tmp = std::move(t2);
     }
+    tmp.identity = std::move(identity);
     st->translation = std::move(tmp);
     st->placeholderCount = resolver.count();
     if (!replaceView.empty() && ViewExists(s, replaceView)) {
@@ -980,6 +1016,21 @@ OraError ReplaceView(StmtHandle* st, Session& s) {
 sword RunDdl(StmtHandle* st, ErrorHandle* err) {
     Session& s = *st->session;
     if (OraError e = s.Commit()) return Fail(err, std::move(e));
+    if (st->translation.createAs) {
+        long long rows = 0;
+        if (OraError e = RunCreateAs(s, *st->translation.createAs, rows)) return Fail(err, std::move(e));
+        NoteDdl(s, st->text, st->lex.toks);
+        st->rowCount = static_cast<ub4>(rows);
+        st->state = StmtHandle::State::Executed;
+        return OCI_SUCCESS;
+    }
+    if (st->translation.tableChange) {
+        if (OraError e = RunTableChange(s, *st->translation.tableChange)) return Fail(err, std::move(e));
+        NoteDdl(s, st->text, st->lex.toks);
+        st->rowCount = 0;
+        st->state = StmtHandle::State::Executed;
+        return OCI_SUCCESS;
+    }
     if (!st->translation.replaceView.empty()) {
         if (OraError e = ReplaceView(st, s)) return Fail(err, std::move(e));
         NoteDdl(s, st->text, st->lex.toks);
@@ -1010,9 +1061,29 @@ sword RunDdl(StmtHandle* st, ErrorHandle* err) {
         std::string table;
         const std::vector<ColumnRule> rules = ColumnRulesOf(st->text, st->lex.toks, table);
         if (!rules.empty()) CreateRoundingTrigger(s, table, rules);
+        if (st->translation.identity)
+            if (OraError e = CreateIdentities(s, *st->translation.identity)) {
+                s.Exec(("DROP TABLE \"" + st->translation.identity->table + "\"").c_str());
+                return Fail(err, std::move(e));
+            }
+    } else if (IsWord(st->text, st->lex.toks[0], "ALTER")) {
+        std::string table;
+        if (!ColumnRulesOf(st->text, st->lex.toks, table).empty()) RefreshRoundingTrigger(s, table);
+    }
+    const auto& toks = st->lex.toks;
+    // RENAME a TO b and ALTER TABLE a RENAME TO b
+    {
+        auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(st->text, toks[i], word); };
+        size_t a = SIZE_MAX;
+        if (w(0, "RENAME")) a = 1;
+        else if (w(0, "ALTER") && w(1, "TABLE")) a = toks.size() > 4 && IsOp(st->text, toks[3], ".") ? 4 : 2;
+        if (a != SIZE_MAX && w(a + 1 + (w(0, "ALTER") ? 1 : 0), "TO") && (w(0, "RENAME") || w(a + 1, "RENAME"))) {
+            const size_t to = a + (w(0, "ALTER") ? 3 : 2);
+            if (to < toks.size())
+                RenameInColumnChecks(s, IdentName(st->text, toks[a]), IdentName(st->text, toks[to]));
+        }
     }
     // a dropped table takes its triggers with it
-    const auto& toks = st->lex.toks;
     if (toks.size() > 2 && IsWord(st->text, toks[0], "DROP") && IsWord(st->text, toks[1], "TABLE")) {
         size_t k = toks.size() > 4 && IsOp(st->text, toks[3], ".") ? 4 : 2;
         ForgetTableTriggers(s, Upper(IdentName(st->text, toks[k])));

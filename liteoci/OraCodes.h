@@ -39,6 +39,21 @@ inline constexpr int kOraRegexClass = 12729;          // invalid character class
 inline constexpr int kOraNotEnoughValues = 947;       // not enough values
 inline constexpr int kOraTooManyValues = 913;         // too many values
 inline constexpr int kOraMissingOnKeyword = 969;       // missing ON keyword
+inline constexpr int kOraCannotValidatePrimaryKey = 2437;  // cannot validate (%s) - primary key violated
+inline constexpr int kOraCannotValidateUnique = 2299;   // cannot validate (%s) - duplicate keys found
+inline constexpr int kOraCannotValidateCheck = 2293;    // cannot validate (%s) - check constraint violated
+inline constexpr int kOraCannotValidateParent = 2298;   // cannot validate (%s) - parent keys not found
+inline constexpr int kOraConstraintNameUsed = 2264;     // name already used by an existing constraint
+inline constexpr int kOraOnlyOnePrimaryKey = 2260;      // table can have only one primary key
+inline constexpr int kOraNoMatchingKey = 2270;          // no matching unique or primary key for this column-list
+inline constexpr int kOraNoPrimaryKeyToDrop = 2441;     // Cannot drop nonexistent primary key
+inline constexpr int kOraNoSuchConstraint = 2443;       // Cannot drop constraint  - nonexistent constraint
+inline constexpr int kOraKeyReferenced = 2273;          // this unique/primary key is referenced by some foreign keys
+inline constexpr int kOraBindInDdl = 1027;              // bind variables not allowed for data definition operations
+inline constexpr int kOraConcatenationTooLong = 1489;  // result of string concatenation is too long
+inline constexpr int kOraInvalidNumber = 1722;          // invalid number
+inline constexpr int kOraInsertIntoAlwaysIdentity = 32795;  // cannot insert into a generated always identity column
+inline constexpr int kOraUpdateAlwaysIdentity = 32796;      // cannot update a generated always identity column
 inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
 
 // Datetime formats, datetime and interval values.

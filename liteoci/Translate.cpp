@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 
 #include "DateForms.h"
 #include "OraCodes.h"
@@ -34,13 +35,14 @@ constexpr Rename kWordRenames[] = {
     {"UNIQUE", nullptr},  // handled where it means DISTINCT
 };
 
-// Words that end a clause of the outermost query.
-bool IsClauseEnd(std::string_view text, const Token& t) {
-    static const char* const kWords[] = {"WHERE", "GROUP", "ORDER",   "HAVING", "UNION", "INTERSECT",
+// Words that end a clause of the outermost query. GROUP does only as GROUP BY: WITHIN GROUP belongs to
+// the call before it.
+bool IsClauseEnd(std::string_view text, const Token& t, const Token* next = nullptr) {
+    static const char* const kWords[] = {"WHERE", "ORDER",   "HAVING", "UNION", "INTERSECT",
                                          "MINUS", "EXCEPT", "CONNECT", "START", "FOR",   "FETCH"};
     for (const char* w : kWords)
         if (IsWord(text, t, w)) return true;
-    return false;
+    return IsWord(text, t, "GROUP") && (!next || IsWord(text, *next, "BY"));
 }
 
 bool IsIdent(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
@@ -57,15 +59,38 @@ bool IsKeywordBeforeOperand(std::string_view text, const Token& t) {
     return false;
 }
 
+// Texts attached to tokens. Most tokens get none, so that a statement of millions of tokens keeps one
+// index per token and only the texts there are.
+class TokenTexts {
+public:
+    explicit TokenTexts(size_t n) : at_(n, 0) {}
+    // The token's text, made empty on first use.
+    std::string& operator[](size_t i) {
+        if (!at_[i]) {
+            texts_.emplace_back();
+            at_[i] = static_cast<uint32_t>(texts_.size());
+        }
+        return texts_[at_[i] - 1];
+    }
+    const std::string& Get(size_t i) const {
+        static const std::string kNone;
+        return at_[i] ? texts_[at_[i] - 1] : kNone;
+    }
+
+private:
+    std::vector<uint32_t> at_;
+    std::deque<std::string> texts_;  // a deque: the references handed out stay valid as it grows
+};
+
 struct Rewriter {
     std::string_view text;
     const std::vector<Token>& toks;
     size_t b, e;
     std::vector<size_t> match;
-    std::vector<int> depth;
-    std::vector<std::string> pre, post, replace;
+    std::vector<uint16_t> depth;  // of parentheses, at most kMaxNesting
+    TokenTexts pre, post, replace;
     std::vector<uint8_t> skip, hasReplace;
-    std::vector<std::string> calls;  // per token: the arithmetic calls that start there, innermost first
+    TokenTexts calls;  // per token: the arithmetic calls that start there, innermost first
 
     Rewriter(std::string_view t, const std::vector<Token>& k, size_t bb, size_t ee)
         : text(t), toks(k), b(bb), e(ee), pre(ee - bb), post(ee - bb), replace(ee - bb), skip(ee - bb),
@@ -105,7 +130,7 @@ struct Rewriter {
         if (IsIdent(T(i))) {
             size_t j = i + 1;
             while (j + 1 < e && Op(j, ".") && IsIdent(T(j + 1))) j += 2;
-            if (Op(j, "(") && match[j] != SIZE_MAX) return match[j] + 1;
+            if (Op(j, "(") && match[j] != SIZE_MAX) return CallEnd(match[j] + 1);
             return j;
         }
         return i + 1;
@@ -126,6 +151,14 @@ struct Rewriter {
                IntervalExpressionStart(text, toks, match, b, j, e) != SIZE_MAX;
     }
 
+    // Past what an analytic or ordered-set call carries after its arguments that end before k:
+    // f(...) WITHIN GROUP (...) and f(...) OVER (...).
+    size_t CallEnd(size_t k) const {
+        if (Word(k, "WITHIN") && Word(k + 1, "GROUP") && Op(k + 2, "(") && match[k + 2] != SIZE_MAX) k = match[k + 2] + 1;
+        if (Word(k, "OVER") && Op(k + 1, "(") && match[k + 1] != SIZE_MAX) k = match[k + 1] + 1;
+        return k;
+    }
+
     // Token index where the operand that ends at token j (inclusive) starts.
     size_t OperandStart(size_t j) const {
         if (const size_t start = IntervalStart(j); start != SIZE_MAX) return start;
@@ -134,6 +167,9 @@ struct Rewriter {
         if (Op(j, ")")) {
             if (match[j] == SIZE_MAX) return j;
             i = match[j];
+            // the window or the ordering of a call belongs to the call
+            if (i > b + 1 && Word(i - 1, "OVER") && Op(i - 2, ")")) return OperandStart(i - 2);
+            if (i > b + 2 && Word(i - 1, "GROUP") && Word(i - 2, "WITHIN") && Op(i - 3, ")")) return OperandStart(i - 3);
             if (i > b && IsIdent(T(i - 1)) && !IsKeywordBeforeOperand(text, T(i - 1))) --i;
             else return i;
         } else if (Word(j, "END")) {
@@ -183,18 +219,19 @@ void FillRownumOperand(std::string& sql) {
 // WHERE ROWNUM <= n (also <, =, n >= ROWNUM, and any expression without columns, such as a
 // placeholder, in place of n) becomes a LIMIT, taken before any ORDER BY as Oracle does. Only a
 // comparison that all rows must pass is one: under an OR it is left alone.
-void RownumLimit(Rewriter& rw, size_t from, size_t stmtEnd) {
+// `first` is the query's first token, `level` the depth of its parentheses: the outermost query has 0.
+void RownumLimit(Rewriter& rw, size_t first, size_t from, size_t stmtEnd, int level) {
     const size_t b = rw.b;
     size_t where = SIZE_MAX, order = SIZE_MAX;
     for (size_t k = from; k < stmtEnd; ++k) {
-        if (rw.depth[k] != 0) continue;
+        if (rw.depth[k] != level) continue;
         if (where == SIZE_MAX && rw.Word(k, "WHERE")) where = k;
         if (rw.Word(k, "ORDER") && rw.Word(k + 1, "BY")) order = k;
     }
     if (where == SIZE_MAX) return;
     size_t whereEnd = stmtEnd;
     for (size_t k = where + 1; k < stmtEnd; ++k) {
-        if (rw.depth[k] != 0) continue;
+        if (rw.depth[k] != level) continue;
         if (IsClauseEnd(rw.text, rw.T(k))) {
             whereEnd = k;
             break;
@@ -213,7 +250,7 @@ void RownumLimit(Rewriter& rw, size_t from, size_t stmtEnd) {
         return o1 > o0;
     };
     for (size_t k = where + 1; k + 2 < whereEnd + 1 && k + 2 <= whereEnd; ++k) {
-        if (rw.depth[k] != 0) continue;
+        if (rw.depth[k] != level) continue;
         const bool termStart = rw.Word(k - 1, "WHERE") || rw.Word(k - 1, "AND");
         if (!termStart) continue;
         size_t rn = SIZE_MAX, o0 = SIZE_MAX, o1 = SIZE_MAX;
@@ -263,12 +300,30 @@ void RownumLimit(Rewriter& rw, size_t from, size_t stmtEnd) {
         const std::string lim = " LIMIT " + limit;
         if (order == SIZE_MAX) rw.post[stmtEnd - 1 - b] += lim;
         else {
-            rw.pre[0] = "SELECT * FROM ( " + rw.pre[0];
+            rw.pre[first - b] = "SELECT * FROM ( " + rw.pre[first - b];
             // OFFSET 0 keeps SQLite from reading the table backwards to suit the outer ORDER BY,
             // which would take the last rows instead of the first.
             rw.pre[order - b] += lim + " OFFSET 0 ) ";
         }
         return;
+    }
+}
+
+// The outermost query's ROWNUM limit, and that of every query in parentheses inside the statement
+// (IN (SELECT ... WHERE ROWNUM <= n), inline views).
+void RownumLimits(Rewriter& rw, size_t from, size_t stmtEnd) {
+    RownumLimit(rw, rw.b, from, stmtEnd, 0);
+    for (size_t p = rw.b; p + 1 < stmtEnd; ++p) {
+        if (!rw.Op(p, "(") || !rw.Word(p + 1, "SELECT") || rw.match[p] == SIZE_MAX) continue;
+        const size_t end = rw.match[p];
+        const int level = rw.depth[p + 1];
+        size_t subFrom = end;
+        for (size_t k = p + 2; k < end; ++k)
+            if (rw.depth[k] == level && rw.Word(k, "FROM")) {
+                subFrom = k;
+                break;
+            }
+        if (subFrom < end) RownumLimit(rw, p + 1, subFrom, end, level);
     }
 }
 
@@ -365,7 +420,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
             if ((i & 0xffff) == 0 && Cancelled(options)) return MakeError(kOraCancelled);
             if (rw.Op(i, ")")) --d;
             if (d < 0) return MakeErrorAt(static_cast<int>(toks[i].pos), 933);
-            rw.depth[i] = d;
+            rw.depth[i] = static_cast<uint16_t>(d);
             if (rw.Op(i, "(")) ++d;
             if (rw.Word(i, "CASE")) ++cases;
             else if (rw.Word(i, "END") && cases > 0) --cases;
@@ -443,14 +498,14 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
             rw.Replace(i, ",");
             rw.post[right - 1 - b] += ")";
         }
-        std::vector<size_t> sumStart(e - b, SIZE_MAX);  // for each binary sign: where its left side starts
+        std::vector<uint32_t> sumStart(e - b, UINT32_MAX);  // for each binary sign: where its left side starts
         for (size_t i = b + 1; i + 1 < e; ++i) {
             if ((i & 0xffff) == 0 && Cancelled(options)) return MakeError(kOraCancelled);
             if (!isSign(i) || !endsOperand(i - 1)) continue;
             const size_t leftTerm = termStart(i - 1);
             size_t left = leftTerm;
-            if (left > b && sumStart[left - 1 - b] != SIZE_MAX) left = sumStart[left - 1 - b];
-            sumStart[i - b] = left;
+            if (left > b && sumStart[left - 1 - b] != UINT32_MAX) left = sumStart[left - 1 - b];
+            sumStart[i - b] = static_cast<uint32_t>(left);
             const size_t right = termEnd(i + 1);
             if (right <= i + 1 || !(mayBeDate(left, i) || mayBeDate(i + 1, right))) continue;
             rw.calls[left - b] += rw.Op(i, "-") ? 'S' : 'A';
@@ -459,9 +514,10 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
         }
         // Each operator wrapped all before it that starts at the same token: the last call is outermost.
         for (size_t k = 0; k < e - b; ++k) {
-            if (rw.calls[k].empty()) continue;
+            const std::string& calls = rw.calls.Get(k);
+            if (calls.empty()) continue;
             std::string open;
-            for (auto c = rw.calls[k].rbegin(); c != rw.calls[k].rend(); ++c)
+            for (auto c = calls.rbegin(); c != calls.rend(); ++c)
                 open += *c == 'D' ? "LITEOCI_DIV(" : *c == 'S' ? "LITEOCI_SUB(" : "LITEOCI_ADD(";
             rw.pre[k] = open + rw.pre[k];
         }
@@ -512,7 +568,8 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
             else if (rw.Word(i, "DISTINCT") || rw.Word(i, "ALL")) ++i;
             size_t from = stmtEnd;
             for (size_t k = i; k < stmtEnd; ++k)
-                if (rw.depth[k] == 0 && (rw.Word(k, "FROM") || rw.Word(k, "INTO") || IsClauseEnd(text, toks[k]))) {
+                if (rw.depth[k] == 0 && (rw.Word(k, "FROM") || rw.Word(k, "INTO") ||
+                                         IsClauseEnd(text, toks[k], k + 1 < stmtEnd ? &toks[k + 1] : nullptr))) {
                     from = k;
                     break;
                 }
@@ -593,7 +650,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                     ++k;
                 }
             }
-            RownumLimit(rw, from, stmtEnd);
+            RownumLimits(rw, from, stmtEnd);
         }
     }
 
@@ -602,19 +659,19 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
     sql.reserve(text.size() + 64);
     for (size_t i = b; i < e; ++i) {
         const size_t r = i - b;
-        if (!rw.pre[r].empty()) {
+        if (!rw.pre.Get(r).empty()) {
             if (!sql.empty() && sql.back() != ' ') sql += ' ';
-            sql += rw.pre[r];
+            sql += rw.pre.Get(r);
         }
         if (rw.skip[r]) {
-            sql += rw.post[r];
+            sql += rw.post.Get(r);
             continue;
         }
         if (!sql.empty() && sql.back() != ' ') sql += ' ';
         out.map.emplace_back(static_cast<uint32_t>(sql.size()), toks[i].pos);
         const Token& t = toks[i];
         if (rw.hasReplace[r]) {
-            sql += rw.replace[r];
+            sql += rw.replace.Get(r);
         } else {
             switch (t.kind) {
                 case Tok::Word: {
@@ -646,9 +703,9 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                             return MakeErrorAt(static_cast<int>(toks[i + 1].pos), DatetimeLiteralError(v));
                         sql += QuoteString(StoreDate(dt));
                         rw.Skip(i + 1);
-                        sql += rw.post[r];
+                        sql += rw.post.Get(r);
                         ++i;
-                        sql += rw.post[i - b];
+                        sql += rw.post.Get(i - b);
                         continue;
                     }
                     if (!qualified && !call && (w == "SYSDATE" || w == "SYSTIMESTAMP" || w == "CURRENT_DATE")) {
@@ -709,7 +766,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                 }
             }
         }
-        sql += rw.post[r];
+        sql += rw.post.Get(r);
     }
     FillRownumOperand(sql);
     return {};
