@@ -201,6 +201,7 @@ bool ParseStoredDate(const char* p, size_t n, DateTime& dt) {
         if (n < 19 || (p[10] != ' ' && p[10] != 'T') || p[13] != ':' || p[16] != ':') return false;
         if (!Digits(p + 11, 2, dt.hour) || !Digits(p + 14, 2, dt.minute) || !Digits(p + 17, 2, dt.second))
             return false;
+        if (dt.hour > 23 || dt.minute > 59 || dt.second > 59) return false;
         dt.nanos = 0;
         dt.precision = -1;
         dt.hasZone = false;

@@ -221,6 +221,9 @@ TEST_F(DatetimeTest, IntervalArithmeticFollowsTheMatrixOfDatetimeArithmetic) {
     // a month later than January 31 has no such day
     EXPECT_EQ(Row("select timestamp '2020-01-31 10:00:00' + interval '1' month from dual"),
               "ORA-01839: date not valid for month specified");
+    EXPECT_EQ(Row("select numtodsinterval(1.5, 'DAY'), numtoyminterval(-14, 'MONTH') from dual"),
+              "+000000001 12:00:00.000000000|-000000001-02");
+    EXPECT_EQ(Row("select extract(second from interval '-0 0:0:1.25' day to second) from dual"), "-1.25");
     EXPECT_EQ(Row("select numtodsinterval(1, 'WEEK') from dual"), "ORA-01760: illegal argument for function");
     EXPECT_EQ(Row("select numtodsinterval(1e20, 'DAY') from dual"),
               "ORA-01873: the leading precision of the interval is too small");
@@ -309,6 +312,22 @@ TEST_F(DatetimeTest, TimeZonesTravelWithTheirTimestamps) {
               "01-DEC-99 11.00.00.000000000 AM -08:00");
     Run("alter session set nls_timestamp_tz_format = 'YYYY-MM-DD HH24:MI TZH'");
     EXPECT_EQ(Row("select a from zoned"), "1999-01-01 10:00 -08");
+}
+
+TEST_F(DatetimeTest, ColumnsReadTextInTheFormatOfTheMoment) {
+    Run("create table events (id number, d date)");
+    Run("alter session set nls_date_format = 'YYYY/MM/DD HH24:MI'");
+    Run("insert into events values (1, '2020/01/02 10:30')");
+    Run("alter session set nls_date_format = 'DD-MON-RR'");
+    EXPECT_EQ(Row("select d, to_char(d, 'HH24:MI') from events"), "02-JAN-20|10:30");
+    EXPECT_EQ(ErrorOf("insert into events values (2, '2020/01/02 10:30')"),
+              "ORA-01843: not a valid month");
+    // a column added later reads text too
+    Run("alter table events add (t timestamp(2))");
+    Run("update events set t = '02-JAN-20 10.30.00.125 AM'");
+    EXPECT_EQ(Row("select t from events"), "02-JAN-20 10.30.00.13 AM");
+    // literals that name no time of day get Oracle's errors too
+    EXPECT_EQ(Row("select timestamp '2020-01-02 25:00:00' from dual"), "ORA-01850: hour must be between 0 and 23");
 }
 
 TEST_F(DatetimeTest, CastsAndImplicitConversionsUseTheSessionFormats) {
