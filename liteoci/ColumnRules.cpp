@@ -72,6 +72,35 @@ bool ReadRule(std::string_view text, const std::vector<Token>& toks, const std::
         r.kind = 'N';
         return true;
     }
+    if (w(t, "DATE")) {
+        r.kind = 'D';
+        return true;
+    }
+    if (w(t, "INTERVAL") && (w(t + 1, "YEAR") || w(t + 1, "DAY"))) {
+        // INTERVAL YEAR [(p)] TO MONTH, INTERVAL DAY [(p)] TO SECOND [(f)]
+        r.kind = w(t + 1, "YEAR") ? 'Y' : 'S';
+        r.precision = 2;
+        r.scale = r.kind == 'S' ? 6 : 0;
+        size_t k = t + 2;
+        auto precision = [&](long long& into) {
+            if (k + 2 < e && IsOp(text, toks[k], "(") && num(k + 1) && IsOp(text, toks[k + 2], ")")) {
+                into = std::atoll(std::string(TokText(text, toks[k + 1])).c_str());
+                k += 3;
+            }
+        };
+        precision(r.precision);
+        if (!w(k, "TO") || !(w(k + 1, "MONTH") || w(k + 1, "SECOND"))) return false;
+        k += 2;
+        if (r.kind == 'S') precision(r.scale);
+        return r.precision >= 0 && r.precision <= 9 && r.scale >= 0 && r.scale <= 9;
+    }
+    if (w(t, "TIMESTAMP")) {
+        const size_t after = paren ? match[t + 1] + 1 : t + 1;
+        if (w(after, "WITH") && w(after + 1, "LOCAL")) return false;  // kept as given
+        r.kind = w(after, "WITH") ? 'Z' : 'T';
+        r.precision = paren && num(t + 2) ? std::atoll(std::string(TokText(text, toks[t + 2])).c_str()) : 6;
+        return r.precision >= 0 && r.precision <= 9;
+    }
     return false;
 }
 
@@ -267,6 +296,7 @@ std::vector<std::pair<size_t, std::string>> PrimaryKeyNotNull(std::string_view t
 std::vector<std::pair<size_t, std::string>> ColumnChecks(const std::vector<ColumnRule>& rules, const std::string& table) {
     std::vector<std::pair<size_t, std::string>> out;
     for (const ColumnRule& r : rules) {
+        if (r.kind == 'D' || r.kind == 'T' || r.kind == 'Z' || r.kind == 'Y' || r.kind == 'S') continue;  // by the trigger
         std::string check = " CHECK (LITEOCI_FITS(" + QuoteId(r.column) + ", '" + std::string(1, r.kind) + "', ";
         if (r.kind == 'C') check += std::to_string(r.length) + ", NULL";
         else if (r.hasPrecision) check += std::to_string(r.precision) + ", " + std::to_string(r.scale);
@@ -281,6 +311,25 @@ std::vector<std::pair<size_t, std::string>> ColumnChecks(const std::vector<Colum
 void CreateRoundingTrigger(Session& s, const std::string& table, const std::vector<ColumnRule>& rules) {
     std::string set, differs;
     for (const ColumnRule& r : rules) {
+        if (r.kind == 'D' || r.kind == 'T' || r.kind == 'Z') {
+            // text in the session's format becomes the stored datetime, a TIMESTAMP keeps its digits
+            const std::string c = QuoteId(r.column);
+            const std::string how = std::string(", '") + r.kind + "', " + std::to_string(r.precision) + ")";
+            if (!set.empty()) set += ", ", differs += " OR ";
+            set += c + " = LITEOCI_DATETIME_VALUE(" + c + how;
+            differs += "NEW." + c + " IS NOT LITEOCI_DATETIME_VALUE(NEW." + c + how;
+            continue;
+        }
+        if (r.kind == 'Y' || r.kind == 'S') {
+            // an interval of the column's kind, shown with the column's precisions
+            const std::string c = QuoteId(r.column);
+            const std::string how = std::string(", '") + r.kind + "', " + std::to_string(r.precision) + ", " +
+                                    std::to_string(r.scale) + ")";
+            if (!set.empty()) set += ", ", differs += " OR ";
+            set += c + " = LITEOCI_INTERVAL_VALUE(" + c + how;
+            differs += "NEW." + c + " IS NOT LITEOCI_INTERVAL_VALUE(NEW." + c + how;
+            continue;
+        }
         if (r.padTo > 0) {
             const std::string c = QuoteId(r.column), n = std::to_string(r.padTo);
             if (!set.empty()) set += ", ", differs += " OR ";

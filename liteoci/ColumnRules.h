@@ -23,7 +23,9 @@ struct SessionSettings;
 // One column definition of CREATE TABLE or ALTER TABLE ... ADD.
 struct ColumnRule {
     std::string column;
-    char kind = 0;          // 'C' text with a length, 'N' number
+    char kind = 0;          // 'C' text with a length, 'N' number, 'D' DATE, 'T' TIMESTAMP (precision: its digits),
+                            // 'Z' TIMESTAMP WITH TIME ZONE,
+                            // 'Y' INTERVAL YEAR TO MONTH, 'S' INTERVAL DAY TO SECOND (precision, scale: its two)
     long long length = 0;   // C: the maximum in bytes
     bool hasPrecision = false;
     long long precision = 0;
@@ -48,7 +50,9 @@ std::vector<std::pair<size_t, std::string>> ColumnChecks(const std::vector<Colum
 std::vector<std::pair<size_t, std::string>> PrimaryKeyNotNull(std::string_view text, const std::vector<Token>& toks);
 inline constexpr std::string_view kKeyNotNull = " CONSTRAINT \"liteoci$key\" NOT NULL";
 
-// After CREATE TABLE: the trigger that rounds the NUMBER(p,s) columns to their scale.
+// After CREATE TABLE: the trigger that rounds the NUMBER(p,s) columns to their scale and turns what is
+// given to DATE, TIMESTAMP and INTERVAL columns into their values (LITEOCI_DATETIME_VALUE,
+// LITEOCI_INTERVAL_VALUE).
 void CreateRoundingTrigger(Session& s, const std::string& table, const std::vector<ColumnRule>& rules);
 
 // After a table was renamed: its length and precision checks name it by its new name in their messages.

@@ -14,6 +14,7 @@
 #include "SchemaNames.h"
 #include "Identity.h"
 #include "CreateAs.h"
+#include "DateForms.h"
 #include "Dictionary.h"
 #include "Explain.h"
 #include "Hierarchy.h"
@@ -51,7 +52,7 @@ namespace {
 
 // ---- column types ------------------------------------------------------------------------------
 
-enum class Kind : uint8_t { Unknown, Num, Chr, Dat };
+enum class Kind : uint8_t { Unknown, Num, Chr, Dat, Ts, Tz, Ym, Ds };  // Tz: with time zone; Ym, Ds: intervals
 
 void ParseTypeArgs(const std::string& up, int& a, int& b) {
     a = b = -1;
@@ -68,6 +69,10 @@ Kind KindOfDecl(const char* decl) {
     Column c = ColumnFromDeclaredType(decl);
     if (c.sqlt == SQLT_NUM) return Kind::Num;
     if (c.sqlt == SQLT_DAT) return Kind::Dat;
+    if (c.sqlt == SQLT_TIMESTAMP) return Kind::Ts;
+    if (c.sqlt == SQLT_TIMESTAMP_TZ) return Kind::Tz;
+    if (c.sqlt == SQLT_INTERVAL_YM) return Kind::Ym;
+    if (c.sqlt == SQLT_INTERVAL_DS) return Kind::Ds;
     return Kind::Chr;
 }
 
@@ -91,9 +96,31 @@ struct Typer {
         return Kind::Unknown;
     }
 
+    // The type of an interval literal (INTERVAL '1-2' YEAR TO MONTH), or Unknown when none starts at b.
+    Kind IntervalLiteral(size_t b, size_t e) const {
+        if (!W(b, "INTERVAL") || b + 2 >= e || toks[b + 1].kind != Tok::String) return Kind::Unknown;
+        return W(b + 2, "YEAR") || W(b + 2, "MONTH") ? Kind::Ym : Kind::Ds;
+    }
+
+    // CAST(expr AS type) by the type named after its last AS.
+    Kind CastKind(size_t open) const {
+        if (match[open] == SIZE_MAX) return Kind::Unknown;
+        size_t as = SIZE_MAX;
+        for (size_t i = open + 1; i < match[open]; ++i) {
+            if (O(i, "(") && match[i] != SIZE_MAX) i = match[i];
+            else if (W(i, "AS")) as = i;
+        }
+        if (as == SIZE_MAX || as + 1 >= match[open]) return Kind::Unknown;
+        return KindOfDecl(std::string(TokText(text, toks[as + 1])).c_str());
+    }
+
     Kind Infer(size_t b, size_t e) const {
         if (b >= e) return Kind::Unknown;
         if (O(b, "(") && match[b] == e - 1) return Infer(b + 1, e - 1);
+        // (a - b) DAY TO SECOND
+        if (O(b, "(") && match[b] != SIZE_MAX && match[b] + 1 < e && W(match[b] + 1, "DAY") &&
+            IntervalExpressionStart(text, toks, match, b, e - 1, e) == b)
+            return Kind::Ds;
         // split into operands at depth 0
         std::vector<std::pair<size_t, size_t>> parts;
         size_t s = b;
@@ -120,16 +147,40 @@ struct Typer {
         }
         if (arithmetic) {
             if (e > s) parts.emplace_back(s, e);
-            int dates = 0;
-            for (auto [pb, pe] : parts) dates += Infer(pb, pe) == Kind::Dat;
             if (parts.size() == 1) return Infer(parts[0].first, parts[0].second);
-            return dates == 1 ? Kind::Dat : Kind::Num;
+            int dates = 0, stamps = 0, intervals = 0;
+            bool zoned = false;
+            Kind interval = Kind::Unknown;
+            for (auto [pb, pe] : parts) {
+                const Kind k = Infer(pb, pe);
+                dates += k == Kind::Dat;
+                stamps += k == Kind::Ts || k == Kind::Tz;
+                if (k == Kind::Tz) zoned = true;
+                if (k == Kind::Ym || k == Kind::Ds) {
+                    if (intervals++ == 0) interval = k;
+                }
+            }
+            // datetime arithmetic: two datetimes with a TIMESTAMP differ by an interval; a TIMESTAMP
+            // moved by an interval stays one, by a number of days it becomes a DATE
+            if (stamps > 0 && dates + stamps > 1) return Kind::Ds;
+            if (stamps == 1) return intervals > 0 ? (zoned ? Kind::Tz : Kind::Ts) : Kind::Dat;
+            if (dates == 1) return Kind::Dat;
+            return intervals > 0 ? interval : Kind::Num;
         }
         const Token& t = toks[b];
         if (t.kind == Tok::Number) return Kind::Num;
         if (t.kind == Tok::String || t.kind == Tok::Bind) return Kind::Chr;
         if (W(b, "NULL")) return Kind::Chr;
         if ((W(b, "DATE") || W(b, "SYSDATE") || W(b, "CURRENT_DATE")) && e - b <= 2) return Kind::Dat;
+        if (const Kind k = IntervalLiteral(b, e); k != Kind::Unknown) return k;
+        if ((W(b, "SYSTIMESTAMP") || W(b, "CURRENT_TIMESTAMP")) && e - b == 1) return Kind::Tz;
+        if (W(b, "TIMESTAMP") && e - b == 2 && toks[b + 1].kind == Tok::String) {
+            // TIMESTAMP '1999-01-01 10:00:00 -08:00' has a time zone
+            const std::string v = StringValue(text, toks[b + 1]);
+            const size_t sign = v.find_last_of("+-");
+            return sign != std::string::npos && sign > 10 ? Kind::Tz : Kind::Ts;
+        }
+        if (W(b, "LOCALTIMESTAMP") && e - b == 1) return Kind::Ts;
         if (W(b, "ROWNUM") || W(b, "LEVEL")) return Kind::Num;
         if (W(b, "USER")) return Kind::Chr;
         if (W(b, "CASE")) {
@@ -149,7 +200,7 @@ struct Typer {
             static const char* const kNum[] = {"COUNT", "SUM", "AVG", "LENGTH", "INSTR", "TO_NUMBER", "ABS", "MOD",
                                                "CEIL", "FLOOR", "POWER", "SQRT", "SIGN", "MONTHS_BETWEEN",
                                                "ROW_NUMBER", "RANK", "DENSE_RANK", "STDDEV", "VARIANCE", "LN", "EXP",
-                                               "LOG"};
+                                               "LOG", "EXTRACT"};
             static const char* const kDat[] = {"TO_DATE", "ADD_MONTHS", "LAST_DAY", "NEXT_DAY"};
             static const char* const kFirstArg[] = {"MIN", "MAX", "NVL", "COALESCE", "TRUNC", "ROUND", "GREATEST",
                                                     "LEAST"};
@@ -157,6 +208,11 @@ struct Typer {
                 if (f == n) return Kind::Num;
             for (const char* n : kDat)
                 if (f == n) return Kind::Dat;
+            if (f == "TO_TIMESTAMP" || f == "SYS_EXTRACT_UTC") return Kind::Ts;
+            if (f == "TO_TIMESTAMP_TZ" || f == "FROM_TZ") return Kind::Tz;
+            if (f == "NUMTODSINTERVAL" || f == "TO_DSINTERVAL") return Kind::Ds;
+            if (f == "NUMTOYMINTERVAL" || f == "TO_YMINTERVAL") return Kind::Ym;
+            if (f == "CAST") return CastKind(b + 1);
             std::vector<std::pair<size_t, size_t>> args;
             size_t close = match[b + 1] == SIZE_MAX ? e : match[b + 1];
             size_t a = b + 2;
@@ -175,6 +231,7 @@ struct Typer {
                     Kind k = argKind(0);
                     if (k == Kind::Unknown && args.size() > 1) k = argKind(1);
                     if (k == Kind::Unknown && (f == "TRUNC" || f == "ROUND")) k = Kind::Num;
+                    if ((k == Kind::Ts || k == Kind::Tz) && (f == "TRUNC" || f == "ROUND")) k = Kind::Dat;
                     return k;
                 }
             if (f == "NVL2") return argKind(1);
@@ -221,6 +278,12 @@ void Describe(StmtHandle* st) {
             Kind k = item ? typer.Infer(item->first, item->last) : Kind::Unknown;
             if (k == Kind::Num) c = ColumnFromDeclaredType("NUMBER");
             else if (k == Kind::Dat) c = ColumnFromDeclaredType("DATE");
+            else if (k == Kind::Ym) c = ColumnFromDeclaredType("INTERVAL YEAR TO MONTH");
+            else if (k == Kind::Ds) c = ColumnFromDeclaredType("INTERVAL DAY TO SECOND");
+            else if (k == Kind::Ts || k == Kind::Tz) {
+                c = ColumnFromDeclaredType(k == Kind::Tz ? "TIMESTAMP WITH TIME ZONE" : "TIMESTAMP");
+                c.scale = -1;  // each value shows its own fractional seconds
+            }
             else c = ColumnFromDeclaredType("VARCHAR2(4000)");
         }
         const char* name = sqlite3_column_name(st->vm, i);
@@ -772,6 +835,18 @@ void ConvertColumn(StmtHandle* st, int i, DefineHandle* d, ub4 row, RowOutcome& 
                     return CopyText(d, row, buf, m, 0, out);
                 }
             }
+            if (c.conv == Conv::Timestamp) {
+                DateTime dt;
+                if (ParseStoredDate(p, n, dt)) {
+                    if (!dt.IsTimestamp()) dt.nanos = 0;
+                    const int precision = c.scale >= 0 ? c.scale : dt.IsTimestamp() ? dt.precision : 6;
+                    dt = RoundFraction(dt, precision);
+                    dt.precision = precision;
+                    const SessionSettings& settings = st->session->settings();
+                    size_t m = (dt.hasZone ? settings.timestampTzFormat : settings.timestampFormat).Format(dt, buf, sizeof buf);
+                    return CopyText(d, row, buf, m, 0, out);
+                }
+            }
             return CopyText(d, row, p, n, c.conv == Conv::Pad ? c.padTo : 0, out);
         }
         default: {  // BLOB: hexadecimal text, as RAW values are shown
@@ -1183,6 +1258,18 @@ sword AlterSession(StmtHandle* st, ErrorHandle* err) {
             if (OraError e = f.Compile(StringValue(text, toks[i + 2]))) return Fail(err, std::move(e));
             st->session->settings().dateFormat = f;
         }
+        if (IsWord(text, toks[i], "NLS_TIMESTAMP_FORMAT") && IsOp(text, toks[i + 1], "=") &&
+            toks[i + 2].kind == Tok::String) {
+            DateFormat f;
+            if (OraError e = f.Compile(StringValue(text, toks[i + 2]))) return Fail(err, std::move(e));
+            st->session->settings().timestampFormat = f;
+        }
+        if (IsWord(text, toks[i], "NLS_TIMESTAMP_TZ_FORMAT") && IsOp(text, toks[i + 1], "=") &&
+            toks[i + 2].kind == Tok::String) {
+            DateFormat f;
+            if (OraError e = f.Compile(StringValue(text, toks[i + 2]))) return Fail(err, std::move(e));
+            st->session->settings().timestampTzFormat = f;
+        }
     }
     st->state = StmtHandle::State::Executed;
     return OCI_SUCCESS;
@@ -1211,6 +1298,8 @@ Column ColumnFromDeclaredType(const char* decl) {
                  : up.find("ZONE") != std::string::npos ? SQLT_TIMESTAMP_TZ
                                                         : SQLT_TIMESTAMP;
         c.size = up.find("ZONE") != std::string::npos ? 13 : 11;
+        c.scale = static_cast<sb1>(a >= 0 && a <= 9 ? a : 6);  // the fractional seconds precision
+        if (c.sqlt == SQLT_TIMESTAMP || c.sqlt == SQLT_TIMESTAMP_TZ) c.conv = Conv::Timestamp;
     } else if (Has(up, "INTERVAL")) {
         c.sqlt = up.find("YEAR") != std::string::npos ? SQLT_INTERVAL_YM : SQLT_INTERVAL_DS;
         c.size = up.find("YEAR") != std::string::npos ? 5 : 11;

@@ -94,7 +94,7 @@ struct DefineHandle : HandleHeader {
 };
 
 // How a fetched text is shaped for its column, chosen once when the statement is described.
-enum class Conv : uint8_t { Plain, Date, Pad };
+enum class Conv : uint8_t { Plain, Date, Pad, Timestamp };
 
 struct Column {
     std::string name;

@@ -62,6 +62,35 @@ inline constexpr int kOraInsertIntoAlwaysIdentity = 32795;  // cannot insert int
 inline constexpr int kOraUpdateAlwaysIdentity = 32796;      // cannot update a generated always identity column
 inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
 
+// Datetime formats, datetime and interval values.
+inline constexpr int kOraInconsistentDatatypes = 932;   // inconsistent datatypes
+inline constexpr int kOraFormatCodeNotInInput = 1820;   // format code cannot appear in date input format
+inline constexpr int kOraDateFormatNotRecognized = 1821;  // date format not recognized
+inline constexpr int kOraFormatEndsBeforeInput = 1830;  // date format picture ends before converting entire input string
+inline constexpr int kOraDateNotValidForMonth = 1839;   // date not valid for month specified
+inline constexpr int kOraYearRange = 1841;              // (full) year must be between -4713 and +9999, and not be 0
+inline constexpr int kOraNotValidMonth = 1843;          // not a valid month
+inline constexpr int kOraDayOfWeekRange = 1846;         // not a valid day of the week
+inline constexpr int kOraDayOfMonthRange = 1847;        // day of month must be between 1 and last day of month
+inline constexpr int kOraDayOfYearRange = 1848;         // day of year must be between 1 and 365 (366 for leap year)
+inline constexpr int kOraHour12Range = 1849;            // hour must be between 1 and 12
+inline constexpr int kOraHourRange = 1850;              // hour must be between 0 and 23
+inline constexpr int kOraMinuteRange = 1851;            // minutes must be between 0 and 59
+inline constexpr int kOraSecondRange = 1852;            // seconds must be between 0 and 59
+inline constexpr int kOraSecondsInDayRange = 1853;      // seconds in day must be between 0 and 86399
+inline constexpr int kOraJulianRange = 1854;            // julian date must be between 1 and 5373484
+inline constexpr int kOraTimeZoneHourRange = 1874;      // time zone hour must be between -15 and 15
+inline constexpr int kOraTimeZoneMinuteRange = 1875;    // time zone minute must be between -59 and 59
+inline constexpr int kOraNonNumericCharacter = 1858;    // a non-numeric character was found where a numeric was expected
+inline constexpr int kOraLiteralDoesNotMatch = 1861;    // literal does not match format string
+inline constexpr int kOraInvalidInterval = 1867;        // the interval is invalid
+inline constexpr int kOraLeadingPrecisionTooSmall = 1873;  // the leading precision of the interval is too small
+inline constexpr int kOraInvalidExtractField = 30076;   // invalid extract field for extract source
+inline constexpr int kOraInvalidIntervalArithmetic = 30081;  // invalid data type for datetime/interval arithmetic
+inline constexpr int kOraInvalidRomanMonth = kOraNotValidMonth;
+inline constexpr int kOraIllegalArgument = 1760;        // illegal argument for function
+inline constexpr int kOraDataValueOutOfRange = 25137;   // Data value out of range
+
 // OCI_ATTR_STMT_TYPE of the DML statements.
 inline constexpr int kStmtUpdate = 2;
 inline constexpr int kStmtDelete = 3;

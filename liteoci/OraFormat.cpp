@@ -1,6 +1,7 @@
 #include "OraFormat.h"
 
 #include "Lexer.h"
+#include "OraCodes.h"
 
 #include <cctype>
 #include <cmath>
@@ -24,12 +25,6 @@ int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
     const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
     const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-int DayOfWeek(const DateTime& dt) {  // 0 = Sunday
-    int64_t days = DaysFromCivil(dt.year, static_cast<unsigned>(dt.month), static_cast<unsigned>(dt.day));
-    int64_t w = (days + 4) % 7;
-    return static_cast<int>(w < 0 ? w + 7 : w);
 }
 
 int DayOfYear(const DateTime& dt) {
@@ -73,7 +68,58 @@ struct Writer {
     }
 };
 
+// " +HH:MM" of a time zone offset in minutes.
+std::string ZoneText(int minutes) {
+    const int m = minutes < 0 ? -minutes : minutes;
+    char buf[8];
+    buf[0] = ' ';
+    buf[1] = minutes < 0 ? '-' : '+';
+    buf[2] = static_cast<char>('0' + m / 600 % 10);
+    buf[3] = static_cast<char>('0' + m / 60 % 10);
+    buf[4] = ':';
+    buf[5] = static_cast<char>('0' + m % 60 / 10);
+    buf[6] = static_cast<char>('0' + m % 10);
+    return std::string(buf, 7);
+}
+
+const char* const kRoman[12] = {"I", "II", "III", "IV", "V", "VI", "VII", "VIII", "IX", "X", "XI", "XII"};
+
 }  // namespace
+
+int DayOfWeek(const DateTime& dt) {
+    int64_t w = (DayNumber(dt) + 4) % 7;
+    return static_cast<int>(w < 0 ? w + 7 : w);
+}
+
+int64_t DayNumber(const DateTime& dt) {
+    return DaysFromCivil(dt.year, static_cast<unsigned>(dt.month), static_cast<unsigned>(dt.day));
+}
+
+DateTime FromDayNumber(int64_t days) {
+    days += 719468;
+    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const int64_t doe = days - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    DateTime dt;
+    dt.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    dt.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    dt.year = static_cast<int>(yoe + era * 400 + (dt.month <= 2));
+    return dt;
+}
+
+int64_t IsoYearStart(const DateTime& dt, int& isoYear) {
+    auto mondayOfWeek = [](int64_t days) {  // 1970-01-01 was a Thursday
+        int64_t wd = (days + 3) % 7;
+        if (wd < 0) wd += 7;
+        return days - wd;
+    };
+    const int64_t days = DayNumber(dt);
+    // the ISO year is the year of the week's Thursday; its first week holds January 4
+    isoYear = FromDayNumber(mondayOfWeek(days) + 3).year;
+    return mondayOfWeek(DaysFromCivil(isoYear, 1, 4));
+}
 
 size_t FormatInteger(int64_t v, char* buf) {
     char tmp[24];
@@ -155,7 +201,33 @@ bool ParseStoredDate(const char* p, size_t n, DateTime& dt) {
         if (n < 19 || (p[10] != ' ' && p[10] != 'T') || p[13] != ':' || p[16] != ':') return false;
         if (!Digits(p + 11, 2, dt.hour) || !Digits(p + 14, 2, dt.minute) || !Digits(p + 17, 2, dt.second))
             return false;
-        if (n > 19 && p[19] != '.') return false;
+        if (dt.hour > 23 || dt.minute > 59 || dt.second > 59) return false;
+        dt.nanos = 0;
+        dt.precision = -1;
+        dt.hasZone = false;
+        dt.zoneMinutes = 0;
+        if (n >= 26 && p[n - 7] == ' ' && (p[n - 6] == '+' || p[n - 6] == '-') && p[n - 3] == ':') {
+            int zh = 0, zm = 0;
+            if (!Digits(p + n - 5, 2, zh) || !Digits(p + n - 2, 2, zm) || zh > 14 || zm > 59) return false;
+            dt.hasZone = true;
+            dt.zoneMinutes = (zh * 60 + zm) * (p[n - 6] == '-' ? -1 : 1);
+            n -= 7;
+            if (n == 19) dt.precision = 0;
+        }
+        if (n > 19) {
+            if (p[19] != '.' || n > 29) return false;
+            int scale = 100000000;
+            for (size_t k = 20; k < n; ++k, scale /= 10) {
+                if (p[k] < '0' || p[k] > '9') return false;
+                dt.nanos += (p[k] - '0') * scale;
+            }
+            dt.precision = static_cast<int>(n - 20);
+        }
+    } else {
+        dt.nanos = 0;
+        dt.precision = -1;
+        dt.hasZone = false;
+        dt.zoneMinutes = 0;
     }
     return dt.month >= 1 && dt.month <= 12 && dt.day >= 1 && dt.day <= 31;
 }
@@ -183,6 +255,56 @@ std::string StoreDate(const DateTime& dt) {
     char buf[20];
     StoreDate(dt, buf);
     return buf;
+}
+
+DateTime InUtc(const DateTime& dt) {
+    if (!dt.hasZone) return dt;
+    DateTime r = dt;
+    int64_t minutes = DayNumber(dt) * 1440 + dt.hour * 60 + dt.minute - dt.zoneMinutes;
+    int64_t days = minutes / 1440, rest = minutes % 1440;
+    if (rest < 0) rest += 1440, --days;
+    const DateTime day = FromDayNumber(days);
+    r.year = day.year, r.month = day.month, r.day = day.day;
+    r.hour = static_cast<int>(rest / 60), r.minute = static_cast<int>(rest % 60);
+    r.hasZone = false;
+    r.zoneMinutes = 0;
+    return r;
+}
+
+DateTime RoundFraction(const DateTime& dt, int precision) {
+    if (precision < 0) precision = 0;
+    if (precision >= 9) return dt;
+    int unit = 1;
+    for (int k = precision; k < 9; ++k) unit *= 10;
+    DateTime r = dt;
+    r.nanos = (dt.nanos + unit / 2) / unit * unit;
+    if (r.nanos < 1000000000) return r;
+    r.nanos = 0;
+    if (++r.second < 60) return r;
+    r.second = 0;
+    if (++r.minute < 60) return r;
+    r.minute = 0;
+    if (++r.hour < 24) return r;
+    r.hour = 0;
+    const DateTime next = FromDayNumber(DayNumber(r) + 1);
+    r.year = next.year, r.month = next.month, r.day = next.day;
+    return r;
+}
+
+std::string StoreTimestamp(const DateTime& value, int precision) {
+    if (precision < 0) precision = 0;
+    if (precision > 9) precision = 9;
+    const DateTime dt = RoundFraction(value, precision);
+    char buf[32];
+    StoreDate(dt, buf);
+    buf[19] = '.';
+    int v = dt.nanos;
+    char digits[9];
+    for (int k = 8; k >= 0; --k, v /= 10) digits[k] = static_cast<char>('0' + v % 10);
+    for (int k = 0; k < precision; ++k) buf[20 + k] = digits[k];
+    std::string out(buf, static_cast<size_t>(20 + precision));
+    if (dt.hasZone) out += ZoneText(dt.zoneMinutes);
+    return out;
 }
 
 DateTime Now() {
@@ -224,11 +346,16 @@ OraError DateFormat::Compile(std::string_view model) {
         const char* name;
         El el;
     } kNames[] = {
+        {"TZH", El::TZH},   {"TZM", El::TZM},   {"TZR", El::TZR},
+        {"SSSSS", El::SSSSS}, {"SYYYY", El::SYYYY}, {"IYYY", El::IYYY}, {"SCC", El::SCC}, {"IYY", El::IYY},
+        {"IY", El::IY},     {"IW", El::IW},     {"CC", El::CC},     {"RM", El::RM},     {"WW", El::WW},
+        {"FF", El::FF},
         {"YYYY", El::YYYY}, {"RRRR", El::RRRR}, {"HH24", El::HH24}, {"HH12", El::HH12}, {"MONTH", El::MONTH},
         {"YYY", El::YYY},   {"MON", El::MON},   {"DDD", El::DDD},   {"DAY", El::DAY},   {"A.M.", El::AMPM},
         {"P.M.", El::AMPM}, {"YY", El::YY},     {"RR", El::RR},     {"MM", El::MM},     {"DD", El::DD},
         {"DY", El::DY},     {"HH", El::HH12},   {"MI", El::MI},     {"SS", El::SS},     {"AM", El::AMPM},
-        {"PM", El::AMPM},   {"FM", El::FillMode}, {"Y", El::Y},     {"D", El::D},
+        {"PM", El::AMPM},   {"FM", El::FillMode}, {"Y", El::Y},     {"D", El::D},  {"I", El::I},
+        {"Q", El::Q},       {"W", El::W},       {"J", El::J},       {"X", El::X},
     };
     size_t i = 0;
     while (i < model.size()) {
@@ -254,6 +381,8 @@ OraError DateFormat::Compile(std::string_view model) {
                 else if (len > 1 && std::islower(static_cast<unsigned char>(model[i + 1]))) cs = Case::Capital;
                 els_.push_back({n.el, cs, {}});
                 i += len;
+                if (n.el == El::FF && i < model.size() && model[i] >= '1' && model[i] <= '9')
+                    els_.back().digits = model[i++] - '0';
                 found = true;
                 break;
             }
@@ -308,6 +437,58 @@ size_t DateFormat::Format(const DateTime& dt, char* buf, size_t cap) const {
             case El::MI: w.Num(dt.minute, 2, fill); break;
             case El::SS: w.Num(dt.second, 2, fill); break;
             case El::AMPM: word(dt.hour < 12 ? "AM" : "PM", e.letterCase, 2); break;
+            case El::SCC:
+            case El::CC: {
+                const int y = dt.year < 0 ? -dt.year : dt.year;
+                const int cc = y / 100 + (y % 100 != 0 ? 1 : 0);
+                if (e.el == El::SCC) w.Put(dt.year < 0 ? '-' : ' ');
+                w.Num(cc, 2, fill);
+                break;
+            }
+            case El::SYYYY:
+                w.Put(dt.year < 0 ? '-' : ' ');
+                w.Num(dt.year < 0 ? -dt.year : dt.year, 4, fill);
+                break;
+            case El::IYYY:
+            case El::IYY:
+            case El::IY:
+            case El::I: {
+                int iso = 0;
+                IsoYearStart(dt, iso);
+                const int mod = e.el == El::IYYY ? 10000 : e.el == El::IYY ? 1000 : e.el == El::IY ? 100 : 10;
+                const int width = e.el == El::IYYY ? 4 : e.el == El::IYY ? 3 : e.el == El::IY ? 2 : 1;
+                w.Num(iso % mod, width, fill);
+                break;
+            }
+            case El::Q: w.Num((dt.month - 1) / 3 + 1, 1, fill); break;
+            case El::RM: word(kRoman[dt.month - 1], e.letterCase, 4); break;
+            case El::WW: w.Num((DayOfYear(dt) - 1) / 7 + 1, 2, fill); break;
+            case El::IW: {
+                int iso = 0;
+                const int64_t start = IsoYearStart(dt, iso);
+                w.Num(static_cast<int>((DayNumber(dt) - start) / 7 + 1), 2, fill);
+                break;
+            }
+            case El::W: w.Num((dt.day - 1) / 7 + 1, 1, fill); break;
+            case El::J: w.Num(static_cast<int>(DayNumber(dt) + 2440588), 7, fill); break;
+            case El::SSSSS: w.Num(dt.hour * 3600 + dt.minute * 60 + dt.second, 5, fill); break;
+            case El::X: w.Put('.'); break;
+            case El::TZH: {
+                const int m = dt.zoneMinutes < 0 ? -dt.zoneMinutes : dt.zoneMinutes;
+                w.Put(dt.zoneMinutes < 0 ? '-' : '+');
+                w.Num(m / 60, 2, true);
+                break;
+            }
+            case El::TZM: w.Num((dt.zoneMinutes < 0 ? -dt.zoneMinutes : dt.zoneMinutes) % 60, 2, true); break;
+            case El::TZR: w.Put(std::string_view(ZoneText(dt.zoneMinutes)).substr(1)); break;
+            case El::FF: {
+                const int digits = e.digits > 0 ? e.digits : dt.precision > 0 ? dt.precision : dt.precision == 0 ? 0 : 9;
+                int v = dt.nanos;
+                char d9[9];
+                for (int k = 8; k >= 0; --k, v /= 10) d9[k] = static_cast<char>('0' + v % 10);
+                for (int k = 0; k < digits; ++k) w.Put(d9[k]);
+                break;
+            }
         }
     }
     if (cap > 0) buf[w.len < cap ? w.len : cap - 1] = '\0';
@@ -320,14 +501,28 @@ std::string DateFormat::Format(const DateTime& dt) const {
     return std::string(buf, n);
 }
 
-OraError DateFormat::Parse(std::string_view s, DateTime& dt) const {
+bool DateFormat::HasFraction() const {
+    for (const Element& e : els_)
+        if (e.el == El::FF) return true;
+    return false;
+}
+
+bool DateFormat::HasZone() const {
+    for (const Element& e : els_)
+        if (e.el == El::TZH || e.el == El::TZM || e.el == El::TZR) return true;
+    return false;
+}
+
+OraError DateFormat::Parse(std::string_view s, DateTime& dt, bool timestamp) const {
     DateTime now = Now();
     dt = DateTime{};
     dt.year = now.year;
     dt.month = now.month;
     dt.day = 1;
+    if (timestamp) dt.precision = 9;
     size_t i = 0;
     bool pm = false, hasAmPm = false;
+    int dayOfYear = 0, julian = 0;
     auto skipBlanks = [&] {
         while (i < s.size() && s[i] == ' ') ++i;
     };
@@ -403,13 +598,21 @@ OraError DateFormat::Parse(std::string_view s, DateTime& dt) const {
                 break;
             }
             case El::MM:
+                // MM also takes the month's name or abbreviation, as Oracle's conversion rules allow
+                skipBlanks();
+                if (i < s.size() && std::isalpha(static_cast<unsigned char>(s[i]))) {
+                    if (!name(kMonths, 12, true, v)) return MakeError(kOraNotValidMonth);
+                    dt.month = v + 1;
+                    break;
+                }
                 if (!number(2, v)) return MakeError(1858);
                 if (v < 1 || v > 12) return MakeError(1843);
                 dt.month = v;
                 break;
             case El::MON:
             case El::MONTH:
-                if (!name(kMonths, 12, e.el == El::MONTH, v)) return MakeError(1843);
+                // either takes the other: the full name or the abbreviation
+                if (!name(kMonths, 12, true, v)) return MakeError(1843);
                 dt.month = v + 1;
                 break;
             case El::DD:
@@ -418,12 +621,102 @@ OraError DateFormat::Parse(std::string_view s, DateTime& dt) const {
                 dt.day = v;
                 break;
             case El::DDD:
-            case El::D:
-                if (!number(e.el == El::DDD ? 3 : 1, v)) return MakeError(1858);
+                if (!number(3, v)) return MakeError(1858);
+                if (v < 1 || v > 366) return MakeError(kOraDayOfYearRange);
+                dayOfYear = v;
                 break;
+            case El::D:
+                if (!number(1, v)) return MakeError(1858);
+                if (v < 1 || v > 7) return MakeError(kOraDayOfWeekRange);
+                break;
+            case El::J:
+                if (!number(7, v)) return MakeError(1858);
+                if (v < 1 || v > 5373484) return MakeError(kOraJulianRange);
+                julian = v;
+                break;
+            case El::SSSSS:
+                if (!number(5, v)) return MakeError(1858);
+                if (v > 86399) return MakeError(kOraSecondsInDayRange);
+                dt.hour = v / 3600, dt.minute = v / 60 % 60, dt.second = v % 60;
+                break;
+            case El::SYYYY: {
+                skipBlanks();
+                bool negative = false;
+                if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+                if (!number(4, v)) return MakeError(1858);
+                if (v == 0 || v > 9999 || (negative && v > 4712)) return MakeError(1841);
+                dt.year = negative ? -v : v;
+                break;
+            }
+            case El::RM: {
+                skipBlanks();
+                int best = -1;
+                size_t bestLen = 0;
+                for (int k = 0; k < 12; ++k) {
+                    const size_t len = std::strlen(kRoman[k]);
+                    if (len > bestLen && i + len <= s.size() && Upper(s.substr(i, len)) == kRoman[k])
+                        best = k, bestLen = len;
+                }
+                if (best < 0) return MakeError(kOraInvalidRomanMonth);
+                dt.month = best + 1;
+                i += bestLen;
+                break;
+            }
+            case El::X:
+                skipBlanks();
+                if (s[i] != '.') return MakeError(1861);
+                ++i;
+                break;
+            case El::FF: {
+                if (!timestamp) return MakeError(1821);
+                int digits = 0;
+                int scale = 100000000;
+                while (i < s.size() && s[i] >= '0' && s[i] <= '9' && digits < 9) {
+                    dt.nanos += (s[i++] - '0') * scale;
+                    scale /= 10;
+                    ++digits;
+                }
+                if (digits == 0) return MakeError(1858);
+                if (e.digits > 0 && digits > e.digits) return MakeError(1830);
+                break;
+            }
+            case El::TZH:
+            case El::TZM:
+            case El::TZR: {
+                // +HH:MM (TZR), +HH (TZH) or MM (TZM)
+                skipBlanks();
+                bool negative = false;
+                if (e.el != El::TZM && i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+                int hours = 0, minutes = 0;
+                if (e.el == El::TZM) {
+                    if (!number(2, minutes)) return MakeError(1858);
+                    dt.zoneMinutes += dt.zoneMinutes < 0 ? -minutes : minutes;
+                } else {
+                    if (!number(2, hours)) return MakeError(1858);
+                    if (e.el == El::TZR && i < s.size() && s[i] == ':') {
+                        ++i;
+                        if (!number(2, minutes)) return MakeError(1858);
+                    }
+                    dt.zoneMinutes = (hours * 60 + minutes) * (negative ? -1 : 1);
+                }
+                if (hours > 15) return MakeError(kOraTimeZoneHourRange);
+                if (minutes > 59) return MakeError(kOraTimeZoneMinuteRange);
+                dt.hasZone = true;
+                break;
+            }
+            case El::SCC:
+            case El::CC:
+            case El::IYYY:
+            case El::IYY:
+            case El::IY:
+            case El::I:
+            case El::Q:
+            case El::WW:
+            case El::IW:
+            case El::W: return MakeError(kOraFormatCodeNotInInput);
             case El::DY:
             case El::DAY:
-                if (!name(kDays, 7, e.el == El::DAY, v)) return MakeError(1858);
+                if (!name(kDays, 7, e.el == El::DAY, v)) return MakeError(kOraDayOfWeekRange);
                 break;
             case El::HH24:
                 if (!number(2, v)) return MakeError(1858);
@@ -432,7 +725,7 @@ OraError DateFormat::Parse(std::string_view s, DateTime& dt) const {
                 break;
             case El::HH12:
                 if (!number(2, v)) return MakeError(1858);
-                if (v < 1 || v > 12) return MakeError(1850);
+                if (v < 1 || v > 12) return MakeError(kOraHour12Range);
                 dt.hour = v % 12;
                 break;
             case El::MI:
@@ -466,7 +759,16 @@ OraError DateFormat::Parse(std::string_view s, DateTime& dt) const {
     skipBlanks();
     if (i < s.size()) return MakeError(1830);
     if (hasAmPm && pm) dt.hour += 12;
-    if (dt.day > DaysInMonth(dt.year, dt.month)) return MakeError(1847);
+    if (julian > 0) {
+        const DateTime day = FromDayNumber(static_cast<int64_t>(julian) - 2440588);
+        dt.year = day.year, dt.month = day.month, dt.day = day.day;
+    } else if (dayOfYear > 0) {
+        const bool leap = DaysInMonth(dt.year, 2) == 29;
+        if (dayOfYear > (leap ? 366 : 365)) return MakeError(kOraDayOfYearRange);
+        const DateTime day = FromDayNumber(DaysFromCivil(dt.year, 1, 1) + dayOfYear - 1);
+        dt.month = day.month, dt.day = day.day;
+    }
+    if (dt.day > DaysInMonth(dt.year, dt.month)) return MakeError(kOraDateNotValidForMonth);
     return {};
 }
 

@@ -1,5 +1,7 @@
 #include "OracleForms.h"
 
+#include "DateForms.h"
+
 namespace liteoci {
 namespace {
 
@@ -230,8 +232,10 @@ struct Forms {
         for (size_t i = b; i + 1 < e; ++i) {
             if (!W(i, "DEFAULT")) continue;
             const size_t v = i + 1;
-            if (W(v, "SYSDATE") || W(v, "SYSTIMESTAMP") || W(v, "CURRENT_DATE") || W(v, "CURRENT_TIMESTAMP"))
+            if (W(v, "SYSDATE") || W(v, "CURRENT_DATE"))
                 options.substitutions.push_back({v, v + 1, "(SYSDATE())"});
+            else if (W(v, "SYSTIMESTAMP") || W(v, "CURRENT_TIMESTAMP") || W(v, "LOCALTIMESTAMP"))
+                options.substitutions.push_back({v, v + 1, "(LITEOCI_SYSTIMESTAMP())"});
             else if (W(v, "USER"))
                 options.substitutions.push_back({v, v + 1, "(LITEOCI_USER())"});
         }
@@ -250,6 +254,7 @@ void RewriteOracleForms(std::string_view text, const std::vector<Token>& toks, s
     f.RowLimits();
     // in a block a name compared with a text may be a variable, whose type decides
     if (!inBlock) f.DateOperands();
+    RewriteDateForms(text, toks, b, e, options);
     if (b < e && (IsWord(text, toks[b], "CREATE") || IsWord(text, toks[b], "ALTER"))) f.FunctionDefaults();
 }
 

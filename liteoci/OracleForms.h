@@ -5,6 +5,7 @@
 // - UPDATE t e SET e.c = ... and DELETE [FROM] t e: SQLite wants "t AS e", bare column names in SET
 //   and the FROM;
 // - DEFAULT SYSDATE (or USER, SYSTIMESTAMP): SQLite takes a function call as a default only in parentheses;
+//   SYSTIMESTAMP keeps its fractional seconds;
 // - CAST(x AS CHAR(n)): Oracle pads the text with blanks to the length, SQLite keeps it as it is;
 // - CAST(x AS NUMBER(p,s)): Oracle rounds to the scale, checks the precision and refuses a text that is
 //   no number, where SQLite's CAST gives 0.

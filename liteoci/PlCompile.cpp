@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 
+#include "DateForms.h"
 #include "OracleForms.h"
 #include "PlEngine.h"
 #include "SchemaNames.h"
@@ -1795,6 +1796,7 @@ struct Compiler {
         TranslateOptions opt;
         std::vector<Operand> ops = r.operands;
         RewriteResolver res(prog, ops);
+        RewriteDateForms(r.text, lx.toks, 0, lx.toks.size(), opt);
         if (OraError err = Translate(r.text, lx.toks, 0, lx.toks.size(), opt, res, tr))
             return PlsError(text, err.offset >= 0 ? r.Original(err.offset) : x->pos, "PL/SQL: " + err.text);
         x->sql = "SELECT " + tr.sql;

@@ -13,6 +13,7 @@
 
 #include "Catalog.h"
 #include "ColumnRules.h"
+#include "DateFunctions.h"
 #include "Dictionary.h"
 #include "OraCodes.h"
 #include "Sha256.h"
@@ -378,6 +379,8 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
     s->settings_.user = name;
     s->sysdba_ = sysdba;
     s->settings_.dateFormat.Compile("DD-MON-RR");
+    s->settings_.timestampFormat.Compile("DD-MON-RR HH.MI.SSXFF AM");
+    s->settings_.timestampTzFormat.Compile("DD-MON-RR HH.MI.SSXFF AM TZR");
     if (!s->readOnly_) {
         s->Exec("PRAGMA journal_mode=WAL");
         s->Exec(kSequenceSchema);
@@ -385,7 +388,8 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
     s->Exec("PRAGMA foreign_keys=ON");
     if (RegisterSqlFunctions(s->db_, &s->settings_) != SQLITE_OK ||
         RegisterColumnRuleFunctions(s->db_, &s->settings_) != SQLITE_OK ||
-        RegisterTextFunctions(s->db_, &s->settings_) != SQLITE_OK || RegisterGroupFunctions(s->db_) != SQLITE_OK)
+        RegisterTextFunctions(s->db_, &s->settings_) != SQLITE_OK || RegisterGroupFunctions(s->db_) != SQLITE_OK ||
+        RegisterDateFunctions(s->db_, &s->settings_) != SQLITE_OK)
         return MakeError(600, "functions");
     if (OraError e = s->Exec("CREATE TEMP TABLE DUAL (DUMMY VARCHAR2(1)); INSERT INTO temp.DUAL VALUES ('X')")) return e;
     if (OraError e = CreateDictionaryViews(*s)) return e;

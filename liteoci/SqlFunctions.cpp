@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "DateFunctions.h"
 #include "Lexer.h"
 #include "OraCodes.h"
 
@@ -50,6 +51,13 @@ bool AsDate(sqlite3_value* v, DateTime& dt) {
     return ParseStoredDate(s.data(), s.size(), dt);
 }
 
+// A date argument: a stored date, or text read in the session's date format as Oracle converts it.
+OraError DateArgument(sqlite3_context* ctx, sqlite3_value* v, DateTime& dt) {
+    if (AsDate(v, dt)) return {};
+    if (sqlite3_value_type(v) != SQLITE_TEXT) return MakeError(kOraInconsistentDatatypes);
+    return Settings(ctx)->dateFormat.Parse(Text(v), dt);
+}
+
 // The text a value takes when Oracle converts it to characters implicitly.
 std::string ToText(sqlite3_context* ctx, sqlite3_value* v) {
     char buf[kNumberTextMax];
@@ -58,7 +66,8 @@ std::string ToText(sqlite3_context* ctx, sqlite3_value* v) {
         case SQLITE_FLOAT: return std::string(buf, FormatDouble(sqlite3_value_double(v), buf));
         case SQLITE_NULL: return {};
         default: {
-            (void)ctx;
+            std::string out;
+            if (DatetimeText(*Settings(ctx), Text(v), out)) return out;
             return std::string(Text(v));
         }
     }
@@ -96,15 +105,15 @@ void FnToChar(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     int type = sqlite3_value_type(v);
     if (type == SQLITE_NULL) return sqlite3_result_null(ctx);
     DateTime dt;
-    if (argc == 1) {
-        if (AsDate(v, dt)) return ResultText(ctx, Settings(ctx)->dateFormat.Format(dt));
-        return ResultText(ctx, ToText(ctx, v));
-    }
+    if (argc == 1) return ResultText(ctx, ToText(ctx, v));
     if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return sqlite3_result_null(ctx);
     std::string_view model = Text(argv[1]);
     if (AsDate(v, dt)) {
         DateFormat f;
         if (OraError e = f.Compile(model)) return Fail(ctx, e);
+        // a DATE has no fractional seconds to show
+        if (!dt.IsTimestamp() && f.HasFraction()) return Fail(ctx, MakeError(kOraDateFormatNotRecognized));
+        if (!dt.hasZone && f.HasZone()) return Fail(ctx, MakeError(kOraDateFormatNotRecognized));
         return ResultText(ctx, f.Format(dt));
     }
     double d;
@@ -243,11 +252,7 @@ void FnTrunc(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     DateTime dt;
     if (AsDate(argv[0], dt)) {
-        std::string unit = argc > 1 ? Upper(Text(argv[1])) : "DD";
-        dt.hour = dt.minute = dt.second = 0;
-        if (unit == "MM" || unit == "MON" || unit == "MONTH") dt.day = 1;
-        else if (unit == "YYYY" || unit == "YY" || unit == "YEAR" || unit == "RR") dt.day = 1, dt.month = 1;
-        else if (unit != "DD" && unit != "DDD" && unit != "J") return Fail(ctx, MakeError(1821));
+        if (OraError e = RoundDate(dt, argc > 1 ? Text(argv[1]) : "DD", true)) return Fail(ctx, e);
         return ResultText(ctx, StoreDate(dt));
     }
     double d, places = 0;
@@ -260,7 +265,7 @@ void FnTrunc(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 void FnAddMonths(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     DateTime dt;
-    if (!AsDate(argv[0], dt)) return Fail(ctx, MakeError(1858));
+    if (OraError e = DateArgument(ctx, argv[0], dt)) return Fail(ctx, e);
     double n;
     if (!AsNumber(ctx, argv[1], n)) return;
     ResultText(ctx, StoreDate(AddMonths(dt, static_cast<int>(std::trunc(n)))));
@@ -269,7 +274,7 @@ void FnAddMonths(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 void FnLastDay(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     DateTime dt;
-    if (!AsDate(argv[0], dt)) return Fail(ctx, MakeError(1858));
+    if (OraError e = DateArgument(ctx, argv[0], dt)) return Fail(ctx, e);
     dt.day = DaysInMonth(dt.year, dt.month);
     ResultText(ctx, StoreDate(dt));
 }
@@ -332,28 +337,12 @@ int64_t SecondsOf(const DateTime& dt) {
 }
 
 // ROUND(n [, places]) half away from zero, places may be negative; ROUND(date [, fmt]) to the nearest
-// day, month (from the 16th) or year (from July).
+// unit of the format model.
 void FnRound(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     DateTime dt;
     if (AsDate(argv[0], dt)) {
-        const std::string unit = argc > 1 ? Upper(Text(argv[1])) : "DD";
-        if (unit == "DD" || unit == "DDD" || unit == "J") {
-            const bool up = dt.hour >= 12;
-            dt.hour = dt.minute = dt.second = 0;
-            if (up) dt = CivilFromSeconds(SecondsOf(dt) + 86400);
-        } else if (unit == "MM" || unit == "MON" || unit == "MONTH") {
-            const bool up = dt.day >= 16;
-            dt.day = 1, dt.hour = dt.minute = dt.second = 0;
-            if (up) dt = AddMonths(dt, 1);
-        } else if (unit == "YYYY" || unit == "YY" || unit == "YEAR" || unit == "RR" || unit == "SYYYY" || unit == "Y" ||
-                   unit == "YYY" || unit == "SYEAR") {
-            const bool up = dt.month >= 7;
-            dt.day = dt.month = 1, dt.hour = dt.minute = dt.second = 0;
-            if (up) ++dt.year;
-        } else {
-            return Fail(ctx, MakeError(1821));
-        }
+        if (OraError e = RoundDate(dt, argc > 1 ? Text(argv[1]) : "DD", false)) return Fail(ctx, e);
         return ResultText(ctx, StoreDate(dt));
     }
     double d, places = 0;
@@ -384,6 +373,7 @@ void DateOrNumberArithmetic(sqlite3_context* ctx, sqlite3_value** argv, bool sub
         if (!(subtract ? __builtin_sub_overflow(a, b, &r) : __builtin_add_overflow(a, b, &r)))
             return sqlite3_result_int64(ctx, r);
     }
+    if (IntervalArithmetic(ctx, argv, subtract)) return;
     DateTime da, db;
     const bool aDate = AsDate(argv[0], da), bDate = AsDate(argv[1], db);
     if (aDate && bDate) {
@@ -412,6 +402,7 @@ void DateOrNumberArithmetic(sqlite3_context* ctx, sqlite3_value** argv, bool sub
 void FnDivide(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
         return sqlite3_result_null(ctx);
+    if (IntervalQuotient(ctx, argv)) return;
     DateTime dt;
     if (AsDate(argv[0], dt) || AsDate(argv[1], dt)) return Fail(ctx, MakeError(kOraInconsistentTypes, "NUMBER", "DATE"));
     double a, b;
@@ -518,6 +509,15 @@ void FnSequenceCheck(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void FnDateOperand(sqlite3_context* ctx, int, sqlite3_value** argv) {
     DateTime dt;
     if (sqlite3_value_type(argv[1]) == SQLITE_NULL || !AsDate(argv[0], dt)) return sqlite3_result_value(ctx, argv[1]);
+    if (dt.IsTimestamp()) {
+        // a TIMESTAMP column's text is read by NLS_TIMESTAMP_FORMAT, and kept to the value's digits
+        const int precision = dt.precision;
+        const bool zone = dt.hasZone;
+        if (AsDate(argv[1], dt)) return sqlite3_result_value(ctx, argv[1]);
+        const DateFormat& f = zone ? Settings(ctx)->timestampTzFormat : Settings(ctx)->timestampFormat;
+        if (OraError e = f.Parse(Text(argv[1]), dt, true)) return Fail(ctx, e);
+        return ResultText(ctx, StoreTimestamp(dt, precision));
+    }
     if (AsDate(argv[1], dt)) return sqlite3_result_value(ctx, argv[1]);
     if (OraError e = Settings(ctx)->dateFormat.Parse(Text(argv[1]), dt)) return Fail(ctx, e);
     char buf[20];

@@ -15,7 +15,9 @@ namespace liteoci {
 // What the functions need to know of their session.
 struct SessionSettings {
     std::string user;
-    DateFormat dateFormat;  // NLS_DATE_FORMAT
+    DateFormat dateFormat;       // NLS_DATE_FORMAT
+    DateFormat timestampFormat;  // NLS_TIMESTAMP_FORMAT
+    DateFormat timestampTzFormat;  // NLS_TIMESTAMP_TZ_FORMAT
     std::map<std::string, sqlite3_int64> currentValues;  // CURRVAL of each sequence used in this session
 };
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <deque>
 
+#include "DateForms.h"
 #include "OraCodes.h"
 #include "OraFormat.h"
 
@@ -123,7 +124,14 @@ struct Rewriter {
     size_t OperandEnd(size_t i) const {
         while (i < e && (Op(i, "-") || Op(i, "+"))) ++i;
         if (i >= e) return e;
-        if (Op(i, "(")) return match[i] == SIZE_MAX ? e : match[i] + 1;
+        if (Op(i, "(")) {
+            if (match[i] == SIZE_MAX) return e;
+            // (a - b) DAY TO SECOND ends after its qualifier
+            if (Word(match[i] + 1, "DAY"))
+                for (size_t k = match[i] + 1; k < e && k < match[i] + 12; ++k)
+                    if (IntervalExpressionStart(text, toks, match, b, k, e) == i) return k + 1;
+            return match[i] + 1;
+        }
         if (Word(i, "CASE")) {
             int nest = 0;
             for (size_t j = i; j < e; ++j) {
@@ -133,6 +141,7 @@ struct Rewriter {
             return e;
         }
         if ((Word(i, "DATE") || Word(i, "TIMESTAMP")) && i + 1 < e && T(i + 1).kind == Tok::String) return i + 2;
+        if (const size_t end = IntervalLiteralEnd(text, toks, i, e); end != SIZE_MAX) return end;
         if (IsIdent(T(i))) {
             size_t j = i + 1;
             while (j + 1 < e && Op(j, ".") && IsIdent(T(j + 1))) j += 2;
@@ -140,6 +149,21 @@ struct Rewriter {
             return j;
         }
         return i + 1;
+    }
+
+    // Where the interval literal that ends at token j starts (INTERVAL '4 5:12' DAY(2) TO MINUTE), or
+    // SIZE_MAX when none ends there.
+    size_t IntervalStart(size_t j) const {
+        for (size_t k = j + 1; k-- > b && j - k < 12;)
+            if (Word(k, "INTERVAL") && IntervalLiteralEnd(text, toks, k, e) == j + 1) return k;
+        return SIZE_MAX;
+    }
+
+    // Token j ends an expression whose last word is no alias: CASE ... END or an interval literal or
+    // expression.
+    bool EndsWithKeyword(size_t j) const {
+        return Word(j, "END") || IntervalStart(j) != SIZE_MAX ||
+               IntervalExpressionStart(text, toks, match, b, j, e) != SIZE_MAX;
     }
 
     // Past what an analytic or ordered-set call carries after its arguments that end before k:
@@ -152,6 +176,8 @@ struct Rewriter {
 
     // Token index where the operand that ends at token j (inclusive) starts.
     size_t OperandStart(size_t j) const {
+        if (const size_t start = IntervalStart(j); start != SIZE_MAX) return start;
+        if (const size_t start = IntervalExpressionStart(text, toks, match, b, j, e); start != SIZE_MAX) return start;
         size_t i = j;
         if (Op(j, ")")) {
             if (match[j] == SIZE_MAX) return j;
@@ -575,7 +601,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                     item.star = true;
                 } else {
                     size_t aliasTok = SIZE_MAX;
-                    if (n >= 2 && IsIdent(toks[k - 1]) && !rw.Word(k - 1, "END") && !rw.Op(k - 2, ".")) {
+                    if (n >= 2 && IsIdent(toks[k - 1]) && !rw.EndsWithKeyword(k - 1) && !rw.Op(k - 2, ".")) {
                         const Token& p = toks[k - 2];
                         if (rw.Word(k - 2, "AS")) aliasTok = k - 1;
                         else if (p.kind == Tok::String || p.kind == Tok::Number || p.kind == Tok::Bind ||
@@ -689,7 +715,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                         DateTime dt;
                         if (!ParseStoredDate(v.data(), v.size(), dt) &&
                             !(v.size() > 19 && ParseStoredDate(v.data(), 19, dt)))
-                            return MakeErrorAt(static_cast<int>(toks[i + 1].pos), 1861);
+                            return MakeErrorAt(static_cast<int>(toks[i + 1].pos), DatetimeLiteralError(v));
                         sql += QuoteString(StoreDate(dt));
                         rw.Skip(i + 1);
                         sql += rw.post.Get(r);

@@ -251,8 +251,58 @@ const Case kCorpus[] = {
     {"dates", "select count(*) from emp where ename > 'K'", "4"},
     {"dates", "select to_char(hiredate, 'DD-MON-YYYY') from emp where empno = 7369", "17-DEC-1980"},
     {"dates", "select add_months(date '2026-01-31', 1) from dual", "28-FEB-26"},
-    {"dates", "select extract(year from date '1998-03-07') from dual", "1998", kOpen},
+    {"dates", "select extract(year from date '1998-03-07') from dual", "1998"},
     {"dates", "select last_day(date '2024-02-10') from dual", "29-FEB-24"},
+    // EXTRACT (datetime): a DATE is an ANSI DATE without time fields; TIMESTAMPs and intervals have them
+    {"dates", "select ename from emp where extract(year from hiredate) = 1982", "MILLER"},
+    {"dates", "select extract(hour from date '1998-03-07') from dual",
+     "ORA-30076: invalid extract field for extract source"},
+    {"dates", "select extract(hour from timestamp '1998-03-07 10:11:12.5'), "
+              "extract(second from timestamp '1998-03-07 10:11:12.5') from dual", "10|12.5"},
+    {"dates", "select extract(month from interval '1-2' year to month), "
+              "extract(minute from interval '4 5:12:10.222' day to second(3)) from dual", "2|12"},
+    // MONTHS_BETWEEN: its example, and whole months between two last days of months
+    {"dates", "select round(months_between(to_date('02-02-1995','MM-DD-YYYY'), to_date('01-01-1995','MM-DD-YYYY')), 8) "
+              "from dual", "1.03225806"},
+    {"dates", "select months_between(date '2024-03-31', date '2024-02-29') from dual", "1"},
+    // NEXT_DAY: its example, in the session format of the example
+    {"dates", "alter session set nls_date_format = 'DD-MON-YYYY HH24:MI:SS'", ""},
+    {"dates", "select next_day('15-OCT-2009','TUESDAY') from dual", "20-OCT-2009 00:00:00"},
+    {"dates", "alter session set nls_date_format = 'DD-MON-RR'", ""},
+    {"dates", "select next_day(date '2001-02-02', 'TUE') from dual", "06-FEB-01"},
+    {"dates", "select next_day(date '2001-02-02', 'XY') from dual", "ORA-01846: not a valid day of the week"},
+    // ROUND and TRUNC of dates by the units of their format models (2026-12-09 is a Wednesday)
+    {"dates", "select trunc(date '2026-12-09', 'IW') from dual", "07-DEC-26"},
+    {"dates", "select trunc(date '2026-12-09', 'Q'), round(date '2026-11-16', 'Q') from dual", "01-OCT-26|01-JAN-27"},
+    {"dates", "select trunc(date '2026-12-09', 'DAY'), trunc(date '2026-12-09', 'W') from dual", "06-DEC-26|08-DEC-26"},
+    {"dates", "select trunc(date '2000-06-15', 'CC'), trunc(date '2001-06-15', 'CC') from dual", "01-JAN-01|01-JAN-01"},
+    {"dates", "select to_char(trunc(date '2026-12-09' + 0.6, 'HH'), 'HH24:MI') from dual", "14:00"},
+    {"dates", "select to_char(date '2026-12-09', 'IYYY-IW Q WW W D DDD J') from dual", "2026-50 4 49 2 4 343 2461384"},
+    {"dates", "select to_char(date '2026-12-09', 'FF') from dual", "ORA-01821: date format not recognized"},
+    // TIMESTAMP values (TO_TIMESTAMP's example) and conversions to text in the session's formats
+    {"dates", "select to_timestamp('10-Sep-02 14:10:10.123000', 'DD-Mon-RR HH24:MI:SS.FF') from dual",
+     "10-SEP-02 02.10.10.123000000 PM"},
+    {"dates", "select cast(date '2020-01-02' as varchar2(20)) from dual", "02-JAN-20"},
+    {"dates", "select 'hired ' || hiredate from emp where empno = 7934", "hired 23-JAN-82"},
+    // interval literals and datetime/interval arithmetic
+    {"dates", "select date '2026-01-01' + interval '3' day from dual", "04-JAN-26"},
+    {"dates", "select to_char(date '2026-01-01' - interval '90' minute, 'DD-MON-YYYY HH24:MI') from dual",
+     "31-DEC-2025 22:30"},
+    {"dates", "select interval '1-2' year to month from dual", "+01-02"},
+    {"dates", "select to_date('29-FEB-2004','DD-MON-YYYY') + to_yminterval('4-0') from dual", "29-FEB-08"},
+    {"dates", "select to_date('31-AUG-2004','DD-MON-YYYY') + to_yminterval('0-1') from dual",
+     "ORA-01839: date not valid for month specified"},
+    // text given to a DATE column is read in the session's format
+    {"dates", "update emp set hiredate = '24-JAN-82' where empno = 7934", ""},
+    {"dates", "select hiredate + 1 from emp where empno = 7934", "25-JAN-82"},
+    {"dates", "update emp set hiredate = date '1982-01-23' where empno = 7934", ""},
+    // date text that does not fit the format
+    {"dates", "select to_date('31-FEB-2020', 'DD-MON-YYYY') from dual", "ORA-01839: date not valid for month specified"},
+    {"dates", "select to_date('32-JAN-2020', 'DD-MON-YYYY') from dual",
+     "ORA-01847: day of month must be between 1 and last day of month"},
+    {"dates", "select to_date('2020-13-01', 'YYYY-MM-DD') from dual", "ORA-01843: not a valid month"},
+    {"dates", "select to_date('01-JAN-2020 10:00', 'DD-MON-YYYY') from dual",
+     "ORA-01830: date format picture ends before converting entire input string"},
 
     // ---- everyday syntax (SQL Language Reference: SELECT, UPDATE, INSERT, ALTER TABLE) ----------
     // names qualified by their schema (the session's own)
