@@ -56,7 +56,7 @@ bool StoredDatetime(sqlite3_value* v, DateTime& dt) {
 // session's date format ('02-FEB-2001').
 OraError DateArgument(sqlite3_context* ctx, sqlite3_value* v, DateTime& dt) {
     if (StoredDatetime(v, dt)) return {};
-    if (sqlite3_value_type(v) != SQLITE_TEXT) return MakeError(kOraInconsistentDatatypes);
+    if (sqlite3_value_type(v) != SQLITE_TEXT) return MakeError(kOraInconsistentTypes, "DATE", "NUMBER");
     return Settings(ctx)->dateFormat.Parse(Text(v), dt);
 }
 
@@ -196,7 +196,7 @@ void FnToTimestampTz(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 void FnSysExtractUtc(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
     DateTime dt;
-    if (!StoredDatetime(argv[0], dt) || !dt.IsTimestamp()) return Fail(ctx, MakeError(kOraInconsistentDatatypes));
+    if (!StoredDatetime(argv[0], dt) || !dt.IsTimestamp()) return Fail(ctx, MakeError(kOraInconsistentTypes));
     ResultText(ctx, StoreTimestamp(InUtc(dt), dt.precision));
 }
 
@@ -205,7 +205,7 @@ void FnFromTz(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     DateTime dt, zone;
     if (!StoredDatetime(argv[0], dt) || !dt.IsTimestamp() || dt.hasZone)
-        return Fail(ctx, MakeError(kOraInconsistentDatatypes));
+        return Fail(ctx, MakeError(kOraInconsistentTypes));
     DateFormat f;
     f.Compile("TZR");
     if (OraError e = f.Parse(Text(argv[1]), zone, true)) return Fail(ctx, e);
@@ -294,9 +294,11 @@ void FnToDsInterval(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void FnDatetimeValue(sqlite3_context* ctx, int, sqlite3_value** argv) {
     const int type = sqlite3_value_type(argv[0]);
     if (type == SQLITE_NULL) return sqlite3_result_null(ctx);
-    if (type != SQLITE_TEXT) return Fail(ctx, MakeError(kOraInconsistentDatatypes));
     const std::string_view kind = Text(argv[1]);
     const bool timestamp = kind != "D", zoned = kind == "Z";
+    if (type != SQLITE_TEXT)
+        return Fail(ctx, MakeError(kOraInconsistentTypes, !timestamp ? "DATE" : zoned ? "TIMESTAMP WITH TIME ZONE" : "TIMESTAMP",
+                                   "NUMBER"));
     DateTime dt;
     if (!StoredDatetime(argv[0], dt)) {
         const SessionSettings& s = *Settings(ctx);
@@ -321,14 +323,16 @@ void FnDatetimeValue(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void FnIntervalValue(sqlite3_context* ctx, int, sqlite3_value** argv) {
     const int type = sqlite3_value_type(argv[0]);
     if (type == SQLITE_NULL) return sqlite3_result_null(ctx);
-    if (type != SQLITE_TEXT) return Fail(ctx, MakeError(kOraInconsistentDatatypes));
     const bool yearToMonth = Text(argv[1]) == "Y";
+    const char* const kinds[] = {"INTERVAL DAY TO SECOND", "INTERVAL YEAR TO MONTH"};
+    if (type != SQLITE_TEXT) return Fail(ctx, MakeError(kOraInconsistentTypes, kinds[yearToMonth], "NUMBER"));
     Interval iv;
     if (!ParseStoredInterval(Text(argv[0]), iv)) {
         if (OraError e = ParseIntervalLiteral(Text(argv[0]), yearToMonth ? "YEAR(9) TO MONTH" : "DAY(9) TO SECOND(9)", iv))
             return Fail(ctx, e);
     }
-    if (iv.yearToMonth != yearToMonth) return Fail(ctx, MakeError(kOraInconsistentDatatypes));
+    if (iv.yearToMonth != yearToMonth)
+        return Fail(ctx, MakeError(kOraInconsistentTypes, kinds[yearToMonth], kinds[iv.yearToMonth]));
     if (OraError e = FitInterval(iv, sqlite3_value_int(argv[2]), sqlite3_value_int(argv[3]))) return Fail(ctx, e);
     ResultText(ctx, StoreInterval(iv));
 }
@@ -396,7 +400,8 @@ void FnCast(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (name == "DATE" || name == "TIMESTAMP") {
         const bool timestamp = name == "TIMESTAMP";
         const int type0 = sqlite3_value_type(argv[0]);
-        if (type0 == SQLITE_INTEGER || type0 == SQLITE_FLOAT) return Fail(ctx, MakeError(kOraInconsistentDatatypes));
+        if (type0 == SQLITE_INTEGER || type0 == SQLITE_FLOAT)
+            return Fail(ctx, MakeError(kOraInconsistentTypes, timestamp ? "TIMESTAMP" : "DATE", "NUMBER"));
         if (!StoredDatetime(argv[0], dt)) {
             const DateFormat& f = timestamp ? Settings(ctx)->timestampFormat : Settings(ctx)->dateFormat;
             if (OraError e = f.Parse(Text(argv[0]), dt, timestamp)) return Fail(ctx, e);

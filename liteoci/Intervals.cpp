@@ -264,7 +264,9 @@ OraError AddInterval(const DateTime& dt, const Interval& iv, bool subtract, Date
 }
 
 OraError CombineIntervals(const Interval& a, const Interval& b, bool subtract, Interval& out) {
-    if (a.yearToMonth != b.yearToMonth) return MakeError(kOraInconsistentDatatypes);
+    if (a.yearToMonth != b.yearToMonth)
+        return MakeError(kOraInconsistentTypes, a.yearToMonth ? "INTERVAL YEAR TO MONTH" : "INTERVAL DAY TO SECOND",
+                         b.yearToMonth ? "INTERVAL YEAR TO MONTH" : "INTERVAL DAY TO SECOND");
     out = a;
     out.leading = a.leading > b.leading ? a.leading : b.leading;
     out.fraction = a.fraction > b.fraction ? a.fraction : b.fraction;

@@ -63,7 +63,6 @@ inline constexpr int kOraUpdateAlwaysIdentity = 32796;      // cannot update a g
 inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
 
 // Datetime formats, datetime and interval values.
-inline constexpr int kOraInconsistentDatatypes = 932;   // inconsistent datatypes
 inline constexpr int kOraFormatCodeNotInInput = 1820;   // format code cannot appear in date input format
 inline constexpr int kOraDateFormatNotRecognized = 1821;  // date format not recognized
 inline constexpr int kOraFormatEndsBeforeInput = 1830;  // date format picture ends before converting entire input string

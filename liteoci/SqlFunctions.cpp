@@ -54,7 +54,7 @@ bool AsDate(sqlite3_value* v, DateTime& dt) {
 // A date argument: a stored date, or text read in the session's date format as Oracle converts it.
 OraError DateArgument(sqlite3_context* ctx, sqlite3_value* v, DateTime& dt) {
     if (AsDate(v, dt)) return {};
-    if (sqlite3_value_type(v) != SQLITE_TEXT) return MakeError(kOraInconsistentDatatypes);
+    if (sqlite3_value_type(v) != SQLITE_TEXT) return MakeError(kOraInconsistentTypes, "DATE", "NUMBER");
     return Settings(ctx)->dateFormat.Parse(Text(v), dt);
 }
 

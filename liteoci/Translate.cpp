@@ -502,7 +502,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
         auto mayBeDate = [&](size_t from, size_t to) { return identsBefore[to - b] > identsBefore[from - b]; };
         // Quotients and products first (see ArithmeticCall); the left side is the term back to the last + or -.
         for (size_t i = b + 1; i + 1 < e; ++i) {
-            if (!(rw.Op(i, "/") || rw.Op(i, "*")) || !endsOperand(i - 1)) continue;
+            if (!(rw.Op(i, "/") || rw.Op(i, "*")) || !endsOperand(i - 1) || rw.hasReplace[i - b]) continue;
             if ((i & 0xffff) == 0 && Cancelled(options)) return MakeError(kOraCancelled);
             size_t left = rw.OperandStart(i - 1);
             while (left >= b + 2 && (rw.Op(left - 1, "*") || rw.Op(left - 1, "/"))) left = rw.OperandStart(left - 2);
@@ -516,7 +516,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
         std::vector<uint32_t> sumStart(e - b, UINT32_MAX);  // for each binary sign: where its left side starts
         for (size_t i = b + 1; i + 1 < e; ++i) {
             if ((i & 0xffff) == 0 && Cancelled(options)) return MakeError(kOraCancelled);
-            if (!isSign(i) || !endsOperand(i - 1)) continue;
+            if (!isSign(i) || !endsOperand(i - 1) || rw.hasReplace[i - b]) continue;
             const size_t leftTerm = termStart(i - 1);
             size_t left = leftTerm;
             if (left > b && sumStart[left - 1 - b] != UINT32_MAX) left = sumStart[left - 1 - b];

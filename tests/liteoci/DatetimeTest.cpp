@@ -91,7 +91,7 @@ TEST_F(DatetimeTest, DateFunctionsReadTextInTheSessionFormat) {
               "29-FEB-20|29-FEB-20|05-JAN-20");
     EXPECT_EQ(Row("select add_months('xx-JAN-20', 1) from dual"),
               "ORA-01858: a non-numeric character was found where a numeric was expected");
-    EXPECT_EQ(Row("select last_day(42) from dual"), "ORA-00932: inconsistent datatypes");
+    EXPECT_EQ(Row("select last_day(42) from dual"), "ORA-00932: inconsistent datatypes: expected DATE got NUMBER");
 }
 
 TEST_F(DatetimeTest, NextDayIsStrictlyLaterAndKeepsTheTimeOfDay) {
@@ -268,7 +268,7 @@ TEST_F(DatetimeTest, IntervalColumnsKeepTheirKindAndPrecisions) {
     Run("insert into spans values ('10-11', '100 00:00:00')");
     EXPECT_EQ(Query(c_, "select ym, ds from spans order by ds"),
               (std::vector<std::vector<std::string>>{{"+01-02", "+004 05:12:10.23"}, {"+10-11", "+100 00:00:00.00"}}));
-    EXPECT_EQ(ErrorOf("insert into spans (ds) values (interval '1' year)"), "ORA-00932: inconsistent datatypes");
+    EXPECT_EQ(ErrorOf("insert into spans (ds) values (interval '1' year)"), "ORA-00932: inconsistent datatypes: expected INTERVAL DAY TO SECOND got INTERVAL YEAR TO MONTH");
     EXPECT_EQ(ErrorOf("insert into spans (ym) values (interval '123-0' year(3) to month)"),
               "ORA-01873: the leading precision of the interval is too small");
     EXPECT_EQ(Row("select count(*) from spans where date '2020-01-01' + ds > date '2020-01-05'"), "2");
