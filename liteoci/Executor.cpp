@@ -6,6 +6,7 @@
 
 #include "Catalog.h"
 #include "OracleForms.h"
+#include "OuterJoin.h"
 #include "ColumnRules.h"
 #include "Dictionary.h"
 #include "Explain.h"
@@ -340,6 +341,14 @@ bool ViewExists(Session& s, const std::string& name) {
     return found;
 }
 
+// Whether a table of the session's database has a column: for the outer joins of unqualified columns.
+ColumnProbe ColumnProbeOf(Session& s) {
+    return [&s](const std::string& table, const std::string& column) {
+        return sqlite3_table_column_metadata(s.db(), nullptr, table.c_str(), column.c_str(), nullptr, nullptr,
+                                             nullptr, nullptr, nullptr) == SQLITE_OK;
+    };
+}
+
 OraError CompileSql(StmtHandle* st, Session& s) {
     const auto& toks = st->lex.toks;
     if (st->cls.cls == StmtClass::Ddl && toks.size() > 1 && IsWord(st->text, toks[1], "SEQUENCE") &&
@@ -404,7 +413,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
                        ? TranslateHierarchical(text, toks, b, e, resolver, tmp)
                    : insertQuery != SIZE_MAX
                        ? TranslateHierarchicalInsert(text, toks, b, insertQuery, e, opt, resolver, tmp)
-                       : Translate(text, toks, b, e, opt, resolver, tmp);
+                       : TranslateWithOuterJoins(text, toks, b, e, opt, ColumnProbeOf(s), resolver, tmp);
     if (err) return err;
     if (b > 0) {
         for (auto& m : tmp.map) m.first += static_cast<uint32_t>(prefix.size());

@@ -40,6 +40,13 @@ inline constexpr int kOraNotEnoughValues = 947;       // not enough values
 inline constexpr int kOraTooManyValues = 913;         // too many values
 inline constexpr int kOraMissingOnKeyword = 969;       // missing ON keyword
 inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
+inline constexpr int kOraOuterJoinedToEachOther = 1416;  // two tables cannot be outer-joined to each other
+inline constexpr int kOraOneOuterJoinedTable = 1468;     // a predicate may reference only one outer-joined table
+inline constexpr int kOraOuterJoinOnCorrelation = 1705;  // an outer join cannot be specified on a correlation column
+inline constexpr int kOraOuterJoinInOrIn = 1719;         // outer join operator (+) not allowed in operand of OR or IN
+inline constexpr int kOraOuterJoinToSubquery = 1799;     // a column may not be outer-joined to a subquery
+inline constexpr int kOraOldOuterJoinWithAnsi = 25156;   // old style outer join (+) cannot be used with ANSI joins
+inline constexpr int kOraOuterJoinNotAllowed = 30563;    // outer join operator (+) is not allowed here
 
 // OCI_ATTR_STMT_TYPE of the DML statements.
 inline constexpr int kStmtUpdate = 2;

@@ -10,6 +10,7 @@
 
 #include "PlEngine.h"
 #include "PlScope.h"
+#include "OuterJoin.h"
 #include "PlTriggers.h"
 #include "StackGuard.h"
 #include "Translate.h"
@@ -772,7 +773,7 @@ struct Compiler {
         opt.query = query;
         std::vector<Operand> ops = r.operands;
         RewriteResolver res(prog, ops);
-        if (OraError err = Translate(r.text, lx.toks, 0, lx.toks.size(), opt, res, tr)) {
+        if (OraError err = TranslateWithOuterJoins(r.text, lx.toks, 0, lx.toks.size(), opt, {}, res, tr)) {
             // Inside a block, too-deep nesting of an expression is the compiler's own overflow.
             if (err.text.find("nesting deeper than") != std::string::npos) return TooDeep(b);
             uint32_t at = err.offset >= 0 ? r.Original(err.offset) : x->pos;
