@@ -29,6 +29,7 @@ constexpr Message kMessages[] = {
     {918, "column ambiguously defined"},
     {922, "missing or invalid option"},
     {923, "FROM keyword not found where expected"},
+    {928, "missing SELECT keyword"},
     {932, "inconsistent datatypes"},
     {933, "SQL command not properly ended"},
     {934, "group function is not allowed here"},

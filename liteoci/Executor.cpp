@@ -38,6 +38,8 @@ void StmtHandle::Reset() {
     state = State::Prepared;
     rowCount = rowsFetched = 0;
     parseErrorOffset = 0;
+    parts.clear();
+    partTexts.clear();
 }
 
 namespace {
@@ -349,8 +351,33 @@ ColumnProbe ColumnProbeOf(Session& s) {
     };
 }
 
+OraError CompileSql(StmtHandle* st, Session& s);
+
+// INSERT ALL | FIRST: each single-table insert it splits into is compiled as a statement of its own.
+OraError CompileMultiInsert(StmtHandle* st, Session& s) {
+    std::vector<InsertPart> texts;
+    if (OraError e = SplitMultiInsert(st->text, st->lex.toks, texts)) return e;
+    int binds = 0;
+    for (const Token& t : st->lex.toks) binds += t.kind == Tok::Bind;
+    for (InsertPart& part : texts) {
+        auto child = std::make_unique<StmtHandle>();
+        PrepareStatement(child.get(), part.text.data(), part.text.size());
+        child->session = st->session;
+        OraError e = child->lex.error ? child->lex.error : CompileSql(child.get(), s);
+        if (e) {
+            e.offset = part.Original(e.offset);
+            return e;
+        }
+        st->parts.push_back(std::move(child));
+    }
+    st->partTexts = std::move(texts);
+    st->placeholderCount = binds;
+    return {};
+}
+
 OraError CompileSql(StmtHandle* st, Session& s) {
     const auto& toks = st->lex.toks;
+    if (st->cls.cls == StmtClass::Dml && IsMultiInsert(st->text, toks)) return CompileMultiInsert(st, s);
     if (st->cls.cls == StmtClass::Ddl && toks.size() > 1 && IsWord(st->text, toks[1], "SEQUENCE") &&
         (IsWord(st->text, toks[0], "CREATE") || IsWord(st->text, toks[0], "DROP")))
         return CompileSequenceDdl(st, s);
@@ -452,6 +479,8 @@ OraError Compile(StmtHandle* st, const std::shared_ptr<Session>& s) {
     st->vm = nullptr;
     st->block.reset();
     st->translation = Translation{};
+    st->parts.clear();
+    st->partTexts.clear();
     st->session = s;
     st->compiled = false;
     if (st->lex.error) return st->lex.error;
@@ -813,9 +842,62 @@ sword FetchRows(StmtHandle* st, ErrorHandle* err, ub4 nrows) {
 
 // ---- the statement classes ---------------------------------------------------------------------
 
+// The parts of a multitable insert, one iteration of its binds: all of them or, on an error, none.
+OraError RunInsertParts(StmtHandle* st, Session& s, ub4 iter, int64_t& rows) {
+    if (OraError e = s.Exec("SAVEPOINT \"liteoci$multi\"")) return e;
+    OraError failure;
+    rows = 0;
+    for (size_t p = 0; p < st->parts.size() && !failure; ++p) {
+        StmtHandle* part = st->parts[p].get();
+        const InsertPart& texts = st->partTexts[p];
+        sqlite3_reset(part->vm);
+        for (size_t k = 0; k < part->translation.params.size() && !failure; ++k) {
+            const int own = part->translation.params[k].index;
+            const int slot = own >= 0 && static_cast<size_t>(own) < texts.bindSlots.size()
+                                 ? texts.bindSlots[static_cast<size_t>(own)] : -1;
+            if (slot < 0 || static_cast<size_t>(slot) >= st->binds.size() || !st->binds[static_cast<size_t>(slot)]) {
+                failure = MakeError(1008);
+                break;
+            }
+            Value v;
+            failure = ReadBind(st->binds[static_cast<size_t>(slot)].get(), iter, v);
+            if (!failure) BindValue(part->vm, static_cast<int>(k) + 1, v);
+        }
+        if (failure) break;
+        const DmlTarget target = DmlTargetOf(part->text, part->lex.toks, 0, part->lex.toks.size());
+        ErrorContext ctx = ContextOf(part);
+        int64_t changes = 0;
+        if (RunDmlWithTriggers(s, part->vm, target, &ctx, failure, changes)) {
+            sqlite3_reset(part->vm);
+        } else {
+            int rc = sqlite3_step(part->vm);
+            while (rc == SQLITE_ROW) rc = sqlite3_step(part->vm);
+            if (rc != SQLITE_DONE) failure = s.MapError(rc, &ctx);
+            else changes = sqlite3_changes(s.db());
+            sqlite3_reset(part->vm);
+        }
+        if (failure) failure.offset = texts.Original(failure.offset);
+        rows += changes;
+    }
+    if (failure) s.Exec("ROLLBACK TO \"liteoci$multi\"");
+    s.Exec("RELEASE \"liteoci$multi\"");
+    return failure;
+}
+
 sword RunDml(StmtHandle* st, ErrorHandle* err, ub4 iters) {
     Session& s = *st->session;
     if (iters == 0) return Fail(err, MakeError(24333));
+    if (!st->parts.empty()) {
+        if (OraError e = s.BeginWrite()) return Fail(err, std::move(e));
+        st->rowCount = 0;
+        for (ub4 it = 0; it < iters; ++it) {
+            int64_t rows = 0;
+            if (OraError e = RunInsertParts(st, s, it, rows)) return Fail(err, std::move(e));
+            st->rowCount += static_cast<ub4>(rows);
+        }
+        st->state = StmtHandle::State::Executed;
+        return OCI_SUCCESS;
+    }
     if (OraError e = s.BeginWrite()) return Fail(err, std::move(e));
     st->rowCount = 0;
     const DmlTarget target = DmlTargetOf(st->text, st->lex.toks, 0, st->lex.toks.size());

@@ -40,6 +40,7 @@ inline constexpr int kOraNotEnoughValues = 947;       // not enough values
 inline constexpr int kOraTooManyValues = 913;         // too many values
 inline constexpr int kOraMissingOnKeyword = 969;       // missing ON keyword
 inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
+inline constexpr int kOraMissingSelect = 928;            // missing SELECT keyword
 inline constexpr int kOraOuterJoinedToEachOther = 1416;  // two tables cannot be outer-joined to each other
 inline constexpr int kOraOneOuterJoinedTable = 1468;     // a predicate may reference only one outer-joined table
 inline constexpr int kOraOuterJoinOnCorrelation = 1705;  // an outer join cannot be specified on a correlation column

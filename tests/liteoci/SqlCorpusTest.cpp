@@ -219,8 +219,25 @@ const Case kCorpus[] = {
     {"syntax", "delete from emp e where e.empno = 7369", ""},
     {"syntax", "select count(*) from emp", "7"},
     {"syntax", "rollback", ""},
-    {"syntax", "insert all into dept values (81, 'A', 'B') into dept values (82, 'C', 'D') select * from dual", "",
-     kOpen},
+    {"syntax", "insert all into dept values (81, 'A', 'B') into dept values (82, 'C', 'D') select * from dual", ""},
+    {"syntax", "select deptno, dname, loc from dept where deptno > 80 order by deptno", "81|A|B\n82|C|D"},
+    {"syntax", "create table small_emp (empno number(4), ename varchar2(10))", ""},
+    {"syntax", "create table big_emp (empno number(4), ename varchar2(10))", ""},
+    {"syntax", "insert first when sal < 1500 then into small_emp values (empno, ename) "
+               "when sal < 3000 then into big_emp (ename, empno) values (ename, empno) "
+               "else into big_emp values (empno, lower(ename)) select empno, ename, sal from emp where deptno = 10",
+     ""},
+    {"syntax", "select ename from small_emp", "MILLER"},
+    {"syntax", "select ename from big_emp order by empno", "CLARK\nking"},
+    {"syntax", "insert all when sal > 2000 then into small_emp values (empno, ename) "
+               "when sal > 1000 then into small_emp values (empno, ename) select empno, ename, sal from emp "
+               "where deptno = 10",
+     ""},
+    {"syntax", "select ename, count(*) from small_emp group by ename order by ename", "CLARK|2\nKING|2\nMILLER|2"},
+    {"syntax", "insert all into dept values (83, 'E', 'F') into dept values (10, 'G', 'H') select * from dual",
+     "ORA-00001: unique constraint (DEMO.PK_DEPT) violated"},
+    {"syntax", "select count(*) from dept where deptno = 83", "0"},
+    {"syntax", "insert all into dept values (84, 'E', 'F')", "ORA-00928: missing SELECT keyword"},
     {"syntax", "create table stamped (id number, at date default sysdate)", ""},
     {"syntax", "insert into stamped (id) values (1)", ""},
     {"syntax", "select count(*) from stamped where at is not null", "1"},
