@@ -6,6 +6,8 @@
 
 #include "Catalog.h"
 #include "OracleForms.h"
+#include "Merge.h"
+#include "MultiInsert.h"
 #include "OuterJoin.h"
 #include "ColumnRules.h"
 #include "Dictionary.h"
@@ -353,13 +355,15 @@ ColumnProbe ColumnProbeOf(Session& s) {
 
 OraError CompileSql(StmtHandle* st, Session& s);
 
-// INSERT ALL | FIRST: each single-table insert it splits into is compiled as a statement of its own.
-OraError CompileMultiInsert(StmtHandle* st, Session& s) {
-    std::vector<InsertPart> texts;
-    if (OraError e = SplitMultiInsert(st->text, st->lex.toks, texts)) return e;
+// INSERT ALL | FIRST and MERGE: each statement they split into is compiled as a statement of its own.
+OraError CompileParts(StmtHandle* st, Session& s) {
+    std::vector<StatementPart> texts;
+    const bool merge = IsWord(st->text, st->lex.toks[0], "MERGE");
+    if (OraError e = merge ? SplitMerge(st->text, st->lex.toks, texts) : SplitMultiInsert(st->text, st->lex.toks, texts))
+        return e;
     int binds = 0;
     for (const Token& t : st->lex.toks) binds += t.kind == Tok::Bind;
-    for (InsertPart& part : texts) {
+    for (StatementPart& part : texts) {
         auto child = std::make_unique<StmtHandle>();
         PrepareStatement(child.get(), part.text.data(), part.text.size());
         child->session = st->session;
@@ -377,7 +381,8 @@ OraError CompileMultiInsert(StmtHandle* st, Session& s) {
 
 OraError CompileSql(StmtHandle* st, Session& s) {
     const auto& toks = st->lex.toks;
-    if (st->cls.cls == StmtClass::Dml && IsMultiInsert(st->text, toks)) return CompileMultiInsert(st, s);
+    if (st->cls.cls == StmtClass::Dml && (IsMultiInsert(st->text, toks) || IsWord(st->text, toks[0], "MERGE")))
+        return CompileParts(st, s);
     if (st->cls.cls == StmtClass::Ddl && toks.size() > 1 && IsWord(st->text, toks[1], "SEQUENCE") &&
         (IsWord(st->text, toks[0], "CREATE") || IsWord(st->text, toks[0], "DROP")))
         return CompileSequenceDdl(st, s);
@@ -842,19 +847,26 @@ sword FetchRows(StmtHandle* st, ErrorHandle* err, ub4 nrows) {
 
 // ---- the statement classes ---------------------------------------------------------------------
 
-// The parts of a multitable insert, one iteration of its binds: all of them or, on an error, none.
-OraError RunInsertParts(StmtHandle* st, Session& s, ub4 iter, int64_t& rows) {
-    if (OraError e = s.Exec("SAVEPOINT \"liteoci$multi\"")) return e;
+// The parts of a statement, one iteration of its binds: all of them or, on an error, none.
+OraError RunStatementParts(StmtHandle* st, Session& s, ub4 iter, int64_t& rows) {
+    if (OraError e = s.Exec("SAVEPOINT \"liteoci$parts\"")) return e;
     OraError failure;
     rows = 0;
+    bool haveRemembered = false;
+    sqlite3_int64 remembered = 0;
     for (size_t p = 0; p < st->parts.size() && !failure; ++p) {
         StmtHandle* part = st->parts[p].get();
-        const InsertPart& texts = st->partTexts[p];
+        const StatementPart& texts = st->partTexts[p];
         sqlite3_reset(part->vm);
         for (size_t k = 0; k < part->translation.params.size() && !failure; ++k) {
             const int own = part->translation.params[k].index;
             const int slot = own >= 0 && static_cast<size_t>(own) < texts.bindSlots.size()
                                  ? texts.bindSlots[static_cast<size_t>(own)] : -1;
+            if (slot == StatementPart::kRemembered) {
+                if (haveRemembered) sqlite3_bind_int64(part->vm, static_cast<int>(k) + 1, remembered);
+                else sqlite3_bind_null(part->vm, static_cast<int>(k) + 1);
+                continue;
+            }
             if (slot < 0 || static_cast<size_t>(slot) >= st->binds.size() || !st->binds[static_cast<size_t>(slot)]) {
                 failure = MakeError(1008);
                 break;
@@ -864,8 +876,18 @@ OraError RunInsertParts(StmtHandle* st, Session& s, ub4 iter, int64_t& rows) {
             if (!failure) BindValue(part->vm, static_cast<int>(k) + 1, v);
         }
         if (failure) break;
-        const DmlTarget target = DmlTargetOf(part->text, part->lex.toks, 0, part->lex.toks.size());
         ErrorContext ctx = ContextOf(part);
+        if (texts.role == StatementPart::NoRow || texts.role == StatementPart::Remember) {
+            const int rc = sqlite3_step(part->vm);
+            if (rc == SQLITE_ROW && texts.role == StatementPart::NoRow) failure = MakeError(texts.error);
+            else if (rc == SQLITE_ROW && sqlite3_column_type(part->vm, 0) != SQLITE_NULL)
+                haveRemembered = true, remembered = sqlite3_column_int64(part->vm, 0);
+            else if (rc != SQLITE_ROW && rc != SQLITE_DONE) failure = s.MapError(rc, &ctx);
+            sqlite3_reset(part->vm);
+            if (failure) failure.offset = texts.Original(failure.offset);
+            continue;
+        }
+        const DmlTarget target = DmlTargetOf(part->text, part->lex.toks, 0, part->lex.toks.size());
         int64_t changes = 0;
         if (RunDmlWithTriggers(s, part->vm, target, &ctx, failure, changes)) {
             sqlite3_reset(part->vm);
@@ -877,10 +899,10 @@ OraError RunInsertParts(StmtHandle* st, Session& s, ub4 iter, int64_t& rows) {
             sqlite3_reset(part->vm);
         }
         if (failure) failure.offset = texts.Original(failure.offset);
-        rows += changes;
+        if (texts.role == StatementPart::Change) rows += changes;
     }
-    if (failure) s.Exec("ROLLBACK TO \"liteoci$multi\"");
-    s.Exec("RELEASE \"liteoci$multi\"");
+    if (failure) s.Exec("ROLLBACK TO \"liteoci$parts\"");
+    s.Exec("RELEASE \"liteoci$parts\"");
     return failure;
 }
 
@@ -892,7 +914,7 @@ sword RunDml(StmtHandle* st, ErrorHandle* err, ub4 iters) {
         st->rowCount = 0;
         for (ub4 it = 0; it < iters; ++it) {
             int64_t rows = 0;
-            if (OraError e = RunInsertParts(st, s, it, rows)) return Fail(err, std::move(e));
+            if (OraError e = RunStatementParts(st, s, it, rows)) return Fail(err, std::move(e));
             st->rowCount += static_cast<ub4>(rows);
         }
         st->state = StmtHandle::State::Executed;

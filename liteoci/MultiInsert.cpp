@@ -72,7 +72,7 @@ struct Splitter {
     }
 
     // A slice of the user's text from token a to token b (exclusive) appended to part.
-    void Append(InsertPart& part, size_t a, size_t b) const {
+    void Append(StatementPart& part, size_t a, size_t b) const {
         if (a >= b) return;
         part.slices.emplace_back(static_cast<uint32_t>(part.text.size()), toks[a].pos);
         part.text.append(text.substr(toks[a].pos, toks[b - 1].pos + toks[b - 1].len - toks[a].pos));
@@ -83,20 +83,12 @@ struct Splitter {
 
 }  // namespace
 
-int InsertPart::Original(int offset) const {
-    if (offset < 0 || slices.empty()) return offset;
-    size_t k = 0;
-    for (size_t i = 0; i < slices.size() && slices[i].first <= static_cast<uint32_t>(offset); ++i) k = i;
-    const int within = offset - static_cast<int>(slices[k].first);
-    return static_cast<int>(slices[k].second) + (within > 0 ? within : 0);
-}
-
 bool IsMultiInsert(std::string_view text, const std::vector<Token>& toks) {
     return toks.size() > 1 && IsWord(text, toks[0], "INSERT") &&
            (IsWord(text, toks[1], "ALL") || IsWord(text, toks[1], "FIRST"));
 }
 
-OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks, std::vector<InsertPart>& parts) {
+OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks, std::vector<StatementPart>& parts) {
     Splitter sp{text, toks, toks.size(), MatchParens(text, toks, 0, toks.size()), std::vector<int>(toks.size(), -1)};
     int binds = 0;
     for (size_t i = 0; i < toks.size(); ++i)
@@ -140,7 +132,7 @@ OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks,
 
     // "CASE WHEN (c1) THEN 1 WHEN (c2) THEN 1 ELSE 0 END = 0" over the WHEN conditions before group `upTo`:
     // true when none of them is true (a condition that is NULL is not true)
-    auto noneTrue = [&](InsertPart& part, size_t upTo) {
+    auto noneTrue = [&](StatementPart& part, size_t upTo) {
         part.text += "CASE";
         for (size_t g = 0; g < upTo; ++g) {
             if (groups[g].otherwise) continue;
@@ -152,7 +144,7 @@ OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks,
     };
     for (size_t g = 0; g < groups.size(); ++g) {
         for (const Into& into : groups[g].intos) {
-            InsertPart part;
+            StatementPart part;
             part.text = "INSERT INTO ";
             sp.Append(part, into.tableB, into.tableE);
             if (into.colsB != SIZE_MAX) {

@@ -12,29 +12,22 @@
 #ifndef LITEOCI_MULTIINSERT_H
 #define LITEOCI_MULTIINSERT_H
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "Errors.h"
 #include "Lexer.h"
+#include "StatementParts.h"
 
 namespace liteoci {
 
-struct InsertPart {
-    std::string text;                                   // INSERT INTO ... SELECT ..., Oracle's SQL
-    std::vector<std::pair<uint32_t, uint32_t>> slices;  // (offset in text, offset in the user's text)
-    std::vector<int> bindSlots;                         // the user's bind position of each placeholder of text
-    // The offset in the user's text of an offset in text.
-    int Original(int offset) const;
-};
 
 // Whether the statement is a multitable insert.
 bool IsMultiInsert(std::string_view text, const std::vector<Token>& toks);
 
 // The single-table inserts of the multitable insert in toks; Oracle's syntax errors otherwise.
-OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks, std::vector<InsertPart>& parts);
+OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks, std::vector<StatementPart>& parts);
 
 }  // namespace liteoci
 

@@ -47,6 +47,8 @@ inline constexpr int kOraOuterJoinOnCorrelation = 1705;  // an outer join cannot
 inline constexpr int kOraOuterJoinInOrIn = 1719;         // outer join operator (+) not allowed in operand of OR or IN
 inline constexpr int kOraOuterJoinToSubquery = 1799;     // a column may not be outer-joined to a subquery
 inline constexpr int kOraOldOuterJoinWithAnsi = 25156;   // old style outer join (+) cannot be used with ANSI joins
+inline constexpr int kOraUnstableRows = 30926;           // unable to get a stable set of rows in the source tables
+inline constexpr int kOraOnColumnUpdated = 38104;        // Columns referenced in the ON Clause cannot be updated: %s
 inline constexpr int kOraOuterJoinNotAllowed = 30563;    // outer join operator (+) is not allowed here
 
 // OCI_ATTR_STMT_TYPE of the DML statements.

@@ -265,7 +265,26 @@ const Case kCorpus[] = {
     {"syntax", "select table_name from user_tables where table_name like 'STAMP%'", "STAMPS"},
     {"syntax", "merge into dept d using (select 10 deptno, 'ACCT' dname from dual) s on (d.deptno = s.deptno) "
                "when matched then update set d.dname = s.dname",
-     "", kOpen},
+     ""},
+    {"syntax", "select dname from dept where deptno = 10", "ACCT"},
+    {"syntax", "create table bonuses (employee_id number, bonus number default 100)", ""},
+    {"syntax", "insert into bonuses (employee_id) select empno from emp where job = 'MANAGER'", ""},
+    {"syntax", "merge into bonuses d using (select empno, sal, deptno from emp where deptno = 30) s "
+               "on (d.employee_id = s.empno) when matched then update set d.bonus = d.bonus + s.sal * .01 "
+               "delete where (s.sal > 2000) when not matched then insert (d.employee_id, d.bonus) "
+               "values (s.empno, s.sal * .01) where (s.sal <= 1500)",
+     ""},
+    {"syntax", "select employee_id, bonus from bonuses order by employee_id", "7521|12.5\n7566|100\n7782|100"},
+    {"syntax", "merge into bonuses b using emp e on (b.employee_id = e.empno) "
+               "when matched then update set b.bonus = e.sal where e.job = 'MANAGER'",
+     ""},
+    {"syntax", "select employee_id, bonus from bonuses order by employee_id", "7521|12.5\n7566|2975\n7782|2450"},
+    {"syntax", "merge into bonuses b using emp e on (b.employee_id = e.empno) "
+               "when matched then update set b.employee_id = e.empno + 1",
+     "ORA-38104: Columns referenced in the ON Clause cannot be updated: \"B\".\"EMPLOYEE_ID\""},
+    {"syntax", "merge into bonuses b using emp e on (b.employee_id = 7566) "
+               "when matched then update set b.bonus = e.sal",
+     "ORA-30926: unable to get a stable set of rows in the source tables"},
 
     // ---- functions (SQL Language Reference: the functions' own examples) -----------------------
     {"functions", "select replace('JACK and JUE', 'J', 'BL') from dual", "BLACK and BLUE"},
