@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "AlterModify.h"
 #include "Catalog.h"
 #include "OracleForms.h"
 #include "Merge.h"
@@ -383,6 +384,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     const auto& toks = st->lex.toks;
     if (st->cls.cls == StmtClass::Dml && (IsMultiInsert(st->text, toks) || IsWord(st->text, toks[0], "MERGE")))
         return CompileParts(st, s);
+    if (st->cls.cls == StmtClass::Ddl && IsAlterModify(st->text, toks)) return {};  // runs on its own: AlterModify.h
     if (st->cls.cls == StmtClass::Ddl && toks.size() > 1 && IsWord(st->text, toks[1], "SEQUENCE") &&
         (IsWord(st->text, toks[0], "CREATE") || IsWord(st->text, toks[0], "DROP")))
         return CompileSequenceDdl(st, s);
@@ -1018,6 +1020,13 @@ OraError ReplaceView(StmtHandle* st, Session& s) {
 sword RunDdl(StmtHandle* st, ErrorHandle* err) {
     Session& s = *st->session;
     if (OraError e = s.Commit()) return Fail(err, std::move(e));
+    if (IsAlterModify(st->text, st->lex.toks)) {
+        if (OraError e = AlterModify(s, st->text, st->lex.toks)) return Fail(err, std::move(e));
+        NoteDdl(s, st->text, st->lex.toks);
+        st->rowCount = 0;
+        st->state = StmtHandle::State::Executed;
+        return OCI_SUCCESS;
+    }
     if (!st->translation.replaceView.empty()) {
         if (OraError e = ReplaceView(st, s)) return Fail(err, std::move(e));
         NoteDdl(s, st->text, st->lex.toks);
