@@ -191,7 +191,7 @@ struct Typer {
 void Describe(StmtHandle* st) {
     st->columns.clear();
     st->params.clear();
-    int n = sqlite3_column_count(st->vm);
+    int n = sqlite3_column_count(st->vm) - st->translation.hiddenColumns;
     const auto& items = st->translation.items;
     size_t stars = 0;
     for (const auto& it : items) stars += it.star;
@@ -449,6 +449,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
                        ? TranslateHierarchicalInsert(text, toks, b, insertQuery, e, opt, resolver, tmp)
                        : TranslateWithOuterJoins(text, toks, b, e, opt, ColumnProbeOf(s), resolver, tmp);
     if (err) return err;
+    tmp.hiddenColumns = opt.hiddenColumns;
     if (b > 0) {
         for (auto& m : tmp.map) m.first += static_cast<uint32_t>(prefix.size());
         tmp.sql = prefix + tmp.sql;

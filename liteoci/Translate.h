@@ -58,6 +58,7 @@ struct Translation {
     std::vector<std::pair<std::string, std::string>> tables;  // (alias or name, table) of its FROM
     bool forUpdate = false;
     std::string replaceView;  // CREATE OR REPLACE VIEW of an existing view: dropped when the statement runs
+    int hiddenColumns = 0;    // the last columns of the query that the user does not see
 
     // Offset in the user's text of the token at `sqlOffset` of the rewritten text.
     int MapOffset(int sqlOffset) const;
@@ -76,6 +77,7 @@ struct TranslateOptions {
     std::vector<Substitution> substitutions;
     std::vector<std::pair<size_t, std::string>> appends;  // (token, text emitted after it)
     const std::atomic<bool>* cancel = nullptr;  // a break of the session: translation stops with ORA-01013
+    int hiddenColumns = 0;    // set by rewrites that add columns of their own after the query's (RowLimit.h)
 };
 
 // How deep parentheses and CASE expressions may nest in one statement. Deeper nesting would take the
