@@ -24,6 +24,7 @@ struct Limits {
 
     // From k to the first ROW[S] (or PERCENT) at k's depth.
     size_t ExprEnd(size_t k, bool percent) const {
+        if (k >= e) return e;
         const int d = depth[k - b];
         for (; k < e; ++k) {
             if (depth[k - b] < d) return e;
