@@ -100,6 +100,12 @@ TEST_F(SyntaxTest, MultitableInsertCountsTheRowsOfAllTablesAndTakesPlaceholders)
     EXPECT_EQ(Changed("insert all into lo values (empno, ename) into tiny values (ename) select empno, ename from emp"), -1);
     EXPECT_EQ(last_.substr(0, 10), "ORA-12899:");
     EXPECT_EQ(Scalar(c_, "select count(*) from lo"), "5");
+    // an error in one INTO clause points into the statement as written
+    const std::string bad = "insert all into lo values (1, 'a') into hi values (2, nosuch) select * from dual";
+    Stmt s(c_, bad);
+    EXPECT_NE(s.Execute(), OCI_SUCCESS);
+    EXPECT_EQ(s.LastError().text.substr(0, 10), "ORA-00904:");
+    EXPECT_EQ(s.ParseErrorOffset(), bad.find("nosuch"));
 }
 
 TEST_F(SyntaxTest, MergeCountsRowsMergedAndFiresTheTriggersOfItsParts) {
