@@ -368,7 +368,7 @@ OraError CompileParts(StmtHandle* st, Session& s) {
         auto child = std::make_unique<StmtHandle>();
         PrepareStatement(child.get(), part.text.data(), part.text.size());
         child->session = st->session;
-        OraError e = child->lex.error ? child->lex.error : CompileSql(child.get(), s);
+        OraError e = child->lex.error ? child->lex.error : part.deferred ? OraError{} : CompileSql(child.get(), s);
         if (e) {
             e.offset = part.Original(e.offset);
             return e;
@@ -860,6 +860,14 @@ OraError RunStatementParts(StmtHandle* st, Session& s, ub4 iter, int64_t& rows) 
     for (size_t p = 0; p < st->parts.size() && !failure; ++p) {
         StmtHandle* part = st->parts[p].get();
         const StatementPart& texts = st->partTexts[p];
+        if (!part->vm) {
+            failure = CompileSql(part, s);
+            if (!failure && !part->vm) failure = MakeError(kOraInvalidSql);
+            if (failure) {
+                failure.offset = texts.Original(failure.offset);
+                break;
+            }
+        }
         sqlite3_reset(part->vm);
         for (size_t k = 0; k < part->translation.params.size() && !failure; ++k) {
             const int own = part->translation.params[k].index;

@@ -129,6 +129,26 @@ OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks,
     }
     if (!sp.Query(k)) return MakeErrorAt(sp.At(k), kOraMissingSelect);
     const size_t subB = k;
+    // A subquery that reads a table the statement inserts into must see it as it was before the
+    // statement: its rows are taken once into a table of the session's own, which the inserts read.
+    bool readsTarget = false;
+    {
+        std::vector<std::string> targets;
+        for (const Group& g : groups)
+            for (const Into& into : g.intos) targets.push_back(IdentName(text, toks[into.tableE - 1]));
+        for (size_t i = subB; i < sp.e && !readsTarget; ++i)
+            if (IsName(toks[i]))
+                for (const std::string& t : targets) readsTarget = readsTarget || IdentName(text, toks[i]) == t;
+    }
+    constexpr const char* kRows = "temp.\"liteoci rows\"";
+    if (readsTarget) {
+        StatementPart take;
+        take.role = StatementPart::Uncounted;
+        take.text = std::string("CREATE TABLE ") + kRows + " AS SELECT * FROM (";
+        sp.Append(take, subB, sp.e);
+        take.text += ")";
+        parts.push_back(std::move(take));
+    }
 
     // "CASE WHEN (c1) THEN 1 WHEN (c2) THEN 1 ELSE 0 END = 0" over the WHEN conditions before group `upTo`:
     // true when none of them is true (a condition that is NULL is not true)
@@ -154,9 +174,14 @@ OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks,
             part.text += " SELECT ";
             if (into.valsB != SIZE_MAX) sp.Append(part, into.valsB, into.valsE);
             else part.text += '*';
-            part.text += " FROM (";
-            sp.Append(part, subB, sp.e);
-            part.text += ")";
+            if (readsTarget) {
+                part.text += std::string(" FROM ") + kRows;
+                part.deferred = true;
+            } else {
+                part.text += " FROM (";
+                sp.Append(part, subB, sp.e);
+                part.text += ")";
+            }
             const Group& grp = groups[g];
             if (grp.otherwise) {
                 part.text += " WHERE ";
@@ -172,6 +197,13 @@ OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks,
             }
             parts.push_back(std::move(part));
         }
+    }
+    if (readsTarget) {
+        StatementPart drop;
+        drop.role = StatementPart::Uncounted;
+        drop.deferred = true;
+        drop.text = std::string("DROP TABLE ") + kRows;
+        parts.push_back(std::move(drop));
     }
     return {};
 }

@@ -20,6 +20,7 @@ struct StatementPart {
     };
     Role role = Change;
     int error = 0;
+    bool deferred = false;  // compiled when it first runs: it reads a table an earlier part makes
     std::string text;                                   // Oracle's SQL
     std::vector<std::pair<uint32_t, uint32_t>> slices;  // (offset in text, offset in the user's text)
     std::vector<int> bindSlots;                         // per placeholder of text: the user's bind position

@@ -100,6 +100,18 @@ TEST_F(SyntaxTest, MultitableInsertCountsTheRowsOfAllTablesAndTakesPlaceholders)
     EXPECT_EQ(Changed("insert all into lo values (empno, ename) into tiny values (ename) select empno, ename from emp"), -1);
     EXPECT_EQ(last_.substr(0, 10), "ORA-12899:");
     EXPECT_EQ(Scalar(c_, "select count(*) from lo"), "5");
+    // a subquery reading a table it inserts into sees the rows from before the statement, every time it runs
+    Run("create table seq (n number)");
+    Run("insert into seq values (1)");
+    {
+        Stmt twice(c_, "insert all into seq values (n + 1) into seq values (n + 2) select n from seq");
+        ASSERT_EQ(twice.Execute(), OCI_SUCCESS) << twice.LastError().text;
+        EXPECT_EQ(twice.RowCount(), 2u);
+        ASSERT_EQ(twice.Execute(), OCI_SUCCESS) << twice.LastError().text;
+        EXPECT_EQ(twice.RowCount(), 6u);
+    }
+    EXPECT_EQ(Query(c_, "select n, count(*) from seq group by n order by n"),
+              (Rows{{"1", "1"}, {"2", "2"}, {"3", "3"}, {"4", "2"}, {"5", "1"}}));
     // an error in one INTO clause points into the statement as written
     const std::string bad = "insert all into lo values (1, 'a') into hi values (2, nosuch) select * from dual";
     Stmt s(c_, bad);
