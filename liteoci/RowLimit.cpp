@@ -65,7 +65,7 @@ struct Limits {
                 else if (W(tail + 1, "WITH") && W(tail + 2, "TIES")) ties = true, end = tail + 3;
                 else continue;
             }
-            if (!(percent || ties) || !Wrap(offset, offsetRows, fetch, countEnd, tail, end, percent, ties))
+            if (!(percent || ties) || !Wrap(offset, offsetRows, fetch, countEnd, end, percent, ties))
                 Limit(offset, offsetRows, fetch, countEnd, end);
             i = end - 1;
         }
@@ -87,8 +87,7 @@ struct Limits {
     }
 
     // SELECT * FROM (query with its numbers) WHERE ...; false when the query is not one this can wrap
-    bool Wrap(size_t offset, size_t offsetRows, size_t fetch, size_t countEnd, size_t tail, size_t end, bool percent,
-              bool ties) {
+    bool Wrap(size_t offset, size_t offsetRows, size_t fetch, size_t countEnd, size_t end, bool percent, bool ties) {
         const size_t at = offset != SIZE_MAX ? offset : fetch;
         if (!options.query || depth[at - b] != 0) return false;
         std::string m = "0";
@@ -133,7 +132,6 @@ struct Limits {
             subs.push_back({fetch, fetch + 2, head});
             subs.push_back({countEnd, end, std::string(kCountClose) + " ORDER BY \"liteoci$n\""});
         }
-        (void)tail;
         options.hiddenColumns = hidden;
         return true;
     }
