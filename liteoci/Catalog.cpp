@@ -100,9 +100,12 @@ struct ConstraintParser {
     }
 
     // PRIMARY KEY (..), UNIQUE (..), FOREIGN KEY (..) REFERENCES .., CHECK (..) at k.
-    void TableConstraint(size_t k, size_t end, const std::string& name) {
+    void TableConstraint(size_t k, size_t first, size_t end, const std::string& name) {
         ConstraintDef c;
         c.name = name;
+        c.tableLevel = true;
+        c.from = lx.toks[first].pos;
+        c.to = lx.toks[end - 1].pos + lx.toks[end - 1].len;
         if (W(k, "PRIMARY") && W(k + 1, "KEY")) {
             c.type = 'P', k += 2;
             c.columns = NameList(k);
@@ -123,13 +126,13 @@ struct ConstraintParser {
         } else {
             return;
         }
-        (void)end;
         out.push_back(std::move(c));
     }
 
     void ColumnDef(size_t s, size_t end) {
         const std::string col = IdentName(sql, lx.toks[s]);
         std::string pending;
+        size_t pendingFrom = s;
         for (size_t k = s + 1; k < end;) {
             if (O(k, "(") && match[k] != SIZE_MAX) {
                 k = match[k] + 1;
@@ -140,9 +143,11 @@ struct ConstraintParser {
             c.columns = {col};
             if (W(k, "CONSTRAINT") && k + 1 < end) {
                 pending = IdentName(sql, lx.toks[k + 1]);
+                pendingFrom = k;
                 k += 2;
                 continue;
             }
+            const size_t first = pending.empty() ? k : pendingFrom;
             if (W(k, "PRIMARY") && W(k + 1, "KEY")) {
                 c.type = 'P', k += 2;
             } else if (W(k, "UNIQUE")) {
@@ -164,7 +169,11 @@ struct ConstraintParser {
                 ++k;
                 continue;
             }
+            const bool internal = pending.rfind("liteoci$", 0) == 0;  // NOT NULL of a key's column
             pending.clear();
+            if (internal) continue;
+            c.from = lx.toks[first].pos;
+            c.to = lx.toks[k - 1].pos + lx.toks[k - 1].len;
             out.push_back(std::move(c));
         }
     }
@@ -195,8 +204,8 @@ struct ConstraintParser {
         for (auto [b, e] : items)
             if (!tableLevel(b) && IsName(t[b])) tableColumns.push_back(IdentName(sql, t[b]));
         for (auto [b, e] : items) {
-            if (W(b, "CONSTRAINT") && b + 2 < e) TableConstraint(b + 2, e, IdentName(sql, t[b + 1]));
-            else if (tableLevel(b)) TableConstraint(b, e, "");
+            if (W(b, "CONSTRAINT") && b + 2 < e) TableConstraint(b + 2, b, e, IdentName(sql, t[b + 1]));
+            else if (tableLevel(b)) TableConstraint(b, b, e, "");
             else if (IsName(t[b])) ColumnDef(b, e);
         }
         // Oracle names the constraints the text leaves unnamed SYS_Cnnnnnnn.
@@ -379,12 +388,25 @@ OraError CreateCatalogViews(Session& s) {
         "'VALID' AS STATUS, 10 AS PCT_FREE, 'YES' AS LOGGING, NULL AS NUM_ROWS, NULL AS BLOCKS, "
         "NULL AS AVG_ROW_LEN, NULL AS LAST_ANALYZED, 'NO' AS PARTITIONED, 'N' AS TEMPORARY, 'NO' AS NESTED, "
         "'NO' AS DROPPED, 'NO' AS READ_ONLY FROM " + master + "WHERE m.type = 'table' AND" + mine;
+    // An identity column's default names its sequence and its kind: LITEOCI_NEXTVAL('ISEQ$$_n', 'kind').
+    const std::string isIdentity = "coalesce(c.dflt_value LIKE '%LITEOCI_NEXTVAL(''ISEQ$$%', 0)";
+    const std::string seqAt = "instr(c.dflt_value, 'ISEQ$$_')";
+    const std::string sequence = "substr(c.dflt_value, " + seqAt + ", instr(substr(c.dflt_value, " + seqAt + "), '''') - 1)";
+    const std::string kindAt = "(" + seqAt + " + length(" + sequence + ") + 4)";
+    const std::string kind = "substr(c.dflt_value, " + kindAt + ", instr(substr(c.dflt_value, " + kindAt + "), '''') - 1)";
     const std::string columns =
         " m.name AS TABLE_NAME, c.name AS COLUMN_NAME, LITEOCI_TYPE(c.type, 0) AS DATA_TYPE, "
         "LITEOCI_TYPE(c.type, 1) AS DATA_LENGTH, LITEOCI_TYPE(c.type, 2) AS DATA_PRECISION, "
         "LITEOCI_TYPE(c.type, 3) AS DATA_SCALE, CASE WHEN c.\"notnull\" OR c.pk > 0 THEN 'N' ELSE 'Y' END AS NULLABLE, "
-        "c.cid + 1 AS COLUMN_ID, c.dflt_value AS DATA_DEFAULT, LITEOCI_TYPE(c.type, 4) AS CHAR_LENGTH "
+        "c.cid + 1 AS COLUMN_ID, CASE WHEN " + isIdentity + " THEN '\"' || " + owner + " || '\".\"' || " + sequence +
+        " || '\".nextval' ELSE c.dflt_value END AS DATA_DEFAULT, LITEOCI_TYPE(c.type, 4) AS CHAR_LENGTH, "
+        "CASE WHEN " + isIdentity + " THEN 'YES' ELSE 'NO' END AS IDENTITY_COLUMN "
         "FROM " + master + ", pragma_table_info(m.name) c WHERE m.type IN ('table', 'view') AND" + mine;
+    const std::string identityCols =
+        " m.name AS TABLE_NAME, c.name AS COLUMN_NAME, CASE WHEN " + kind + " = 'ALWAYS' THEN 'ALWAYS' ELSE "
+        "'BY DEFAULT' END AS GENERATION_TYPE, " + sequence + " AS SEQUENCE_NAME "
+        "FROM " + master + ", pragma_table_info(m.name) c WHERE m.type = 'table' AND " +
+        isIdentity + " AND" + mine;
     // the index of a primary or unique key carries the constraint's name
     const std::string indexes =
         " x.* FROM (SELECT m.name AS INDEX_NAME, 'NORMAL' AS INDEX_TYPE, " + owner + " AS TABLE_OWNER, m.tbl_name AS TABLE_NAME, "
@@ -454,6 +476,7 @@ OraError CreateCatalogViews(Session& s) {
         };
         view("TABLES", tables);
         view("TAB_COLUMNS", columns);
+        view("TAB_IDENTITY_COLS", identityCols);
         view("INDEXES", indexes);
         view("IND_COLUMNS", indColumns);
         view("CONSTRAINTS", constraints);

@@ -33,6 +33,10 @@ struct ConstraintDef {
     std::vector<std::string> refColumns;
     std::string condition;    // C: the condition as the text has it
     std::string deleteRule = "NO ACTION";
+    // Where the text declares it: [from, to) in bytes, a leading CONSTRAINT name included; a
+    // constraint of the table's own (not inside a column's definition) is a whole item of the list.
+    size_t from = 0, to = 0;
+    bool tableLevel = false;
 };
 
 // The constraints declared by `sql` (a CREATE TABLE text as SQLite keeps it). `id` makes the names of

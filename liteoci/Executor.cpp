@@ -1,6 +1,8 @@
 #include "Executor.h"
 
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cmath>
 #include <cstring>
 
@@ -11,6 +13,11 @@
 #include "MultiInsert.h"
 #include "OuterJoin.h"
 #include "ColumnRules.h"
+#include "TableChange.h"
+#include "WithinGroup.h"
+#include "SchemaNames.h"
+#include "Identity.h"
+#include "CreateAs.h"
 #include "Dictionary.h"
 #include "Explain.h"
 #include "Hierarchy.h"
@@ -346,6 +353,8 @@ bool ViewExists(Session& s, const std::string& name) {
     return found;
 }
 
+OraError Compile(StmtHandle* st, const std::shared_ptr<Session>& s);
+
 // Whether a table of the session's database has a column: for the outer joins of unqualified columns.
 ColumnProbe ColumnProbeOf(Session& s) {
     return [&s](const std::string& table, const std::string& column) {
@@ -388,6 +397,21 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     if (st->cls.cls == StmtClass::Ddl && toks.size() > 1 && IsWord(st->text, toks[1], "SEQUENCE") &&
         (IsWord(st->text, toks[0], "CREATE") || IsWord(st->text, toks[0], "DROP")))
         return CompileSequenceDdl(st, s);
+    if (st->cls.cls == StmtClass::Ddl && IsTableChange(st->text, toks))
+        return CompileTableChange(st->text, toks, s, st->translation.tableChange);
+    if (const size_t as = st->cls.cls == StmtClass::Ddl ? CreateAsQuery(st->text, toks) : 0) {
+        // the query, described as a statement of its own, gives the new columns their types
+        const bool paren = IsOp(st->text, toks[as + 1], "(") && IsOp(st->text, toks.back(), ")");
+        const size_t at = toks[as + (paren ? 2 : 1)].pos;
+        const size_t end = paren ? toks.back().pos : st->text.size();
+        StmtHandle query;
+        PrepareStatement(&query, st->text.data() + at, end - at);
+        if (OraError e = Compile(&query, st->session)) {
+            if (e.offset >= 0) e.offset += static_cast<int>(at);
+            return e;
+        }
+        return CompileCreateAs(st->text, toks, as, query.columns, st->translation.createAs);
+    }
     std::string_view text = st->text;
     size_t b = 0, e = toks.size();
     std::string prefix;
@@ -396,6 +420,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     opt.cancel = s.cancelFlag();
     auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(text, toks[i], word); };
     std::string replaceView;
+    std::shared_ptr<const IdentityPlan> identity;
     if (st->cls.cls == StmtClass::Ddl && w(0, "CREATE") && w(1, "OR") && w(2, "REPLACE")) {
         // SQLite has no OR REPLACE (nor FORCE) for views: the old view is dropped when this runs
         size_t v = 3;
@@ -411,6 +436,8 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     if (st->cls.cls == StmtClass::Ddl) {
         std::string table;
         opt.appends = ColumnChecks(ColumnRulesOf(text, toks, table), table);
+        for (auto& a : PrimaryKeyNotNull(text, toks)) opt.appends.push_back(std::move(a));
+        if (OraError e = PlanIdentities(s, text, toks, opt, identity)) return e;
         if (w(0, "TRUNCATE")) {
             if (!w(1, "TABLE")) return MakeErrorAt(toks.size() > 1 ? static_cast<int>(toks[1].pos) : 0, 900);
             prefix = "DELETE FROM ";
@@ -438,7 +465,9 @@ OraError CompileSql(StmtHandle* st, Session& s) {
         opt.substitutions.push_back({i, p + 3, sqlName});
         i = p + 2;
     }
+    DropSchemaNames(s, text, toks, b, e, opt);
     RewriteOracleForms(text, toks, b, e, opt);
+    RewriteGroupForms(text, toks, b, e, opt);
     PositionalResolver resolver;
     if (b > 0) st->translation.sql = prefix;
     Translation tmp;
@@ -450,6 +479,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
                        : TranslateWithOuterJoins(text, toks, b, e, opt, ColumnProbeOf(s), resolver, tmp);
     if (err) return err;
     tmp.hiddenColumns = opt.hiddenColumns;
+    FinishGroupForms(tmp);
     if (b > 0) {
         for (auto& m : tmp.map) m.first += static_cast<uint32_t>(prefix.size());
         tmp.sql = prefix + tmp.sql;
@@ -472,6 +502,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
         t2.map.insert(t2.map.end(), t3.map.begin(), t3.map.end());
         tmp = std::move(t2);
     }
+    tmp.identity = std::move(identity);
     st->translation = std::move(tmp);
     st->placeholderCount = resolver.count();
     if (!replaceView.empty() && ViewExists(s, replaceView)) {
@@ -868,14 +899,26 @@ OraError RunStatementParts(StmtHandle* st, Session& s, ub4 iter, int64_t& rows) 
                 break;
             }
         }
-        sqlite3_reset(part->vm);
+        // the rows of a query taken into the session's table of rows, for the parts after it
+        sqlite3_stmt* vm = part->vm;
+        sqlite3_stmt* take = nullptr;
+        if (texts.role == StatementPart::Materialize) {
+            const std::string sql = "CREATE TEMP TABLE \"liteoci rows\" AS " + part->translation.sql;
+            if (sqlite3_prepare_v2(s.db(), sql.c_str(), -1, &take, nullptr) != SQLITE_OK) {
+                failure = s.MapError(sqlite3_errcode(s.db()));
+                sqlite3_finalize(take);
+                break;
+            }
+            vm = take;
+        }
+        sqlite3_reset(vm);
         for (size_t k = 0; k < part->translation.params.size() && !failure; ++k) {
             const int own = part->translation.params[k].index;
             const int slot = own >= 0 && static_cast<size_t>(own) < texts.bindSlots.size()
                                  ? texts.bindSlots[static_cast<size_t>(own)] : -1;
             if (slot == StatementPart::kRemembered) {
-                if (haveRemembered) sqlite3_bind_int64(part->vm, static_cast<int>(k) + 1, remembered);
-                else sqlite3_bind_null(part->vm, static_cast<int>(k) + 1);
+                if (haveRemembered) sqlite3_bind_int64(vm, static_cast<int>(k) + 1, remembered);
+                else sqlite3_bind_null(vm, static_cast<int>(k) + 1);
                 continue;
             }
             if (slot < 0 || static_cast<size_t>(slot) >= st->binds.size() || !st->binds[static_cast<size_t>(slot)]) {
@@ -884,10 +927,19 @@ OraError RunStatementParts(StmtHandle* st, Session& s, ub4 iter, int64_t& rows) 
             }
             Value v;
             failure = ReadBind(st->binds[static_cast<size_t>(slot)].get(), iter, v);
-            if (!failure) BindValue(part->vm, static_cast<int>(k) + 1, v);
+            if (!failure) BindValue(vm, static_cast<int>(k) + 1, v);
+        }
+        ErrorContext ctx = ContextOf(part);
+        if (take) {
+            if (!failure) {
+                const int rc = sqlite3_step(take);
+                if (rc != SQLITE_DONE) failure = s.MapError(rc, &ctx);
+            }
+            sqlite3_finalize(take);
+            if (failure) failure.offset = texts.Original(failure.offset);
+            continue;
         }
         if (failure) break;
-        ErrorContext ctx = ContextOf(part);
         if (texts.role == StatementPart::NoRow || texts.role == StatementPart::Remember) {
             const int rc = sqlite3_step(part->vm);
             if (rc == SQLITE_ROW && texts.role == StatementPart::NoRow) failure = MakeError(texts.error);
@@ -1036,6 +1088,21 @@ sword RunDdl(StmtHandle* st, ErrorHandle* err) {
         st->state = StmtHandle::State::Executed;
         return OCI_SUCCESS;
     }
+    if (st->translation.createAs) {
+        long long rows = 0;
+        if (OraError e = RunCreateAs(s, *st->translation.createAs, rows)) return Fail(err, std::move(e));
+        NoteDdl(s, st->text, st->lex.toks);
+        st->rowCount = static_cast<ub4>(rows);
+        st->state = StmtHandle::State::Executed;
+        return OCI_SUCCESS;
+    }
+    if (st->translation.tableChange) {
+        if (OraError e = RunTableChange(s, *st->translation.tableChange)) return Fail(err, std::move(e));
+        NoteDdl(s, st->text, st->lex.toks);
+        st->rowCount = 0;
+        st->state = StmtHandle::State::Executed;
+        return OCI_SUCCESS;
+    }
     if (!st->translation.replaceView.empty()) {
         if (OraError e = ReplaceView(st, s)) return Fail(err, std::move(e));
         NoteDdl(s, st->text, st->lex.toks);
@@ -1066,9 +1133,29 @@ sword RunDdl(StmtHandle* st, ErrorHandle* err) {
         std::string table;
         const std::vector<ColumnRule> rules = ColumnRulesOf(st->text, st->lex.toks, table);
         if (!rules.empty()) CreateRoundingTrigger(s, table, rules);
+        if (st->translation.identity)
+            if (OraError e = CreateIdentities(s, *st->translation.identity)) {
+                s.Exec(("DROP TABLE \"" + st->translation.identity->table + "\"").c_str());
+                return Fail(err, std::move(e));
+            }
+    } else if (IsWord(st->text, st->lex.toks[0], "ALTER")) {
+        std::string table;
+        if (!ColumnRulesOf(st->text, st->lex.toks, table).empty()) RefreshRoundingTrigger(s, table);
+    }
+    const auto& toks = st->lex.toks;
+    // RENAME a TO b and ALTER TABLE a RENAME TO b
+    {
+        auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(st->text, toks[i], word); };
+        size_t a = SIZE_MAX;
+        if (w(0, "RENAME")) a = 1;
+        else if (w(0, "ALTER") && w(1, "TABLE")) a = toks.size() > 4 && IsOp(st->text, toks[3], ".") ? 4 : 2;
+        if (a != SIZE_MAX && w(a + 1 + (w(0, "ALTER") ? 1 : 0), "TO") && (w(0, "RENAME") || w(a + 1, "RENAME"))) {
+            const size_t to = a + (w(0, "ALTER") ? 3 : 2);
+            if (to < toks.size())
+                RenameInColumnChecks(s, IdentName(st->text, toks[a]), IdentName(st->text, toks[to]));
+        }
     }
     // a dropped table takes its triggers with it
-    const auto& toks = st->lex.toks;
     if (toks.size() > 2 && IsWord(st->text, toks[0], "DROP") && IsWord(st->text, toks[1], "TABLE")) {
         size_t k = toks.size() > 4 && IsOp(st->text, toks[3], ".") ? 4 : 2;
         ForgetTableTriggers(s, Upper(IdentName(st->text, toks[k])));

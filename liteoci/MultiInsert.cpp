@@ -143,8 +143,8 @@ OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks,
     constexpr const char* kRows = "temp.\"liteoci rows\"";
     if (readsTarget) {
         StatementPart take;
-        take.role = StatementPart::Uncounted;
-        take.text = std::string("CREATE TABLE ") + kRows + " AS SELECT * FROM (";
+        take.role = StatementPart::Materialize;
+        take.text = "SELECT * FROM (";
         sp.Append(take, subB, sp.e);
         take.text += ")";
         parts.push_back(std::move(take));

@@ -54,6 +54,8 @@ struct Forms {
 
     // UPDATE t e SET e.c = ..., DELETE [FROM] t e WHERE ...
     void DmlAlias() {
+        // DELETE t: SQLite wants the FROM that Oracle lets one leave out
+        if (W(b, "DELETE") && !W(b + 1, "FROM") && b + 1 < e && IsName(toks[b + 1])) options.appends.emplace_back(b, " FROM");
         size_t t = SIZE_MAX;
         if (W(b, "UPDATE")) t = b + 1;
         else if (W(b, "DELETE")) t = W(b + 1, "FROM") ? b + 2 : b + 1;
@@ -75,6 +77,49 @@ struct Forms {
             const bool target = (O(k - 1, ",") || W(k - 1, "SET") || (O(k - 1, "(") && depth == 1 && W(set, "SET"))) &&
                                 IsName(toks[k]) && IdentName(text, toks[k]) == alias && O(k + 1, ".");
             if (target) options.substitutions.push_back({k, k + 2, ""});
+        }
+    }
+
+    // CAST(x AS CHAR(n)) and NCHAR(n): SQLite's CAST keeps the text as it is, Oracle pads it with blanks.
+    void CastToChar() {
+        for (size_t i = b; i + 1 < e; ++i) {
+            if (!W(i, "CAST") || !O(i + 1, "(") || match[i + 1] == SIZE_MAX) continue;
+            const size_t close = match[i + 1];
+            size_t as = SIZE_MAX;
+            for (size_t k = i + 2; k < close; ++k) {
+                if (O(k, "(") && match[k] != SIZE_MAX) k = match[k];
+                else if (W(k, "AS")) as = k;
+            }
+            const size_t t = as + 1;
+            if (as != SIZE_MAX && (W(t, "NUMBER") || W(t, "NUMERIC") || W(t, "DECIMAL") || W(t, "INTEGER") || W(t, "INT"))) {
+                // CAST(x AS NUMBER[(p[, s])]) as LITEOCI_TONUMBER(x, p, s): rounded, checked, and a text must be a number
+                std::string p = "NULL", sc = "NULL";
+                const bool integer = W(t, "INTEGER") || W(t, "INT");
+                if (integer) p = "38", sc = "0";
+                else if (O(t + 1, "(") && t + 2 < close && toks[t + 2].kind == Tok::Number) {
+                    p = std::string(TokText(text, toks[t + 2]));
+                    sc = "0";
+                    size_t k = t + 3;
+                    if (O(k, ",")) {
+                        const bool negative = O(k + 1, "-");
+                        if (negative) ++k;
+                        if (k + 1 < close && toks[k + 1].kind == Tok::Number)
+                            sc = (negative ? "-" : "") + std::string(TokText(text, toks[k + 1]));
+                    }
+                }
+                options.substitutions.push_back({i, i + 2, "LITEOCI_TONUMBER(("});
+                options.substitutions.push_back({as, close, "), " + p + ", " + sc});
+                continue;
+            }
+            if (as == SIZE_MAX || !(W(t, "CHAR") || W(t, "NCHAR"))) continue;
+            std::string length = "1";
+            char unit = W(t, "NCHAR") ? 'C' : 'B';
+            if (O(t + 1, "(") && t + 2 < close && toks[t + 2].kind == Tok::Number) {
+                length = std::string(TokText(text, toks[t + 2]));
+                if (W(t + 3, "CHAR")) unit = 'C';
+            }
+            options.substitutions.push_back({i, i + 1, "LITEOCI_PADCHAR(CAST"});
+            options.substitutions.push_back({t, close, "TEXT), " + length + ", '" + unit + "'"});
         }
     }
 
@@ -172,13 +217,16 @@ struct Forms {
 }  // namespace
 
 void RewriteOracleForms(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
-                        TranslateOptions& options) {
+                        TranslateOptions& options, bool inBlock) {
     Forms f{text, toks, b, e, MatchParens(text, toks, b, e), options};
     f.NullOrder();
     f.DmlAlias();
+    f.CastToChar();
     f.TrimFrom();
-    RewriteRowLimits(text, toks, b, e, options);
-    f.DateOperands();
+    // a block reads the columns of its queries itself: it has no place for columns of the client's own
+    RewriteRowLimits(text, toks, b, e, options, !inBlock);
+    // in a block a name compared with a text may be a variable, whose type decides
+    if (!inBlock) f.DateOperands();
     if (b < e && (IsWord(text, toks[b], "CREATE") || IsWord(text, toks[b], "ALTER"))) f.FunctionDefaults();
 }
 

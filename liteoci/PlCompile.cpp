@@ -8,7 +8,10 @@
 #include <cstring>
 #include <functional>
 
+#include "OracleForms.h"
 #include "PlEngine.h"
+#include "SchemaNames.h"
+#include "WithinGroup.h"
 #include "PlScope.h"
 #include "OuterJoin.h"
 #include "PlTriggers.h"
@@ -773,12 +776,17 @@ struct Compiler {
         opt.query = query;
         std::vector<Operand> ops = r.operands;
         RewriteResolver res(prog, ops);
+        // the Oracle forms that the SQL of a session is rewritten for, also inside blocks
+        DropSchemaNames(s, r.text, lx.toks, 0, lx.toks.size(), opt);
+        RewriteOracleForms(r.text, lx.toks, 0, lx.toks.size(), opt, true);
+        RewriteGroupForms(r.text, lx.toks, 0, lx.toks.size(), opt);
         if (OraError err = TranslateWithOuterJoins(r.text, lx.toks, 0, lx.toks.size(), opt, {}, res, tr)) {
             // Inside a block, too-deep nesting of an expression is the compiler's own overflow.
             if (err.text.find("nesting deeper than") != std::string::npos) return TooDeep(b);
             uint32_t at = err.offset >= 0 ? r.Original(err.offset) : x->pos;
             return PlsError(text, at, "PL/SQL: " + err.text);
         }
+        FinishGroupForms(tr);
         x->sql = prefix + tr.sql;
         for (const ParamRef& p : tr.params) x->operands.push_back(ops[static_cast<size_t>(p.index)]);
         // the tables the statement touches, for the mutating-table check of row triggers

@@ -23,7 +23,6 @@ constexpr int kOraNoDataFound = 1403;
 constexpr int kOraTooManyRows = 1422;
 constexpr int kOraZeroDivide = 1476;
 constexpr int kOraValueError = 6502;
-constexpr int kOraInvalidNumber = 1722;
 constexpr int kOraDupValOnIndex = 1;
 constexpr int kOraUserException = 6510;
 constexpr int kOraCursorAlreadyOpen = 6511;

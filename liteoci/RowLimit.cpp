@@ -15,6 +15,7 @@ struct Limits {
     const std::vector<Token>& toks;
     size_t b, e;
     TranslateOptions& options;
+    bool mayWrap;
     std::vector<size_t> match;
     std::vector<int> depth;
 
@@ -65,8 +66,9 @@ struct Limits {
                 else if (W(tail + 1, "WITH") && W(tail + 2, "TIES")) ties = true, end = tail + 3;
                 else continue;
             }
-            if (!(percent || ties) || !Wrap(offset, offsetRows, fetch, countEnd, end, percent, ties))
-                Limit(offset, offsetRows, fetch, countEnd, end);
+            const Wrapped w = percent || ties ? Wrap(offset, offsetRows, fetch, countEnd, end, percent, ties) : AsOnly;
+            // a clause this cannot do stays as written, and SQLite refuses it
+            if (w == AsOnly) Limit(offset, offsetRows, fetch, countEnd, end);
             i = end - 1;
         }
     }
@@ -86,26 +88,28 @@ struct Limits {
         subs.push_back({countEnd, end, kCountClose});
     }
 
-    // SELECT * FROM (query with its numbers) WHERE ...; false when the query is not one this can wrap
-    bool Wrap(size_t offset, size_t offsetRows, size_t fetch, size_t countEnd, size_t end, bool percent, bool ties) {
+    enum Wrapped { Done, AsOnly, Refused };
+
+    // SELECT * FROM (query with its numbers) WHERE ...; Refused when the query is not one this can wrap
+    Wrapped Wrap(size_t offset, size_t offsetRows, size_t fetch, size_t countEnd, size_t end, bool percent, bool ties) {
         const size_t at = offset != SIZE_MAX ? offset : fetch;
-        if (!options.query || depth[at - b] != 0) return false;
+        if (!mayWrap || !options.query || depth[at - b] != 0) return Refused;
         std::string m = "0";
         if (offset != SIZE_MAX) {
-            if (offsetRows != offset + 2 || toks[offset + 1].kind != Tok::Number) return false;
+            if (offsetRows != offset + 2 || toks[offset + 1].kind != Tok::Number) return Refused;
             m = std::string(TokText(text, toks[offset + 1]));
         }
         size_t sel = SIZE_MAX, from = SIZE_MAX, order = SIZE_MAX;
         for (size_t k = b; k < at; ++k) {
             if (depth[k - b] != 0) continue;
-            if (W(k, "UNION") || W(k, "INTERSECT") || W(k, "MINUS") || W(k, "EXCEPT") || W(k, "FOR")) return false;
+            if (W(k, "UNION") || W(k, "INTERSECT") || W(k, "MINUS") || W(k, "EXCEPT") || W(k, "FOR")) return Refused;
             if (sel == SIZE_MAX && W(k, "SELECT")) sel = k;
             else if (sel != SIZE_MAX && from == SIZE_MAX && W(k, "FROM")) from = k;
             else if (from != SIZE_MAX && W(k, "ORDER") && W(k + 1, "BY")) order = k;
         }
-        if (sel == SIZE_MAX || from == SIZE_MAX) return false;
+        if (sel == SIZE_MAX || from == SIZE_MAX) return Refused;
         if (ties && order == SIZE_MAX) ties = false;  // without an order there are no ties to add
-        if (!ties && !percent) return false;
+        if (!ties && !percent) return AsOnly;
         const std::string window = order != SIZE_MAX ? "\"liteoci$w\"" : "()";
         std::string columns = ", ROW_NUMBER() OVER " + window + " AS \"liteoci$n\"";
         int hidden = 1;
@@ -133,16 +137,16 @@ struct Limits {
             subs.push_back({countEnd, end, std::string(kCountClose) + " ORDER BY \"liteoci$n\""});
         }
         options.hiddenColumns = hidden;
-        return true;
+        return Done;
     }
 };
 
 }  // namespace
 
 void RewriteRowLimits(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
-                      TranslateOptions& options) {
+                      TranslateOptions& options, bool mayWrap) {
     if (b >= e) return;
-    Limits l{text, toks, b, e, options, {}, {}};
+    Limits l{text, toks, b, e, options, mayWrap, {}, {}};
     l.Run();
 }
 

@@ -7,7 +7,7 @@
 // row number, rank and row count as extra columns) WHERE ...", its ORDER BY becoming the window the
 // numbers are taken over. The extra columns come last and are not shown (TranslateOptions::
 // hiddenColumns). This is done for the outermost query of a statement, without set operators, with
-// a number (or nothing) as the offset.
+// a number (or nothing) as the offset, when mayWrap; otherwise WITH TIES and PERCENT stay as written.
 #ifndef LITEOCI_ROWLIMIT_H
 #define LITEOCI_ROWLIMIT_H
 
@@ -20,7 +20,7 @@ namespace liteoci {
 
 // Adds to options what the row limiting clauses of tokens [b, e) need.
 void RewriteRowLimits(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
-                      TranslateOptions& options);
+                      TranslateOptions& options, bool mayWrap = true);
 
 }  // namespace liteoci
 

@@ -17,6 +17,7 @@
 #include "OraCodes.h"
 #include "Sha256.h"
 #include "TextFunctions.h"
+#include "GroupFunctions.h"
 
 namespace liteoci {
 namespace {
@@ -96,7 +97,23 @@ std::string KeyConstraintName(sqlite3* db, std::string_view detail) {
     }
     for (const ConstraintDef& c : TableConstraints(db, table))
         if ((c.type == 'P' || c.type == 'U') && c.columns == columns) return c.name;
-    return {};
+    // else a unique index made by CREATE UNIQUE INDEX, which Oracle names in the message
+    std::string found;
+    sqlite3_stmt* q = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT l.name, (SELECT group_concat(i.name, ',') FROM (SELECT name FROM pragma_index_info(l.name) "
+                           "ORDER BY seqno) i) FROM pragma_index_list(?1) l WHERE l.\"unique\" AND l.origin = 'c'",
+                           -1, &q, nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(q, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+        std::string wanted;
+        for (const std::string& c : columns) wanted += (wanted.empty() ? "" : ",") + c;
+        while (found.empty() && sqlite3_step(q) == SQLITE_ROW) {
+            const char* cols = reinterpret_cast<const char*>(sqlite3_column_text(q, 1));
+            if (cols && wanted == cols) found = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
+        }
+    }
+    sqlite3_finalize(q);
+    return found;
 }
 
 // The names of the user's tables.
@@ -359,6 +376,7 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
     if (name == "SYS" && !sysdba) return MakeError(kOraSysNeedsSysdba);
 
     s->settings_.user = name;
+    s->sysdba_ = sysdba;
     s->settings_.dateFormat.Compile("DD-MON-RR");
     if (!s->readOnly_) {
         s->Exec("PRAGMA journal_mode=WAL");
@@ -367,7 +385,7 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
     s->Exec("PRAGMA foreign_keys=ON");
     if (RegisterSqlFunctions(s->db_, &s->settings_) != SQLITE_OK ||
         RegisterColumnRuleFunctions(s->db_, &s->settings_) != SQLITE_OK ||
-        RegisterTextFunctions(s->db_, &s->settings_) != SQLITE_OK)
+        RegisterTextFunctions(s->db_, &s->settings_) != SQLITE_OK || RegisterGroupFunctions(s->db_) != SQLITE_OK)
         return MakeError(600, "functions");
     if (OraError e = s->Exec("CREATE TEMP TABLE DUAL (DUMMY VARCHAR2(1)); INSERT INTO temp.DUAL VALUES ('X')")) return e;
     if (OraError e = CreateDictionaryViews(*s)) return e;

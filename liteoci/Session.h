@@ -95,6 +95,7 @@ public:
     sqlite3* db() const { return db_; }
     bool isOpen() const { return db_ != nullptr; }
     const std::string& user() const { return settings_.user; }
+    bool sysdba() const { return sysdba_; }
     SessionSettings& settings() { return settings_; }
     DbmsOutput& output() { return output_; }
     // The PL/SQL engine of the session (stored units compiled, package state), made on first use.
@@ -162,6 +163,7 @@ private:
     dev_t device_ = 0;
     ino_t inode_ = 0;
     bool readOnly_ = false;  // opened from a file or folder that cannot be written
+    bool sysdba_ = false;    // logged on AS SYSDBA
     SessionSettings settings_;
     DbmsOutput output_;
     bool inTxn_ = false;

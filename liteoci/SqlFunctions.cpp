@@ -467,11 +467,14 @@ void CountNamed(sqlite3* db, const std::string& name, int& sequences, int& other
 }
 
 // s.CURRVAL: the value this session's last s.NEXTVAL gave.
-void FnCurrval(sqlite3_context* ctx, int, sqlite3_value** argv) {
+// LITEOCI_CURRVAL(name) and, for an identity column's check, LITEOCI_CURRVAL(name, 0), which gives
+// NULL instead of ORA-08002 before the first NEXTVAL.
+void FnCurrval(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     const std::string name(Text(argv[0]));
     const auto& values = Settings(ctx)->currentValues;
     const auto it = values.find(name);
     if (it == values.end()) {
+        if (argc == 2) return sqlite3_result_null(ctx);
         int sequences = 0, others = 0;
         CountNamed(sqlite3_context_db_handle(ctx), name, sequences, others);
         return Fail(ctx, sequences == 0 ? MakeError(2289) : MakeError(8002, name));
@@ -573,6 +576,7 @@ constexpr Fn kFunctions[] = {
     {"INITCAP", 1, FnInitcap, true},         {"LENGTHB", 1, FnLengthb, true},
     {"LITEOCI_ADD", 2, FnAdd, true},         {"LITEOCI_SUB", 2, FnSubtract, true},
     {"LITEOCI_NEXTVAL", 1, FnNextval, false}, {"LITEOCI_CURRVAL", 1, FnCurrval, false},
+    {"LITEOCI_NEXTVAL", 2, FnNextval, false}, {"LITEOCI_CURRVAL", 2, FnCurrval, false},
     {"LITEOCI_SEQUENCE_CHECK", 2, FnSequenceCheck, false},
     {"LITEOCI_RAISE", 1, FnRaise, false},     {"LITEOCI_DATE_OPERAND", 2, FnDateOperand, false},     {"LITEOCI_DIV", 2, FnDivide, true},     {"LITEOCI_SORTKEY", -1, FnSortKey, true},
 };

@@ -17,6 +17,7 @@ struct StatementPart {
         Uncounted, // the same, not counted
         NoRow,     // a query that must return no row: the statement fails with `error` if it does
         Remember,  // a query whose first value later parts take (their placeholder kRemembered)
+        Materialize,  // a query whose rows go into the session's table temp."liteoci rows" (not counted)
     };
     Role role = Change;
     int error = 0;

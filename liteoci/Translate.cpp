@@ -33,13 +33,14 @@ constexpr Rename kWordRenames[] = {
     {"UNIQUE", nullptr},  // handled where it means DISTINCT
 };
 
-// Words that end a clause of the outermost query.
-bool IsClauseEnd(std::string_view text, const Token& t) {
-    static const char* const kWords[] = {"WHERE", "GROUP", "ORDER",   "HAVING", "UNION", "INTERSECT",
+// Words that end a clause of the outermost query. GROUP does only as GROUP BY: WITHIN GROUP belongs to
+// the call before it.
+bool IsClauseEnd(std::string_view text, const Token& t, const Token* next = nullptr) {
+    static const char* const kWords[] = {"WHERE", "ORDER",   "HAVING", "UNION", "INTERSECT",
                                          "MINUS", "EXCEPT", "CONNECT", "START", "FOR",   "FETCH"};
     for (const char* w : kWords)
         if (IsWord(text, t, w)) return true;
-    return false;
+    return IsWord(text, t, "GROUP") && (!next || IsWord(text, *next, "BY"));
 }
 
 bool IsIdent(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
@@ -97,10 +98,18 @@ struct Rewriter {
         if (IsIdent(T(i))) {
             size_t j = i + 1;
             while (j + 1 < e && Op(j, ".") && IsIdent(T(j + 1))) j += 2;
-            if (Op(j, "(") && match[j] != SIZE_MAX) return match[j] + 1;
+            if (Op(j, "(") && match[j] != SIZE_MAX) return CallEnd(match[j] + 1);
             return j;
         }
         return i + 1;
+    }
+
+    // Past what an analytic or ordered-set call carries after its arguments that end before k:
+    // f(...) WITHIN GROUP (...) and f(...) OVER (...).
+    size_t CallEnd(size_t k) const {
+        if (Word(k, "WITHIN") && Word(k + 1, "GROUP") && Op(k + 2, "(") && match[k + 2] != SIZE_MAX) k = match[k + 2] + 1;
+        if (Word(k, "OVER") && Op(k + 1, "(") && match[k + 1] != SIZE_MAX) k = match[k + 1] + 1;
+        return k;
     }
 
     // Token index where the operand that ends at token j (inclusive) starts.
@@ -109,6 +118,9 @@ struct Rewriter {
         if (Op(j, ")")) {
             if (match[j] == SIZE_MAX) return j;
             i = match[j];
+            // the window or the ordering of a call belongs to the call
+            if (i > b + 1 && Word(i - 1, "OVER") && Op(i - 2, ")")) return OperandStart(i - 2);
+            if (i > b + 2 && Word(i - 1, "GROUP") && Word(i - 2, "WITHIN") && Op(i - 3, ")")) return OperandStart(i - 3);
             if (i > b && IsIdent(T(i - 1)) && !IsKeywordBeforeOperand(text, T(i - 1))) --i;
             else return i;
         } else if (Word(j, "END")) {
@@ -158,18 +170,19 @@ void FillRownumOperand(std::string& sql) {
 // WHERE ROWNUM <= n (also <, =, n >= ROWNUM, and any expression without columns, such as a
 // placeholder, in place of n) becomes a LIMIT, taken before any ORDER BY as Oracle does. Only a
 // comparison that all rows must pass is one: under an OR it is left alone.
-void RownumLimit(Rewriter& rw, size_t from, size_t stmtEnd) {
+// `first` is the query's first token, `level` the depth of its parentheses: the outermost query has 0.
+void RownumLimit(Rewriter& rw, size_t first, size_t from, size_t stmtEnd, int level) {
     const size_t b = rw.b;
     size_t where = SIZE_MAX, order = SIZE_MAX;
     for (size_t k = from; k < stmtEnd; ++k) {
-        if (rw.depth[k] != 0) continue;
+        if (rw.depth[k] != level) continue;
         if (where == SIZE_MAX && rw.Word(k, "WHERE")) where = k;
         if (rw.Word(k, "ORDER") && rw.Word(k + 1, "BY")) order = k;
     }
     if (where == SIZE_MAX) return;
     size_t whereEnd = stmtEnd;
     for (size_t k = where + 1; k < stmtEnd; ++k) {
-        if (rw.depth[k] != 0) continue;
+        if (rw.depth[k] != level) continue;
         if (IsClauseEnd(rw.text, rw.T(k))) {
             whereEnd = k;
             break;
@@ -188,7 +201,7 @@ void RownumLimit(Rewriter& rw, size_t from, size_t stmtEnd) {
         return o1 > o0;
     };
     for (size_t k = where + 1; k + 2 < whereEnd + 1 && k + 2 <= whereEnd; ++k) {
-        if (rw.depth[k] != 0) continue;
+        if (rw.depth[k] != level) continue;
         const bool termStart = rw.Word(k - 1, "WHERE") || rw.Word(k - 1, "AND");
         if (!termStart) continue;
         size_t rn = SIZE_MAX, o0 = SIZE_MAX, o1 = SIZE_MAX;
@@ -238,12 +251,30 @@ void RownumLimit(Rewriter& rw, size_t from, size_t stmtEnd) {
         const std::string lim = " LIMIT " + limit;
         if (order == SIZE_MAX) rw.post[stmtEnd - 1 - b] += lim;
         else {
-            rw.pre[0] = "SELECT * FROM ( " + rw.pre[0];
+            rw.pre[first - b] = "SELECT * FROM ( " + rw.pre[first - b];
             // OFFSET 0 keeps SQLite from reading the table backwards to suit the outer ORDER BY,
             // which would take the last rows instead of the first.
             rw.pre[order - b] += lim + " OFFSET 0 ) ";
         }
         return;
+    }
+}
+
+// The outermost query's ROWNUM limit, and that of every query in parentheses inside the statement
+// (IN (SELECT ... WHERE ROWNUM <= n), inline views).
+void RownumLimits(Rewriter& rw, size_t from, size_t stmtEnd) {
+    RownumLimit(rw, rw.b, from, stmtEnd, 0);
+    for (size_t p = rw.b; p + 1 < stmtEnd; ++p) {
+        if (!rw.Op(p, "(") || !rw.Word(p + 1, "SELECT") || rw.match[p] == SIZE_MAX) continue;
+        const size_t end = rw.match[p];
+        const int level = rw.depth[p + 1];
+        size_t subFrom = end;
+        for (size_t k = p + 2; k < end; ++k)
+            if (rw.depth[k] == level && rw.Word(k, "FROM")) {
+                subFrom = k;
+                break;
+            }
+        if (subFrom < end) RownumLimit(rw, p + 1, subFrom, end, level);
     }
 }
 
@@ -487,7 +518,8 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
             else if (rw.Word(i, "DISTINCT") || rw.Word(i, "ALL")) ++i;
             size_t from = stmtEnd;
             for (size_t k = i; k < stmtEnd; ++k)
-                if (rw.depth[k] == 0 && (rw.Word(k, "FROM") || rw.Word(k, "INTO") || IsClauseEnd(text, toks[k]))) {
+                if (rw.depth[k] == 0 && (rw.Word(k, "FROM") || rw.Word(k, "INTO") ||
+                                         IsClauseEnd(text, toks[k], k + 1 < stmtEnd ? &toks[k + 1] : nullptr))) {
                     from = k;
                     break;
                 }
@@ -568,7 +600,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                     ++k;
                 }
             }
-            RownumLimit(rw, from, stmtEnd);
+            RownumLimits(rw, from, stmtEnd);
         }
     }
 

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,6 +18,10 @@
 #include "Lexer.h"
 
 namespace liteoci {
+
+struct TableChange;
+struct IdentityPlan;
+struct CreateAs;
 
 // Where the value of one "?N" parameter of the rewritten text comes from.
 struct ParamRef {
@@ -58,6 +63,9 @@ struct Translation {
     std::vector<std::pair<std::string, std::string>> tables;  // (alias or name, table) of its FROM
     bool forUpdate = false;
     std::string replaceView;  // CREATE OR REPLACE VIEW of an existing view: dropped when the statement runs
+    std::shared_ptr<const TableChange> tableChange;
+    std::shared_ptr<const IdentityPlan> identity;
+    std::shared_ptr<const CreateAs> createAs;  // CREATE TABLE ... AS SELECT: run by the client  // CREATE TABLE with identity columns: their sequences and triggers  // ALTER TABLE that adds or drops a constraint: run by the client
     int hiddenColumns = 0;    // the last columns of the query that the user does not see
 
     // Offset in the user's text of the token at `sqlOffset` of the rewritten text.

@@ -54,6 +54,26 @@ TEST_F(PlsqlTest, ServerOutputRoundTrip) {
     EXPECT_TRUE(ReadLines().empty());
 }
 
+// The SQL of a block is Oracle's SQL as a statement of the session would be: qualified names, LISTAGG,
+// NULLs ordered as Oracle orders them, CHAR padding.
+TEST_F(PlsqlTest, SqlInsideBlocksReadsAsTheSessionsSqlDoes) {
+    ASSERT_EQ(Exec(c_, "create table crew (name varchar2(10), rank number)").code, 0);
+    ASSERT_EQ(Exec(c_, "insert into crew values ('Ada', 2)").code, 0);
+    ASSERT_EQ(Exec(c_, "insert into crew values ('Bo', null)").code, 0);
+    ASSERT_EQ(Exec(c_, "insert into crew values ('Cy', 1)").code, 0);
+    ASSERT_EQ(Exec(c_, "BEGIN DBMS_OUTPUT.ENABLE(20000); END;").code, 0);
+    Error e = Exec(c_,
+                   "declare\n  v varchar2(100);\nbegin\n"
+                   "  select listagg(name, ',') within group (order by rank) into v from demo.crew;\n"
+                   "  dbms_output.put_line(v);\n"
+                   "  for r in (select name from crew order by rank desc) loop dbms_output.put_line(r.name); end loop;\n"
+                   "  select '[' || cast('ab' as char(4)) || ']' into v from dual;\n"
+                   "  dbms_output.put_line(v);\n"
+                   "end;");
+    ASSERT_EQ(e.code, 0) << e.text;
+    EXPECT_EQ(ReadLines(), (std::vector<std::string>{"Cy,Ada,Bo", "Bo", "Ada", "Cy", "[ab  ]"}));
+}
+
 TEST_F(PlsqlTest, OutputBufferOverflowIsOraclesError) {
     ASSERT_EQ(Exec(c_, "BEGIN DBMS_OUTPUT.ENABLE(2000); END;").code, 0);
     Error e = Exec(c_, "begin\n  for i in 1..100 loop\n    dbms_output.put_line(rpad('x', 50, 'x'));\n  end loop;\nend;");

@@ -124,7 +124,63 @@ const Case kCorpus[] = {
      "ORA-02292: integrity constraint (DEMO.FK_DEPTNO) violated - child record found"},
     {"constraints", "create table checked (n number constraint ck_pos check (n > 0))", ""},
     {"constraints", "insert into checked values (-1)", "ORA-02290: check constraint (DEMO.CK_POS) violated"},
-    {"constraints", "select '[' || c || ']' from (select cast('ab' as char(5)) c from dual)", "[ab   ]", kOpen},
+    // ALTER TABLE ... ADD CONSTRAINT validates the rows there are; DROP CONSTRAINT
+    {"constraints", "create table proj (id number, name varchar2(10), budget number, deptno number(2))", ""},
+    {"constraints", "create index proj_name_ix on proj (name)", ""},
+    {"constraints", "insert into proj values (1, 'A', 100, 10)", ""},
+    {"constraints", "insert into proj values (1, 'B', -5, 99)", ""},
+    {"constraints", "alter table proj add constraint pk_proj primary key (id)",
+     "ORA-02437: cannot validate (DEMO.PK_PROJ) - primary key violated"},
+    {"constraints", "alter table proj add constraint uq_proj_id unique (id)",
+     "ORA-02299: cannot validate (DEMO.UQ_PROJ_ID) - duplicate keys found"},
+    {"constraints", "alter table proj add constraint ck_budget check (budget > 0)",
+     "ORA-02293: cannot validate (DEMO.CK_BUDGET) - check constraint violated"},
+    {"constraints", "alter table proj add constraint fk_proj_dept foreign key (deptno) references dept",
+     "ORA-02298: cannot validate (DEMO.FK_PROJ_DEPT) - parent keys not found"},
+    {"constraints", "delete from proj where name = 'B'", ""},
+    {"constraints", "alter table proj add constraint pk_proj primary key (id)", ""},
+    {"constraints", "alter table proj add (constraint uq_proj_name unique (name))", ""},
+    {"constraints", "alter table proj add constraint ck_budget check (budget > 0)", ""},
+    {"constraints", "alter table proj add constraint fk_proj_dept foreign key (deptno) references dept", ""},
+    {"constraints", "alter table proj add constraint pk_proj_name primary key (name)",
+     "ORA-02260: table can have only one primary key"},
+    {"constraints", "alter table proj add constraint pk_dept unique (budget)",
+     "ORA-02264: name already used by an existing constraint"},
+    {"constraints", "select constraint_name, constraint_type from user_constraints where table_name = 'PROJ' "
+                    "order by constraint_name",
+     "CK_BUDGET|C\nFK_PROJ_DEPT|R\nPK_PROJ|P\nUQ_PROJ_NAME|U"},
+    {"constraints", "select index_name from user_indexes where index_name = 'PROJ_NAME_IX'", "PROJ_NAME_IX"},
+    {"constraints", "select id, name, budget, deptno from proj", "1|A|100|10"},
+    {"constraints", "insert into proj values (1, 'C', 5, 10)", "ORA-00001: unique constraint (DEMO.PK_PROJ) violated"},
+    {"constraints", "insert into proj values (2, 'C', -1, 10)", "ORA-02290: check constraint (DEMO.CK_BUDGET) violated"},
+    {"constraints", "insert into proj values (2, 'C', 1, 99)",
+     "ORA-02291: integrity constraint (DEMO.FK_PROJ_DEPT) violated - parent key not found"},
+    {"constraints", "insert into proj values (null, 'C', 1, 10)", "ORA-01400: cannot insert NULL into (\"DEMO\".\"PROJ\".\"ID\")"},
+    {"constraints", "alter table dept drop primary key", "ORA-02273: this unique/primary key is referenced by some foreign keys"},
+    {"constraints", "alter table proj drop constraint ck_budget", ""},
+    {"constraints", "insert into proj values (2, 'C', -1, 10)", ""},
+    {"constraints", "alter table proj drop constraint no_such", "ORA-02443: Cannot drop constraint  - nonexistent constraint"},
+    {"constraints", "alter table checked drop constraint ck_pos", ""},
+    {"constraints", "alter table checked drop primary key", "ORA-02441: Cannot drop nonexistent primary key"},
+    {"constraints", "alter table proj add (share number(5,2))", ""},
+    {"constraints", "update proj set share = 1.234 where id = 1", ""},
+    {"constraints", "select share from proj where id = 1", "1.23"},
+    // the columns of a primary key are NOT NULL
+    {"constraints", "create table pair (a number, b number, constraint pk_pair primary key (a, b))", ""},
+    {"constraints", "insert into pair values (1, null)", "ORA-01400: cannot insert NULL into (\"DEMO\".\"PAIR\".\"B\")"},
+    {"constraints", "create table single (a number primary key)", ""},
+    {"constraints", "insert into single values (null)", "ORA-01400: cannot insert NULL into (\"DEMO\".\"SINGLE\".\"A\")"},
+    {"constraints", "select count(*) from user_constraints where table_name in ('PAIR', 'SINGLE') and constraint_type = 'C'",
+     "0"},
+    {"constraints", "select '[' || c || ']' from (select cast('ab' as char(5)) c from dual)", "[ab   ]"},
+    // CHAR values are blank-padded, and compared with text literals as blank-padded texts
+    {"constraints", "create table codes (code char(5), name varchar2(10))", ""},
+    {"constraints", "insert into codes values ('ab', 'ab')", ""},
+    {"constraints", "select '[' || code || ']', length(code), '[' || name || ']' from codes", "[ab   ]|5|[ab]"},
+    {"constraints", "select count(*) from codes where code = 'ab'", "1"},
+    {"constraints", "select count(*) from codes where code = 'ab   '", "1"},
+    {"constraints", "update codes set code = 'xyz'", ""},
+    {"constraints", "select '[' || code || ']' from codes", "[xyz  ]"},
     {"constraints", "rollback", ""},
 
     // ---- transactions (SQL Language Reference: SAVEPOINT, ROLLBACK) ----------------------------
@@ -175,6 +231,16 @@ const Case kCorpus[] = {
     {"dates", "select last_day(date '2024-02-10') from dual", "29-FEB-24"},
 
     // ---- everyday syntax (SQL Language Reference: SELECT, UPDATE, INSERT, ALTER TABLE) ----------
+    // names qualified by their schema (the session's own)
+    {"syntax", "select ename from demo.emp where empno = 7839", "KING"},
+    {"syntax", "select demo.emp.ename, e.job from DEMO.EMP e, demo.emp where e.empno = 7839 and demo.emp.empno = e.mgr",
+     ""},
+    {"syntax", "select e.ename from demo.emp e join demo.dept d on d.deptno = e.deptno where d.loc = 'NEW YORK' "
+               "order by e.ename",
+     "CLARK\nKING\nMILLER"},
+    {"syntax", "select demo.emp_seq.nextval from dual", "100"},
+    {"syntax", "select demo.emp_seq.currval from dual", "100"},
+    {"syntax", "select count(*) from scott.emp", "ORA-00942: table or view does not exist"},
     {"syntax", "select ename from emp where deptno = 30 order by comm", "ALLEN\nWARD\nBLAKE"},
     {"syntax", "select ename from emp where deptno = 30 order by comm desc", "BLAKE\nWARD\nALLEN"},
     {"syntax", "select ename from emp where deptno = 30 order by comm nulls first", "BLAKE\nALLEN\nWARD"},
@@ -189,6 +255,12 @@ const Case kCorpus[] = {
     {"syntax", "select count(*) from (select ename from emp order by sal fetch first 3 rows only)", "3"},
     {"syntax", "select ename from (select ename from emp order by sal desc) where rownum <= 3", "KING\nJONES\nBLAKE"},
     {"syntax", "select ename from emp order by empno fetch first row only", "SMITH"},
+    {"syntax", "select count(*) from emp where empno in (select empno from emp where deptno = 10 and rownum <= 2)",
+     "2"},
+    {"syntax", "select count(*) from (select ename from emp where rownum < 4)", "3"},
+    {"syntax", "select ename from (select ename from (select ename from emp order by sal) where rownum <= 2) "
+               "where rownum = 1",
+     "SMITH"},
     {"syntax", "select ename from emp order by empno offset 7 rows", "MILLER"},
     {"syntax", "select deptno, count(*) from emp group by deptno order by count(*) desc, deptno fetch first 2 rows only",
      "10|3\n30|3"},
@@ -247,11 +319,47 @@ const Case kCorpus[] = {
     {"syntax", "create table stamped (id number, at date default sysdate)", ""},
     {"syntax", "insert into stamped (id) values (1)", ""},
     {"syntax", "select count(*) from stamped where at is not null", "1"},
+    // identity columns
+    {"syntax", "create table tickets (id number generated as identity, note varchar2(10))", ""},
+    {"syntax", "insert into tickets (note) values ('a')", ""},
+    {"syntax", "insert into tickets (note) select dname from dept where deptno in (10, 20)", ""},
+    {"syntax", "select id, note from tickets order by id", "1|a\n2|ACCOUNTING\n3|RESEARCH"},
+    {"syntax", "insert into tickets (id, note) values (10, 'b')", "ORA-32795: cannot insert into a generated always identity column"},
+    {"syntax", "update tickets set id = 5", "ORA-32796: cannot update a generated always identity column"},
+    {"syntax", "create table orders2 (id number generated by default as identity (start with 100 increment by 10), "
+               "note varchar2(10))", ""},
+    {"syntax", "insert into orders2 (note) values ('x')", ""},
+    {"syntax", "insert into orders2 values (7, 'y')", ""},
+    {"syntax", "insert into orders2 (note) values ('z')", ""},
+    {"syntax", "select id, note from orders2 order by id", "7|y\n100|x\n110|z"},
+    {"syntax", "insert into orders2 values (null, 'n')", "ORA-01400: cannot insert NULL into (\"DEMO\".\"ORDERS2\".\"ID\")"},
+    {"syntax", "create table lines2 (id number generated by default on null as identity, note varchar2(10))", ""},
+    {"syntax", "insert into lines2 values (null, 'n')", ""},
+    {"syntax", "select id, note from lines2", "1|n"},
+    {"syntax", "select table_name, generation_type from user_tab_identity_cols order by table_name",
+     "LINES2|BY DEFAULT\nORDERS2|BY DEFAULT\nTICKETS|ALWAYS"},
+    {"syntax", "select identity_column from user_tab_columns where table_name = 'TICKETS' order by column_id", "YES\nNO"},
     {"syntax", "create table nums (n number)", ""},
     {"syntax", "insert into nums select level from dual connect by level <= 5", ""},
     {"syntax", "select count(*), sum(n) from nums", "5|15"},
     {"syntax", "insert into nums (n) select level * 10 from dual connect by level <= 2", ""},
     {"syntax", "select max(n) from nums", "20"},
+    // CREATE TABLE ... AS SELECT keeps the columns' types; DELETE without FROM; a unique index's name
+    {"syntax", "create table emp_copy as select empno, ename, hiredate, sal * 2 doubled from emp where deptno = 10", ""},
+    {"syntax", "select column_name, data_type, data_length from user_tab_columns where table_name = 'EMP_COPY' "
+               "order by column_id",
+     "EMPNO|NUMBER|22\nENAME|VARCHAR2|10\nHIREDATE|DATE|7\nDOUBLED|NUMBER|22"},
+    {"syntax", "select ename, hiredate, doubled from emp_copy where empno = 7934", "MILLER|23-JAN-82|2600"},
+    {"syntax", "insert into emp_copy (empno, ename) values (1, 'ABCDEFGHIJK')",
+     "ORA-12899: value too large for column \"DEMO\".\"EMP_COPY\".\"ENAME\" (actual: 11, maximum: 10)"},
+    {"syntax", "create table emp_names (who) as select ename from emp where deptno = 20", ""},
+    {"syntax", "select who from emp_names order by who", "JONES\nSMITH"},
+    {"syntax", "create table emp_bad (a) as select empno, ename from emp", "ORA-00913: too many values"},
+    {"syntax", "delete emp_copy where empno = 7934", ""},
+    {"syntax", "select count(*) from emp_copy", "2"},
+    {"syntax", "create unique index emp_copy_ename_ux on emp_copy (ename)", ""},
+    {"syntax", "insert into emp_copy (empno, ename) values (2, 'KING')",
+     "ORA-00001: unique constraint (DEMO.EMP_COPY_ENAME_UX) violated"},
     {"syntax", "truncate table stamped", ""},
     {"syntax", "select count(*) from stamped", "0"},
     {"syntax", "create or replace view v_dept as select deptno from dept", ""},
@@ -292,6 +400,10 @@ const Case kCorpus[] = {
      "STAMP_ID\nAT"},
     {"syntax", "rename stamped to stamps", ""},
     {"syntax", "select table_name from user_tables where table_name like 'STAMP%'", "STAMPS"},
+    {"syntax", "create table short_notes (note varchar2(3))", ""},
+    {"syntax", "rename short_notes to brief_notes", ""},
+    {"syntax", "insert into brief_notes values ('abcd')",
+     "ORA-12899: value too large for column \"DEMO\".\"BRIEF_NOTES\".\"NOTE\" (actual: 4, maximum: 3)"},
     {"syntax", "merge into dept d using (select 10 deptno, 'ACCT' dname from dual) s on (d.deptno = s.deptno) "
                "when matched then update set d.dname = s.dname",
      ""},
@@ -324,7 +436,33 @@ const Case kCorpus[] = {
     {"functions", "select regexp_substr('500 Oracle Parkway, Redwood Shores, CA', ',[^,]+,') from dual",
      ", Redwood Shores,"},
     {"functions", "select listagg(ename, ',') within group (order by ename) from emp where deptno = 10",
-     "CLARK,KING,MILLER", kOpen},
+     "CLARK,KING,MILLER"},
+    {"functions", "select listagg(ename, '; ') within group (order by hiredate, ename) from emp where deptno = 30",
+     "ALLEN; WARD; BLAKE"},
+    {"functions", "select deptno, listagg(ename, ',') within group (order by ename desc) from emp group by deptno "
+                  "order by deptno",
+     "10|MILLER,KING,CLARK\n20|SMITH,JONES\n30|WARD,BLAKE,ALLEN"},
+    {"functions", "select ename, listagg(ename, ',') within group (order by ename) over (partition by deptno) from emp "
+                  "where deptno = 20 order by ename",
+     "JONES|JONES,SMITH\nSMITH|JONES,SMITH"},
+    {"functions", "select listagg(distinct job, ',') within group (order by job) from emp where deptno = 30",
+     "MANAGER,SALESMAN"},
+    {"functions", "select '(' || listagg(ename) within group (order by ename) || ')' from emp where deptno = 20",
+     "(JONESSMITH)"},
+    {"functions", "select listagg(rpad('x', 1500, 'x'), ',') within group (order by ename) from emp",
+     "ORA-01489: result of string concatenation is too long"},
+    {"functions", "select median(sal) from emp", "2025"},
+    {"functions", "select deptno, median(sal) from emp group by deptno order by deptno", "10|2450\n20|1887.5\n30|1600"},
+    {"functions", "select distinct deptno, median(sal) over (partition by deptno) from emp where deptno = 20", "20|1887.5"},
+    {"functions", "select remainder(11, 4), remainder(10, 4), remainder(-11, 4) from dual", "-1|2|1"},
+    {"functions", "select n, ratio_to_report(n) over () from (select 1 n from dual union all select 3 from dual) order by n",
+     "1|.25\n3|.75"},
+    {"functions", "select distinct sum(sal) over () / 2 from emp", "9112.5"},
+    {"functions", "select variance(n), stddev(n), var_samp(n), stddev_samp(n) from "
+                  "(select 2 n from dual union all select 4 from dual union all select 6 from dual)", "4|2|4|2"},
+    {"functions", "select var_pop(n), stddev_pop(n) from (select 1 n from dual union all select 3 from dual)", "1|1"},
+    {"functions", "select variance(sal), stddev(sal), var_samp(sal), stddev_samp(sal) from emp where empno = 7839",
+     "0|0|<null>|<null>"},
     {"functions", "select trim(trailing 'x' from 'xxabcxx') from dual", "xxabc"},
     {"functions", "select trim(both from '  abc  ') from dual", "abc"},
     {"functions", "select replace('abc', null, 'x') from dual", "abc"},
@@ -351,6 +489,10 @@ const Case kCorpus[] = {
     {"dates", "select round(date '2000-10-16', 'MM') from dual", "01-NOV-00"},
     {"dates", "select trunc(date '1992-10-27', 'YEAR') from dual", "01-JAN-92"},
     {"numbers", "select trunc(15.79, 1) from dual", "15.7"},
+    {"numbers", "select cast(3.7 as number(2)), cast(123.456 as number(5,2)), cast('12' as number) from dual", "4|123.46|12"},
+    {"numbers", "select cast('abc' as number) from dual", "ORA-01722: invalid number"},
+    {"numbers", "select cast(1234 as number(2)) from dual",
+     "ORA-01438: value larger than specified precision allowed for this column"},
     {"numbers", "select 1/3 from dual", ".3333333333333333333333333333333333333333", kOpen},
     {"numbers", "select power(2, 100) from dual", "1267650600228229401496703205376", kOpen},
 };
@@ -418,8 +560,24 @@ TEST(SqlCorpusTest, SessionsAsOracle) {
         Error e = sys.Logon("SYS", "sys", path);
         EXPECT_EQ(e.code, 28009) << e.text;
     }
+    {
+        Conn demo;
+        ASSERT_EQ(demo.Logon("DEMO", "demo", path).code, 0);
+        ASSERT_EQ(Exec(demo, "create table observers (name varchar2(20))").code, 0);
+        ASSERT_EQ(Exec(demo, "insert into observers values ('Hale')").code, 0);
+    }
     Conn sys;
     ASSERT_EQ(sys.Logon("SYS", "sys", path, true).code, 0);
+    // SYSDBA reads any schema, by the owner's name in either case
+    EXPECT_EQ(Scalar(sys, "select count(*) from DEMO.OBSERVERS"), "1");
+    EXPECT_EQ(Scalar(sys, "select demo.observers.name from demo.observers"), "Hale");
+    // a user without the privilege does not see another schema's table
+    ASSERT_EQ(RunAdmin("user " + path + " SCOTT tiger"), 0);
+    Conn scott;
+    ASSERT_EQ(scott.Logon("SCOTT", "tiger", path).code, 0);
+    Error e;
+    Query(scott, "select count(*) from demo.observers", &e);
+    EXPECT_EQ(e.code, 942) << e.text;
 }
 
 }  // namespace

@@ -1,0 +1,28 @@
+// Oracle's spellings of group and analytic functions that SQLite cannot take as written, rewritten
+// into calls of the client's own functions (GroupFunctions.h):
+// - LISTAGG([DISTINCT] x[, delimiter]) WITHIN GROUP (ORDER BY ...): SQLite's aggregates have no
+//   ORDER BY of their own, so the items travel with a sort key made by LITEOCI_SORTKEY:
+//   LITEOCI_LISTAGG(distinct, x, delimiter, LITEOCI_SORTKEY(flags, ...));
+// - RATIO_TO_REPORT(x) OVER (...): x divided by SUM(x) OVER (...). The translated x is needed twice;
+//   markers around it are replaced once the statement is translated (FinishGroupForms).
+#ifndef LITEOCI_WITHINGROUP_H
+#define LITEOCI_WITHINGROUP_H
+
+#include <string_view>
+#include <vector>
+
+#include "Translate.h"
+
+namespace liteoci {
+
+// Adds to options the substitutions and appends that tokens [b, e) need. Runs after
+// RewriteOracleForms, whose NULLS FIRST/LAST it takes back inside WITHIN GROUP.
+void RewriteGroupForms(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
+                       TranslateOptions& options);
+
+// Puts the copies of the translated operands in place in t.sql.
+void FinishGroupForms(Translation& t);
+
+}  // namespace liteoci
+
+#endif
