@@ -397,6 +397,11 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     if (st->cls.cls == StmtClass::Ddl && toks.size() > 1 && IsWord(st->text, toks[1], "SEQUENCE") &&
         (IsWord(st->text, toks[0], "CREATE") || IsWord(st->text, toks[0], "DROP")))
         return CompileSequenceDdl(st, s);
+    // A temporary table's rows are each session's own, which one database file shared by the sessions
+    // cannot give; a shared table in its place would show one session's rows to the others.
+    if (st->cls.cls == StmtClass::Ddl && toks.size() > 2 && IsWord(st->text, toks[0], "CREATE") &&
+        IsWord(st->text, toks[1], "GLOBAL") && IsWord(st->text, toks[2], "TEMPORARY"))
+        return MakeErrorAt(static_cast<int>(toks[1].pos), kOraUnimplemented);
     if (st->cls.cls == StmtClass::Ddl && IsTableChange(st->text, toks))
         return CompileTableChange(st->text, toks, s, st->translation.tableChange);
     if (const size_t as = st->cls.cls == StmtClass::Ddl ? CreateAsQuery(st->text, toks) : 0) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 
 #include "OraCodes.h"
 #include "OraFormat.h"
@@ -58,15 +59,38 @@ bool IsKeywordBeforeOperand(std::string_view text, const Token& t) {
     return false;
 }
 
+// Texts attached to tokens. Most tokens get none, so that a statement of millions of tokens keeps one
+// index per token and only the texts there are.
+class TokenTexts {
+public:
+    explicit TokenTexts(size_t n) : at_(n, 0) {}
+    // The token's text, made empty on first use.
+    std::string& operator[](size_t i) {
+        if (!at_[i]) {
+            texts_.emplace_back();
+            at_[i] = static_cast<uint32_t>(texts_.size());
+        }
+        return texts_[at_[i] - 1];
+    }
+    const std::string& Get(size_t i) const {
+        static const std::string kNone;
+        return at_[i] ? texts_[at_[i] - 1] : kNone;
+    }
+
+private:
+    std::vector<uint32_t> at_;
+    std::deque<std::string> texts_;  // a deque: the references handed out stay valid as it grows
+};
+
 struct Rewriter {
     std::string_view text;
     const std::vector<Token>& toks;
     size_t b, e;
     std::vector<size_t> match;
-    std::vector<int> depth;
-    std::vector<std::string> pre, post, replace;
+    std::vector<uint16_t> depth;  // of parentheses, at most kMaxNesting
+    TokenTexts pre, post, replace;
     std::vector<uint8_t> skip, hasReplace;
-    std::vector<std::string> calls;  // per token: the arithmetic calls that start there, innermost first
+    TokenTexts calls;  // per token: the arithmetic calls that start there, innermost first
 
     Rewriter(std::string_view t, const std::vector<Token>& k, size_t bb, size_t ee)
         : text(t), toks(k), b(bb), e(ee), pre(ee - bb), post(ee - bb), replace(ee - bb), skip(ee - bb),
@@ -371,7 +395,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
             if ((i & 0xffff) == 0 && Cancelled(options)) return MakeError(kOraCancelled);
             if (rw.Op(i, ")")) --d;
             if (d < 0) return MakeErrorAt(static_cast<int>(toks[i].pos), 933);
-            rw.depth[i] = d;
+            rw.depth[i] = static_cast<uint16_t>(d);
             if (rw.Op(i, "(")) ++d;
             if (rw.Word(i, "CASE")) ++cases;
             else if (rw.Word(i, "END") && cases > 0) --cases;
@@ -449,14 +473,14 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
             rw.Replace(i, ",");
             rw.post[right - 1 - b] += ")";
         }
-        std::vector<size_t> sumStart(e - b, SIZE_MAX);  // for each binary sign: where its left side starts
+        std::vector<uint32_t> sumStart(e - b, UINT32_MAX);  // for each binary sign: where its left side starts
         for (size_t i = b + 1; i + 1 < e; ++i) {
             if ((i & 0xffff) == 0 && Cancelled(options)) return MakeError(kOraCancelled);
             if (!isSign(i) || !endsOperand(i - 1)) continue;
             const size_t leftTerm = termStart(i - 1);
             size_t left = leftTerm;
-            if (left > b && sumStart[left - 1 - b] != SIZE_MAX) left = sumStart[left - 1 - b];
-            sumStart[i - b] = left;
+            if (left > b && sumStart[left - 1 - b] != UINT32_MAX) left = sumStart[left - 1 - b];
+            sumStart[i - b] = static_cast<uint32_t>(left);
             const size_t right = termEnd(i + 1);
             if (right <= i + 1 || !(mayBeDate(left, i) || mayBeDate(i + 1, right))) continue;
             rw.calls[left - b] += rw.Op(i, "-") ? 'S' : 'A';
@@ -465,9 +489,10 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
         }
         // Each operator wrapped all before it that starts at the same token: the last call is outermost.
         for (size_t k = 0; k < e - b; ++k) {
-            if (rw.calls[k].empty()) continue;
+            const std::string& calls = rw.calls.Get(k);
+            if (calls.empty()) continue;
             std::string open;
-            for (auto c = rw.calls[k].rbegin(); c != rw.calls[k].rend(); ++c)
+            for (auto c = calls.rbegin(); c != calls.rend(); ++c)
                 open += *c == 'D' ? "LITEOCI_DIV(" : *c == 'S' ? "LITEOCI_SUB(" : "LITEOCI_ADD(";
             rw.pre[k] = open + rw.pre[k];
         }
@@ -609,19 +634,19 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
     sql.reserve(text.size() + 64);
     for (size_t i = b; i < e; ++i) {
         const size_t r = i - b;
-        if (!rw.pre[r].empty()) {
+        if (!rw.pre.Get(r).empty()) {
             if (!sql.empty() && sql.back() != ' ') sql += ' ';
-            sql += rw.pre[r];
+            sql += rw.pre.Get(r);
         }
         if (rw.skip[r]) {
-            sql += rw.post[r];
+            sql += rw.post.Get(r);
             continue;
         }
         if (!sql.empty() && sql.back() != ' ') sql += ' ';
         out.map.emplace_back(static_cast<uint32_t>(sql.size()), toks[i].pos);
         const Token& t = toks[i];
         if (rw.hasReplace[r]) {
-            sql += rw.replace[r];
+            sql += rw.replace.Get(r);
         } else {
             switch (t.kind) {
                 case Tok::Word: {
@@ -653,9 +678,9 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                             return MakeErrorAt(static_cast<int>(toks[i + 1].pos), 1861);
                         sql += QuoteString(StoreDate(dt));
                         rw.Skip(i + 1);
-                        sql += rw.post[r];
+                        sql += rw.post.Get(r);
                         ++i;
-                        sql += rw.post[i - b];
+                        sql += rw.post.Get(i - b);
                         continue;
                     }
                     if (!qualified && !call && (w == "SYSDATE" || w == "SYSTIMESTAMP" || w == "CURRENT_DATE")) {
@@ -716,7 +741,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                 }
             }
         }
-        sql += rw.post[r];
+        sql += rw.post.Get(r);
     }
     FillRownumOperand(sql);
     return {};

@@ -360,6 +360,7 @@ const Case kCorpus[] = {
     {"syntax", "create unique index emp_copy_ename_ux on emp_copy (ename)", ""},
     {"syntax", "insert into emp_copy (empno, ename) values (2, 'KING')",
      "ORA-00001: unique constraint (DEMO.EMP_COPY_ENAME_UX) violated"},
+    {"syntax", "create global temporary table scratch (x number) on commit delete rows", "", kOpen},
     {"syntax", "truncate table stamped", ""},
     {"syntax", "select count(*) from stamped", "0"},
     {"syntax", "create or replace view v_dept as select deptno from dept", ""},
