@@ -366,14 +366,14 @@ ColumnProbe ColumnProbeOf(Session& s) {
 OraError CompileSql(StmtHandle* st, Session& s);
 
 // INSERT ALL | FIRST and MERGE: each statement they split into is compiled as a statement of its own.
-OraError CompileParts(StmtHandle* st, Session& s) {
-    std::vector<StatementPart> texts;
+OraError CompileSubStatements(StmtHandle* st, Session& s) {
+    std::vector<SubStatement> texts;
     const bool merge = IsWord(st->text, st->lex.toks[0], "MERGE");
     if (OraError e = merge ? SplitMerge(st->text, st->lex.toks, texts) : SplitMultiInsert(st->text, st->lex.toks, texts))
         return e;
     int binds = 0;
     for (const Token& t : st->lex.toks) binds += t.kind == Tok::Bind;
-    for (StatementPart& part : texts) {
+    for (SubStatement& part : texts) {
         auto child = std::make_unique<StmtHandle>();
         PrepareStatement(child.get(), part.text.data(), part.text.size());
         child->session = st->session;
@@ -392,7 +392,7 @@ OraError CompileParts(StmtHandle* st, Session& s) {
 OraError CompileSql(StmtHandle* st, Session& s) {
     const auto& toks = st->lex.toks;
     if (st->cls.cls == StmtClass::Dml && (IsMultiInsert(st->text, toks) || IsWord(st->text, toks[0], "MERGE")))
-        return CompileParts(st, s);
+        return CompileSubStatements(st, s);
     if (st->cls.cls == StmtClass::Ddl && IsAlterModify(st->text, toks)) return {};  // runs on its own: AlterModify.h
     if (st->cls.cls == StmtClass::Ddl && toks.size() > 1 && IsWord(st->text, toks[1], "SEQUENCE") &&
         (IsWord(st->text, toks[0], "CREATE") || IsWord(st->text, toks[0], "DROP")))
@@ -887,7 +887,7 @@ sword FetchRows(StmtHandle* st, ErrorHandle* err, ub4 nrows) {
 // ---- the statement classes ---------------------------------------------------------------------
 
 // The parts of a statement, one iteration of its binds: all of them or, on an error, none.
-OraError RunStatementParts(StmtHandle* st, Session& s, ub4 iter, int64_t& rows) {
+OraError RunSubStatements(StmtHandle* st, Session& s, ub4 iter, int64_t& rows) {
     if (OraError e = s.Exec("SAVEPOINT \"liteoci$parts\"")) return e;
     OraError failure;
     rows = 0;
@@ -895,7 +895,7 @@ OraError RunStatementParts(StmtHandle* st, Session& s, ub4 iter, int64_t& rows) 
     sqlite3_int64 remembered = 0;
     for (size_t p = 0; p < st->parts.size() && !failure; ++p) {
         StmtHandle* part = st->parts[p].get();
-        const StatementPart& texts = st->partTexts[p];
+        const SubStatement& texts = st->partTexts[p];
         if (!part->vm) {
             failure = CompileSql(part, s);
             if (!failure && !part->vm) failure = MakeError(kOraInvalidSql);
@@ -907,7 +907,7 @@ OraError RunStatementParts(StmtHandle* st, Session& s, ub4 iter, int64_t& rows) 
         // the rows of a query taken into the session's table of rows, for the parts after it
         sqlite3_stmt* vm = part->vm;
         sqlite3_stmt* take = nullptr;
-        if (texts.role == StatementPart::Materialize) {
+        if (texts.role == SubStatement::Materialize) {
             const std::string sql = "CREATE TEMP TABLE \"liteoci rows\" AS " + part->translation.sql;
             if (sqlite3_prepare_v2(s.db(), sql.c_str(), -1, &take, nullptr) != SQLITE_OK) {
                 failure = s.MapError(sqlite3_errcode(s.db()));
@@ -921,7 +921,7 @@ OraError RunStatementParts(StmtHandle* st, Session& s, ub4 iter, int64_t& rows) 
             const int own = part->translation.params[k].index;
             const int slot = own >= 0 && static_cast<size_t>(own) < texts.bindSlots.size()
                                  ? texts.bindSlots[static_cast<size_t>(own)] : -1;
-            if (slot == StatementPart::kRemembered) {
+            if (slot == SubStatement::kRemembered) {
                 if (haveRemembered) sqlite3_bind_int64(vm, static_cast<int>(k) + 1, remembered);
                 else sqlite3_bind_null(vm, static_cast<int>(k) + 1);
                 continue;
@@ -945,9 +945,9 @@ OraError RunStatementParts(StmtHandle* st, Session& s, ub4 iter, int64_t& rows) 
             continue;
         }
         if (failure) break;
-        if (texts.role == StatementPart::NoRow || texts.role == StatementPart::Remember) {
+        if (texts.role == SubStatement::NoRow || texts.role == SubStatement::Remember) {
             const int rc = sqlite3_step(part->vm);
-            if (rc == SQLITE_ROW && texts.role == StatementPart::NoRow) failure = MakeError(texts.error);
+            if (rc == SQLITE_ROW && texts.role == SubStatement::NoRow) failure = MakeError(texts.error);
             else if (rc == SQLITE_ROW && sqlite3_column_type(part->vm, 0) != SQLITE_NULL)
                 haveRemembered = true, remembered = sqlite3_column_int64(part->vm, 0);
             else if (rc != SQLITE_ROW && rc != SQLITE_DONE) failure = s.MapError(rc, &ctx);
@@ -967,7 +967,7 @@ OraError RunStatementParts(StmtHandle* st, Session& s, ub4 iter, int64_t& rows) 
             sqlite3_reset(part->vm);
         }
         if (failure) failure.offset = texts.Original(failure.offset);
-        if (texts.role == StatementPart::Change) rows += changes;
+        if (texts.role == SubStatement::Change) rows += changes;
     }
     if (failure) s.Exec("ROLLBACK TO \"liteoci$parts\"");
     s.Exec("RELEASE \"liteoci$parts\"");
@@ -982,7 +982,7 @@ sword RunDml(StmtHandle* st, ErrorHandle* err, ub4 iters) {
         st->rowCount = 0;
         for (ub4 it = 0; it < iters; ++it) {
             int64_t rows = 0;
-            if (OraError e = RunStatementParts(st, s, it, rows)) return Fail(err, std::move(e));
+            if (OraError e = RunSubStatements(st, s, it, rows)) return Fail(err, std::move(e));
             st->rowCount += static_cast<ub4>(rows);
         }
         st->state = StmtHandle::State::Executed;

@@ -14,7 +14,7 @@
 
 #include "../oci/oci_abi.h"
 #include "Errors.h"
-#include "StatementParts.h"
+#include "SubStatements.h"
 #include "Session.h"
 
 namespace liteoci {
@@ -154,7 +154,7 @@ struct StmtHandle : HandleHeader {
     // A statement that runs as several: each part is a statement of its own, compiled on the same
     // session, whose placeholders take the binds of this one (a multitable insert).
     std::vector<std::unique_ptr<StmtHandle>> parts;
-    std::vector<StatementPart> partTexts;
+    std::vector<SubStatement> partTexts;
 
     // Prefetching as the client interface does it: each round trip of a query brings the rows asked
     // for plus the prefetch (PREFETCH_ROWS, bounded by PREFETCH_MEMORY), and fetches within what the

@@ -41,7 +41,7 @@ struct Parser {
         return e;
     }
 
-    void Append(StatementPart& part, Range r) const {
+    void Append(SubStatement& part, Range r) const {
         if (!r.given() || r.b >= r.e) return;
         part.slices.emplace_back(static_cast<uint32_t>(part.text.size()), toks[r.b].pos);
         part.text.append(text.substr(toks[r.b].pos, toks[r.e - 1].pos + toks[r.e - 1].len - toks[r.b].pos));
@@ -61,7 +61,7 @@ std::string Quoted(const std::string& name) {
 
 }  // namespace
 
-OraError SplitMerge(std::string_view text, const std::vector<Token>& toks, std::vector<StatementPart>& parts) {
+OraError SplitMerge(std::string_view text, const std::vector<Token>& toks, std::vector<SubStatement>& parts) {
     Parser p{text, toks, toks.size(), MatchParens(text, toks, 0, toks.size()), std::vector<int>(toks.size(), -1)};
     int binds = 0;
     for (size_t i = 0; i < toks.size(); ++i)
@@ -185,14 +185,14 @@ OraError SplitMerge(std::string_view text, const std::vector<Token>& toks, std::
     }
 
     const Range targetName{target.b, target.e};
-    auto targetWithAlias = [&](StatementPart& part) {
+    auto targetWithAlias = [&](SubStatement& part) {
         p.Append(part, targetName);
         if (targetAlias.given()) {
             part.text += ' ';
             p.Append(part, targetAlias);
         }
     };
-    auto matchedWhere = [&](StatementPart& part) {
+    auto matchedWhere = [&](SubStatement& part) {
         part.text += " WHERE (";
         p.Append(part, cond);
         part.text += ")";
@@ -204,8 +204,8 @@ OraError SplitMerge(std::string_view text, const std::vector<Token>& toks, std::
     };
     const std::string rowid = Quoted(qualifier) + ".ROWID";
     if (update) {
-        StatementPart check;
-        check.role = StatementPart::NoRow;
+        SubStatement check;
+        check.role = SubStatement::NoRow;
         check.error = kOraUnstableRows;
         check.text = "SELECT 1 FROM ";
         targetWithAlias(check);
@@ -215,7 +215,7 @@ OraError SplitMerge(std::string_view text, const std::vector<Token>& toks, std::
         check.text += " GROUP BY " + rowid + " HAVING COUNT(*) > 1";
         parts.push_back(std::move(check));
 
-        StatementPart upd;
+        SubStatement upd;
         upd.text = "UPDATE ";
         targetWithAlias(upd);
         upd.text += " SET ";
@@ -226,14 +226,14 @@ OraError SplitMerge(std::string_view text, const std::vector<Token>& toks, std::
         parts.push_back(std::move(upd));
     }
     if (deleteWhere.given()) {
-        StatementPart top;
-        top.role = StatementPart::Remember;
+        SubStatement top;
+        top.role = SubStatement::Remember;
         top.text = "SELECT MAX(ROWID) FROM ";
         p.Append(top, targetName);
         parts.push_back(std::move(top));
     }
     if (insert) {
-        StatementPart ins;
+        SubStatement ins;
         ins.text = "INSERT INTO ";
         p.Append(ins, targetName);
         if (columns.given()) {
@@ -264,12 +264,12 @@ OraError SplitMerge(std::string_view text, const std::vector<Token>& toks, std::
         parts.push_back(std::move(ins));
     }
     if (deleteWhere.given()) {
-        StatementPart del;
-        del.role = StatementPart::Uncounted;
+        SubStatement del;
+        del.role = SubStatement::Uncounted;
         del.text = "DELETE FROM ";
         targetWithAlias(del);
         del.text += " WHERE " + rowid + " <= :top";
-        del.bindSlots.push_back(StatementPart::kRemembered);
+        del.bindSlots.push_back(SubStatement::kRemembered);
         del.text += " AND EXISTS (SELECT 1 FROM ";
         p.Append(del, source);
         matchedWhere(del);

@@ -1,7 +1,7 @@
 // MERGE INTO target USING source ON (condition) WHEN MATCHED THEN UPDATE SET ... [WHERE ...]
 // [DELETE WHERE ...] WHEN NOT MATCHED THEN INSERT [(columns)] VALUES (...) [WHERE ...].
 //
-// SQLite has no MERGE; the statement runs as parts (see StatementParts.h), in this order:
+// SQLite has no MERGE; the statement runs as parts (see SubStatements.h), in this order:
 //  1. a query that finds a target row matched by more than one source row (ORA-30926);
 //  2. UPDATE target SET ... FROM source WHERE condition [AND the update's WHERE];
 //  3. the highest rowid of the target, so that the delete below spares the rows inserted after it;
@@ -17,13 +17,13 @@
 
 #include "Errors.h"
 #include "Lexer.h"
-#include "StatementParts.h"
+#include "SubStatements.h"
 
 namespace liteoci {
 
 // The parts of the MERGE in toks; Oracle's errors for its syntax and for updating a column of the ON
 // condition (ORA-38104).
-OraError SplitMerge(std::string_view text, const std::vector<Token>& toks, std::vector<StatementPart>& parts);
+OraError SplitMerge(std::string_view text, const std::vector<Token>& toks, std::vector<SubStatement>& parts);
 
 }  // namespace liteoci
 

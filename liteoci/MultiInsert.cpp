@@ -72,7 +72,7 @@ struct Splitter {
     }
 
     // A slice of the user's text from token a to token b (exclusive) appended to part.
-    void Append(StatementPart& part, size_t a, size_t b) const {
+    void Append(SubStatement& part, size_t a, size_t b) const {
         if (a >= b) return;
         part.slices.emplace_back(static_cast<uint32_t>(part.text.size()), toks[a].pos);
         part.text.append(text.substr(toks[a].pos, toks[b - 1].pos + toks[b - 1].len - toks[a].pos));
@@ -88,7 +88,7 @@ bool IsMultiInsert(std::string_view text, const std::vector<Token>& toks) {
            (IsWord(text, toks[1], "ALL") || IsWord(text, toks[1], "FIRST"));
 }
 
-OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks, std::vector<StatementPart>& parts) {
+OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks, std::vector<SubStatement>& parts) {
     Splitter sp{text, toks, toks.size(), MatchParens(text, toks, 0, toks.size()), std::vector<int>(toks.size(), -1)};
     int binds = 0;
     for (size_t i = 0; i < toks.size(); ++i)
@@ -142,8 +142,8 @@ OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks,
     }
     constexpr const char* kRows = "temp.\"liteoci rows\"";
     if (readsTarget) {
-        StatementPart take;
-        take.role = StatementPart::Materialize;
+        SubStatement take;
+        take.role = SubStatement::Materialize;
         take.text = "SELECT * FROM (";
         sp.Append(take, subB, sp.e);
         take.text += ")";
@@ -152,7 +152,7 @@ OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks,
 
     // "CASE WHEN (c1) THEN 1 WHEN (c2) THEN 1 ELSE 0 END = 0" over the WHEN conditions before group `upTo`:
     // true when none of them is true (a condition that is NULL is not true)
-    auto noneTrue = [&](StatementPart& part, size_t upTo) {
+    auto noneTrue = [&](SubStatement& part, size_t upTo) {
         part.text += "CASE";
         for (size_t g = 0; g < upTo; ++g) {
             if (groups[g].otherwise) continue;
@@ -164,7 +164,7 @@ OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks,
     };
     for (size_t g = 0; g < groups.size(); ++g) {
         for (const Into& into : groups[g].intos) {
-            StatementPart part;
+            SubStatement part;
             part.text = "INSERT INTO ";
             sp.Append(part, into.tableB, into.tableE);
             if (into.colsB != SIZE_MAX) {
@@ -199,8 +199,8 @@ OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks,
         }
     }
     if (readsTarget) {
-        StatementPart drop;
-        drop.role = StatementPart::Uncounted;
+        SubStatement drop;
+        drop.role = SubStatement::Uncounted;
         drop.deferred = true;
         drop.text = std::string("DROP TABLE ") + kRows;
         parts.push_back(std::move(drop));

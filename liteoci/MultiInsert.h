@@ -18,7 +18,7 @@
 
 #include "Errors.h"
 #include "Lexer.h"
-#include "StatementParts.h"
+#include "SubStatements.h"
 
 namespace liteoci {
 
@@ -27,7 +27,7 @@ namespace liteoci {
 bool IsMultiInsert(std::string_view text, const std::vector<Token>& toks);
 
 // The single-table inserts of the multitable insert in toks; Oracle's syntax errors otherwise.
-OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks, std::vector<StatementPart>& parts);
+OraError SplitMultiInsert(std::string_view text, const std::vector<Token>& toks, std::vector<SubStatement>& parts);
 
 }  // namespace liteoci
 

@@ -120,7 +120,7 @@ TEST_F(SyntaxTest, MultitableInsertCountsTheRowsOfAllTablesAndTakesPlaceholders)
     EXPECT_EQ(s.ParseErrorOffset(), bad.find("nosuch"));
 }
 
-TEST_F(SyntaxTest, MergeCountsRowsMergedAndFiresTheTriggersOfItsParts) {
+TEST_F(SyntaxTest, MergeCountsRowsMergedAndFiresTheTriggersOfItsStatements) {
     Run("create table audit_log (what varchar2(20))");
     Run("create or replace trigger dept_audit after insert or update on dept for each row begin "
         "if inserting then insert into audit_log values ('I ' || :new.deptno); "

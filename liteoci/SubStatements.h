@@ -1,8 +1,8 @@
 // A statement the executor runs as several statements of its own (a multitable insert, a MERGE):
 // each part is written in Oracle's SQL out of slices of the user's text and compiled like any other
 // statement; together they run as one statement, under a savepoint (all of them or none).
-#ifndef LITEOCI_STATEMENTPARTS_H
-#define LITEOCI_STATEMENTPARTS_H
+#ifndef LITEOCI_SUBSTATEMENTS_H
+#define LITEOCI_SUBSTATEMENTS_H
 
 #include <cstdint>
 #include <string>
@@ -11,7 +11,7 @@
 
 namespace liteoci {
 
-struct StatementPart {
+struct SubStatement {
     enum Role : uint8_t {
         Change,    // an INSERT, UPDATE or DELETE; its rows count in the statement's row count
         Uncounted, // the same, not counted
