@@ -31,7 +31,7 @@ constexpr Message kMessages[] = {
     {923, "FROM keyword not found where expected"},
     {926, "missing VALUES keyword"},
     {928, "missing SELECT keyword"},
-    {932, "inconsistent datatypes"},
+    {932, "inconsistent datatypes: expected %s got %s"},
     {933, "SQL command not properly ended"},
     {934, "group function is not allowed here"},
     {936, "missing expression"},
@@ -40,6 +40,7 @@ constexpr Message kMessages[] = {
     {955, "name is already used by an existing object"},
     {969, "missing ON keyword"},
     {975, "date + date not allowed"},
+    {979, "not a GROUP BY expression"},
     {1001, "invalid cursor"},
     {1002, "fetch out of sequence"},
     {1007, "variable not in select list"},
@@ -93,6 +94,7 @@ constexpr Message kMessages[] = {
     {1405, "fetched column value is NULL"},
     {1406, "fetched column value was truncated"},
     {1422, "exact fetch returns more than requested number of rows"},
+    {1427, "single-row subquery returns more than one row"},
     {1436, "CONNECT BY loop in user data"},
     {1476, "divisor is equal to zero"},
     {1722, "invalid number"},
@@ -104,6 +106,8 @@ constexpr Message kMessages[] = {
     {1756, "quoted string not properly terminated"},
     {1780, "string literal required"},
     {1789, "query block has incorrect number of result columns"},
+    {1790, "expression must have same datatype as corresponding expression"},
+    {1791, "not a SELECTed expression"},
     {1792, "maximum number of columns in a table or view is 1000"},
     {1821, "date format not recognized"},
     {1830, "date format picture ends before converting entire input string"},
@@ -182,7 +186,8 @@ OraError MakeError(int code, std::string_view arg1, std::string_view arg2, std::
     int next = 0;
     for (const char* p = Lookup(code); *p; ++p) {
         if (p[0] == '%' && p[1] == 's') {
-            if (next < 3) e.text.append(args[next++]);
+            // a type Oracle cannot name is shown as "-"
+            if (next < 3) e.text.append(args[next].empty() && code == 932 ? std::string_view("-") : args[next]), ++next;
             ++p;
         } else {
             e.text.push_back(*p);

@@ -26,6 +26,7 @@
 #include "PlEngine.h"
 #include "PlRunner.h"
 #include "PlTriggers.h"
+#include "QueryChecks.h"
 #include "SqlFunctions.h"
 
 namespace liteoci {
@@ -473,6 +474,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     DropSchemaNames(s, text, toks, b, e, opt);
     RewriteOracleForms(text, toks, b, e, opt);
     RewriteGroupForms(text, toks, b, e, opt);
+    if (OraError err = CheckQueryBlocks(s.db(), text, toks, b, e, opt)) return err;
     PositionalResolver resolver;
     if (b > 0) st->translation.sql = prefix;
     Translation tmp;

@@ -15,6 +15,7 @@
 #include "PlScope.h"
 #include "OuterJoin.h"
 #include "PlTriggers.h"
+#include "QueryChecks.h"
 #include "StackGuard.h"
 #include "Translate.h"
 
@@ -780,7 +781,8 @@ struct Compiler {
         DropSchemaNames(s, r.text, lx.toks, 0, lx.toks.size(), opt);
         RewriteOracleForms(r.text, lx.toks, 0, lx.toks.size(), opt, true);
         RewriteGroupForms(r.text, lx.toks, 0, lx.toks.size(), opt);
-        if (OraError err = TranslateWithOuterJoins(r.text, lx.toks, 0, lx.toks.size(), opt, {}, res, tr)) {
+        OraError err = CheckQueryBlocks(s.db(), r.text, lx.toks, 0, lx.toks.size(), opt);
+        if (err || (err = TranslateWithOuterJoins(r.text, lx.toks, 0, lx.toks.size(), opt, {}, res, tr))) {
             // Inside a block, too-deep nesting of an expression is the compiler's own overflow.
             if (err.text.find("nesting deeper than") != std::string::npos) return TooDeep(b);
             uint32_t at = err.offset >= 0 ? r.Original(err.offset) : x->pos;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "Lexer.h"
+#include "OraCodes.h"
 
 namespace liteoci {
 namespace {
@@ -390,7 +391,7 @@ void DateOrNumberArithmetic(sqlite3_context* ctx, sqlite3_value** argv, bool sub
         return ResultNumber(ctx, static_cast<double>(SecondsOf(da) - SecondsOf(db)) / 86400.0);
     }
     if (aDate || bDate) {
-        if (bDate && subtract) return Fail(ctx, MakeError(932));  // a number minus a date
+        if (bDate && subtract) return Fail(ctx, MakeError(kOraInconsistentTypes, "NUMBER", "DATE"));  // a number minus a date
         double days;
         if (!AsNumber(ctx, argv[aDate ? 1 : 0], days)) return;
         const double seconds = std::round(days * 86400.0);
@@ -412,11 +413,29 @@ void FnDivide(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
         return sqlite3_result_null(ctx);
     DateTime dt;
-    if (AsDate(argv[0], dt) || AsDate(argv[1], dt)) return Fail(ctx, MakeError(932));
+    if (AsDate(argv[0], dt) || AsDate(argv[1], dt)) return Fail(ctx, MakeError(kOraInconsistentTypes, "NUMBER", "DATE"));
     double a, b;
     if (!AsNumber(ctx, argv[0], a) || !AsNumber(ctx, argv[1], b)) return;
     if (b == 0) return Fail(ctx, MakeError(1476));
     ResultNumber(ctx, a / b);
+}
+
+// a * b when either side may be text or a date: text must read as a number (ORA-01722), a date is
+// no factor (ORA-00932).
+void FnMultiply(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const int ta = sqlite3_value_type(argv[0]), tb = sqlite3_value_type(argv[1]);
+    if (ta == SQLITE_NULL || tb == SQLITE_NULL) return sqlite3_result_null(ctx);
+    if (ta == SQLITE_INTEGER && tb == SQLITE_INTEGER) {
+        sqlite3_int64 r;
+        if (!__builtin_mul_overflow(sqlite3_value_int64(argv[0]), sqlite3_value_int64(argv[1]), &r))
+            return sqlite3_result_int64(ctx, r);
+    }
+    DateTime dt;
+    if (AsDate(argv[0], dt) || AsDate(argv[1], dt)) return Fail(ctx, MakeError(kOraInconsistentTypes, "NUMBER", "DATE"));
+    double a, b;
+    if (!AsNumber(ctx, argv[0], a) || !AsNumber(ctx, argv[1], b)) return;
+    if (ta == SQLITE_FLOAT || tb == SQLITE_FLOAT) return sqlite3_result_double(ctx, a * b);
+    ResultNumber(ctx, a * b);
 }
 
 void FnAdd(sqlite3_context* ctx, int, sqlite3_value** argv) { DateOrNumberArithmetic(ctx, argv, false); }
@@ -552,6 +571,30 @@ void FnSortKey(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     ResultText(ctx, key.empty() ? std::string_view("0") : std::string_view(key));
 }
 
+// LITEOCI_SINGLE_ROW(v): the one value of a subquery used as a value; NULL without rows, ORA-01427 on
+// a second row.
+struct SingleRow {
+    sqlite3_value* value;
+    bool seen;
+};
+
+void SingleRowStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    auto* acc = static_cast<SingleRow*>(sqlite3_aggregate_context(ctx, sizeof(SingleRow)));
+    if (!acc) return sqlite3_result_error_nomem(ctx);
+    if (acc->seen) return Fail(ctx, MakeError(kOraSingleRowSubquery));
+    acc->seen = true;
+    acc->value = sqlite3_value_dup(argv[0]);
+    if (!acc->value) sqlite3_result_error_nomem(ctx);
+}
+
+void SingleRowFinal(sqlite3_context* ctx) {
+    auto* acc = static_cast<SingleRow*>(sqlite3_aggregate_context(ctx, 0));
+    if (!acc || !acc->value) return sqlite3_result_null(ctx);
+    sqlite3_result_value(ctx, acc->value);
+    sqlite3_value_free(acc->value);
+    acc->value = nullptr;
+}
+
 struct Fn {
     const char* name;
     int args;  // -1: any number
@@ -578,7 +621,7 @@ constexpr Fn kFunctions[] = {
     {"LITEOCI_NEXTVAL", 1, FnNextval, false}, {"LITEOCI_CURRVAL", 1, FnCurrval, false},
     {"LITEOCI_NEXTVAL", 2, FnNextval, false}, {"LITEOCI_CURRVAL", 2, FnCurrval, false},
     {"LITEOCI_SEQUENCE_CHECK", 2, FnSequenceCheck, false},
-    {"LITEOCI_RAISE", 1, FnRaise, false},     {"LITEOCI_DATE_OPERAND", 2, FnDateOperand, false},     {"LITEOCI_DIV", 2, FnDivide, true},     {"LITEOCI_SORTKEY", -1, FnSortKey, true},
+    {"LITEOCI_RAISE", 1, FnRaise, false},     {"LITEOCI_DATE_OPERAND", 2, FnDateOperand, false},     {"LITEOCI_DIV", 2, FnDivide, true},     {"LITEOCI_MUL", 2, FnMultiply, true},     {"LITEOCI_SORTKEY", -1, FnSortKey, true},
 };
 
 }  // namespace
@@ -589,7 +632,8 @@ int RegisterSqlFunctions(sqlite3* db, SessionSettings* settings) {
         int rc = sqlite3_create_function_v2(db, f.name, f.args, flags, settings, f.fn, nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) return rc;
     }
-    return SQLITE_OK;
+    return sqlite3_create_function_v2(db, "LITEOCI_SINGLE_ROW", 1, SQLITE_UTF8, nullptr, nullptr, SingleRowStep,
+                                      SingleRowFinal, nullptr);
 }
 
 }  // namespace liteoci

@@ -59,6 +59,21 @@ bool IsKeywordBeforeOperand(std::string_view text, const Token& t) {
     return false;
 }
 
+// An operand that may hold a date or a text: arithmetic on it goes through a function that looks at the value.
+bool MayHoldText(const Token& t) { return IsIdent(t) || t.kind == Tok::String || t.kind == Tok::Bind; }
+
+// A term right after a text literal belongs to that literal (INTERVAL '1' DAY): it is no operand of its own.
+bool FollowsLiteral(const std::vector<Token>& toks, size_t b, size_t left) {
+    return left > b && toks[left - 1].kind == Tok::String;
+}
+
+// The functions that do Oracle's arithmetic where SQLite's differs: a / b refuses a zero divisor (SQLite gives
+// NULL); a * b, a + b and a - b of a text that is no number raise ORA-01722 (SQLite reads it as 0); a date
+// plus or minus days is a date.
+const char* ArithmeticCall(char c) {
+    return c == 'D' ? "LITEOCI_DIV(" : c == 'M' ? "LITEOCI_MUL(" : c == 'S' ? "LITEOCI_SUB(" : "LITEOCI_ADD(";
+}
+
 // Texts attached to tokens. Most tokens get none, so that a statement of millions of tokens keeps one
 // index per token and only the texts there are.
 class TokenTexts {
@@ -457,19 +472,19 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
             while (k > b && isSign(k - 1) && (k - 1 == b || !endsOperand(k - 2))) --k;
             return k;
         };
-        std::vector<uint32_t> identsBefore(e - b + 1, 0);  // identifiers among tokens [b, b + k)
-        for (size_t k = b; k < e; ++k) identsBefore[k - b + 1] = identsBefore[k - b] + (IsIdent(toks[k]) ? 1 : 0);
+        std::vector<uint32_t> identsBefore(e - b + 1, 0);  // operands that may hold text among [b, b + k)
+        for (size_t k = b; k < e; ++k) identsBefore[k - b + 1] = identsBefore[k - b] + (MayHoldText(toks[k]) ? 1 : 0);
         auto mayBeDate = [&](size_t from, size_t to) { return identsBefore[to - b] > identsBefore[from - b]; };
-        // Quotients first: a / b becomes a call that refuses a zero divisor (SQLite would give NULL).
-        // The dividend is the term before the operator back to the previous + or -.
+        // Quotients and products first (see ArithmeticCall); the left side is the term back to the last + or -.
         for (size_t i = b + 1; i + 1 < e; ++i) {
-            if (!rw.Op(i, "/") || !endsOperand(i - 1)) continue;
+            if (!(rw.Op(i, "/") || rw.Op(i, "*")) || !endsOperand(i - 1)) continue;
             if ((i & 0xffff) == 0 && Cancelled(options)) return MakeError(kOraCancelled);
             size_t left = rw.OperandStart(i - 1);
             while (left >= b + 2 && (rw.Op(left - 1, "*") || rw.Op(left - 1, "/"))) left = rw.OperandStart(left - 2);
             const size_t right = rw.OperandEnd(i + 1);
-            if (right <= i + 1 || right > e) continue;
-            rw.calls[left - b] += 'D';
+            if (right <= i + 1 || right > e || FollowsLiteral(toks, b, left) ||
+                (rw.Op(i, "*") && !(mayBeDate(left, i) || mayBeDate(i + 1, right)))) continue;
+            rw.calls[left - b] += rw.Op(i, "/") ? 'D' : 'M';
             rw.Replace(i, ",");
             rw.post[right - 1 - b] += ")";
         }
@@ -493,7 +508,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
             if (calls.empty()) continue;
             std::string open;
             for (auto c = calls.rbegin(); c != calls.rend(); ++c)
-                open += *c == 'D' ? "LITEOCI_DIV(" : *c == 'S' ? "LITEOCI_SUB(" : "LITEOCI_ADD(";
+                open += ArithmeticCall(*c);
             rw.pre[k] = open + rw.pre[k];
         }
     }
