@@ -6,8 +6,12 @@
 #include <cmath>
 #include <cstring>
 
+#include "AlterModify.h"
 #include "Catalog.h"
 #include "OracleForms.h"
+#include "Merge.h"
+#include "MultiInsert.h"
+#include "OuterJoin.h"
 #include "ColumnRules.h"
 #include "TableChange.h"
 #include "WithinGroup.h"
@@ -46,6 +50,8 @@ void StmtHandle::Reset() {
     state = State::Prepared;
     rowCount = rowsFetched = 0;
     parseErrorOffset = 0;
+    parts.clear();
+    partTexts.clear();
 }
 
 namespace {
@@ -250,7 +256,7 @@ struct Typer {
 void Describe(StmtHandle* st) {
     st->columns.clear();
     st->params.clear();
-    int n = sqlite3_column_count(st->vm);
+    int n = sqlite3_column_count(st->vm) - st->translation.hiddenColumns;
     const auto& items = st->translation.items;
     size_t stars = 0;
     for (const auto& it : items) stars += it.star;
@@ -413,8 +419,45 @@ bool ViewExists(Session& s, const std::string& name) {
 
 OraError Compile(StmtHandle* st, const std::shared_ptr<Session>& s);
 
+// Whether a table of the session's database has a column: for the outer joins of unqualified columns.
+ColumnProbe ColumnProbeOf(Session& s) {
+    return [&s](const std::string& table, const std::string& column) {
+        return sqlite3_table_column_metadata(s.db(), nullptr, table.c_str(), column.c_str(), nullptr, nullptr,
+                                             nullptr, nullptr, nullptr) == SQLITE_OK;
+    };
+}
+
+OraError CompileSql(StmtHandle* st, Session& s);
+
+// INSERT ALL | FIRST and MERGE: each statement they split into is compiled as a statement of its own.
+OraError CompileSubStatements(StmtHandle* st, Session& s) {
+    std::vector<SubStatement> texts;
+    const bool merge = IsWord(st->text, st->lex.toks[0], "MERGE");
+    if (OraError e = merge ? SplitMerge(st->text, st->lex.toks, texts) : SplitMultiInsert(st->text, st->lex.toks, texts))
+        return e;
+    int binds = 0;
+    for (const Token& t : st->lex.toks) binds += t.kind == Tok::Bind;
+    for (SubStatement& part : texts) {
+        auto child = std::make_unique<StmtHandle>();
+        PrepareStatement(child.get(), part.text.data(), part.text.size());
+        child->session = st->session;
+        OraError e = child->lex.error ? child->lex.error : part.deferred ? OraError{} : CompileSql(child.get(), s);
+        if (e) {
+            e.offset = part.Original(e.offset);
+            return e;
+        }
+        st->parts.push_back(std::move(child));
+    }
+    st->partTexts = std::move(texts);
+    st->placeholderCount = binds;
+    return {};
+}
+
 OraError CompileSql(StmtHandle* st, Session& s) {
     const auto& toks = st->lex.toks;
+    if (st->cls.cls == StmtClass::Dml && (IsMultiInsert(st->text, toks) || IsWord(st->text, toks[0], "MERGE")))
+        return CompileSubStatements(st, s);
+    if (st->cls.cls == StmtClass::Ddl && IsAlterModify(st->text, toks)) return {};  // runs on its own: AlterModify.h
     if (st->cls.cls == StmtClass::Ddl && toks.size() > 1 && IsWord(st->text, toks[1], "SEQUENCE") &&
         (IsWord(st->text, toks[0], "CREATE") || IsWord(st->text, toks[0], "DROP")))
         return CompileSequenceDdl(st, s);
@@ -503,8 +546,9 @@ OraError CompileSql(StmtHandle* st, Session& s) {
                        ? TranslateHierarchical(text, toks, b, e, resolver, tmp)
                    : insertQuery != SIZE_MAX
                        ? TranslateHierarchicalInsert(text, toks, b, insertQuery, e, opt, resolver, tmp)
-                       : Translate(text, toks, b, e, opt, resolver, tmp);
+                       : TranslateWithOuterJoins(text, toks, b, e, opt, ColumnProbeOf(s), resolver, tmp);
     if (err) return err;
+    tmp.hiddenColumns = opt.hiddenColumns;
     FinishGroupForms(tmp);
     if (b > 0) {
         for (auto& m : tmp.map) m.first += static_cast<uint32_t>(prefix.size());
@@ -544,6 +588,8 @@ OraError Compile(StmtHandle* st, const std::shared_ptr<Session>& s) {
     st->vm = nullptr;
     st->block.reset();
     st->translation = Translation{};
+    st->parts.clear();
+    st->partTexts.clear();
     st->session = s;
     st->compiled = false;
     if (st->lex.error) return st->lex.error;
@@ -917,9 +963,108 @@ sword FetchRows(StmtHandle* st, ErrorHandle* err, ub4 nrows) {
 
 // ---- the statement classes ---------------------------------------------------------------------
 
+// The parts of a statement, one iteration of its binds: all of them or, on an error, none.
+OraError RunSubStatements(StmtHandle* st, Session& s, ub4 iter, int64_t& rows) {
+    if (OraError e = s.Exec("SAVEPOINT \"liteoci$parts\"")) return e;
+    OraError failure;
+    rows = 0;
+    bool haveRemembered = false;
+    sqlite3_int64 remembered = 0;
+    for (size_t p = 0; p < st->parts.size() && !failure; ++p) {
+        StmtHandle* part = st->parts[p].get();
+        const SubStatement& texts = st->partTexts[p];
+        if (!part->vm) {
+            failure = CompileSql(part, s);
+            if (!failure && !part->vm) failure = MakeError(kOraInvalidSql);
+            if (failure) {
+                failure.offset = texts.Original(failure.offset);
+                break;
+            }
+        }
+        // the rows of a query taken into the session's table of rows, for the parts after it
+        sqlite3_stmt* vm = part->vm;
+        sqlite3_stmt* take = nullptr;
+        if (texts.role == SubStatement::Materialize) {
+            const std::string sql = "CREATE TEMP TABLE \"liteoci rows\" AS " + part->translation.sql;
+            if (sqlite3_prepare_v2(s.db(), sql.c_str(), -1, &take, nullptr) != SQLITE_OK) {
+                failure = s.MapError(sqlite3_errcode(s.db()));
+                sqlite3_finalize(take);
+                break;
+            }
+            vm = take;
+        }
+        sqlite3_reset(vm);
+        for (size_t k = 0; k < part->translation.params.size() && !failure; ++k) {
+            const int own = part->translation.params[k].index;
+            const int slot = own >= 0 && static_cast<size_t>(own) < texts.bindSlots.size()
+                                 ? texts.bindSlots[static_cast<size_t>(own)] : -1;
+            if (slot == SubStatement::kRemembered) {
+                if (haveRemembered) sqlite3_bind_int64(vm, static_cast<int>(k) + 1, remembered);
+                else sqlite3_bind_null(vm, static_cast<int>(k) + 1);
+                continue;
+            }
+            if (slot < 0 || static_cast<size_t>(slot) >= st->binds.size() || !st->binds[static_cast<size_t>(slot)]) {
+                failure = MakeError(1008);
+                break;
+            }
+            Value v;
+            failure = ReadBind(st->binds[static_cast<size_t>(slot)].get(), iter, v);
+            if (!failure) BindValue(vm, static_cast<int>(k) + 1, v);
+        }
+        ErrorContext ctx = ContextOf(part);
+        if (take) {
+            if (!failure) {
+                const int rc = sqlite3_step(take);
+                if (rc != SQLITE_DONE) failure = s.MapError(rc, &ctx);
+            }
+            sqlite3_finalize(take);
+            if (failure) failure.offset = texts.Original(failure.offset);
+            continue;
+        }
+        if (failure) break;
+        if (texts.role == SubStatement::NoRow || texts.role == SubStatement::Remember) {
+            const int rc = sqlite3_step(part->vm);
+            if (rc == SQLITE_ROW && texts.role == SubStatement::NoRow) failure = MakeError(texts.error);
+            else if (rc == SQLITE_ROW && sqlite3_column_type(part->vm, 0) != SQLITE_NULL)
+                haveRemembered = true, remembered = sqlite3_column_int64(part->vm, 0);
+            else if (rc != SQLITE_ROW && rc != SQLITE_DONE) failure = s.MapError(rc, &ctx);
+            sqlite3_reset(part->vm);
+            if (failure) failure.offset = texts.Original(failure.offset);
+            continue;
+        }
+        const DmlTarget target = DmlTargetOf(part->text, part->lex.toks, 0, part->lex.toks.size());
+        int64_t changes = 0;
+        if (RunDmlWithTriggers(s, part->vm, target, &ctx, failure, changes)) {
+            sqlite3_reset(part->vm);
+        } else {
+            int rc = sqlite3_step(part->vm);
+            while (rc == SQLITE_ROW) rc = sqlite3_step(part->vm);
+            if (rc != SQLITE_DONE) failure = s.MapError(rc, &ctx);
+            else changes = sqlite3_changes(s.db());
+            sqlite3_reset(part->vm);
+        }
+        if (failure) failure.offset = texts.Original(failure.offset);
+        if (texts.role == SubStatement::Change) rows += changes;
+    }
+    if (failure) s.Exec("ROLLBACK TO \"liteoci$parts\"");
+    s.Exec("RELEASE \"liteoci$parts\"");
+    return failure;
+}
+
 sword RunDml(StmtHandle* st, ErrorHandle* err, ub4 iters) {
     Session& s = *st->session;
     if (iters == 0) return Fail(err, MakeError(24333));
+    if (!st->parts.empty()) {
+        if (OraError e = s.BeginWrite()) return Fail(err, std::move(e));
+        st->rowCount = 0;
+        for (ub4 it = 0; it < iters; ++it) {
+            int64_t rows = 0;
+            if (OraError e = RunSubStatements(st, s, it, rows)) return Fail(err, std::move(e));
+            st->rowCount += static_cast<ub4>(rows);
+        }
+        st->state = StmtHandle::State::Executed;
+        return OCI_SUCCESS;
+    }
     if (OraError e = s.BeginWrite()) return Fail(err, std::move(e));
     st->rowCount = 0;
     const DmlTarget target = DmlTargetOf(st->text, st->lex.toks, 0, st->lex.toks.size());
@@ -1018,6 +1163,13 @@ OraError ReplaceView(StmtHandle* st, Session& s) {
 sword RunDdl(StmtHandle* st, ErrorHandle* err) {
     Session& s = *st->session;
     if (OraError e = s.Commit()) return Fail(err, std::move(e));
+    if (IsAlterModify(st->text, st->lex.toks)) {
+        if (OraError e = AlterModify(s, st->text, st->lex.toks)) return Fail(err, std::move(e));
+        NoteDdl(s, st->text, st->lex.toks);
+        st->rowCount = 0;
+        st->state = StmtHandle::State::Executed;
+        return OCI_SUCCESS;
+    }
     if (st->translation.createAs) {
         long long rows = 0;
         if (OraError e = RunCreateAs(s, *st->translation.createAs, rows)) return Fail(err, std::move(e));

@@ -10,6 +10,7 @@
 
 #include "Hierarchy.h"
 #include "OraCodes.h"
+#include "OuterJoin.h"
 #include "Session.h"
 #include "Translate.h"
 
@@ -384,7 +385,7 @@ OraError ExplainPlan(Session& s, std::string_view text, const std::vector<Token>
     opt.query = cls.cls == StmtClass::Query;
     OraError err = opt.query && IsHierarchicalQuery(text, inner, 0, inner.size())
                        ? TranslateHierarchical(text, inner, 0, inner.size(), resolver, tr)
-                       : Translate(text, inner, 0, inner.size(), opt, resolver, tr);
+                       : TranslateWithOuterJoins(text, inner, 0, inner.size(), opt, {}, resolver, tr);
     if (err) return err;
 
     const std::string sql = "EXPLAIN QUERY PLAN " + tr.sql;

@@ -14,6 +14,7 @@
 
 #include "../oci/oci_abi.h"
 #include "Errors.h"
+#include "SubStatements.h"
 #include "Session.h"
 
 namespace liteoci {
@@ -149,6 +150,11 @@ struct StmtHandle : HandleHeader {
     ub4 rowsFetched = 0;
     ub2 parseErrorOffset = 0;
     std::string scratch;  // reused for long converted values
+
+    // A statement that runs as several: each part is a statement of its own, compiled on the same
+    // session, whose placeholders take the binds of this one (a multitable insert).
+    std::vector<std::unique_ptr<StmtHandle>> parts;
+    std::vector<SubStatement> partTexts;
 
     // Prefetching as the client interface does it: each round trip of a query brings the rows asked
     // for plus the prefetch (PREFETCH_ROWS, bounded by PREFETCH_MEMORY), and fetches within what the

@@ -61,6 +61,22 @@ inline constexpr int kOraInvalidNumber = 1722;          // invalid number
 inline constexpr int kOraInsertIntoAlwaysIdentity = 32795;  // cannot insert into a generated always identity column
 inline constexpr int kOraUpdateAlwaysIdentity = 32796;      // cannot update a generated always identity column
 inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
+inline constexpr int kOraMissingSelect = 928;            // missing SELECT keyword
+inline constexpr int kOraModifyNeedsEmptyForType = 1439;       // column to be modified must be empty to change datatype
+inline constexpr int kOraModifyNeedsEmptyForPrecision = 1440;  // column to be modified must be empty to decrease precision or scale
+inline constexpr int kOraCannotDecreaseLength = 1441;          // cannot decrease column length because some value is too big
+inline constexpr int kOraAlreadyNotNull = 1442;                // column to be modified to NOT NULL is already NOT NULL
+inline constexpr int kOraAlreadyNull = 1451;                   // column to be modified to NULL cannot be modified to NULL
+inline constexpr int kOraNullValuesFound = 2296;               // cannot enable (%s.%s) - null values found
+inline constexpr int kOraOuterJoinedToEachOther = 1416;  // two tables cannot be outer-joined to each other
+inline constexpr int kOraOneOuterJoinedTable = 1468;     // a predicate may reference only one outer-joined table
+inline constexpr int kOraOuterJoinOnCorrelation = 1705;  // an outer join cannot be specified on a correlation column
+inline constexpr int kOraOuterJoinInOrIn = 1719;         // outer join operator (+) not allowed in operand of OR or IN
+inline constexpr int kOraOuterJoinToSubquery = 1799;     // a column may not be outer-joined to a subquery
+inline constexpr int kOraOldOuterJoinWithAnsi = 25156;   // old style outer join (+) cannot be used with ANSI joins
+inline constexpr int kOraUnstableRows = 30926;           // unable to get a stable set of rows in the source tables
+inline constexpr int kOraOnColumnUpdated = 38104;        // Columns referenced in the ON Clause cannot be updated: %s
+inline constexpr int kOraOuterJoinNotAllowed = 30563;    // outer join operator (+) is not allowed here
 
 // Datetime formats, datetime and interval values.
 inline constexpr int kOraFormatCodeNotInInput = 1820;   // format code cannot appear in date input format

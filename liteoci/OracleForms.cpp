@@ -1,6 +1,7 @@
 #include "OracleForms.h"
 
 #include "DateForms.h"
+#include "RowLimit.h"
 
 namespace liteoci {
 namespace {
@@ -152,32 +153,6 @@ struct Forms {
         }
     }
 
-    // [OFFSET m ROWS] [FETCH FIRST | NEXT [n] ROW | ROWS ONLY] as LIMIT n OFFSET m, for numbers m and n.
-    void RowLimits() {
-        for (size_t i = b; i < e; ++i) {
-            if (!W(i, "OFFSET") && !W(i, "FETCH")) continue;
-            if (W(i, "FETCH") && !(W(i + 1, "FIRST") || W(i + 1, "NEXT"))) continue;
-            size_t k = i;
-            std::string offset = "0", limit = "-1";
-            auto number = [&](size_t at) { return at < e && toks[at].kind == Tok::Number; };
-            if (W(k, "OFFSET")) {
-                if (!number(k + 1) || !(W(k + 2, "ROWS") || W(k + 2, "ROW"))) continue;
-                offset = std::string(TokText(text, toks[k + 1]));
-                k += 3;
-            }
-            if (W(k, "FETCH")) {
-                if (!(W(k + 1, "FIRST") || W(k + 1, "NEXT"))) continue;
-                size_t n = k + 2;
-                limit = "1";
-                if (number(n)) limit = std::string(TokText(text, toks[n])), ++n;
-                if (!(W(n, "ROWS") || W(n, "ROW")) || !W(n + 1, "ONLY")) continue;  // WITH TIES, PERCENT: as written
-                k = n + 2;
-            }
-            options.substitutions.push_back({i, k, "LIMIT " + limit + " OFFSET " + offset});
-            i = k - 1;
-        }
-    }
-
     // A column compared with a text literal: when the column holds dates, Oracle reads the text as a
     // date in the session's format ('01-JAN-82'); LITEOCI_DATE_OPERAND decides that per value.
     void DateOperands() {
@@ -251,7 +226,8 @@ void RewriteOracleForms(std::string_view text, const std::vector<Token>& toks, s
     f.DmlAlias();
     f.CastToChar();
     f.TrimFrom();
-    f.RowLimits();
+    // a block reads the columns of its queries itself: it has no place for columns of the client's own
+    RewriteRowLimits(text, toks, b, e, options, !inBlock);
     // in a block a name compared with a text may be a variable, whose type decides
     if (!inBlock) f.DateOperands();
     RewriteDateForms(text, toks, b, e, options);

@@ -14,6 +14,7 @@
 #include "SchemaNames.h"
 #include "WithinGroup.h"
 #include "PlScope.h"
+#include "OuterJoin.h"
 #include "PlTriggers.h"
 #include "QueryChecks.h"
 #include "StackGuard.h"
@@ -782,7 +783,7 @@ struct Compiler {
         RewriteOracleForms(r.text, lx.toks, 0, lx.toks.size(), opt, true);
         RewriteGroupForms(r.text, lx.toks, 0, lx.toks.size(), opt);
         OraError err = CheckQueryBlocks(s.db(), r.text, lx.toks, 0, lx.toks.size(), opt);
-        if (err || (err = Translate(r.text, lx.toks, 0, lx.toks.size(), opt, res, tr))) {
+        if (err || (err = TranslateWithOuterJoins(r.text, lx.toks, 0, lx.toks.size(), opt, {}, res, tr))) {
             // Inside a block, too-deep nesting of an expression is the compiler's own overflow.
             if (err.text.find("nesting deeper than") != std::string::npos) return TooDeep(b);
             uint32_t at = err.offset >= 0 ? r.Original(err.offset) : x->pos;

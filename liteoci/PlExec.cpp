@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "OuterJoin.h"
 #include "PlTriggers.h"
 #include "StackGuard.h"
 #include "Translate.h"
@@ -661,7 +662,7 @@ OraError Interpreter::RunOpen(Node& n) {
         TranslateOptions opt;
         opt.query = true;
         PositionalResolver pr;
-        if (OraError e = Translate(q, lx.toks, 0, lx.toks.size(), opt, pr, tr)) return Located(e, n.pos);
+        if (OraError e = TranslateWithOuterJoins(q, lx.toks, 0, lx.toks.size(), opt, {}, pr, tr)) return Located(e, n.pos);
         if (sqlite3_prepare_v2(s_.db(), tr.sql.c_str(), -1, &c->vm, nullptr) != SQLITE_OK)
             return Located(s_.MapError(sqlite3_errcode(s_.db())), n.pos);
         for (size_t k = 1; k < n.exprs.size(); ++k) {
@@ -868,7 +869,7 @@ OraError Interpreter::RunExecImmediate(Node& n) {
         TranslateOptions opt;
         opt.query = cls.cls == StmtClass::Query;
         PositionalResolver pr;
-        if (OraError e = Translate(q, lx.toks, 0, lx.toks.size(), opt, pr, tr)) return Located(e, n.pos);
+        if (OraError e = TranslateWithOuterJoins(q, lx.toks, 0, lx.toks.size(), opt, {}, pr, tr)) return Located(e, n.pos);
         if (pr.count() > static_cast<int>(args.size())) return Located(MakeError(1008), n.pos);
         if (cls.cls == StmtClass::Dml)
             if (OraError e = BeginDml()) return Located(e, n.pos);

@@ -53,7 +53,8 @@ bool IsKeywordBeforeOperand(std::string_view text, const Token& t) {
         "SELECT", "WHERE", "AND", "OR", "NOT", "THEN", "ELSE", "WHEN", "ON", "SET", "BY", "IN", "IS",
         "LIKE", "BETWEEN", "VALUES", "RETURN", "CASE", "DISTINCT", "UNIQUE", "ALL", "FROM", "HAVING",
         "PRIOR", "WITH", "UNION", "EXCEPT", "MINUS", "INTERSECT", "INTO", "ESCAPE", "ANY", "SOME",
-        "EXISTS", "START", "CONNECT", "ORDER", "GROUP", "USING", "AS", "DEFAULT", "CHECK", "RETURNING"};
+        "EXISTS", "START", "CONNECT", "ORDER", "GROUP", "USING", "AS", "DEFAULT", "CHECK", "RETURNING",
+        "OFFSET"};
     for (const char* w : kWords)
         if (IsWord(text, t, w)) return true;
     return false;

@@ -66,6 +66,7 @@ struct Translation {
     std::shared_ptr<const TableChange> tableChange;
     std::shared_ptr<const IdentityPlan> identity;
     std::shared_ptr<const CreateAs> createAs;  // CREATE TABLE ... AS SELECT: run by the client  // CREATE TABLE with identity columns: their sequences and triggers  // ALTER TABLE that adds or drops a constraint: run by the client
+    int hiddenColumns = 0;    // the last columns of the query that the user does not see
 
     // Offset in the user's text of the token at `sqlOffset` of the rewritten text.
     int MapOffset(int sqlOffset) const;
@@ -84,6 +85,7 @@ struct TranslateOptions {
     std::vector<Substitution> substitutions;
     std::vector<std::pair<size_t, std::string>> appends;  // (token, text emitted after it)
     const std::atomic<bool>* cancel = nullptr;  // a break of the session: translation stops with ORA-01013
+    int hiddenColumns = 0;    // set by rewrites that add columns of their own after the query's (RowLimit.h)
 };
 
 // How deep parentheses and CASE expressions may nest in one statement. Deeper nesting would take the

@@ -167,3 +167,19 @@ TEST_F(ExplainTest, WhatCannotBeExplainedIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// The outer join operator is rewritten for the plan as for the query: the optional table is read too.
+TEST_F(ExplainTest, OuterJoinOperatorIsPlannedAsTheQueryRuns) {
+    Error e;
+    const Rows plan = Plan("select o.name, b.magnitude from observers o, observations b "
+                           "where o.observer_id = b.observer_id(+)", &e);
+    ASSERT_EQ(e.code, 0) << e.text;
+    std::string all;
+    for (const auto& r : plan) all += r[1] + "\n";
+    EXPECT_NE(all.find("OBSERVERS"), std::string::npos) << all;
+    EXPECT_NE(all.find("OBSERVATIONS"), std::string::npos) << all;
+}
+
+}  // namespace
