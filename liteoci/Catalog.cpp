@@ -339,7 +339,8 @@ void TypeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }
 
 // The user's tables, views and indexes of SQLite's catalogue.
-const char* const kUserObjects = " m.name NOT LIKE 'sqlite%' AND m.name NOT LIKE 'liteoci$%' ";
+// DUAL is SYS's in Oracle, not the user's.
+const char* const kUserObjects = " m.name NOT LIKE 'sqlite%' AND m.name NOT LIKE 'liteoci$%' AND m.tbl_name <> 'DUAL' ";
 
 }  // namespace
 

@@ -60,6 +60,7 @@ inline constexpr int kOraConcatenationTooLong = 1489;  // result of string conca
 inline constexpr int kOraInvalidNumber = 1722;          // invalid number
 inline constexpr int kOraInsertIntoAlwaysIdentity = 32795;  // cannot insert into a generated always identity column
 inline constexpr int kOraUpdateAlwaysIdentity = 32796;      // cannot update a generated always identity column
+inline constexpr int kOraInsufficientPrivileges = 1031;  // insufficient privileges
 inline constexpr int kOraTooDeep = 600;                // internal error: nesting beyond what the client parses
 inline constexpr int kOraMissingSelect = 928;            // missing SELECT keyword
 inline constexpr int kOraModifyNeedsEmptyForType = 1439;       // column to be modified must be empty to change datatype

@@ -391,7 +391,7 @@ OraError Session::Open(const std::string& path, const std::string& user, const s
         RegisterTextFunctions(s->db_, &s->settings_) != SQLITE_OK || RegisterGroupFunctions(s->db_) != SQLITE_OK ||
         RegisterDateFunctions(s->db_, &s->settings_) != SQLITE_OK)
         return MakeError(600, "functions");
-    if (OraError e = s->Exec("CREATE TEMP TABLE DUAL (DUMMY VARCHAR2(1)); INSERT INTO temp.DUAL VALUES ('X')")) return e;
+    if (OraError e = s->MakeDual()) return e;
     if (OraError e = CreateDictionaryViews(*s)) return e;
     if (OraError e = CreateCatalogViews(*s)) return e;
     if (OraError e = s->RegisterStatistics()) return e;
@@ -460,6 +460,31 @@ int Session::BusyHandler(void* self, int count) {
     if (s->cancelled() || count * kStepMs >= kBusyTimeoutMs) return 0;
     std::this_thread::sleep_for(std::chrono::milliseconds(kStepMs));
     return 1;
+}
+
+// DUAL lives in the file, so that a view may read it (SQLite keeps views from reading a session's
+// temporary tables); its one row cannot be changed. A file that cannot be written and has none gets a
+// DUAL of the session's own.
+OraError Session::MakeDual() {
+    sqlite3_stmt* q = nullptr;
+    bool present = false;
+    if (sqlite3_prepare_v2(db_, "SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND name = 'DUAL'", -1, &q,
+                           nullptr) == SQLITE_OK)
+        present = sqlite3_step(q) == SQLITE_ROW;
+    sqlite3_finalize(q);
+    if (present) return {};
+    if (readOnly_ || Exec("BEGIN IMMEDIATE"))
+        return Exec("CREATE TEMP TABLE DUAL (DUMMY VARCHAR2(1)); INSERT INTO temp.DUAL VALUES ('X')");
+    const std::string refuse = "BEGIN SELECT LITEOCI_RAISE(" + std::to_string(kOraInsufficientPrivileges) + "); END;";
+    std::string sql = "CREATE TABLE IF NOT EXISTS main.DUAL (DUMMY VARCHAR2(1)); "
+                      "INSERT INTO main.DUAL SELECT 'X' WHERE NOT EXISTS (SELECT 1 FROM main.DUAL);";
+    for (const char* event : {"INSERT", "UPDATE", "DELETE"})
+        sql += std::string("CREATE TRIGGER IF NOT EXISTS main.\"liteoci$dual$") + event + "\" BEFORE " + event +
+               " ON DUAL " + refuse;
+    OraError e = Exec(sql.c_str());
+    Exec(e ? "ROLLBACK" : "COMMIT");
+    if (e) return Exec("CREATE TEMP TABLE DUAL (DUMMY VARCHAR2(1)); INSERT INTO temp.DUAL VALUES ('X')");
+    return {};
 }
 
 OraError Session::Exec(const char* sql) {

@@ -123,6 +123,8 @@ public:
     OraError Savepoint(const std::string& name);
     OraError RollbackTo(const std::string& name);
 
+    // The DUAL table, made on first logon to a file.
+    OraError MakeDual();
     // Runs an internal statement (no results).
     OraError Exec(const char* sql);
     OraError MapError(int rc, const ErrorContext* ctx = nullptr);
