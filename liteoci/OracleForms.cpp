@@ -124,6 +124,34 @@ struct Forms {
         }
     }
 
+    // A query in parentheses where SQLite wants a bare one: a member of UNION / INTERSECT / MINUS,
+    // INSERT INTO t [(columns)] (SELECT ...), CREATE VIEW v AS (SELECT ...). "(" becomes
+    // "SELECT * FROM (", which keeps what the query in parentheses means, ORDER BY included.
+    void ParenthesizedQueries() {
+        auto setOperator = [&](size_t k) {
+            return W(k, "UNION") || W(k, "INTERSECT") || W(k, "MINUS") || W(k, "EXCEPT");
+        };
+        for (size_t i = b; i + 1 < e; ++i) {
+            if (!O(i, "(") || match[i] == SIZE_MAX || !(W(i + 1, "SELECT") || W(i + 1, "WITH"))) continue;
+            const size_t close = match[i];
+            bool bare = false;
+            if (i > b && (setOperator(i - 1) || (W(i - 1, "ALL") && i > b + 1 && setOperator(i - 2)))) bare = true;
+            if (setOperator(close + 1)) bare = true;
+            if (i > b && W(i - 1, "AS") && i >= b + 3 && W(b, "CREATE")) {
+                for (size_t k = b + 1; k < i && !bare; ++k) bare = W(k, "VIEW");
+            }
+            if (W(b, "INSERT") && W(b + 1, "INTO") && i > b + 2) {
+                // INSERT INTO t (SELECT ...) or INSERT INTO t (a, b) (SELECT ...)
+                size_t t = b + 2;
+                if (O(t + 1, ".") && t + 2 < e) t += 2;
+                const size_t after = O(t + 1, "(") && t + 1 != i && match[t + 1] != SIZE_MAX ? match[t + 1] + 1 : t + 1;
+                if (after == i) bare = true;
+            }
+            if (!bare) continue;
+            options.substitutions.push_back({i, i + 1, "SELECT * FROM ("});
+        }
+    }
+
     // TRIM([LEADING | TRAILING | BOTH] [c] FROM s) as LITEOCI_TRIM('L' | 'T' | 'B', c, s).
     void TrimFrom() {
         for (size_t i = b; i + 1 < e; ++i) {
@@ -225,6 +253,7 @@ void RewriteOracleForms(std::string_view text, const std::vector<Token>& toks, s
     f.NullOrder();
     f.DmlAlias();
     f.CastToChar();
+    f.ParenthesizedQueries();
     f.TrimFrom();
     // a block reads the columns of its queries itself: it has no place for columns of the client's own
     RewriteRowLimits(text, toks, b, e, options, !inBlock);

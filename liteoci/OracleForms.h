@@ -6,6 +6,8 @@
 //   and the FROM;
 // - DEFAULT SYSDATE (or USER, SYSTIMESTAMP): SQLite takes a function call as a default only in parentheses;
 //   SYSTIMESTAMP keeps its fractional seconds;
+// - a query in parentheses as a member of UNION and the like, or after INSERT INTO t: SQLite takes
+//   only bare ones there;
 // - CAST(x AS CHAR(n)): Oracle pads the text with blanks to the length, SQLite keeps it as it is;
 // - CAST(x AS NUMBER(p,s)): Oracle rounds to the scale, checks the precision and refuses a text that is
 //   no number, where SQLite's CAST gives 0.
