@@ -585,7 +585,7 @@ const Case kCorpus[] = {
 };
 
 std::string Outcome(Conn& c, const std::string& sql) {
-    const bool query = sql.rfind("select", 0) == 0 || sql.rfind("with", 0) == 0;
+    const bool query = sql.rfind("select", 0) == 0 || sql.rfind("with", 0) == 0 || sql.rfind("(", 0) == 0;
     if (!query) {
         Error e = Exec(c, sql);
         return e.code ? e.text.substr(0, e.text.find('\n')) : std::string();
