@@ -15,15 +15,6 @@ namespace {
 
 bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
 
-std::string QuoteId(const std::string& name) {
-    std::string r = "\"";
-    for (char c : name) {
-        if (c == '"') r += '"';
-        r += c;
-    }
-    return r + "\"";
-}
-
 // One column of the MODIFY list.
 struct Change {
     size_t nameTok = 0;
@@ -129,7 +120,7 @@ struct Modifier {
             if (k > s0 && IsName(t[s0]) && IdentName(sql, t[s0]) == c.column && !w(s0, "CONSTRAINT")) db = s0, de = k;
             s0 = k + 1;
         }
-        if (db == SIZE_MAX) return MakeErrorAt(At(c.nameTok), 904, QuoteId(c.column));
+        if (db == SIZE_MAX) return MakeErrorAt(At(c.nameTok), 904, QuoteIdentifier(c.column));
         auto starts = [&](size_t k) {
             return w(k, "CONSTRAINT") || w(k, "PRIMARY") || w(k, "NOT") || w(k, "NULL") || w(k, "UNIQUE") ||
                    w(k, "CHECK") || w(k, "DEFAULT") || w(k, "REFERENCES") || w(k, "COLLATE") || w(k, "GENERATED");
@@ -192,10 +183,10 @@ struct Modifier {
                                  toks[c.defaultB + 1].kind != Tok::QIdent;
             def += literal ? " DEFAULT " + tr.sql : " DEFAULT (" + tr.sql + ")";
         }
-        if (c.notNull) def += (c.constraint.empty() ? std::string() : " CONSTRAINT " + QuoteId(c.constraint)) + " NOT NULL";
+        if (c.notNull) def += (c.constraint.empty() ? std::string() : " CONSTRAINT " + QuoteIdentifier(c.constraint)) + " NOT NULL";
         if (c.typeB != SIZE_MAX) {
             // the new type's rules, as CREATE TABLE would have written them
-            const std::string probe = "CREATE TABLE " + QuoteId(table) + " (" + QuoteId(c.column) + " " +
+            const std::string probe = "CREATE TABLE " + QuoteIdentifier(table) + " (" + QuoteIdentifier(c.column) + " " +
                                       Slice(c.typeB, c.typeE) + ")";
             Lexed plx = Lex(probe);
             std::string ignored;
@@ -214,9 +205,9 @@ struct Modifier {
         int notNull = 0, primaryKey = 0;
         if (sqlite3_table_column_metadata(s.db(), nullptr, table.c_str(), c.column.c_str(), &decl, nullptr, &notNull,
                                           &primaryKey, nullptr) != SQLITE_OK)
-            return MakeErrorAt(At(c.nameTok), 904, QuoteId(c.column));
-        const std::string from = " FROM " + QuoteId(table) + " WHERE ";
-        const std::string col = QuoteId(c.column);
+            return MakeErrorAt(At(c.nameTok), 904, QuoteIdentifier(c.column));
+        const std::string from = " FROM " + QuoteIdentifier(table) + " WHERE ";
+        const std::string col = QuoteIdentifier(c.column);
         if (c.typeB != SIZE_MAX) {
             PositionalResolver r;
             Translation tr;
@@ -345,7 +336,7 @@ OraError AlterModify(Session& s, std::string_view text, const std::vector<Token>
     // every connection reads the catalogue again when its version moves
     if (!err) err = s.Exec(("PRAGMA main.schema_version = " + std::to_string(version + 1)).c_str());
     s.Exec("PRAGMA main.writable_schema = OFF");
-    if (!err) err = s.Exec(("SELECT * FROM " + QuoteId(table) + " LIMIT 0").c_str());
+    if (!err) err = s.Exec(("SELECT * FROM " + QuoteIdentifier(table) + " LIMIT 0").c_str());
     if (err) {
         s.Exec("ROLLBACK");
         return err;
@@ -353,7 +344,7 @@ OraError AlterModify(Session& s, std::string_view text, const std::vector<Token>
     if (OraError c = s.Exec("COMMIT")) return c;
     // the rounding of NUMBER(p,s) columns follows their new scale
     for (const char* event : {"INSERT", "UPDATE"})
-        s.Exec(("DROP TRIGGER IF EXISTS " + QuoteId(std::string("liteoci$round$") + event + "$" + std::to_string(page))).c_str());
+        s.Exec(("DROP TRIGGER IF EXISTS " + QuoteIdentifier(std::string("liteoci$round$") + event + "$" + std::to_string(page))).c_str());
     Lexed lx = Lex(sql);
     std::string ignored;
     const std::vector<ColumnRule> rules = ColumnRulesOf(sql, lx.toks, ignored);

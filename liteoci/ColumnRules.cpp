@@ -16,15 +16,6 @@ namespace {
 
 bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
 
-std::string QuoteId(const std::string& name) {
-    std::string r = "\"";
-    for (char c : name) {
-        if (c == '"') r += '"';
-        r += c;
-    }
-    return r + "\"";
-}
-
 // Reads the definition of tokens [b, e); false when it is no column definition.
 bool ReadRule(std::string_view text, const std::vector<Token>& toks, const std::vector<size_t>& match, size_t b, size_t e,
               ColumnRule& r) {
@@ -297,7 +288,7 @@ std::vector<std::pair<size_t, std::string>> ColumnChecks(const std::vector<Colum
     std::vector<std::pair<size_t, std::string>> out;
     for (const ColumnRule& r : rules) {
         if (r.kind == 'D' || r.kind == 'T' || r.kind == 'Z' || r.kind == 'Y' || r.kind == 'S') continue;  // by the trigger
-        std::string check = " CHECK (LITEOCI_FITS(" + QuoteId(r.column) + ", '" + std::string(1, r.kind) + "', ";
+        std::string check = " CHECK (LITEOCI_FITS(" + QuoteIdentifier(r.column) + ", '" + std::string(1, r.kind) + "', ";
         if (r.kind == 'C') check += std::to_string(r.length) + ", NULL";
         else if (r.hasPrecision) check += std::to_string(r.precision) + ", " + std::to_string(r.scale);
         else check += "NULL, NULL";
@@ -313,7 +304,7 @@ void CreateRoundingTrigger(Session& s, const std::string& table, const std::vect
     for (const ColumnRule& r : rules) {
         if (r.kind == 'D' || r.kind == 'T' || r.kind == 'Z') {
             // text in the session's format becomes the stored datetime, a TIMESTAMP keeps its digits
-            const std::string c = QuoteId(r.column);
+            const std::string c = QuoteIdentifier(r.column);
             const std::string how = std::string(", '") + r.kind + "', " + std::to_string(r.precision) + ")";
             if (!set.empty()) set += ", ", differs += " OR ";
             set += c + " = LITEOCI_DATETIME_VALUE(" + c + how;
@@ -322,7 +313,7 @@ void CreateRoundingTrigger(Session& s, const std::string& table, const std::vect
         }
         if (r.kind == 'Y' || r.kind == 'S') {
             // an interval of the column's kind, shown with the column's precisions
-            const std::string c = QuoteId(r.column);
+            const std::string c = QuoteIdentifier(r.column);
             const std::string how = std::string(", '") + r.kind + "', " + std::to_string(r.precision) + ", " +
                                     std::to_string(r.scale) + ")";
             if (!set.empty()) set += ", ", differs += " OR ";
@@ -331,7 +322,7 @@ void CreateRoundingTrigger(Session& s, const std::string& table, const std::vect
             continue;
         }
         if (r.padTo > 0) {
-            const std::string c = QuoteId(r.column), n = std::to_string(r.padTo);
+            const std::string c = QuoteIdentifier(r.column), n = std::to_string(r.padTo);
             if (!set.empty()) set += ", ", differs += " OR ";
             set += c + " = LITEOCI_PADCHAR(" + c + ", " + n + ", '" + r.padUnit + "')";
             differs += std::string(r.padUnit == 'B' ? "length(CAST(NEW." + c + " AS BLOB))" : "length(NEW." + c + ")") +
@@ -339,7 +330,7 @@ void CreateRoundingTrigger(Session& s, const std::string& table, const std::vect
             continue;
         }
         if (r.kind != 'N' || !r.hasScale) continue;
-        const std::string c = QuoteId(r.column);
+        const std::string c = QuoteIdentifier(r.column);
         const std::string rounded = "round(NEW." + c + ", " + std::to_string(r.scale) + ")";
         if (!set.empty()) set += ", ", differs += " OR ";
         set += c + " = round(" + c + ", " + std::to_string(r.scale) + ")";
@@ -355,10 +346,10 @@ void CreateRoundingTrigger(Session& s, const std::string& table, const std::vect
         if (sqlite3_step(q) == SQLITE_ROW) page = sqlite3_column_int64(q, 0);
     }
     sqlite3_finalize(q);
-    const std::string t = QuoteId(table);
+    const std::string t = QuoteIdentifier(table);
     std::string sql;
     for (const char* event : {"INSERT", "UPDATE"}) {
-        sql += std::string("CREATE TRIGGER ") + QuoteId(std::string("liteoci$round$") + event + "$" + std::to_string(page)) +
+        sql += std::string("CREATE TRIGGER ") + QuoteIdentifier(std::string("liteoci$round$") + event + "$" + std::to_string(page)) +
                " AFTER " + event + " ON " + t + " WHEN " + differs + " BEGIN UPDATE " + t + " SET " + set +
                " WHERE rowid = NEW.rowid; END;";
     }
@@ -423,7 +414,7 @@ void RefreshRoundingTrigger(Session& s, const std::string& table) {
         }
     }
     sqlite3_finalize(q);
-    for (const std::string& name : old) s.Exec(("DROP TRIGGER " + QuoteId(name)).c_str());
+    for (const std::string& name : old) s.Exec(("DROP TRIGGER " + QuoteIdentifier(name)).c_str());
     const Lexed lx = Lex(sql);
     std::string name;
     const std::vector<ColumnRule> rules = ColumnRulesOf(sql, lx.toks, name);

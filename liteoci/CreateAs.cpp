@@ -12,15 +12,6 @@ namespace {
 
 bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
 
-std::string QuoteId(const std::string& name) {
-    std::string r = "\"";
-    for (char c : name) {
-        if (c == '"') r += '"';
-        r += c;
-    }
-    return r + "\"";
-}
-
 // The Oracle type a described column has.
 std::string TypeText(const Column& c) {
     switch (c.sqlt) {
@@ -78,10 +69,10 @@ OraError CompileCreateAs(std::string_view text, const std::vector<Token>& toks, 
     } else {
         for (const Column& col : columns) names.push_back(col.name);
     }
-    std::string create = "CREATE TABLE " + QuoteId(c->table) + " (";
+    std::string create = "CREATE TABLE " + QuoteIdentifier(c->table) + " (";
     for (size_t i = 0; i < columns.size(); ++i) {
         if (i) create += ", ";
-        create += QuoteId(names[i]) + " " + TypeText(columns[i]);
+        create += QuoteIdentifier(names[i]) + " " + TypeText(columns[i]);
     }
     create += ")";
     // the new table gets the checks of its types as any CREATE TABLE does
@@ -100,7 +91,7 @@ OraError CompileCreateAs(std::string_view text, const std::vector<Token>& toks, 
     if (IsOp(text, toks[from], "(") && IsOp(text, toks[to - 1], ")")) ++from, --to;  // AS (SELECT ...)
     if (OraError e = Translate(text, toks, from, to, query, binds, q)) return e;
     if (binds.count() > 0) return MakeError(kOraBindInDdl);
-    c->insertSql = "INSERT INTO " + QuoteId(c->table) + " " + q.sql;
+    c->insertSql = "INSERT INTO " + QuoteIdentifier(c->table) + " " + q.sql;
     out = std::move(c);
     return {};
 }
@@ -118,7 +109,7 @@ OraError RunCreateAs(Session& s, const CreateAs& c, long long& rows) {
     OraError e;
     if (rc != SQLITE_DONE) e = s.MapError(rc);
     sqlite3_finalize(q);
-    if (e) s.Exec(("DROP TABLE " + QuoteId(c.table)).c_str());
+    if (e) s.Exec(("DROP TABLE " + QuoteIdentifier(c.table)).c_str());
     return e;
 }
 

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "FunctionSupport.h"
 #include "Intervals.h"
 #include "Lexer.h"
 #include "OraCodes.h"
@@ -14,26 +15,6 @@
 
 namespace liteoci {
 namespace {
-
-SessionSettings* Settings(sqlite3_context* ctx) { return static_cast<SessionSettings*>(sqlite3_user_data(ctx)); }
-
-void Fail(sqlite3_context* ctx, const OraError& e) { sqlite3_result_error(ctx, e.text.c_str(), -1); }
-
-std::string_view Text(sqlite3_value* v) {
-    const unsigned char* p = sqlite3_value_text(v);
-    return p ? std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_value_bytes(v)))
-             : std::string_view();
-}
-
-void ResultText(sqlite3_context* ctx, const std::string& s) {
-    if (s.empty()) sqlite3_result_null(ctx);
-    else sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-}
-
-void ResultNumber(sqlite3_context* ctx, double d) {
-    if (std::fabs(d) < 9e15 && d == std::trunc(d)) sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(d));
-    else sqlite3_result_double(ctx, d);
-}
 
 void ResultDatetime(sqlite3_context* ctx, const DateTime& dt) {
     ResultText(ctx, dt.IsTimestamp() ? StoreTimestamp(dt, dt.precision) : StoreDate(dt));
@@ -43,34 +24,6 @@ bool AnyNull(int argc, sqlite3_value** argv) {
     for (int i = 0; i < argc; ++i)
         if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
     return false;
-}
-
-// A value in the stored datetime form.
-bool StoredDatetime(sqlite3_value* v, DateTime& dt) {
-    if (sqlite3_value_type(v) != SQLITE_TEXT) return false;
-    std::string_view s = Text(v);
-    return ParseStoredDate(s.data(), s.size(), dt);
-}
-
-// A datetime argument: a stored DATE or TIMESTAMP, or text that Oracle converts implicitly by the
-// session's date format ('02-FEB-2001').
-OraError DateArgument(sqlite3_context* ctx, sqlite3_value* v, DateTime& dt) {
-    if (StoredDatetime(v, dt)) return {};
-    if (sqlite3_value_type(v) != SQLITE_TEXT) return MakeError(kOraInconsistentTypes, "DATE", "NUMBER");
-    return Settings(ctx)->dateFormat.Parse(Text(v), dt);
-}
-
-bool Number(sqlite3_context* ctx, sqlite3_value* v, double& out) {
-    const int t = sqlite3_value_type(v);
-    if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
-        out = sqlite3_value_double(v);
-        return true;
-    }
-    if (OraError e = ParseNumberText(Text(v), out)) {
-        Fail(ctx, e);
-        return false;
-    }
-    return true;
 }
 
 int64_t SecondsOfDay(const DateTime& dt) { return dt.hour * 3600 + dt.minute * 60 + dt.second; }
@@ -244,7 +197,7 @@ void FnInterval(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void FnNumToDsInterval(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     double n;
-    if (!Number(ctx, argv[0], n)) return;
+    if (!AsNumber(ctx, argv[0], n)) return;
     const std::string unit = Upper(Text(argv[1]));
     const double factor = unit == "DAY" ? 86400 : unit == "HOUR" ? 3600 : unit == "MINUTE" ? 60 : unit == "SECOND" ? 1 : 0;
     if (factor == 0) return Fail(ctx, MakeError(kOraIllegalArgument));
@@ -262,7 +215,7 @@ void FnNumToDsInterval(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 void FnNumToYmInterval(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     double n;
-    if (!Number(ctx, argv[0], n)) return;
+    if (!AsNumber(ctx, argv[0], n)) return;
     const std::string unit = Upper(Text(argv[1]));
     const double factor = unit == "YEAR" ? 12 : unit == "MONTH" ? 1 : 0;
     if (factor == 0) return Fail(ctx, MakeError(kOraIllegalArgument));
@@ -367,25 +320,9 @@ void FnIntervalTimes(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (!first && !(sqlite3_value_type(argv[1]) == SQLITE_TEXT && ParseStoredInterval(Text(argv[1]), iv)))
         return Fail(ctx, MakeError(kOraInvalidIntervalArithmetic));
     double n;
-    if (!Number(ctx, argv[first ? 1 : 0], n)) return;
+    if (!AsNumber(ctx, argv[first ? 1 : 0], n)) return;
     if (OraError e = ScaleInterval(iv, n, false)) return Fail(ctx, e);
     ResultText(ctx, StoreInterval(iv));
-}
-
-// The Oracle text of a value where text is needed: dates in the session's formats, numbers as Oracle
-// writes them.
-std::string ValueText(sqlite3_context* ctx, sqlite3_value* v) {
-    char buf[kNumberTextMax];
-    switch (sqlite3_value_type(v)) {
-        case SQLITE_INTEGER: return std::string(buf, FormatInteger(sqlite3_value_int64(v), buf));
-        case SQLITE_FLOAT: return std::string(buf, FormatDouble(sqlite3_value_double(v), buf));
-        case SQLITE_NULL: return {};
-        default: {
-            std::string out;
-            if (DatetimeText(*Settings(ctx), Text(v), out)) return out;
-            return std::string(Text(v));
-        }
-    }
 }
 
 // LITEOCI_CAST(value, 'VARCHAR2(20)' | 'CHAR(3)' | 'DATE' | 'TIMESTAMP(6)'): CAST to the types whose
@@ -411,7 +348,7 @@ void FnCast(sqlite3_context* ctx, int, sqlite3_value** argv) {
         dt.hasZone = false;  // a TIMESTAMP keeps the fields, not the zone
         return ResultText(ctx, StoreTimestamp(dt, size >= 0 && size <= 9 ? size : 6));
     }
-    std::string text = ValueText(ctx, argv[0]);
+    std::string text = ImplicitText(ctx, argv[0]);
     const bool fixed = name == "CHAR" || name == "NCHAR";
     const size_t limit = size > 0 ? static_cast<size_t>(size) : fixed ? 1 : 4000;
     if (text.size() > limit) return Fail(ctx, MakeError(kOraDataValueOutOfRange));
@@ -592,7 +529,7 @@ bool IntervalQuotient(sqlite3_context* ctx, sqlite3_value** argv) {
     }
     if (!isInterval(argv[0])) return false;
     double n;
-    if (!Number(ctx, argv[1], n)) return true;
+    if (!AsNumber(ctx, argv[1], n)) return true;
     if (n == 0) {
         Fail(ctx, MakeError(kOraDivisorZero));
         return true;

@@ -7,23 +7,12 @@
 #include <utility>
 #include <vector>
 
-#include "Errors.h"
-#include "OraCodes.h"
+#include "FunctionSupport.h"
 
 namespace liteoci {
 namespace {
 
-void Fail(sqlite3_context* ctx, const OraError& e) { sqlite3_result_error(ctx, e.text.c_str(), -1); }
-
-std::string TextOf(sqlite3_value* v) {
-    const unsigned char* p = sqlite3_value_text(v);
-    return p ? std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_value_bytes(v))) : std::string();
-}
-
-void ResultNumber(sqlite3_context* ctx, double v) {
-    if (std::fabs(v) < 9.0e15 && v == std::floor(v)) sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(v));
-    else sqlite3_result_double(ctx, v);
-}
+std::string TextOf(sqlite3_value* v) { return std::string(Text(v)); }
 
 // The state of one group lives on the heap; SQLite's aggregate context holds the pointer, and the
 // final call (which SQLite also makes when a statement is reset midway) frees it.
@@ -48,21 +37,9 @@ void Free(sqlite3_context* ctx) {
 
 using Values = std::multiset<double>;
 
+// A number argument; false for NULL, and for a text that is no number, which also fails the call.
 bool NumberOf(sqlite3_context* ctx, sqlite3_value* v, double& out) {
-    const int type = sqlite3_value_type(v);
-    if (type == SQLITE_NULL) return false;
-    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
-        out = sqlite3_value_double(v);
-        return true;
-    }
-    const std::string text = TextOf(v);
-    char* end = nullptr;
-    out = std::strtod(text.c_str(), &end);
-    if (text.empty() || (end && *end)) {
-        Fail(ctx, MakeError(kOraInvalidNumber));
-        return false;
-    }
-    return true;
+    return sqlite3_value_type(v) != SQLITE_NULL && AsNumber(ctx, v, out);
 }
 
 void MedianStep(sqlite3_context* ctx, int, sqlite3_value** argv) {

@@ -13,15 +13,6 @@ namespace {
 
 bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
 
-std::string QuoteId(const std::string& name) {
-    std::string r = "\"";
-    for (char c : name) {
-        if (c == '"') r += '"';
-        r += c;
-    }
-    return r + "\"";
-}
-
 // The number after ISEQ$$_ that no sequence has yet.
 long long NextSequenceNumber(Session& s) {
     long long n = 0;
@@ -110,7 +101,7 @@ OraError PlanIdentities(Session& s, std::string_view text, const std::vector<Tok
 }
 
 OraError CreateIdentities(Session& s, const IdentityPlan& plan) {
-    const std::string t = QuoteId(plan.table);
+    const std::string t = QuoteIdentifier(plan.table);
     for (const IdentityColumn& c : plan.columns) {
         sqlite3_stmt* q = nullptr;
         const std::string insert = std::string("INSERT INTO ") + kSequenceTable + " (name, next, step) VALUES (?1, ?2, ?3)";
@@ -123,16 +114,16 @@ OraError CreateIdentities(Session& s, const IdentityPlan& plan) {
         }
         sqlite3_finalize(q);
         if (rc != SQLITE_OK) return s.MapError(rc);
-        const std::string col = QuoteId(c.column), seq = "'" + c.sequence + "'";
+        const std::string col = QuoteIdentifier(c.column), seq = "'" + c.sequence + "'";
         std::string sql;
         if (c.kind == "ALWAYS") {
-            sql = "CREATE TRIGGER " + QuoteId("liteoci$identity$I$" + c.sequence) + " BEFORE INSERT ON " + t +
+            sql = "CREATE TRIGGER " + QuoteIdentifier("liteoci$identity$I$" + c.sequence) + " BEFORE INSERT ON " + t +
                   " WHEN NEW." + col + " IS NOT LITEOCI_CURRVAL(" + seq + ", 0) BEGIN SELECT LITEOCI_RAISE(" +
                   std::to_string(kOraInsertIntoAlwaysIdentity) + "); END;" + "CREATE TRIGGER " +
-                  QuoteId("liteoci$identity$U$" + c.sequence) + " BEFORE UPDATE OF " + col + " ON " + t +
+                  QuoteIdentifier("liteoci$identity$U$" + c.sequence) + " BEFORE UPDATE OF " + col + " ON " + t +
                   " BEGIN SELECT LITEOCI_RAISE(" + std::to_string(kOraUpdateAlwaysIdentity) + "); END;";
         } else if (c.kind == "BY DEFAULT ON NULL") {
-            sql = "CREATE TRIGGER " + QuoteId("liteoci$identity$N$" + c.sequence) + " AFTER INSERT ON " + t +
+            sql = "CREATE TRIGGER " + QuoteIdentifier("liteoci$identity$N$" + c.sequence) + " AFTER INSERT ON " + t +
                   " WHEN NEW." + col + " IS NULL BEGIN UPDATE " + t + " SET " + col + " = LITEOCI_NEXTVAL(" + seq +
                   ") WHERE rowid = NEW.rowid; END;";
         }

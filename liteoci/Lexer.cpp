@@ -207,4 +207,13 @@ void LineColumn(std::string_view text, uint32_t offset, int& line, int& column) 
     }
 }
 
+std::string QuoteIdentifier(std::string_view name) {
+    std::string r = "\"";
+    for (char c : name) {
+        if (c == '"') r += '"';
+        r += c;
+    }
+    return r + "\"";
+}
+
 }  // namespace liteoci

@@ -17,15 +17,6 @@ struct Compiled {
     std::shared_ptr<Program> prog;  // null: the body does not compile
 };
 
-std::string QuoteId(const std::string& name) {
-    std::string r = "\"";
-    for (char c : name) {
-        if (c == '"') r += '"';
-        r += c;
-    }
-    return r + "\"";
-}
-
 // LITEOCI_CAPTURING(table, event): whether the statement of that table and event is being captured.
 void CapturingFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     Session& s = *static_cast<Session*>(sqlite3_user_data(ctx));
@@ -96,18 +87,18 @@ OraError EnsureCapture(Session& s, const std::string& table, const ColumnInfo& c
     if (present == 3 && it != st.captureColumns.end() && it->second == sig) return {};
     std::string oldCols, newCols;
     for (const std::string& c : cols.names) {
-        oldCols += ", OLD." + QuoteId(c);
-        newCols += ", NEW." + QuoteId(c);
+        oldCols += ", OLD." + QuoteIdentifier(c);
+        newCols += ", NEW." + QuoteIdentifier(c);
     }
-    const std::string on = " ON main." + QuoteId(table) + " WHEN LITEOCI_CAPTURING(" + QuoteString(table) + ", ";
+    const std::string on = " ON main." + QuoteIdentifier(table) + " WHEN LITEOCI_CAPTURING(" + QuoteString(table) + ", ";
     const std::string tail = "); SELECT RAISE(IGNORE); END";
     std::string sql;
-    for (const std::string& n : names) sql += "DROP TRIGGER IF EXISTS temp." + QuoteId(n) + ";";
-    sql += "CREATE TEMP TRIGGER " + QuoteId(names[0]) + " BEFORE INSERT" + on + "1) BEGIN SELECT LITEOCI_CAPTURE(NEW.rowid" +
+    for (const std::string& n : names) sql += "DROP TRIGGER IF EXISTS temp." + QuoteIdentifier(n) + ";";
+    sql += "CREATE TEMP TRIGGER " + QuoteIdentifier(names[0]) + " BEFORE INSERT" + on + "1) BEGIN SELECT LITEOCI_CAPTURE(NEW.rowid" +
            newCols + tail + ";";
-    sql += "CREATE TEMP TRIGGER " + QuoteId(names[1]) + " BEFORE UPDATE" + on + "2) BEGIN SELECT LITEOCI_CAPTURE(OLD.rowid" +
+    sql += "CREATE TEMP TRIGGER " + QuoteIdentifier(names[1]) + " BEFORE UPDATE" + on + "2) BEGIN SELECT LITEOCI_CAPTURE(OLD.rowid" +
            oldCols + newCols + tail + ";";
-    sql += "CREATE TEMP TRIGGER " + QuoteId(names[2]) + " BEFORE DELETE" + on + "3) BEGIN SELECT LITEOCI_CAPTURE(OLD.rowid" +
+    sql += "CREATE TEMP TRIGGER " + QuoteIdentifier(names[2]) + " BEFORE DELETE" + on + "3) BEGIN SELECT LITEOCI_CAPTURE(OLD.rowid" +
            oldCols + tail + ";";
     if (OraError e = s.Exec(sql.c_str())) return e;
     st.captureColumns[table] = sig;
@@ -237,16 +228,16 @@ OraError RunStatement(Session& s, const DmlTarget& t, sqlite3_stmt* vm, const Er
     if (t.event == DmlTarget::Insert) {
         std::string names, marks;
         for (size_t k = 0; k < n; ++k) {
-            names += (k ? ", " : "") + QuoteId(cols.names[k]);
+            names += (k ? ", " : "") + QuoteIdentifier(cols.names[k]);
             marks += (k ? ", ?" : "?") + std::to_string(k + 1);
         }
-        sql = "INSERT INTO main." + QuoteId(t.table) + " (" + names + ") VALUES (" + marks + ")";
+        sql = "INSERT INTO main." + QuoteIdentifier(t.table) + " (" + names + ") VALUES (" + marks + ")";
     } else if (t.event == DmlTarget::Update) {
         std::string sets;
-        for (size_t k = 0; k < n; ++k) sets += (k ? ", " : "") + QuoteId(cols.names[k]) + " = ?" + std::to_string(k + 1);
-        sql = "UPDATE main." + QuoteId(t.table) + " SET " + sets + " WHERE rowid = ?" + std::to_string(n + 1);
+        for (size_t k = 0; k < n; ++k) sets += (k ? ", " : "") + QuoteIdentifier(cols.names[k]) + " = ?" + std::to_string(k + 1);
+        sql = "UPDATE main." + QuoteIdentifier(t.table) + " SET " + sets + " WHERE rowid = ?" + std::to_string(n + 1);
     } else {
-        sql = "DELETE FROM main." + QuoteId(t.table) + " WHERE rowid = ?1";
+        sql = "DELETE FROM main." + QuoteIdentifier(t.table) + " WHERE rowid = ?1";
     }
     if (sqlite3_prepare_v2(s.db(), sql.c_str(), -1, &apply.vm, nullptr) != SQLITE_OK) return s.MapError(sqlite3_errcode(s.db()));
 

@@ -6,72 +6,12 @@
 #include <string_view>
 
 #include "DateFunctions.h"
+#include "FunctionSupport.h"
 #include "Lexer.h"
 #include "OraCodes.h"
 
 namespace liteoci {
 namespace {
-
-SessionSettings* Settings(sqlite3_context* ctx) { return static_cast<SessionSettings*>(sqlite3_user_data(ctx)); }
-
-void Fail(sqlite3_context* ctx, const OraError& e) { sqlite3_result_error(ctx, e.text.c_str(), -1); }
-
-std::string_view Text(sqlite3_value* v) {
-    const unsigned char* p = sqlite3_value_text(v);
-    return p ? std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_value_bytes(v)))
-             : std::string_view();
-}
-
-// Empty text is NULL in Oracle.
-void ResultText(sqlite3_context* ctx, std::string_view s) {
-    if (s.empty()) sqlite3_result_null(ctx);
-    else sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-}
-
-void ResultNumber(sqlite3_context* ctx, double d) {
-    if (std::fabs(d) < 9e15 && d == std::trunc(d)) sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(d));
-    else sqlite3_result_double(ctx, d);
-}
-
-bool AsNumber(sqlite3_context* ctx, sqlite3_value* v, double& out) {
-    switch (sqlite3_value_type(v)) {
-        case SQLITE_INTEGER: out = static_cast<double>(sqlite3_value_int64(v)); return true;
-        case SQLITE_FLOAT: out = sqlite3_value_double(v); return true;
-        default: {
-            OraError e = ParseNumberText(Text(v), out);
-            if (e) Fail(ctx, e);
-            return !e;
-        }
-    }
-}
-
-bool AsDate(sqlite3_value* v, DateTime& dt) {
-    if (sqlite3_value_type(v) != SQLITE_TEXT) return false;
-    std::string_view s = Text(v);
-    return ParseStoredDate(s.data(), s.size(), dt);
-}
-
-// A date argument: a stored date, or text read in the session's date format as Oracle converts it.
-OraError DateArgument(sqlite3_context* ctx, sqlite3_value* v, DateTime& dt) {
-    if (AsDate(v, dt)) return {};
-    if (sqlite3_value_type(v) != SQLITE_TEXT) return MakeError(kOraInconsistentTypes, "DATE", "NUMBER");
-    return Settings(ctx)->dateFormat.Parse(Text(v), dt);
-}
-
-// The text a value takes when Oracle converts it to characters implicitly.
-std::string ToText(sqlite3_context* ctx, sqlite3_value* v) {
-    char buf[kNumberTextMax];
-    switch (sqlite3_value_type(v)) {
-        case SQLITE_INTEGER: return std::string(buf, FormatInteger(sqlite3_value_int64(v), buf));
-        case SQLITE_FLOAT: return std::string(buf, FormatDouble(sqlite3_value_double(v), buf));
-        case SQLITE_NULL: return {};
-        default: {
-            std::string out;
-            if (DatetimeText(*Settings(ctx), Text(v), out)) return out;
-            return std::string(Text(v));
-        }
-    }
-}
 
 bool AnyNull(int argc, sqlite3_value** argv) {
     for (int i = 0; i < argc; ++i)
@@ -94,7 +34,7 @@ void FnConcat(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     for (int i = 0; i < argc; ++i) {
         if (sqlite3_value_type(argv[i]) == SQLITE_NULL) continue;
         any = true;
-        r += ToText(ctx, argv[i]);
+        r += ImplicitText(ctx, argv[i]);
     }
     if (!any) sqlite3_result_null(ctx);
     else ResultText(ctx, r);
@@ -105,10 +45,10 @@ void FnToChar(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     int type = sqlite3_value_type(v);
     if (type == SQLITE_NULL) return sqlite3_result_null(ctx);
     DateTime dt;
-    if (argc == 1) return ResultText(ctx, ToText(ctx, v));
+    if (argc == 1) return ResultText(ctx, ImplicitText(ctx, v));
     if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return sqlite3_result_null(ctx);
     std::string_view model = Text(argv[1]);
-    if (AsDate(v, dt)) {
+    if (StoredDatetime(v, dt)) {
         DateFormat f;
         if (OraError e = f.Compile(model)) return Fail(ctx, e);
         // a DATE has no fractional seconds to show
@@ -128,13 +68,13 @@ void FnToDate(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     DateTime dt;
     OraError e;
     if (argc == 1) {
-        if (AsDate(argv[0], dt)) return sqlite3_result_value(ctx, argv[0]);
+        if (StoredDatetime(argv[0], dt)) return sqlite3_result_value(ctx, argv[0]);
         e = Settings(ctx)->dateFormat.Parse(Text(argv[0]), dt);
     } else {
         DateFormat f;
         e = f.Compile(Text(argv[1]));
         if (!e) e = f.Parse(Text(argv[0]), dt);
-        if (e && AsDate(argv[0], dt)) e = {};
+        if (e && StoredDatetime(argv[0], dt)) e = {};
     }
     if (e) return Fail(ctx, e);
     char buf[20];
@@ -187,12 +127,12 @@ void FnDecode(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 void Pad(sqlite3_context* ctx, int argc, sqlite3_value** argv, bool left) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
-    std::string s = ToText(ctx, argv[0]);
+    std::string s = ImplicitText(ctx, argv[0]);
     double nd;
     if (!AsNumber(ctx, argv[1], nd)) return;
     if (nd < 1) return sqlite3_result_null(ctx);
     size_t n = nd > 32767 ? 32767 : static_cast<size_t>(nd);
-    std::string pad = argc > 2 ? ToText(ctx, argv[2]) : std::string(" ");
+    std::string pad = argc > 2 ? ImplicitText(ctx, argv[2]) : std::string(" ");
     if (pad.empty()) return sqlite3_result_null(ctx);
     if (s.size() >= n) return ResultText(ctx, std::string_view(s).substr(0, n));
     std::string fill;
@@ -205,7 +145,7 @@ void FnRpad(sqlite3_context* ctx, int argc, sqlite3_value** argv) { Pad(ctx, arg
 
 void FnSubstr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
-    std::string s = ToText(ctx, argv[0]);
+    std::string s = ImplicitText(ctx, argv[0]);
     double p, l = 0;
     if (!AsNumber(ctx, argv[1], p)) return;
     if (argc > 2 && !AsNumber(ctx, argv[2], l)) return;
@@ -221,7 +161,7 @@ void FnSubstr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 void FnInstr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
-    std::string s = ToText(ctx, argv[0]), sub = ToText(ctx, argv[1]);
+    std::string s = ImplicitText(ctx, argv[0]), sub = ImplicitText(ctx, argv[1]);
     double p = 1, o = 1;
     if (argc > 2 && !AsNumber(ctx, argv[2], p)) return;
     if (argc > 3 && !AsNumber(ctx, argv[3], o)) return;
@@ -251,7 +191,7 @@ void FnInstr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 void FnTrunc(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     DateTime dt;
-    if (AsDate(argv[0], dt)) {
+    if (StoredDatetime(argv[0], dt)) {
         if (OraError e = RoundDate(dt, argc > 1 ? Text(argv[1]) : "DD", true)) return Fail(ctx, e);
         return ResultText(ctx, StoreDate(dt));
     }
@@ -290,7 +230,7 @@ void FnLengthb(sqlite3_context* ctx, int, sqlite3_value** argv) {
 
 void FnInitcap(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
-    std::string s = ToText(ctx, argv[0]);
+    std::string s = ImplicitText(ctx, argv[0]);
     bool start = true;
     for (char& c : s) {
         bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
@@ -316,16 +256,7 @@ int64_t DaysFromCivil(int y, int m, int d) {
 DateTime CivilFromSeconds(int64_t seconds) {
     int64_t days = seconds / 86400, rest = seconds % 86400;
     if (rest < 0) rest += 86400, --days;
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const int64_t doe = days - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    DateTime dt;
-    dt.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    dt.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    dt.year = static_cast<int>(yoe + era * 400 + (dt.month <= 2));
+    DateTime dt = FromDayNumber(days);
     dt.hour = static_cast<int>(rest / 3600);
     dt.minute = static_cast<int>(rest / 60 % 60);
     dt.second = static_cast<int>(rest % 60);
@@ -341,7 +272,7 @@ int64_t SecondsOf(const DateTime& dt) {
 void FnRound(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     DateTime dt;
-    if (AsDate(argv[0], dt)) {
+    if (StoredDatetime(argv[0], dt)) {
         if (OraError e = RoundDate(dt, argc > 1 ? Text(argv[1]) : "DD", false)) return Fail(ctx, e);
         return ResultText(ctx, StoreDate(dt));
     }
@@ -375,7 +306,7 @@ void DateOrNumberArithmetic(sqlite3_context* ctx, sqlite3_value** argv, bool sub
     }
     if (IntervalArithmetic(ctx, argv, subtract)) return;
     DateTime da, db;
-    const bool aDate = AsDate(argv[0], da), bDate = AsDate(argv[1], db);
+    const bool aDate = StoredDatetime(argv[0], da), bDate = StoredDatetime(argv[1], db);
     if (aDate && bDate) {
         if (!subtract) return Fail(ctx, MakeError(975));
         return ResultNumber(ctx, static_cast<double>(SecondsOf(da) - SecondsOf(db)) / 86400.0);
@@ -404,7 +335,7 @@ void FnDivide(sqlite3_context* ctx, int, sqlite3_value** argv) {
         return sqlite3_result_null(ctx);
     if (IntervalQuotient(ctx, argv)) return;
     DateTime dt;
-    if (AsDate(argv[0], dt) || AsDate(argv[1], dt)) return Fail(ctx, MakeError(kOraInconsistentTypes, "NUMBER", "DATE"));
+    if (StoredDatetime(argv[0], dt) || StoredDatetime(argv[1], dt)) return Fail(ctx, MakeError(kOraInconsistentTypes, "NUMBER", "DATE"));
     double a, b;
     if (!AsNumber(ctx, argv[0], a) || !AsNumber(ctx, argv[1], b)) return;
     if (b == 0) return Fail(ctx, MakeError(1476));
@@ -422,7 +353,7 @@ void FnMultiply(sqlite3_context* ctx, int, sqlite3_value** argv) {
             return sqlite3_result_int64(ctx, r);
     }
     DateTime dt;
-    if (AsDate(argv[0], dt) || AsDate(argv[1], dt)) return Fail(ctx, MakeError(kOraInconsistentTypes, "NUMBER", "DATE"));
+    if (StoredDatetime(argv[0], dt) || StoredDatetime(argv[1], dt)) return Fail(ctx, MakeError(kOraInconsistentTypes, "NUMBER", "DATE"));
     double a, b;
     if (!AsNumber(ctx, argv[0], a) || !AsNumber(ctx, argv[1], b)) return;
     if (ta == SQLITE_FLOAT || tb == SQLITE_FLOAT) return sqlite3_result_double(ctx, a * b);
@@ -508,17 +439,17 @@ void FnSequenceCheck(sqlite3_context* ctx, int, sqlite3_value** argv) {
 // column's value is a date (ORA-01861 and its relatives when the text does not match), else the text.
 void FnDateOperand(sqlite3_context* ctx, int, sqlite3_value** argv) {
     DateTime dt;
-    if (sqlite3_value_type(argv[1]) == SQLITE_NULL || !AsDate(argv[0], dt)) return sqlite3_result_value(ctx, argv[1]);
+    if (sqlite3_value_type(argv[1]) == SQLITE_NULL || !StoredDatetime(argv[0], dt)) return sqlite3_result_value(ctx, argv[1]);
     if (dt.IsTimestamp()) {
         // a TIMESTAMP column's text is read by NLS_TIMESTAMP_FORMAT, and kept to the value's digits
         const int precision = dt.precision;
         const bool zone = dt.hasZone;
-        if (AsDate(argv[1], dt)) return sqlite3_result_value(ctx, argv[1]);
+        if (StoredDatetime(argv[1], dt)) return sqlite3_result_value(ctx, argv[1]);
         const DateFormat& f = zone ? Settings(ctx)->timestampTzFormat : Settings(ctx)->timestampFormat;
         if (OraError e = f.Parse(Text(argv[1]), dt, true)) return Fail(ctx, e);
         return ResultText(ctx, StoreTimestamp(dt, precision));
     }
-    if (AsDate(argv[1], dt)) return sqlite3_result_value(ctx, argv[1]);
+    if (StoredDatetime(argv[1], dt)) return sqlite3_result_value(ctx, argv[1]);
     if (OraError e = Settings(ctx)->dateFormat.Parse(Text(argv[1]), dt)) return Fail(ctx, e);
     char buf[20];
     StoreDate(dt, buf);

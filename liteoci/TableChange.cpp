@@ -18,15 +18,6 @@ constexpr const char* kRebuildName = "liteoci$rebuild";
 
 bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
 
-std::string QuoteId(const std::string& name) {
-    std::string r = "\"";
-    for (char c : name) {
-        if (c == '"') r += '"';
-        r += c;
-    }
-    return r + "\"";
-}
-
 // ALTER TABLE [schema.]t: the index of the token after the table's name, or 0.
 size_t AfterTableName(std::string_view text, const std::vector<Token>& toks, std::string* table) {
     auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(text, toks[i], word); };
@@ -224,7 +215,7 @@ OraError RebuildTable(Session& s, const std::string& table, const std::string& c
     };
     int rc = step("SAVEPOINT liteoci_rebuild");
     if (rc == SQLITE_OK) {
-        const std::string tmp = QuoteId(kRebuildName), old = QuoteId(table);
+        const std::string tmp = QuoteIdentifier(kRebuildName), old = QuoteIdentifier(table);
         const std::string steps[] = {
             "CREATE TABLE " + tmp + " " + createSql.substr(open),
             "INSERT INTO " + tmp + " SELECT * FROM " + old,

@@ -12,26 +12,14 @@
 
 #include "Errors.h"
 #include "OraCodes.h"
+#include "FunctionSupport.h"
 #include "SqlFunctions.h"
 
 namespace liteoci {
 namespace {
 
-std::string_view Text(sqlite3_value* v) {
-    const unsigned char* p = sqlite3_value_text(v);
-    return p ? std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_value_bytes(v)))
-             : std::string_view();
-}
-
 bool IsNull(sqlite3_value* v) { return sqlite3_value_type(v) == SQLITE_NULL; }
 
-// Empty text is NULL in Oracle.
-void ResultText(sqlite3_context* ctx, std::string_view s) {
-    if (s.empty()) sqlite3_result_null(ctx);
-    else sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-}
-
-void Fail(sqlite3_context* ctx, const OraError& e) { sqlite3_result_error(ctx, e.text.c_str(), -1); }
 
 // REPLACE(char, search [, replacement]): without a replacement, or with a NULL one, the search text is
 // removed; a NULL search text leaves char unchanged.

@@ -205,14 +205,6 @@ struct Rewriter {
     }
 };
 
-std::string QuoteAlias(const std::string& name) {
-    std::string r = "\"";
-    for (char c : name) {
-        if (c == '"') r += '"';
-        r += c;
-    }
-    return r + "\"";
-}
 
 
 // The text that stands in the LIMIT for the operand of a ROWNUM comparison; replaced by the
@@ -631,7 +623,7 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                             }
                         }
                     }
-                    if (item.last > item.first) rw.post[item.last - 1 - b] += " AS " + QuoteAlias(item.name);
+                    if (item.last > item.first) rw.post[item.last - 1 - b] += " AS " + QuoteIdentifier(item.name);
                 }
                 out.items.push_back(std::move(item));
                 s = k + 1;
