@@ -15,6 +15,7 @@
 #include "ColumnRules.h"
 #include "TableChange.h"
 #include "WithinGroup.h"
+#include "Quantified.h"
 #include "SchemaNames.h"
 #include "Identity.h"
 #include "CreateAs.h"
@@ -537,6 +538,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
     DropSchemaNames(s, text, toks, b, e, opt);
     RewriteOracleForms(text, toks, b, e, opt);
     RewriteGroupForms(text, toks, b, e, opt);
+    RewriteQuantified(text, toks, b, e, opt);
     if (OraError err = CheckQueryBlocks(s.db(), text, toks, b, e, opt)) return err;
     PositionalResolver resolver;
     if (b > 0) st->translation.sql = prefix;
@@ -549,7 +551,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
                        : TranslateWithOuterJoins(text, toks, b, e, opt, ColumnProbeOf(s), resolver, tmp);
     if (err) return err;
     tmp.hiddenColumns = opt.hiddenColumns;
-    FinishGroupForms(tmp);
+    PlaceMarkedOperands(tmp);
     if (b > 0) {
         for (auto& m : tmp.map) m.first += static_cast<uint32_t>(prefix.size());
         tmp.sql = prefix + tmp.sql;

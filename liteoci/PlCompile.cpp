@@ -13,6 +13,7 @@
 #include "PlEngine.h"
 #include "SchemaNames.h"
 #include "WithinGroup.h"
+#include "Quantified.h"
 #include "PlScope.h"
 #include "OuterJoin.h"
 #include "PlTriggers.h"
@@ -782,6 +783,7 @@ struct Compiler {
         DropSchemaNames(s, r.text, lx.toks, 0, lx.toks.size(), opt);
         RewriteOracleForms(r.text, lx.toks, 0, lx.toks.size(), opt, true);
         RewriteGroupForms(r.text, lx.toks, 0, lx.toks.size(), opt);
+        RewriteQuantified(r.text, lx.toks, 0, lx.toks.size(), opt);
         OraError err = CheckQueryBlocks(s.db(), r.text, lx.toks, 0, lx.toks.size(), opt);
         if (err || (err = TranslateWithOuterJoins(r.text, lx.toks, 0, lx.toks.size(), opt, {}, res, tr))) {
             // Inside a block, too-deep nesting of an expression is the compiler's own overflow.
@@ -789,7 +791,7 @@ struct Compiler {
             uint32_t at = err.offset >= 0 ? r.Original(err.offset) : x->pos;
             return PlsError(text, at, "PL/SQL: " + err.text);
         }
-        FinishGroupForms(tr);
+        PlaceMarkedOperands(tr);
         x->sql = prefix + tr.sql;
         for (const ParamRef& p : tr.params) x->operands.push_back(ops[static_cast<size_t>(p.index)]);
         // the tables the statement touches, for the mutating-table check of row triggers

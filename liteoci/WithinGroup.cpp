@@ -6,15 +6,6 @@
 namespace liteoci {
 namespace {
 
-// Markers in the translated text: the operand starts, ends, and its copy goes here. A number after
-// each tells the calls apart.
-constexpr char kStart[] = "\x01\x04S";
-constexpr char kEnd[] = "\x01\x04E";
-constexpr char kCopy[] = "\x01\x04" "C";
-constexpr char kClose = '\x02';
-
-std::string Marker(const char* kind, int n) { return std::string(kind) + std::to_string(n) + kClose; }
-
 struct Forms {
     std::string_view text;
     const std::vector<Token>& toks;
@@ -108,10 +99,10 @@ struct Forms {
         const int n = ++ratios;
         // LITEOCI_RATIO( x , SUM( x ) OVER (...) ): the call's ")" moves behind the window
         Sub(i, i + 1, "LITEOCI_RATIO");
-        options.appends.emplace_back(open, Marker(kStart, n));
-        options.appends.emplace_back(close - 1, Marker(kEnd, n));
+        options.appends.emplace_back(open, OperandMarker(kGroupForms, 'S', n));
+        options.appends.emplace_back(close - 1, OperandMarker(kGroupForms, 'E', n));
         Sub(close, close + 1, "");
-        options.appends.emplace_back(close, ", SUM(" + Marker(kCopy, n) + ")");
+        options.appends.emplace_back(close, ", SUM(" + OperandMarker(kGroupForms, 'C', n) + ")");
         options.appends.emplace_back(match[over + 1], ")");
     }
 
@@ -127,15 +118,19 @@ struct Forms {
 
 }  // namespace
 
+std::string OperandMarker(char family, char kind, int n) {
+    return std::string{'\x01', family, kind} + std::to_string(n) + '\x02';
+}
+
 void RewriteGroupForms(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
                        TranslateOptions& options) {
     Forms f{text, toks, b, e, {}, options};
     f.Run();
 }
 
-void FinishGroupForms(Translation& t) {
+void PlaceMarkedOperands(Translation& t) {
     std::string& sql = t.sql;
-    if (sql.find("\x01\x04") == std::string::npos) return;
+    if (sql.find('\x01') == std::string::npos) return;
     // Every edit moves the rest of the text: the map from the translated text to the user's follows.
     auto edit = [&](size_t at, size_t len, const std::string& with) {
         sql.replace(at, len, with);
@@ -143,15 +138,25 @@ void FinishGroupForms(Translation& t) {
         for (auto& m : t.map)
             if (m.first > at) m.first = static_cast<uint32_t>(static_cast<long>(m.first) + delta);
     };
-    for (int n = 1;; ++n) {
-        const std::string start = Marker(kStart, n), end = Marker(kEnd, n), copy = Marker(kCopy, n);
-        const size_t s = sql.find(start), z = sql.find(end);
-        if (s == std::string::npos || z == std::string::npos || z < s) break;
-        const std::string operand = sql.substr(s + start.size(), z - s - start.size());
-        edit(z, end.size(), "");
-        edit(s, start.size(), "");
-        const size_t c = sql.find(copy);
-        if (c != std::string::npos) edit(c, copy.size(), operand);
+    for (char family : {kGroupForms, kQuantifiedForms}) {
+        const std::string prefix = {'\x01', family};
+        if (sql.find(prefix) == std::string::npos) continue;
+        for (int n = 1;; ++n) {
+            const std::string start = OperandMarker(family, 'S', n), end = OperandMarker(family, 'E', n);
+            const size_t s = sql.find(start), z = sql.find(end);
+            if (s == std::string::npos || z == std::string::npos || z < s) break;
+            const std::string operand = sql.substr(s + start.size(), z - s - start.size());
+            const std::string copy = OperandMarker(family, 'C', n), move = OperandMarker(family, 'M', n);
+            if (sql.find(move) != std::string::npos) {
+                edit(s, z + end.size() - s, "");
+                edit(sql.find(move), move.size(), operand);
+                continue;
+            }
+            edit(z, end.size(), "");
+            edit(s, start.size(), "");
+            const size_t c = sql.find(copy);
+            if (c != std::string::npos) edit(c, copy.size(), operand);
+        }
     }
 }
 

@@ -4,10 +4,11 @@
 //   ORDER BY of their own, so the items travel with a sort key made by LITEOCI_SORTKEY:
 //   LITEOCI_LISTAGG(distinct, x, delimiter, LITEOCI_SORTKEY(flags, ...));
 // - RATIO_TO_REPORT(x) OVER (...): x divided by SUM(x) OVER (...). The translated x is needed twice;
-//   markers around it are replaced once the statement is translated (FinishGroupForms).
+//   markers around it are replaced once the statement is translated (PlaceMarkedOperands).
 #ifndef LITEOCI_WITHINGROUP_H
 #define LITEOCI_WITHINGROUP_H
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -20,8 +21,15 @@ namespace liteoci {
 void RewriteGroupForms(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
                        TranslateOptions& options);
 
-// Puts the copies of the translated operands in place in t.sql.
-void FinishGroupForms(Translation& t);
+// Markers a pass leaves in the texts it hands the translator, around an operand that must stand
+// elsewhere once it is translated: S and E around it, C where a copy goes, M where it moves to. Each
+// pass has a family of its own; n tells the operands of one statement apart.
+inline constexpr char kGroupForms = '\x04';
+inline constexpr char kQuantifiedForms = '\x05';
+std::string OperandMarker(char family, char kind, int n);
+
+// Puts the translated operands where their markers say, in t.sql.
+void PlaceMarkedOperands(Translation& t);
 
 }  // namespace liteoci
 

@@ -332,6 +332,16 @@ const Case kCorpus[] = {
     {"syntax", "select count(*) from emp where empno in (select empno from emp where deptno = 10 and rownum <= 2)",
      "2"},
     {"syntax", "select count(*) from (select ename from emp where rownum < 4)", "3"},
+    // comparisons with ANY, SOME and ALL
+    {"syntax", "select ename from emp where sal > all (select sal from emp where deptno = 30) order by ename",
+     "JONES\nKING"},
+    {"syntax", "select ename from emp where sal = any (select sal from emp where deptno = 30) order by ename",
+     "ALLEN\nBLAKE\nWARD"},
+    {"syntax", "select count(*) from emp where sal >= all (1400, 3000)", "1"},
+    {"syntax", "select count(*) from emp where sal < some (1000, 1300)", "2"},
+    {"syntax", "select count(*) from emp where sal > all (select sal from emp where deptno = 99)", "8"},
+    {"syntax", "select count(*) from emp where sal > any (select sal from emp where deptno = 99)", "0"},
+    {"syntax", "select count(*) from emp e where sal >= all (select sal from emp where deptno = e.deptno)", "3"},
     {"syntax", "select ename from (select ename from (select ename from emp order by sal) where rownum <= 2) "
                "where rownum = 1",
      "SMITH"},
