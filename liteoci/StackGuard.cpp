@@ -7,9 +7,11 @@
 namespace liteoci {
 
 bool StackNearlyFull() {
-    // The lowest address of this thread's stack, looked up once per thread.
-    thread_local uintptr_t low = 0;
-    thread_local bool known = false;
+    // The lowest address of this thread's stack, looked up once per thread. In the static TLS block:
+    // the library is loaded with dlopen, and its TLS would otherwise be allocated per thread on first
+    // use, which the leak checker of the sanitized tests misreads when it walks the threads at exit.
+    __attribute__((tls_model("initial-exec"))) static thread_local uintptr_t low = 0;
+    __attribute__((tls_model("initial-exec"))) static thread_local bool known = false;
     if (!known) {
         known = true;
         pthread_attr_t attr;
