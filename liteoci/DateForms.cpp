@@ -5,6 +5,7 @@
 
 #include "OraCodes.h"
 #include "OraFormat.h"
+#include "TokenPass.h"
 
 namespace liteoci {
 namespace {
@@ -59,15 +60,8 @@ size_t DayToSecond(std::string_view text, const std::vector<Token>& toks, size_t
     return QualifierField(text, toks, k + 1, e, qualifier);
 }
 
-struct DateForms {
-    std::string_view text;
-    const std::vector<Token>& toks;
-    size_t b, e;
-    std::vector<size_t> match;
-    TranslateOptions& options;
+struct DateForms : TokenPass {
 
-    bool W(size_t i, std::string_view w) const { return i < e && IsWord(text, toks[i], w); }
-    bool O(size_t i, std::string_view o) const { return i < e && IsOp(text, toks[i], o); }
     bool Qualified(size_t i) const { return (i > b && O(i - 1, ".")) || O(i + 1, "."); }
     void Substitute(size_t first, size_t end, std::string s) { options.substitutions.push_back({first, end, std::move(s)}); }
 
@@ -225,7 +219,7 @@ size_t IntervalLiteralEnd(std::string_view text, const std::vector<Token>& toks,
 
 void RewriteDateForms(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
                       TranslateOptions& options) {
-    DateForms f{text, toks, b, e, MatchParens(text, toks, b, e), options};
+    DateForms f{{text, toks, b, e, MatchParens(text, toks, b, e), options}};
     f.Extract();
     f.Intervals();
     f.Casts();

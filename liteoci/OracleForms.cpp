@@ -2,21 +2,15 @@
 
 #include "DateForms.h"
 #include "RowLimit.h"
+#include "TokenPass.h"
 
 namespace liteoci {
 namespace {
 
 bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
 
-struct Forms {
-    std::string_view text;
-    const std::vector<Token>& toks;
-    size_t b, e;
-    std::vector<size_t> match;
-    TranslateOptions& options;
+struct Forms : TokenPass {
 
-    bool W(size_t i, std::string_view w) const { return i < e && IsWord(text, toks[i], w); }
-    bool O(size_t i, std::string_view o) const { return i < e && IsOp(text, toks[i], o); }
 
     bool EndsOrderBy(size_t i) const {
         static const char* const kWords[] = {"FETCH", "OFFSET", "FOR", "UNION", "INTERSECT", "MINUS", "EXCEPT",
@@ -249,7 +243,7 @@ struct Forms {
 
 void RewriteOracleForms(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
                         TranslateOptions& options, bool inBlock) {
-    Forms f{text, toks, b, e, MatchParens(text, toks, b, e), options};
+    Forms f{{text, toks, b, e, MatchParens(text, toks, b, e), options}};
     f.NullOrder();
     f.DmlAlias();
     f.CastToChar();

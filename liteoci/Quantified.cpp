@@ -3,22 +3,16 @@
 #include <string>
 
 #include "WithinGroup.h"
+#include "TokenPass.h"
 
 namespace liteoci {
 namespace {
 
 bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
 
-struct Forms {
-    std::string_view text;
-    const std::vector<Token>& toks;
-    size_t b, e;
-    std::vector<size_t> match;
-    TranslateOptions& options;
+struct Forms : TokenPass {
     int n = 0;
 
-    bool W(size_t i, std::string_view w) const { return i < e && IsWord(text, toks[i], w); }
-    bool O(size_t i, std::string_view o) const { return i < e && IsOp(text, toks[i], o); }
 
     bool Comparison(size_t i) const {
         return O(i, "=") || O(i, "<>") || O(i, "!=") || O(i, "^=") || O(i, "<") || O(i, "<=") || O(i, ">") ||
@@ -88,7 +82,7 @@ struct Forms {
 
 void RewriteQuantified(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
                        TranslateOptions& options) {
-    Forms f{text, toks, b, e, {}, options};
+    Forms f{{text, toks, b, e, {}, options}};
     f.Run();
 }
 

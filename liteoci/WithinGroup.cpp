@@ -1,4 +1,5 @@
 #include "WithinGroup.h"
+#include "TokenPass.h"
 
 #include <algorithm>
 #include <string>
@@ -6,16 +7,9 @@
 namespace liteoci {
 namespace {
 
-struct Forms {
-    std::string_view text;
-    const std::vector<Token>& toks;
-    size_t b, e;
-    std::vector<size_t> match;
-    TranslateOptions& options;
+struct Forms : TokenPass {
     int ratios = 0;
 
-    bool W(size_t i, std::string_view w) const { return i < e && IsWord(text, toks[i], w); }
-    bool O(size_t i, std::string_view o) const { return i < e && IsOp(text, toks[i], o); }
     void Sub(size_t first, size_t end, std::string s) { options.substitutions.push_back({first, end, std::move(s)}); }
 
     // The top-level commas of the parentheses that open at `open`.
@@ -124,7 +118,7 @@ std::string OperandMarker(char family, char kind, int n) {
 
 void RewriteGroupForms(std::string_view text, const std::vector<Token>& toks, size_t b, size_t e,
                        TranslateOptions& options) {
-    Forms f{text, toks, b, e, {}, options};
+    Forms f{{text, toks, b, e, {}, options}};
     f.Run();
 }
 
