@@ -139,6 +139,11 @@ void PadChar(sqlite3_context* ctx, int, sqlite3_value** argv) {
         have = 0;
         for (unsigned char ch : v) have += (ch & 0xC0) != 0x80;
     }
+    // a CAST to a CHAR shorter than the value (a column's own check refuses such a value before)
+    if (have > n) {
+        const OraError e = MakeError(kOraDataValueOutOfRange);
+        return sqlite3_result_error(ctx, e.text.c_str(), -1);
+    }
     if (have < n && n <= 32767) v.append(static_cast<size_t>(n - have), ' ');
     sqlite3_result_text(ctx, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
 }

@@ -173,6 +173,7 @@ const Case kCorpus[] = {
     {"constraints", "select count(*) from user_constraints where table_name in ('PAIR', 'SINGLE') and constraint_type = 'C'",
      "0"},
     {"constraints", "select '[' || c || ']' from (select cast('ab' as char(5)) c from dual)", "[ab   ]"},
+    {"constraints", "select cast('abc' as char(2)) from dual", "ORA-25137: Data value out of range"},
     // CHAR values are blank-padded, and compared with text literals as blank-padded texts
     {"constraints", "create table codes (code char(5), name varchar2(10))", ""},
     {"constraints", "insert into codes values ('ab', 'ab')", ""},
