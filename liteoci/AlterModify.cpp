@@ -13,8 +13,6 @@
 namespace liteoci {
 namespace {
 
-bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
-
 // One column of the MODIFY list.
 struct Change {
     size_t nameTok = 0;
@@ -239,20 +237,6 @@ struct Modifier {
     }
 };
 
-// Runs sql with two text parameters.
-OraError ExecBound(Session& s, const std::string& sql, const std::string& a, const std::string& b) {
-    sqlite3_stmt* q = nullptr;
-    int rc = sqlite3_prepare_v2(s.db(), sql.c_str(), -1, &q, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_bind_text(q, 1, a.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(q, 2, b.c_str(), -1, SQLITE_TRANSIENT);
-        rc = sqlite3_step(q);
-        if (rc == SQLITE_ROW || rc == SQLITE_DONE) rc = SQLITE_OK;
-    }
-    sqlite3_finalize(q);
-    return rc == SQLITE_OK ? OraError{} : s.MapError(rc);
-}
-
 }  // namespace
 
 bool IsAlterModify(std::string_view text, const std::vector<Token>& toks) {
@@ -311,44 +295,9 @@ OraError AlterModify(Session& s, std::string_view text, const std::vector<Token>
         sqlite3_finalize(q);
         if (rc != SQLITE_OK) return s.MapError(rc);
     }
-    long long page = 0, version = 0;
-    {
-        sqlite3_stmt* q = nullptr;
-        if (sqlite3_prepare_v2(s.db(), "SELECT rootpage FROM main.sqlite_master WHERE type = 'table' AND name = ?1", -1,
-                               &q, nullptr) == SQLITE_OK) {
-            sqlite3_bind_text(q, 1, table.c_str(), -1, SQLITE_TRANSIENT);
-            if (sqlite3_step(q) == SQLITE_ROW) page = sqlite3_column_int64(q, 0);
-        }
-        sqlite3_finalize(q);
-    }
-    if (OraError err = s.Exec("BEGIN IMMEDIATE")) return err;
-    OraError err;
-    {
-        sqlite3_stmt* q = nullptr;
-        if (sqlite3_prepare_v2(s.db(), "PRAGMA main.schema_version", -1, &q, nullptr) == SQLITE_OK &&
-            sqlite3_step(q) == SQLITE_ROW)
-            version = sqlite3_column_int64(q, 0);
-        sqlite3_finalize(q);
-    }
-    err = s.Exec("PRAGMA main.writable_schema = ON");
-    if (!err)
-        err = ExecBound(s, "UPDATE main.sqlite_master SET sql = ?1 WHERE type = 'table' AND name = ?2", sql, table);
-    // every connection reads the catalogue again when its version moves
-    if (!err) err = s.Exec(("PRAGMA main.schema_version = " + std::to_string(version + 1)).c_str());
-    s.Exec("PRAGMA main.writable_schema = OFF");
-    if (!err) err = s.Exec(("SELECT * FROM " + QuoteIdentifier(table) + " LIMIT 0").c_str());
-    if (err) {
-        s.Exec("ROLLBACK");
-        return err;
-    }
-    if (OraError c = s.Exec("COMMIT")) return c;
+    if (OraError err = ReplaceTableDefinition(s, table, sql)) return err;
     // the rounding of NUMBER(p,s) columns follows their new scale
-    for (const char* event : {"INSERT", "UPDATE"})
-        s.Exec(("DROP TRIGGER IF EXISTS " + QuoteIdentifier(std::string("liteoci$round$") + event + "$" + std::to_string(page))).c_str());
-    Lexed lx = Lex(sql);
-    std::string ignored;
-    const std::vector<ColumnRule> rules = ColumnRulesOf(sql, lx.toks, ignored);
-    if (!rules.empty()) CreateRoundingTrigger(s, table, rules);
+    RefreshRoundingTrigger(s, table);
     return {};
 }
 

@@ -8,8 +8,6 @@
 namespace liteoci {
 namespace {
 
-bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
-
 void AppendJsonString(std::string& out, std::string_view s) {
     out += '"';
     for (char c : s) {
@@ -349,6 +347,16 @@ std::vector<ConstraintDef> ParseConstraints(std::string_view sql, long long id) 
     if (p.lx.error) return {};
     p.Parse(id);
     return std::move(p.out);
+}
+
+std::vector<std::string> UserTables(sqlite3* db) {
+    std::vector<std::string> names;
+    sqlite3_stmt* q = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT name FROM main.sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
+                               "AND name NOT LIKE 'liteoci$%'", -1, &q, nullptr) == SQLITE_OK)
+        while (sqlite3_step(q) == SQLITE_ROW) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(q, 0)));
+    sqlite3_finalize(q);
+    return names;
 }
 
 std::vector<ConstraintDef> TableConstraints(sqlite3* db, const std::string& table) {

@@ -42,6 +42,8 @@ struct ConstraintDef {
 // The constraints declared by `sql` (a CREATE TABLE text as SQLite keeps it). `id` makes the names of
 // unnamed constraints unique among tables.
 std::vector<ConstraintDef> ParseConstraints(std::string_view sql, long long id);
+// The names of the user's tables.
+std::vector<std::string> UserTables(sqlite3* db);
 // The constraints of a table of the database (empty when there is no such table).
 std::vector<ConstraintDef> TableConstraints(sqlite3* db, const std::string& table);
 

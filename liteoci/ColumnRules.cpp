@@ -14,8 +14,6 @@
 namespace liteoci {
 namespace {
 
-bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
-
 // Reads the definition of tokens [b, e); false when it is no column definition.
 bool ReadRule(std::string_view text, const std::vector<Token>& toks, const std::vector<size_t>& match, size_t b, size_t e,
               ColumnRule& r) {
@@ -381,25 +379,38 @@ void RenameInColumnChecks(Session& s, const std::string& from, const std::string
         sql.replace(arg, oldArg.size(), newArg);
         changed = true;
     }
-    if (!changed) return;
-    // Only a text inside CHECK conditions changes, which leaves the table's stored format as it is; the
-    // schema's version moves on so that every connection reads the table's definition again.
-    int version = 0;
-    if (sqlite3_prepare_v2(s.db(), "PRAGMA schema_version", -1, &q, nullptr) == SQLITE_OK && sqlite3_step(q) == SQLITE_ROW)
-        version = sqlite3_column_int(q, 0);
+    if (changed) ReplaceTableDefinition(s, to, sql);
+}
+
+OraError ReplaceTableDefinition(Session& s, const std::string& table, const std::string& sql) {
+    if (OraError err = s.Exec("BEGIN IMMEDIATE")) return err;
+    sqlite3_stmt* q = nullptr;
+    long long version = 0;
+    if (sqlite3_prepare_v2(s.db(), "PRAGMA main.schema_version", -1, &q, nullptr) == SQLITE_OK &&
+        sqlite3_step(q) == SQLITE_ROW)
+        version = sqlite3_column_int64(q, 0);
     sqlite3_finalize(q);
-    if (s.Exec("BEGIN IMMEDIATE")) return;
-    s.Exec("PRAGMA writable_schema=ON");
-    if (sqlite3_prepare_v2(s.db(), "UPDATE main.sqlite_master SET sql = ?1 WHERE type = 'table' AND name = ?2", -1, &q,
-                           nullptr) == SQLITE_OK) {
-        sqlite3_bind_text(q, 1, sql.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(q, 2, to.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(q);
+    OraError err = s.Exec("PRAGMA main.writable_schema = ON");
+    if (!err) {
+        if (sqlite3_prepare_v2(s.db(), "UPDATE main.sqlite_master SET sql = ?1 WHERE type = 'table' AND name = ?2", -1, &q,
+                               nullptr) == SQLITE_OK) {
+            sqlite3_bind_text(q, 1, sql.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(q, 2, table.c_str(), -1, SQLITE_TRANSIENT);
+            if (sqlite3_step(q) != SQLITE_DONE) err = s.MapError(sqlite3_errcode(s.db()));
+        } else {
+            err = s.MapError(sqlite3_errcode(s.db()));
+        }
+        sqlite3_finalize(q);
     }
-    sqlite3_finalize(q);
-    s.Exec(("PRAGMA schema_version=" + std::to_string(version + 1)).c_str());
-    s.Exec("PRAGMA writable_schema=OFF");
-    s.Exec("COMMIT");
+    if (!err) err = s.Exec(("PRAGMA main.schema_version = " + std::to_string(version + 1)).c_str());
+    s.Exec("PRAGMA main.writable_schema = OFF");
+    // the connection reads the new text here: one it cannot read is taken back
+    if (!err) err = s.Exec(("SELECT * FROM " + QuoteIdentifier(table) + " LIMIT 0").c_str());
+    if (err) {
+        s.Exec("ROLLBACK");
+        return err;
+    }
+    return s.Exec("COMMIT");
 }
 
 void RefreshRoundingTrigger(Session& s, const std::string& table) {

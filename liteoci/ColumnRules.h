@@ -55,6 +55,11 @@ inline constexpr std::string_view kKeyNotNull = " CONSTRAINT \"liteoci$key\" NOT
 // LITEOCI_INTERVAL_VALUE).
 void CreateRoundingTrigger(Session& s, const std::string& table, const std::vector<ColumnRule>& rules);
 
+// Puts `sql` in place of the table's CREATE TABLE text without building the table again: for changes
+// that leave the rows' stored form as it is (constraints' texts, types' rules). The schema's version
+// moves on so that every connection reads the definition again; a text SQLite refuses changes nothing.
+OraError ReplaceTableDefinition(Session& s, const std::string& table, const std::string& sql);
+
 // After a table was renamed: its length and precision checks name it by its new name in their messages.
 void RenameInColumnChecks(Session& s, const std::string& from, const std::string& to);
 

@@ -10,8 +10,6 @@
 namespace liteoci {
 namespace {
 
-bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
-
 // The Oracle type a described column has.
 std::string TypeText(const Column& c) {
     switch (c.sqlt) {

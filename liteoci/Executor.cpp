@@ -468,7 +468,7 @@ OraError CompileSql(StmtHandle* st, Session& s) {
         IsWord(st->text, toks[1], "GLOBAL") && IsWord(st->text, toks[2], "TEMPORARY"))
         return MakeErrorAt(static_cast<int>(toks[1].pos), kOraUnimplemented);
     if (st->cls.cls == StmtClass::Ddl && IsTableChange(st->text, toks))
-        return CompileTableChange(st->text, toks, s, st->translation.tableChange);
+        return CompileTableChange(st->text, toks, st->translation.tableChange);
     if (const size_t as = st->cls.cls == StmtClass::Ddl ? CreateAsQuery(st->text, toks) : 0) {
         // the query, described as a statement of its own, gives the new columns their types
         const bool paren = IsOp(st->text, toks[as + 1], "(") && IsOp(st->text, toks.back(), ")");

@@ -8,8 +8,6 @@
 namespace liteoci {
 namespace {
 
-bool IsIdent(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
-
 // Words of expressions that never name a column.
 bool IsExpressionWord(const std::string& w) {
     static const std::unordered_set<std::string> kWords = {
@@ -60,7 +58,7 @@ struct Checker {
     }
     // Past the qualifiers of a column reference (a.b.c: at c).
     size_t Unqualified(size_t i, size_t end) const {
-        while (i + 2 < end && IsIdent(toks[i]) && O(i + 1, ".") && IsIdent(toks[i + 2])) i += 2;
+        while (i + 2 < end && IsName(toks[i]) && O(i + 1, ".") && IsName(toks[i + 2])) i += 2;
         return i;
     }
     bool Subquery(size_t i) const { return O(i, "(") && (W(i + 1, "SELECT") || W(i + 1, "WITH")); }
@@ -155,7 +153,7 @@ struct Checker {
                 i += n;
                 continue;
             }
-            if (!IsIdent(t)) {
+            if (!IsName(t)) {
                 // DATE '...', INTERVAL '...' DAY: the literal's text is no column
                 ++i;
                 continue;
@@ -241,7 +239,7 @@ struct Checker {
             if (i < q.listEnd && !O(i, ",")) continue;
             if (i == s || O(i - 1, "*")) return {};
             size_t last = i;
-            if (last >= s + 2 && IsIdent(toks[last - 1]) && !O(last - 2, ".") &&
+            if (last >= s + 2 && IsName(toks[last - 1]) && !O(last - 2, ".") &&
                 (toks[last - 2].kind != Tok::Op || O(last - 2, ")"))) {
                 aliases.insert(IdentName(text, toks[last - 1]));
                 --last;
@@ -262,7 +260,7 @@ struct Checker {
             if (last > s && (W(last - 1, "FIRST") || W(last - 1, "LAST")) && W(last - 2, "NULLS")) last -= 2;
             if (last > s && (W(last - 1, "ASC") || W(last - 1, "DESC"))) --last;
             const size_t col = Unqualified(s, last);
-            const bool column = last > s && col == last - 1 && IsIdent(toks[col]) && !(col == s && aliases.count(IdentName(text, toks[col])));
+            const bool column = last > s && col == last - 1 && IsName(toks[col]) && !(col == s && aliases.count(IdentName(text, toks[col])));
             if (column && !selected.count(Joined(s, last))) {
                 const std::string qualifier = col > s ? IdentName(text, toks[col - 2]) : std::string();
                 for (const auto& [alias, table] : from)
@@ -373,8 +371,8 @@ OraError CheckGrouping(std::string_view text, const std::vector<Token>& toks, co
             }
             if (i < q.listEnd && !c.O(i, ",")) continue;
             const size_t k = i;
-            if (k > s && IsIdent(toks[k - 1])) names.insert(IdentName(text, toks[k - 1]));
-            if (k >= s + 2 && IsIdent(toks[k - 1]) && !c.O(k - 2, ".") &&
+            if (k > s && IsName(toks[k - 1])) names.insert(IdentName(text, toks[k - 1]));
+            if (k >= s + 2 && IsName(toks[k - 1]) && !c.O(k - 2, ".") &&
                 (toks[k - 2].kind != Tok::Op || c.O(k - 2, ")"))) {
                 aliasTokens.insert(k - 1);
                 aliases.insert(IdentName(text, toks[k - 1]));

@@ -15,8 +15,6 @@ constexpr const char* kWalkLevel = "\"liteoci$h\".\"LEVEL\"";
 constexpr const char* kWalkPath = "\"liteoci$h\".\"liteoci$path\"";
 constexpr const char* kWalkRowid = "\"liteoci$h\".\"liteoci$rid\"";
 
-bool IsIdent(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
-
 std::string QuoteName(const std::string& name) {
     std::string r = "\"";
     for (char c : name) {
@@ -84,9 +82,9 @@ struct Reader {
     size_t OperandEnd(size_t i) const {
         if (i >= e) return e;
         if (Op(i, "(")) return match[i] == SIZE_MAX ? e : match[i] + 1;
-        if (IsIdent(toks[i])) {
+        if (IsName(toks[i])) {
             size_t j = i + 1;
-            while (j + 1 < e && Op(j, ".") && IsIdent(toks[j + 1])) j += 2;
+            while (j + 1 < e && Op(j, ".") && IsName(toks[j + 1])) j += 2;
             if (Op(j, "(") && match[j] != SIZE_MAX) return match[j] + 1;
             return j;
         }
@@ -153,12 +151,12 @@ OraError TranslateHierarchical(std::string_view text, const std::vector<Token>& 
     // The one table the hierarchy is built from: name [alias], schema.name [alias], with AS or not.
     const size_t f0 = c.from + 1, f1 = c.EndOf(c.from, e);
     size_t nameTok = f0, k = f0;
-    if (k >= f1 || !IsIdent(toks[k])) return MakeErrorAt(r.At(k), 903);
-    if (r.Op(k + 1, ".") && k + 2 < f1 && IsIdent(toks[k + 2])) nameTok = k = k + 2;
+    if (k >= f1 || !IsName(toks[k])) return MakeErrorAt(r.At(k), 903);
+    if (r.Op(k + 1, ".") && k + 2 < f1 && IsName(toks[k + 2])) nameTok = k = k + 2;
     ++k;
     if (r.Word(k, "AS")) ++k;
     size_t aliasTok = nameTok;
-    if (k < f1 && IsIdent(toks[k])) aliasTok = k++;
+    if (k < f1 && IsName(toks[k])) aliasTok = k++;
     if (k != f1) return MakeErrorAt(r.At(k), kOraUnimplemented);  // joins and subqueries in FROM
     const std::string alias = QuoteName(IdentName(text, toks[aliasTok]));
     out.tables.emplace_back(IdentName(text, toks[aliasTok]), IdentName(text, toks[nameTok]));

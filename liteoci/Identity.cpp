@@ -11,8 +11,6 @@
 namespace liteoci {
 namespace {
 
-bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
-
 // The number after ISEQ$$_ that no sequence has yet.
 long long NextSequenceNumber(Session& s) {
     long long n = 0;

@@ -41,6 +41,8 @@ std::string IdentName(std::string_view text, const Token& t);
 // The value of a string literal (quotes removed, doubled quotes undone, q-quoting resolved).
 std::string StringValue(std::string_view text, const Token& t);
 bool IsWord(std::string_view text, const Token& t, std::string_view upperWord);
+// A name: a word or a quoted identifier.
+inline bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
 // A name as a quoted identifier of SQLite's: in double quotes, each double quote doubled.
 std::string QuoteIdentifier(std::string_view name);
 bool IsOp(std::string_view text, const Token& t, std::string_view op);

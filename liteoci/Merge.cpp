@@ -10,8 +10,6 @@
 namespace liteoci {
 namespace {
 
-bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
-
 struct Range {
     size_t b = SIZE_MAX, e = 0;
     bool given() const { return b != SIZE_MAX; }

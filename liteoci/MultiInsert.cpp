@@ -8,8 +8,6 @@
 namespace liteoci {
 namespace {
 
-bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
-
 struct Into {
     size_t tableB = 0, tableE = 0;
     size_t colsB = SIZE_MAX, colsE = 0;  // the column list with its parentheses

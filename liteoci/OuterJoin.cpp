@@ -11,8 +11,6 @@
 namespace liteoci {
 namespace {
 
-bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
-
 // Marker kinds after the mark byte: a piece starts, a piece ends, a block's FROM list goes here.
 constexpr char kStart = 'S', kEnd = 'E', kSlot = 'L';
 

@@ -9,8 +9,6 @@
 namespace liteoci {
 namespace {
 
-bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
-
 bool IsUser(Session& s, const std::string& name, std::map<std::string, bool>& known) {
     auto it = known.find(name);
     if (it != known.end()) return it->second;

@@ -117,17 +117,6 @@ std::string KeyConstraintName(sqlite3* db, std::string_view detail) {
     return found;
 }
 
-// The names of the user's tables.
-std::vector<std::string> UserTables(sqlite3* db) {
-    std::vector<std::string> names;
-    sqlite3_stmt* q = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT name FROM main.sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
-                               "AND name NOT LIKE 'liteoci$%'", -1, &q, nullptr) == SQLITE_OK)
-        while (sqlite3_step(q) == SQLITE_ROW) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(q, 0)));
-    sqlite3_finalize(q);
-    return names;
-}
-
 // SQLite names a failed check by its constraint name, or by its condition when it has none.
 std::string CheckConstraintName(sqlite3* db, std::string_view detail) {
     for (const std::string& table : UserTables(db))

@@ -16,8 +16,6 @@ namespace {
 
 constexpr const char* kRebuildName = "liteoci$rebuild";
 
-bool IsName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
-
 // ALTER TABLE [schema.]t: the index of the token after the table's name, or 0.
 size_t AfterTableName(std::string_view text, const std::vector<Token>& toks, std::string* table) {
     auto w = [&](size_t i, std::string_view word) { return i < toks.size() && IsWord(text, toks[i], word); };
@@ -55,19 +53,6 @@ bool ReadTable(sqlite3* db, const std::string& table, TableRow& row) {
     }
     sqlite3_finalize(q);
     return found && table.rfind("liteoci$", 0) != 0;
-}
-
-std::vector<std::string> UserTables(sqlite3* db) {
-    std::vector<std::string> names;
-    sqlite3_stmt* q = nullptr;
-    if (sqlite3_prepare_v2(db,
-                           "SELECT name FROM main.sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
-                           "AND name NOT LIKE 'liteoci$%'",
-                           -1, &q, nullptr) == SQLITE_OK)
-        while (sqlite3_step(q) == SQLITE_ROW)
-            names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(q, 0)));
-    sqlite3_finalize(q);
-    return names;
 }
 
 // The byte offset of the ")" that closes the column list of a CREATE TABLE text, or npos.
@@ -120,7 +105,7 @@ bool IsTableChange(std::string_view text, const std::vector<Token>& toks) {
     return w(k, "DROP") && (w(k + 1, "CONSTRAINT") || (w(k + 1, "PRIMARY") && w(k + 2, "KEY")));
 }
 
-OraError CompileTableChange(std::string_view text, const std::vector<Token>& toks, Session& s,
+OraError CompileTableChange(std::string_view text, const std::vector<Token>& toks,
                             std::shared_ptr<const TableChange>& out) {
     auto c = std::make_shared<TableChange>();
     const size_t k = AfterTableName(text, toks, &c->table);
@@ -170,7 +155,6 @@ OraError CompileTableChange(std::string_view text, const std::vector<Token>& tok
     if (OraError err = Translate(text, toks, b, e, opt, resolver, t)) return err;
     if (resolver.count() > 0) return MakeError(kOraBindInDdl);
     c->definition = std::move(t.sql);
-    (void)s;
     out = std::move(c);
     return {};
 }

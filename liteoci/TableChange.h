@@ -30,7 +30,7 @@ struct TableChange {
 bool IsTableChange(std::string_view text, const std::vector<Token>& toks);
 
 // Reads the statement; the definition of an added constraint is translated like any other SQL.
-OraError CompileTableChange(std::string_view text, const std::vector<Token>& toks, Session& s,
+OraError CompileTableChange(std::string_view text, const std::vector<Token>& toks,
                             std::shared_ptr<const TableChange>& out);
 
 // Makes the change (the caller has committed, as every DDL does).

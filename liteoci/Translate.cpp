@@ -45,8 +45,6 @@ bool IsClauseEnd(std::string_view text, const Token& t, const Token* next = null
     return IsWord(text, t, "GROUP") && (!next || IsWord(text, *next, "BY"));
 }
 
-bool IsIdent(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
-
 // Words after which an operand starts, so that a sign after them belongs to that operand.
 bool IsKeywordBeforeOperand(std::string_view text, const Token& t) {
     static const char* const kWords[] = {
@@ -61,7 +59,7 @@ bool IsKeywordBeforeOperand(std::string_view text, const Token& t) {
 }
 
 // An operand that may hold a date or a text: arithmetic on it goes through a function that looks at the value.
-bool MayHoldText(const Token& t) { return IsIdent(t) || t.kind == Tok::String || t.kind == Tok::Bind; }
+bool MayHoldText(const Token& t) { return IsName(t) || t.kind == Tok::String || t.kind == Tok::Bind; }
 
 // A term right after a text literal belongs to that literal (INTERVAL '1' DAY): it is no operand of its own.
 bool FollowsLiteral(const std::vector<Token>& toks, size_t b, size_t left) {
@@ -143,9 +141,9 @@ struct Rewriter {
         }
         if ((Word(i, "DATE") || Word(i, "TIMESTAMP")) && i + 1 < e && T(i + 1).kind == Tok::String) return i + 2;
         if (const size_t end = IntervalLiteralEnd(text, toks, i, e); end != SIZE_MAX) return end;
-        if (IsIdent(T(i))) {
+        if (IsName(T(i))) {
             size_t j = i + 1;
-            while (j + 1 < e && Op(j, ".") && IsIdent(T(j + 1))) j += 2;
+            while (j + 1 < e && Op(j, ".") && IsName(T(j + 1))) j += 2;
             if (Op(j, "(") && match[j] != SIZE_MAX) return CallEnd(match[j] + 1);
             return j;
         }
@@ -186,7 +184,7 @@ struct Rewriter {
             // the window or the ordering of a call belongs to the call
             if (i > b + 1 && Word(i - 1, "OVER") && Op(i - 2, ")")) return OperandStart(i - 2);
             if (i > b + 2 && Word(i - 1, "GROUP") && Word(i - 2, "WITHIN") && Op(i - 3, ")")) return OperandStart(i - 3);
-            if (i > b && IsIdent(T(i - 1)) && !IsKeywordBeforeOperand(text, T(i - 1))) --i;
+            if (i > b && IsName(T(i - 1)) && !IsKeywordBeforeOperand(text, T(i - 1))) --i;
             else return i;
         } else if (Word(j, "END")) {
             int nest = 0;
@@ -197,10 +195,10 @@ struct Rewriter {
             return b;
         } else if (T(j).kind == Tok::String && j > b && (Word(j - 1, "DATE") || Word(j - 1, "TIMESTAMP"))) {
             return j - 1;
-        } else if (!IsIdent(T(j))) {
+        } else if (!IsName(T(j))) {
             return j;
         }
-        while (i >= b + 2 && Op(i - 1, ".") && IsIdent(T(i - 2))) i -= 2;
+        while (i >= b + 2 && Op(i - 1, ".") && IsName(T(i - 2))) i -= 2;
         return i;
     }
 };
@@ -594,14 +592,14 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                     item.star = true;
                 } else {
                     size_t aliasTok = SIZE_MAX;
-                    if (n >= 2 && IsIdent(toks[k - 1]) && !rw.EndsWithKeyword(k - 1) && !rw.Op(k - 2, ".")) {
+                    if (n >= 2 && IsName(toks[k - 1]) && !rw.EndsWithKeyword(k - 1) && !rw.Op(k - 2, ".")) {
                         const Token& p = toks[k - 2];
                         if (rw.Word(k - 2, "AS")) aliasTok = k - 1;
                         else if (p.kind == Tok::String || p.kind == Tok::Number || p.kind == Tok::Bind ||
                                  rw.Op(k - 2, ")") || rw.Word(k - 2, "END"))
                             aliasTok = k - 1;
                         // "a b" is an alias, "a b c" is not: the error then points at "c" as on the server
-                        else if (IsIdent(p) && !(k >= s + 3 && IsIdent(toks[k - 3])))
+                        else if (IsName(p) && !(k >= s + 3 && IsName(toks[k - 3])))
                             aliasTok = k - 1;
                     }
                     if (aliasTok != SIZE_MAX) {
@@ -610,9 +608,9 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
                         item.last = aliasTok;
                         if (rw.Word(aliasTok - 1, "AS")) rw.Skip(aliasTok - 1), item.last = aliasTok - 1;
                     } else {
-                        bool chain = IsIdent(toks[s]);
+                        bool chain = IsName(toks[s]);
                         for (size_t q = s + 1; chain && q < k; q += 2)
-                            chain = q + 1 < k && rw.Op(q, ".") && IsIdent(toks[q + 1]);
+                            chain = q + 1 < k && rw.Op(q, ".") && IsName(toks[q + 1]);
                         if (chain) {
                             item.name = IdentName(text, toks[k - 1]);
                         } else {
@@ -632,14 +630,14 @@ OraError Translate(std::string_view text, const std::vector<Token>& toks, size_t
             if (from < stmtEnd && rw.Word(from, "FROM")) {
                 size_t k = from + 1;
                 while (k < stmtEnd && !(rw.depth[k] == 0 && IsClauseEnd(text, toks[k]))) {
-                    if (rw.depth[k] == 0 && IsIdent(toks[k])) {
+                    if (rw.depth[k] == 0 && IsName(toks[k])) {
                         size_t nameTok = k;
-                        if (k + 2 < stmtEnd && rw.Op(k + 1, ".") && IsIdent(toks[k + 2])) nameTok = k + 2;
+                        if (k + 2 < stmtEnd && rw.Op(k + 1, ".") && IsName(toks[k + 2])) nameTok = k + 2;
                         std::string table = IdentName(text, toks[nameTok]);
                         size_t a = nameTok + 1;
                         if (rw.Word(a, "AS")) ++a;
                         std::string alias = table;
-                        if (a < stmtEnd && IsIdent(toks[a]) && !IsClauseEnd(text, toks[a]) && !rw.Word(a, "JOIN") &&
+                        if (a < stmtEnd && IsName(toks[a]) && !IsClauseEnd(text, toks[a]) && !rw.Word(a, "JOIN") &&
                             !rw.Word(a, "ON") && !rw.Word(a, "INNER") && !rw.Word(a, "LEFT") &&
                             !rw.Word(a, "RIGHT") && !rw.Word(a, "FULL") && !rw.Word(a, "CROSS") &&
                             !rw.Word(a, "NATURAL") && !rw.Word(a, "USING")) {

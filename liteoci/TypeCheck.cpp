@@ -6,8 +6,6 @@
 namespace liteoci {
 namespace {
 
-bool IsIdent(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::QIdent; }
-
 const char* KindName(ValueKind k) {
     return k == ValueKind::Number ? "NUMBER" : k == ValueKind::Date ? "DATE" : k == ValueKind::Text ? "CHAR" : "-";
 }
@@ -64,11 +62,11 @@ struct Typer {
             if (W(b, "SYSDATE") || W(b, "CURRENT_DATE")) return ValueKind::Date;
             if (W(b, "ROWNUM") || W(b, "LEVEL")) return ValueKind::Number;
             if (W(b, "USER")) return ValueKind::Text;
-            if (IsIdent(t)) return Column("", IdentName(text, t));
+            if (IsName(t)) return Column("", IdentName(text, t));
             return ValueKind::Unknown;
         }
         if (e == b + 2 && W(b, "DATE") && toks[b + 1].kind == Tok::String) return ValueKind::Date;
-        if (e == b + 3 && IsIdent(t) && O(b + 1, ".") && IsIdent(toks[b + 2])) {
+        if (e == b + 3 && IsName(t) && O(b + 1, ".") && IsName(toks[b + 2])) {
             if (W(b + 2, "NEXTVAL") || W(b + 2, "CURRVAL")) return ValueKind::Number;
             return Column(IdentName(text, t), IdentName(text, toks[b + 2]));
         }
@@ -107,7 +105,7 @@ struct Typer {
             if (i < e && !O(i, ",")) continue;
             size_t last = i;
             // an alias is no part of the expression
-            if (last >= s + 2 && IsIdent(toks[last - 1]) && !O(last - 2, ".") &&
+            if (last >= s + 2 && IsName(toks[last - 1]) && !O(last - 2, ".") &&
                 (toks[last - 2].kind != Tok::Op || O(last - 2, ")"))) {
                 --last;
                 if (W(last - 1, "AS")) --last;
@@ -129,9 +127,9 @@ struct Typer {
         }
         if (toks[j].kind == Tok::String) return j > b && W(j - 1, "DATE") ? j - 1 : j;
         if (toks[j].kind == Tok::Number) return j;
-        if (!IsIdent(toks[j])) return SIZE_MAX;
+        if (!IsName(toks[j])) return SIZE_MAX;
         size_t i = j;
-        while (i >= b + 2 && O(i - 1, ".") && IsIdent(toks[i - 2])) i -= 2;
+        while (i >= b + 2 && O(i - 1, ".") && IsName(toks[i - 2])) i -= 2;
         return i;
     }
     // A primary expression starting at token i: just past it, or SIZE_MAX when it is none.
@@ -140,9 +138,9 @@ struct Typer {
         if (O(i, "(")) return SIZE_MAX;
         if (W(i, "DATE") && i + 1 < e && toks[i + 1].kind == Tok::String) return i + 2;
         if (toks[i].kind == Tok::String || toks[i].kind == Tok::Number) return i + 1;
-        if (!IsIdent(toks[i])) return SIZE_MAX;
+        if (!IsName(toks[i])) return SIZE_MAX;
         size_t j = i + 1;
-        while (j + 1 < e && O(j, ".") && IsIdent(toks[j + 1])) j += 2;
+        while (j + 1 < e && O(j, ".") && IsName(toks[j + 1])) j += 2;
         if (O(j, "(")) return Close(j) + 1;
         return j;
     }
@@ -317,12 +315,12 @@ OraError CheckComparisons(Typer& ty, const std::vector<std::pair<std::string, st
 OraError CheckInsertedValues(Typer& ty, const QueryShape& shape) {
     const auto& toks = ty.toks;
     size_t t = shape.begin + 2;
-    if (!ty.W(shape.begin, "INSERT") || !ty.W(shape.begin + 1, "INTO") || t >= shape.end || !IsIdent(toks[t]))
+    if (!ty.W(shape.begin, "INSERT") || !ty.W(shape.begin + 1, "INTO") || t >= shape.end || !IsName(toks[t]))
         return {};
-    if (t + 2 < shape.end && ty.O(t + 1, ".") && IsIdent(toks[t + 2])) t += 2;
+    if (t + 2 < shape.end && ty.O(t + 1, ".") && IsName(toks[t + 2])) t += 2;
     const std::string table = IdentName(ty.text, toks[t]);
     size_t cols = t + 1;
-    if (cols < shape.end && IsIdent(toks[cols]) && !ty.W(cols, "VALUES")) ++cols;  // an alias
+    if (cols < shape.end && IsName(toks[cols]) && !ty.W(cols, "VALUES")) ++cols;  // an alias
     if (!ty.O(cols, "(")) return {};
     const size_t colsEnd = ty.Close(cols);
     if (colsEnd >= shape.end || !ty.W(colsEnd + 1, "VALUES") || !ty.O(colsEnd + 2, "(")) return {};
@@ -333,7 +331,7 @@ OraError CheckInsertedValues(Typer& ty, const QueryShape& shape) {
     const std::vector<std::pair<std::string, std::string>> from{{table, table}};
     ty.from = &from;
     for (size_t k = 0; k < names.size(); ++k) {
-        if (names[k].second != names[k].first + 1 || !IsIdent(toks[names[k].first])) continue;
+        if (names[k].second != names[k].first + 1 || !IsName(toks[names[k].first])) continue;
         const ValueKind c = ty.Column("", IdentName(ty.text, toks[names[k].first]));
         const ValueKind v = ty.Infer(values[k].first, values[k].second);
         if ((c == ValueKind::Date && v == ValueKind::Number) || (c == ValueKind::Number && v == ValueKind::Date))
@@ -387,10 +385,10 @@ OraError CheckTypes(std::string_view text, const std::vector<Token>& toks, const
     // ... and in the conditions and SET of UPDATE and DELETE, whose table is the one named first
     size_t t = shape.begin + 1;
     if (ty.W(shape.begin, "DELETE") && ty.W(t, "FROM")) ++t;
-    if ((ty.W(shape.begin, "UPDATE") || ty.W(shape.begin, "DELETE")) && t < shape.end && IsIdent(toks[t])) {
-        if (t + 2 < shape.end && ty.O(t + 1, ".") && IsIdent(toks[t + 2])) t += 2;
+    if ((ty.W(shape.begin, "UPDATE") || ty.W(shape.begin, "DELETE")) && t < shape.end && IsName(toks[t])) {
+        if (t + 2 < shape.end && ty.O(t + 1, ".") && IsName(toks[t + 2])) t += 2;
         std::vector<std::pair<std::string, std::string>> from{{IdentName(text, toks[t]), IdentName(text, toks[t])}};
-        if (t + 1 < shape.end && IsIdent(toks[t + 1]) && !ty.W(t + 1, "SET") && !ty.W(t + 1, "WHERE"))
+        if (t + 1 < shape.end && IsName(toks[t + 1]) && !ty.W(t + 1, "SET") && !ty.W(t + 1, "WHERE"))
             from[0].first = IdentName(text, toks[t + 1]);
         if (OraError err = CheckComparisons(ty, from, t + 1, shape.end, appends)) return err;
     }
